@@ -1,0 +1,177 @@
+// The platform services the game needs besides drawing: the start-up
+// folder rule, events and polled input, the frame timer, time and random
+// numbers, sounds, files and folders with their text-line format, string
+// helpers and a plain list. Game code reaches the operating system only
+// through these operations.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <list>
+#include <string>
+
+// ---------------------------------------------------------------------------
+// Events
+// ---------------------------------------------------------------------------
+enum {
+    EVENT_QUIT = 259,         // window close request; data 0
+    EVENT_KEY_DOWN = 513,     // data = key code
+    EVENT_KEY_UP = 514,       // data = key code
+    EVENT_KEY_CHAR = 515,     // data = the character typed
+    EVENT_KEY_REPEAT = 516,   // data = key code
+    EVENT_MOUSE_DOWN = 1025,  // data = button: 1 left, 2 right, 3 middle
+    EVENT_MOUSE_UP = 1026,    // data = button
+    EVENT_MOUSE_MOVE = 1027,  // x, y = pointer position
+    EVENT_MOUSE_WHEEL = 1028, // data = 1 up, -1 down
+    EVENT_TIMER_TICK = 2049,  // data = ticks so far; source = the timer
+};
+
+enum { EVENT_QUEUE_SIZE = 256 };
+
+struct TEvent {
+    int id = 0;
+    void* source = nullptr;
+    int data = 0;
+    int mods = 0;
+    int x = 0, y = 0;
+    void* extra = nullptr;
+};
+
+struct TTimer;  // opaque; ticks hertz times a second
+
+// ---------------------------------------------------------------------------
+// Start-up and process (process.cpp)
+// ---------------------------------------------------------------------------
+
+// Run first thing in main: remembers the launch folder, changes into the
+// program's own folder (from /proc/<pid>/exe; left alone if unreadable),
+// starts the clock and the sound layer.
+void media_start(const char* argv0);
+// The folder the program was launched from (before media_start changed it).
+const std::string& launch_folder();
+// Ends the process with exit status 0, restoring the video mode first.
+[[noreturn]] void end_program();
+int clock_ms();                  // milliseconds since program start
+void delay(int ms);              // sleeps at least ms; negative returns at once
+void seed_random(int seed);
+int rand(int lo, int hi);        // uniform over [min, max] of the two
+
+// ---------------------------------------------------------------------------
+// Events and polled input (events.cpp; window events come from the backend)
+// ---------------------------------------------------------------------------
+
+// Blocks until an event is queued, takes the oldest as the current event
+// and returns its id.
+int wait_event();
+int event_id();
+int event_data();
+const TEvent& current_event();
+// A timer delivering tick events on the main thread. Lives for the run.
+TTimer* create_timer(int hertz);
+int key_presses(int key);        // presses since the last call for this key
+int button_presses(int button);  // likewise for a mouse button
+bool key_down(int key);
+// Clears key hits, down flags and typed characters, then waits for a key
+// code 1..255 with a hit and returns the lowest such code.
+int wait_any_key();
+int pointer_x();
+int pointer_y();
+bool quit_requested();           // true once after a quit request
+void move_mouse(int x, int y);   // the system pointer, in window pixels
+void hide_mouse();               // on the window current now
+
+// Turns a window-system key symbol into the game's key code.
+int key_code_from_keysym(unsigned long keysym);
+
+// Hands one event to the polled state and the queue (tick coalescing and
+// the 256 limit applied). Backends call it for every window event; tests
+// call it to feed the null backend.
+void emit_event(const TEvent& event);
+// Number of events waiting in the queue.
+int events_waiting();
+
+// ---------------------------------------------------------------------------
+// Sound (sound.cpp, mixer.cpp; the device is the backend's)
+// ---------------------------------------------------------------------------
+struct TAudioSample {
+    int16_t* samples = nullptr;  // interleaved stereo frames at `hertz`
+    int length = 0;              // frames
+    int hertz = 0;
+    int format = 0;              // 2 = 16-bit stereo
+    int capacity = 0;            // frames allocated
+};
+struct TSound {
+    TAudioSample sample;
+    int flags = 0;
+    std::string path;
+};
+struct TChannel;  // one playing instance; owned by the mixer
+
+// Decodes a WAV or Ogg Vorbis file whole. Null when unreadable.
+TSound* load_sound(const std::string& path, int flags);
+// Starts the sound on a new channel. Never Null for a non-Null sound.
+TChannel* play_sound(TSound* sound);
+bool channel_busy(TChannel* channel);
+void stop_channel(TChannel* channel);
+void set_channel_volume(TChannel* channel, float volume);  // 0..1
+// Mixes `frames` stereo frames of every playing channel into out
+// (interleaved 16-bit, 44100 Hz), clipping. The device thread calls it.
+void mix_audio(int16_t* out, int frames);
+
+// ---------------------------------------------------------------------------
+// Files and folders (files.cpp). "\" is taken as "/"; a trailing "/" is
+// ignored except for the root.
+// ---------------------------------------------------------------------------
+struct TStream;  // a C file with position and size
+
+int path_kind(const std::string& path);   // 0 none, 1 file, 2 folder
+bool create_dir(const std::string& path); // mode 1777 through the umask
+// True when nothing exists at path afterwards. With recurse, entries are
+// removed first; symbolic links are removed as links, never followed.
+bool delete_dir(const std::string& path, bool recurse);
+bool delete_file(const std::string& path);
+// Replaces `to` by `from` in one step (the file system's rename).
+bool rename_file(const std::string& from, const std::string& to);
+void set_file_mode(const std::string& path, int mode);
+void* open_dir(const std::string& path);              // 0 on failure
+std::string next_dir_entry(void* dir);                // "" at the end
+void close_dir(void* dir);
+TStream* read_file(const std::string& path);          // Null on failure
+TStream* write_file(const std::string& path);         // created or truncated
+// Closes the stream; false when buffered data could not be written.
+bool close_file(TStream* stream);
+bool eof(TStream* stream);
+// Bytes up to LF, NUL or the end; CR dropped anywhere. "" past the end.
+std::string read_line(TStream* stream);
+// The text's bytes, then CR LF. False on a write error.
+bool write_line(TStream* stream, const std::string& text);
+// Raw bytes; the number written.
+int write_bytes(TStream* stream, const void* data, int size);
+int read_bytes(TStream* stream, void* data, int size);
+int stream_size(TStream* stream);
+
+// ---------------------------------------------------------------------------
+// Text helpers (text.cpp). Positions are 1-based.
+// ---------------------------------------------------------------------------
+// Leading white space, one sign, then decimal digits ("$" hex, "%" binary).
+int text_to_int(const std::string& text);
+std::string int_to_text(int value);
+std::string text_slice(const std::string& s, int pos, int size);  // size -1: to the end
+std::string text_head(const std::string& s, int n);
+std::string text_tail(const std::string& s, int n);
+int find_text(const std::string& s, const std::string& sub, int start);  // 0 if none
+
+// ---------------------------------------------------------------------------
+// Lists: a plain ordered container iterated in insertion order.
+// ---------------------------------------------------------------------------
+template <typename T>
+using TList = std::list<T>;
+
+template <typename T>
+inline TList<T>* new_list() { return new TList<T>(); }
+template <typename T>
+inline void list_append(TList<T>* list, const T& item) { list->push_back(item); }
+template <typename T>
+inline void list_clear(TList<T>* list) { list->clear(); }
+template <typename T>
+inline int list_length(const TList<T>* list) { return static_cast<int>(list->size()); }
