@@ -32,3 +32,31 @@ int timer_wake_fd();
 void deliver_timer_ticks();
 // True once the sound layer could start a device.
 extern bool audio_device_running;
+
+// ---------------------------------------------------------------------------
+// Supplied by the shared drawing code (media/draw/pixmap.cpp, image.cpp)
+// ---------------------------------------------------------------------------
+
+// Largest pixmap side and pixel count accepted anywhere; loaders check a
+// file's claimed size against these before they allocate.
+enum { PIXMAP_MAX_SIDE = 16384, PIXMAP_MAX_PIXELS = 64 * 1024 * 1024 };
+bool pixmap_size_ok(int width, int height);
+// Bytes per pixel of a PF_* format, 0 for an unknown one.
+int pixmap_bytes_per_pixel(int format);
+// True for the formats that carry alpha (PF_ALPHA8, PF_BGRA8888, PF_RGBA8888).
+bool pixmap_has_alpha(int format);
+
+// A one-frame image that takes ownership of the pixmap as it is (no mask).
+TImage* image_adopt_pixmap(TPixmap* pixmap, int flags);
+// True when the frame exists and has no texture for the current display
+// generation, or its pixmap was written since the texture was made.
+bool image_frame_needs_texture(const TImage* image, int frame);
+// Records the texture the backend made for the frame: its name, the
+// texture-coordinate reach, the current generation; clears the dirty mark.
+void image_frame_set_texture(TImage* image, int frame, unsigned texture, float u, float v);
+// Stores grabbed RGBA pixels (the frame's size) into the frame; masked
+// images get the mask applied. Marks the frame dirty.
+void image_store_grab(TImage* image, int frame, const TPixmap* rgba);
+// Textures of the current display generation whose images were freed.
+// The backend deletes them while its context is current and clears the list.
+extern std::vector<unsigned> released_textures;
