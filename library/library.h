@@ -22,3 +22,63 @@ extern std::string jigsaws_base; // prefix of "jigsaws/"; stays empty
 void ensure_folder(const std::string& path);
 // Makes sure players/ and players/<name>/ exist and sets player_dir.
 void ensure_player_dir();
+
+// ===========================================================================
+// jigsaw_storage.cpp: loading and saving a jigsaw
+// ===========================================================================
+
+// --- set by every flow that loads a jigsaw ---
+extern std::string jigsaw_name;  // current jigsaw; also the saved game's file name; "" = none yet
+extern std::string jigsaw_dir;   // jigsaws_base + "jigsaws/" + name, no trailing slash
+
+// Reads the jigsaw folder into the piece table; does not deal.
+void load_jigsaw(const std::string& name);
+// Lays the player's saved game of jigsaw_name over the loaded jigsaw.
+void load_saved_game();
+// Writes the saved game and its thumbnail; true when the game file was written.
+bool save_game();
+// Key S: draws the board for the thumbnail, saves, plays the magic cue.
+void save_command();
+// Starts a jigsaw afresh: reset, load, deal, empty boxes.
+void start_jigsaw(const std::string& name);
+
+// ===========================================================================
+// browser.cpp: the two thumbnail browsers
+// ===========================================================================
+
+// One entry of either browser list.
+struct tn3_type {
+    std::string tessellon;   // jigsaw folder name, or saved game name without ".png"
+    TImage* img = nullptr;   // thumbnail, loaded when first drawn
+    int page = 0;            // never used
+    int x = 0, y = 0;        // top-left corner where last drawn
+    int n = 0;               // position in its list, 1..count
+    int marked = 0;          // marked for killing (library only)
+};
+
+// --- kept for the run; read again when their page is 0 ---
+extern TList<tn3_type>* jigsaw_list;  // the library, reserved entry last
+extern int jigsaw_page;               // current library page from 1; 0 = read again
+extern int jigsaw_count;              // entries in jigsaw_list
+extern TList<tn3_type>* saved_list;   // the saved games
+extern int saved_page;                // current saved-game page; 0 = read again
+extern int saved_count;               // entries in saved_list
+
+// Keys Left and Right: the previous or next page of the browser on screen.
+void previous_page();
+void next_page();
+
+// ===========================================================================
+// flows.cpp: new, load, delete and kill, restart, quick pick, do-new
+// ===========================================================================
+
+void new_screen_frame();       // per-frame operation of "new1"
+void load_screen_frame();      // per-frame operation of "load1"
+void delete_screen_frame();    // per-frame operation of "delete1"
+// Marks (1) or unmarks (0) every markable entry of the current library page.
+void mark_page(int flag);
+// Key K on "delete1": deletes the marked jigsaws, then the opening jigsaw.
+void kill_marked_jigsaws();
+void restart_jigsaw();         // confirmed R: the current jigsaw dealt afresh
+void quick_pick();             // confirmed Q: a random other library jigsaw
+void do_new();                 // confirmed D: the first jigsaw without a saved game

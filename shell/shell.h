@@ -36,8 +36,9 @@ extern TImageFont* font_large;         // Tahoma 22, message boxes and numbers
 extern TImageFont* font_small;         // Tahoma 14, the "press any key" message
 extern TTimer* frame_timer;            // 50 Hz; its ticks wake the main loop
 
-// Runs the start-up sequence up to the main loop (media_start must have run).
-void start_up();
+// Runs the start-up sequence up to the main loop (media_start must have
+// run). False when no display at all could be opened.
+bool start_up();
 // Opens the display of that size by the mode rule. 1 when it opened.
 int open_display(int width, int height);
 // Opens the display again at the current size and kind.
@@ -72,3 +73,133 @@ extern int forced_refresh_rate;        // from refresh.txt; 0 = choose from the 
 void read_preferences();
 // Writes prefer.txt; tells the player when it cannot.
 void write_preferences();
+
+// ===========================================================================
+// main_loop.cpp: the main loop, the screen states and the key dispatch
+// ===========================================================================
+
+// The screen states, each spelled once.
+constexpr const char* SCREEN_TITLE = "title";
+constexpr const char* SCREEN_ANIM = "anim";
+constexpr const char* SCREEN_JIGSAW = "jigsaw";
+constexpr const char* SCREEN_BOX = "box";
+constexpr const char* SCREEN_NEW = "new1";
+constexpr const char* SCREEN_LOAD = "load1";
+constexpr const char* SCREEN_DELETE = "delete1";
+constexpr const char* SCREEN_HELP = "help";
+constexpr const char* SCREEN_UNROTATE = "unrotate";
+constexpr const char* SCREEN_PREFER = "prefer";
+
+// The yes/no questions, by their letter in pending_confirm.
+constexpr const char* ASK_EXIT = "X";
+constexpr const char* ASK_DO_NEW = "D";
+constexpr const char* ASK_QUICK_PICK = "Q";
+constexpr const char* ASK_RESTART = "R";
+
+// Shown by key X after the application title and " from ".
+constexpr const char* PUBLISHER_ADDRESS = "https://tessellon.example.org";
+
+// --- moments of interaction, kept for the run ---
+extern std::string screen_state;     // the current screen, one of SCREEN_*
+extern std::string previous_screen;  // the screen that help returns to
+extern std::string pending_confirm;  // the open question, one of ASK_*; "" = none
+extern std::string status_message;   // the status line; "" = none
+extern int help_prompt_active;       // the title's "press H" prompt is showing
+extern int pointer_visible;          // the game's own pointer is drawn
+extern int mouse_x, mouse_y;         // pixels, sampled once per iteration after the flip
+extern int click_x, click_y;         // mouse where help was opened; click_x -1 before a tidy
+extern int click_pending;            // a left click not yet consumed
+extern int right_click_pending;      // a right click on the board or the box screen
+extern int ctrl_down;                // a Control key is held
+extern int intro_pending;            // the running "anim" is the opening animation
+extern int key7_count;               // consecutive presses of 7
+
+// Runs iterations until the program ends; never returns.
+[[noreturn]] void main_loop();
+// One iteration: the frame, the flip, one event and its dispatch.
+void main_loop_iteration();
+// Draws the box of the open question centred, with its shadow.
+void draw_confirm_box();
+// A pending click answers the open question: yes inside its yes rectangle.
+void confirm_click();
+// After a key: drops every question whose own key it is not.
+void cancel_confirmation(int key);
+
+// ===========================================================================
+// messages.cpp: message boxes, the status line and the display info
+// ===========================================================================
+
+// A framed box centred across at height y (0 = the middle); text "" =
+// status_message. Alpha 1.0 gives a navy inside, any other a cyan one.
+void show_message(const std::string& text, int y, float alpha);
+// The translucent box in both display buffers, for a long operation.
+void show_message_held(const std::string& text);
+// A full-screen text + " - press any key" on black; waits for a key.
+void message_and_wait(const std::string& text);
+// Key F2: the display's size, depth and refresh rate on the status line.
+void show_display_info();
+// The title's "press H at any time for Help" while it is active.
+void draw_help_prompt();
+
+// ===========================================================================
+// draw_helpers.cpp: text, centred images, frames, hit tests, thumbnails
+// ===========================================================================
+
+// Text in the current font and colour; centre_x, centre_y flags centre it on x, y.
+void draw_text_at(const std::string& text, int x, int y, int centre_x, int centre_y);
+// The same with alpha blending and, when shadow is set, a dark shadow 2 pixels off.
+void draw_text_shadowed(const std::string& text, int x, int y, int centre_x, int centre_y,
+                        int shadow);
+// The image centred on the display; with shadow a soft black copy 7 pixels off.
+void draw_centred_image(TImage* image, int shadow);
+// 1 when the live mouse lies in the rectangle, ends included.
+int mouse_in_rect(int x1, int y1, int x2, int y2);
+// mouse_in_rect of a rectangle given relative to the image drawn centred.
+int mouse_in_centred_image(TImage* image, int x1, int y1, int x2, int y2);
+// 1 when the remembered click (click_x, click_y) lies in the rectangle.
+int click_in_rect(int x1, int y1, int x2, int y2);
+// n in white with a black outline, centred on x, y, in font_large.
+void draw_outlined_number(int n, int x, int y);
+// A frame of thickness t inside the rectangle, in the current colour.
+void draw_thick_frame(int x, int y, int w, int h, int t);
+// The top-left 800x600 of the back buffer, scaled when scale < 1, as a PNG.
+void grab_screen_thumbnail(const std::string& path, float scale, int w, int h);
+
+// ===========================================================================
+// sound_cues.cpp: the two effects and the music
+// ===========================================================================
+
+// --- loaded on first use and kept for the run ---
+extern TSound* click_sound;          // "sounds/click.wav"
+extern TSound* magic_sound;          // "sounds/magic.wav"
+extern TSound* music_sound;          // "sounds/music.ogg"
+extern TChannel* music_channel;      // the channel the music was last started on
+extern float music_volume;           // 0..1, given at every start (1.0)
+
+void play_click();   // a piece joined; effects overlap freely
+void play_magic();   // the game was saved
+void start_music();  // unless it is playing already
+void stop_music();   // if it is playing
+
+// ===========================================================================
+// title.cpp: the title and the completion celebration
+// ===========================================================================
+
+// Per-frame operation of "title": the opening jigsaw and its animation.
+void title_step();
+// Loads and deals the reserved opening jigsaw.
+void load_default_jigsaw();
+// The blocking letter-by-letter celebration over the tinted board.
+void celebrate(const std::string& text);
+// Reveals one character centred at x, y with a flash; returns its width.
+int flash_letter(int letter, int x, int y);
+
+// ===========================================================================
+// stand_ins.cpp: empty bodies of operations not built yet
+// ===========================================================================
+
+// Calls made so far to the stand-in of that operation name; tests use it
+// to see that the loop reached an operation whose real body is missing.
+int stand_in_calls(const std::string& name);
+// Forgets every stand-in call counted so far.
+void reset_stand_in_calls();
