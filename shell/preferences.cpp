@@ -1,0 +1,77 @@
+// The preferences file: prefer.txt (written by the preferences screen,
+// read at start-up) and refresh.txt (written by hand, forces the
+// full-screen refresh rate). One signed decimal per line, CR LF endings.
+#include "library/library.h"
+#include "shell/shell.h"
+
+// --- read from prefer.txt and refresh.txt ---
+int pref_click_help = 0;      // an unused click opens help
+int pref_large_display = 0;   // start in 1024x768
+int pref_sound = 1;           // sound effects and music
+int pref_windowed = 0;        // start in a window
+int pref_help_prompt = 1;     // show the help prompt after the title
+int pref_save_message = 1;    // show "jigsaw saved" after S
+int pref_custom_colour = 0;   // lines 8..10 hold the player's own colour
+int bg_red = 0, bg_green = 0, bg_blue = 0;                 // board background, 0..255
+int saved_bg_red = 0, saved_bg_green = 0, saved_bg_blue = 0;  // as last read or written
+int forced_refresh_rate = 0;  // 0 = choose from the mode list
+
+static int read_number(TStream* stream) { return text_to_int(read_line(stream)); }
+
+void read_preferences() {
+    if (TStream* refresh = read_file(player_dir + "refresh.txt")) {
+        forced_refresh_rate = read_number(refresh);
+        close_file(refresh);
+    }
+
+    TStream* file = read_file(player_dir + "prefer.txt");
+    if (!file) return;
+    // The first three lines are always there in files the game wrote; a
+    // missing one reads as an empty line, that is 0.
+    pref_click_help = read_number(file);
+    pref_large_display = read_number(file);
+    pref_sound = read_number(file);
+    // The later lines were added over time: a short file keeps the defaults.
+    int* optional[] = {&pref_windowed, &pref_help_prompt, &pref_save_message, &pref_custom_colour};
+    for (int* value : optional) {
+        if (!eof(file)) *value = read_number(file);
+    }
+    if (pref_custom_colour) {
+        bg_red = saved_bg_red = read_number(file);
+        bg_green = saved_bg_green = read_number(file);
+        bg_blue = saved_bg_blue = read_number(file);
+    }
+    close_file(file);
+}
+
+void write_preferences() {
+    const std::string path = player_dir + "prefer.txt";
+    // Written beside the old file and renamed over it, so that a failed
+    // write never leaves a truncated prefer.txt behind.
+    const std::string temp = path + ".new";
+    TStream* file = write_file(temp);
+    if (!file) {
+        message_and_wait("Unable to save to " + path);
+        return;
+    }
+    const int values[] = {pref_click_help, pref_large_display, pref_sound, pref_windowed,
+                          pref_help_prompt, pref_save_message, pref_custom_colour};
+    bool ok = true;
+    for (int value : values) ok = write_line(file, int_to_text(value)) && ok;
+    if (pref_custom_colour) {
+        ok = write_line(file, int_to_text(bg_red)) && ok;
+        ok = write_line(file, int_to_text(bg_green)) && ok;
+        ok = write_line(file, int_to_text(bg_blue)) && ok;
+    }
+    ok = close_file(file) && ok;
+    if (!ok || !rename_file(temp, path)) {
+        delete_file(temp);
+        message_and_wait("Unable to save to " + path);
+        return;
+    }
+    if (pref_custom_colour) {
+        saved_bg_red = bg_red;
+        saved_bg_green = bg_green;
+        saved_bg_blue = bg_blue;
+    }
+}

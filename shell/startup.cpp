@@ -1,0 +1,151 @@
+// Start-up and display setup: the fixed order in which the program makes
+// its folder, reads the preferences, opens the display, loads the shared
+// images and fonts and hands over to the main loop; the display-mode rule
+// and the two run-time toggles (size with F, window or full screen with W).
+#include "library/library.h"
+#include "play/play.h"
+#include "shell/shell.h"
+
+// --- kept for the run ---
+std::string version = "2.0";  // assigned its final value by the start-up
+std::string app_title;        // "Tessellon v" + version
+int large_display = 0;        // 1 = 1024x768, 0 = 800x600
+int windowed = 0;             // 1 = a window, 0 = full screen
+std::string base_dir;         // prefix of the resource folders; stays empty
+
+// --- shared images and fonts, loaded at start-up and kept ---
+TImage* pointer_image = nullptr;     // the game's own pointer
+TImage* help_images[5] = {};         // help pages, loaded on first use
+TImage* white_image = nullptr;       // probe of the pixel test
+TImage* exit_image = nullptr;        // "leave the game?"
+TImage* box_image = nullptr;         // box strip frame, small display
+TImage* boxf_image = nullptr;        // box strip frame, large display
+TImage* reload_image = nullptr;      // "restart this jigsaw?"
+TImage* jigsaw_image = nullptr;      // box screen's way back to the board
+TImage* quick_pick_image = nullptr;  // "quick pick a jigsaw?"
+TImage* do_new_image = nullptr;      // "start the next new jigsaw?"
+TImage* arrow_images[5] = {};        // page arrows 1..4
+TImageFont* font_large = nullptr;    // Tahoma 22
+TImageFont* font_small = nullptr;    // Tahoma 14
+TTimer* frame_timer = nullptr;       // 50 Hz
+
+static const int small_width = 800, small_height = 600;
+static const int large_width = 1024, large_height = 768;
+
+void choose_display_mode(const std::vector<TGraphicsMode>& modes, int width, int height,
+                         int* depth, int* hertz) {
+    // Depth 32 first, then 16; the highest rate wins, and a rate of 0
+    // (unknown) never counts.
+    for (int wanted_depth : {32, 16}) {
+        int best = 0;
+        for (const TGraphicsMode& mode : modes) {
+            if (mode.width == width && mode.height == height && mode.depth == wanted_depth &&
+                mode.hertz > best)
+                best = mode.hertz;
+        }
+        if (best > 0) {
+            *depth = wanted_depth;
+            *hertz = best;
+            return;
+        }
+    }
+    *depth = 32;
+    *hertz = 60;
+}
+
+int open_display(int width, int height) {
+    if (windowed) return open_screen(width, height, 0, 60, 0) ? 1 : 0;
+
+    int depth = 32, hertz = 60;
+    if (forced_refresh_rate > 0)
+        hertz = forced_refresh_rate;
+    else
+        choose_display_mode(display_modes(), width, height, &depth, &hertz);
+    if (open_screen(width, height, depth, hertz, 0)) return 1;
+
+    // No mode of that size (a screen with a single mode, say): rather than
+    // leave the game without a display, fall back to a window of that size.
+    windowed = 1;
+    return open_screen(width, height, 0, 60, 0) ? 1 : 0;
+}
+
+void reopen_display() {
+    if (large_display)
+        open_display(large_width, large_height);
+    else
+        open_display(small_width, small_height);
+    // A new window shows the system pointer again; the game draws its own.
+    hide_mouse();
+}
+
+void toggle_display_size() {
+    large_display = !large_display;
+    // The number of thumbnails per page depends on the display size.
+    if (jigsaw_page > 0) jigsaw_page = 1;
+    if (saved_page > 0) saved_page = 1;
+    reopen_display();
+}
+
+void toggle_windowed() {
+    windowed = !windowed;
+    reopen_display();
+}
+
+static TImage* load_shared_image(const char* name, int flags) {
+    return load_image(base_dir + name, flags);
+}
+
+bool start_up() {
+    version = "3.3";
+    app_title = "Tessellon v" + version;
+    set_app_title(app_title);
+
+    ensure_player_dir();
+    read_preferences();
+    windowed = pref_windowed;
+
+    bool opened;
+    if (pref_large_display) {
+        large_display = 1;
+        opened = open_display(large_width, large_height);
+    } else {
+        large_display = 0;
+        opened = open_display(small_width, small_height);
+        if (!opened) {
+            windowed = 1;
+            opened = open_screen(small_width, small_height, 0, 60, 0) != nullptr;
+        }
+    }
+    if (!opened) return false;
+
+    hide_mouse();
+    move_mouse(379, 279);
+    if (large_display) move_mouse(494, 368);
+
+    // The fonts come before the title box so that the box shows its text
+    // in the game's own font rather than the built-in one.
+    font_large = load_font(base_dir + "fonts/Tahoma.ttf", 22, 4);
+    font_small = load_font(base_dir + "fonts/Tahoma.ttf", 14, 4);
+    show_message_held(app_title);
+    seed_random(clock_ms());
+
+    pointer_image = load_shared_image("images/pointer.bmp", -1);
+    white_image = load_shared_image("images/white.bmp", 0);
+    exit_image = load_shared_image("images/exit.png", 0);
+    box_image = load_shared_image("images/box.png", -1);
+    boxf_image = load_shared_image("images/boxf.png", -1);
+    reload_image = load_shared_image("images/reload.png", 0);
+    jigsaw_image = load_shared_image("images/jigsaw.png", 0);
+    quick_pick_image = load_shared_image("images/quick_pick.png", 0);
+    do_new_image = load_shared_image("images/do_new.png", 0);
+    // The piece, box, tray and animation tables are fixed-size globals of
+    // the play subsystem; they exist before the start-up runs.
+    frame_timer = create_timer(50);
+    for (int i = 1; i <= 4; i++)
+        arrow_images[i] = load_image(base_dir + "images/arrow" + int_to_text(i) + ".png", -1);
+
+    start_music();
+    create_puzzle_tables();
+    screen_state = "title";
+    return true;
+}

@@ -1,0 +1,352 @@
+// End-to-end harness: Xvfb on a display it picks itself (-displayfd), a
+// copy of the built game folder in a temporary folder, the game started
+// there, XTEST input and root-window grabs. The destructor kills what it
+// started and removes the temporary folder.
+#include "tests/e2e/harness.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "media/draw/draw.h"
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+
+static int now_ms() {
+    using namespace std::chrono;
+    return static_cast<int>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+uint32_t Shot::at(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+    return pixels[static_cast<size_t>(y) * width + x];
+}
+
+bool Shot::save_png(const std::string& path) const {
+    TPixmap* pixmap = create_pixmap(width, height, PF_RGBA8888);
+    if (!pixmap) return false;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) write_pixel(pixmap, x, y, 0xff000000u | at(x, y));
+    bool ok = save_pixmap_png(pixmap, path, 5);
+    free_pixmap(pixmap);
+    return ok;
+}
+
+std::string read_file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int file_mode(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return -1;
+    return st.st_mode & 07777;
+}
+
+static void write_text(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// Starts Xvfb and returns its display number, or -1.
+static int start_xvfb(int width, int height, int* pid) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    std::string fd_text = std::to_string(fds[1]);
+    pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        close(fds[0]);
+        int null_fd = open("/dev/null", O_WRONLY);
+        if (null_fd >= 0) {
+            dup2(null_fd, 1);
+            dup2(null_fd, 2);
+        }
+        execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", screen.c_str(),
+               "-nolisten", "tcp", "-noreset", "+extension", "GLX", "+extension", "RANDR",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    *pid = child;
+    std::string number;
+    struct pollfd p = {fds[0], POLLIN, 0};
+    int deadline = now_ms() + 20000;
+    while (now_ms() < deadline) {
+        if (poll(&p, 1, 200) <= 0) continue;
+        char c;
+        ssize_t n = read(fds[0], &c, 1);
+        if (n <= 0) break;
+        if (c == '\n') break;
+        number += c;
+    }
+    close(fds[0]);
+    if (number.empty()) return -1;
+    return std::atoi(number.c_str());
+}
+
+Session::Session(const GameOptions& options) {
+    char pattern[] = "/tmp/tessellon-e2e-XXXXXX";
+    if (!mkdtemp(pattern)) {
+        error = "cannot make a temporary folder";
+        return;
+    }
+    temp_root = pattern;
+    game_dir = temp_root + "/game";
+    home_dir = temp_root + "/home";
+    std::error_code ec;
+    fs::copy(TEST_GAME_DIR, game_dir, fs::copy_options::recursive, ec);
+    if (ec) {
+        error = "cannot copy the game folder: " + ec.message();
+        return;
+    }
+    fs::create_directories(home_dir, ec);
+    if (!options.prefer.empty() || !options.refresh.empty()) {
+        fs::create_directories(game_dir + "/players/default", ec);
+        if (!options.prefer.empty())
+            write_text(game_dir + "/players/default/prefer.txt", options.prefer);
+        if (!options.refresh.empty())
+            write_text(game_dir + "/players/default/refresh.txt", options.refresh);
+    }
+    if (options.prepare) options.prepare(game_dir);
+
+    int number = start_xvfb(options.screen_width, options.screen_height, &xvfb_pid);
+    if (number < 0) {
+        error = "Xvfb did not start";
+        return;
+    }
+    std::string display_name = ":" + std::to_string(number);
+    for (int tries = 0; tries < 50 && !display; tries++) {
+        display = XOpenDisplay(display_name.c_str());
+        if (!display) pause(100);
+    }
+    if (!display) {
+        error = "cannot connect to Xvfb";
+        return;
+    }
+
+    pid_t child = fork();
+    if (child < 0) {
+        error = "cannot fork the game";
+        return;
+    }
+    if (child == 0) {
+        setpgid(0, 0);
+        setenv("DISPLAY", display_name.c_str(), 1);
+        setenv("HOME", home_dir.c_str(), 1);
+        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+        if (chdir(home_dir.c_str()) != 0) _exit(126);
+        std::string binary = game_dir + "/tessellon";
+        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    game_pid = child;
+}
+
+Session::~Session() {
+    if (game_pid > 0 && !reaped) {
+        kill(-game_pid, SIGKILL);
+        kill(game_pid, SIGKILL);
+        waitpid(game_pid, nullptr, 0);
+    }
+    if (display) XCloseDisplay(display);
+    if (xvfb_pid > 0) {
+        kill(xvfb_pid, SIGTERM);
+        int deadline = now_ms() + 3000;
+        while (waitpid(xvfb_pid, nullptr, WNOHANG) == 0) {
+            if (now_ms() > deadline) {
+                kill(xvfb_pid, SIGKILL);
+                waitpid(xvfb_pid, nullptr, 0);
+                break;
+            }
+            pause(20);
+        }
+    }
+    if (!temp_root.empty() && !getenv("TESSELLON_E2E_KEEP")) {
+        std::error_code ec;
+        fs::remove_all(temp_root, ec);
+    }
+}
+
+static bool window_title(Display* display, Window window, std::string* title) {
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) && name) {
+        *title = name;
+        XFree(name);
+        return true;
+    }
+    return false;
+}
+
+static Window find_titled(Display* display, Window parent, const std::string& title, int depth) {
+    Window root_return, parent_return, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, parent, &root_return, &parent_return, &children, &count)) return 0;
+    Window found = 0;
+    for (unsigned i = 0; i < count && !found; i++) {
+        std::string name;
+        XWindowAttributes attributes;
+        if (window_title(display, children[i], &name) && name == title &&
+            XGetWindowAttributes(display, children[i], &attributes) &&
+            attributes.map_state == IsViewable)
+            found = children[i];
+        else if (depth < 3)
+            found = find_titled(display, children[i], title, depth + 1);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+unsigned long Session::wait_for_window(const std::string& title, int timeout_ms, int* w, int* h) {
+    if (!display) return 0;
+    int deadline = now_ms() + timeout_ms;
+    while (now_ms() < deadline) {
+        Window window = find_titled(display, DefaultRootWindow(display), title, 0);
+        if (window) {
+            XWindowAttributes attributes;
+            XGetWindowAttributes(display, window, &attributes);
+            if (w) *w = attributes.width;
+            if (h) *h = attributes.height;
+            return window;
+        }
+        if (!running()) return 0;
+        pause(50);
+    }
+    return 0;
+}
+
+Shot Session::grab() {
+    Shot shot;
+    if (!display) return shot;
+    Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, root, &attributes);
+    XImage* image = XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes,
+                              ZPixmap);
+    if (!image) return shot;
+    shot.width = attributes.width;
+    shot.height = attributes.height;
+    shot.pixels.resize(static_cast<size_t>(shot.width) * shot.height);
+    for (int y = 0; y < shot.height; y++)
+        for (int x = 0; x < shot.width; x++)
+            shot.pixels[static_cast<size_t>(y) * shot.width + x] =
+                static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xffffffu;
+    XDestroyImage(image);
+    return shot;
+}
+
+bool Session::wait_for_screen(const std::function<bool(const Shot&)>& pred, int timeout_ms,
+                              Shot* last) {
+    int deadline = now_ms() + timeout_ms;
+    Shot shot;
+    bool met = false;
+    while (true) {
+        shot = grab();
+        if (pred(shot)) {
+            met = true;
+            break;
+        }
+        if (now_ms() > deadline) break;
+        pause(100);
+    }
+    if (last) *last = shot;
+    return met;
+}
+
+static unsigned keycode_of(Display* display, const char* name) {
+    KeySym sym = XStringToKeysym(name);
+    return sym == NoSymbol ? 0 : XKeysymToKeycode(display, sym);
+}
+
+void Session::key_down(const char* name) {
+    if (!display) return;
+    XTestFakeKeyEvent(display, keycode_of(display, name), True, 0);
+    XFlush(display);
+}
+
+void Session::key_up(const char* name) {
+    if (!display) return;
+    XTestFakeKeyEvent(display, keycode_of(display, name), False, 0);
+    XFlush(display);
+}
+
+void Session::key(const char* name) {
+    key_down(name);
+    pause(30);
+    key_up(name);
+    pause(60);
+}
+
+void Session::move(int x, int y) {
+    if (!display) return;
+    XTestFakeMotionEvent(display, 0, x, y, 0);
+    XFlush(display);
+}
+
+void Session::click(int x, int y, int button) {
+    if (!display) return;
+    move(x, y);
+    pause(60);
+    XTestFakeButtonEvent(display, button, True, 0);
+    XFlush(display);
+    pause(30);
+    XTestFakeButtonEvent(display, button, False, 0);
+    XFlush(display);
+    pause(60);
+}
+
+void Session::close_window(unsigned long window) {
+    if (!display) return;
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+void Session::pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+bool Session::running() {
+    if (game_pid <= 0 || reaped) return false;
+    int status = 0;
+    if (waitpid(game_pid, &status, WNOHANG) != game_pid) return true;
+    reaped = true;
+    exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return false;
+}
+
+int Session::wait_exit(int timeout_ms) {
+    int deadline = now_ms() + timeout_ms;
+    while (running()) {
+        if (now_ms() > deadline) return -1;
+        pause(50);
+    }
+    return reaped ? exit_status : -1;
+}
+
+}  // namespace e2e

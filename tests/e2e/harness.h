@@ -1,0 +1,88 @@
+// End-to-end harness: runs the real game binary on its own Xvfb server,
+// acts as a player through XTEST (keys, pointer motion, buttons), reads
+// the screen back, and cleans up every process and file it made, also
+// when a test fails part-way.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct _XDisplay;
+
+namespace e2e {
+
+// A screen grab, row 0 at the top, pixels 0xRRGGBB.
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const;
+    // Writes the grab as a PNG (for looking at it); false on failure.
+    bool save_png(const std::string& path) const;
+};
+
+inline int red(uint32_t p) { return (p >> 16) & 255; }
+inline int green(uint32_t p) { return (p >> 8) & 255; }
+inline int blue(uint32_t p) { return p & 255; }
+
+struct GameOptions {
+    int screen_width = 800, screen_height = 600;  // the Xvfb screen
+    std::string prefer;   // content of players/default/prefer.txt; empty = no file
+    std::string refresh;  // content of players/default/refresh.txt; empty = no file
+    // Called with the copied game folder before the game starts (to add
+    // test jigsaws or saved games).
+    std::function<void(const std::string&)> prepare;
+};
+
+// One Xvfb server, one copy of the game folder, one game process.
+struct Session {
+    explicit Session(const GameOptions& options = GameOptions());
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    bool ok() const { return error.empty(); }  // set up and started
+    std::string error;                          // what went wrong at set-up
+
+    std::string game_dir;   // the temporary copy the game runs in
+    std::string home_dir;   // the game's HOME
+    _XDisplay* display = nullptr;
+    int game_pid = 0;
+
+    // Waits (up to timeout_ms) for a top-level window whose title is
+    // `title`; 0 when none appeared. Window size goes to *w, *h.
+    unsigned long wait_for_window(const std::string& title, int timeout_ms, int* w = nullptr,
+                                  int* h = nullptr);
+    // Waits until the game has drawn a frame that satisfies `pred`.
+    bool wait_for_screen(const std::function<bool(const Shot&)>& pred, int timeout_ms,
+                         Shot* last = nullptr);
+    Shot grab();
+
+    void key(const char* keysym_name);      // press and release
+    void key_down(const char* keysym_name);
+    void key_up(const char* keysym_name);
+    void move(int x, int y);                // root-window pixels
+    void click(int x, int y, int button = 1);
+    void pause(int ms);
+    // Sends the window manager's close request (WM_DELETE_WINDOW).
+    void close_window(unsigned long window);
+
+    // Waits for the game to end; its exit status, or -1 on time-out or a
+    // signal.
+    int wait_exit(int timeout_ms);
+    bool running();
+
+private:
+    int xvfb_pid = 0;
+    std::string temp_root;
+    bool reaped = false;   // the game process has been waited for
+    int exit_status = -1;  // its status once reaped (-1: killed by a signal)
+};
+
+// Reads a whole file; empty when missing.
+std::string read_file_text(const std::string& path);
+// Permission bits of a path, or -1.
+int file_mode(const std::string& path);
+
+}  // namespace e2e

@@ -1,0 +1,143 @@
+// prefer.txt and refresh.txt: short files keep the later defaults, the
+// colour lines follow the own-colour flag, and the writer's bytes.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "library/library.h"
+#include "shell/shell.h"
+
+namespace {
+
+struct PreferencesTest : ::testing::Test {
+    std::string folder;
+    void SetUp() override {
+        char pattern[] = "/tmp/tessellon-prefs-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        player_dir = folder + "/";
+        pref_click_help = 0;
+        pref_large_display = 0;
+        pref_sound = 1;
+        pref_windowed = 0;
+        pref_help_prompt = 1;
+        pref_save_message = 1;
+        pref_custom_colour = 0;
+        bg_red = bg_green = bg_blue = 0;
+        saved_bg_red = saved_bg_green = saved_bg_blue = 0;
+        forced_refresh_rate = 0;
+    }
+    void TearDown() override {
+        std::filesystem::remove_all(folder);
+        player_dir.clear();
+    }
+    void write(const std::string& name, const std::string& text) {
+        std::ofstream(folder + "/" + name, std::ios::binary) << text;
+    }
+    std::string read(const std::string& name) {
+        std::ifstream in(folder + "/" + name, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+};
+
+TEST_F(PreferencesTest, MissingFilesKeepEveryDefault) {
+    read_preferences();
+    EXPECT_EQ(pref_click_help, 0);
+    EXPECT_EQ(pref_large_display, 0);
+    EXPECT_EQ(pref_sound, 1);
+    EXPECT_EQ(pref_windowed, 0);
+    EXPECT_EQ(pref_help_prompt, 1);
+    EXPECT_EQ(pref_save_message, 1);
+    EXPECT_EQ(pref_custom_colour, 0);
+    EXPECT_EQ(forced_refresh_rate, 0);
+}
+
+TEST_F(PreferencesTest, ThreeLineFileSetsTheFirstThreeAndKeepsTheRest) {
+    write("prefer.txt", "1\r\n1\r\n0\r\n");
+    read_preferences();
+    EXPECT_EQ(pref_click_help, 1);
+    EXPECT_EQ(pref_large_display, 1);
+    EXPECT_EQ(pref_sound, 0);
+    EXPECT_EQ(pref_windowed, 0);
+    EXPECT_EQ(pref_help_prompt, 1);
+    EXPECT_EQ(pref_save_message, 1);
+    EXPECT_EQ(pref_custom_colour, 0);
+}
+
+TEST_F(PreferencesTest, SingleLineFileReadsTheMissingFirstLinesAsZero) {
+    write("prefer.txt", "1\n");
+    read_preferences();
+    EXPECT_EQ(pref_click_help, 1);
+    EXPECT_EQ(pref_large_display, 0);
+    EXPECT_EQ(pref_sound, 0);
+    EXPECT_EQ(pref_help_prompt, 1);
+}
+
+TEST_F(PreferencesTest, OwnColourFlagWithoutColourLinesGivesBlack) {
+    bg_red = 115;
+    write("prefer.txt", "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n");
+    read_preferences();
+    EXPECT_EQ(pref_custom_colour, 1);
+    EXPECT_EQ(bg_red, 0);
+    EXPECT_EQ(bg_green, 0);
+    EXPECT_EQ(bg_blue, 0);
+}
+
+TEST_F(PreferencesTest, ColourLinesAreReadAndRemembered) {
+    write("prefer.txt", "0\n1\n1\n0\n1\n1\n1\n0\n64\n0\n");
+    read_preferences();
+    EXPECT_EQ(pref_large_display, 1);
+    EXPECT_EQ(bg_green, 64);
+    EXPECT_EQ(saved_bg_green, 64);
+    EXPECT_EQ(saved_bg_red, 0);
+}
+
+TEST_F(PreferencesTest, NumbersFollowTheTextToIntegerRule) {
+    write("prefer.txt", " 12abc\r\n-1\r\n$1F\r\n");
+    read_preferences();
+    EXPECT_EQ(pref_click_help, 12);
+    EXPECT_EQ(pref_large_display, -1);  // non-zero counts as on
+    EXPECT_EQ(pref_sound, 31);
+}
+
+TEST_F(PreferencesTest, RefreshFileGivesItsFirstLine) {
+    write("refresh.txt", "75\r\n90\r\nanything\r\n");
+    read_preferences();
+    EXPECT_EQ(forced_refresh_rate, 75);
+}
+
+TEST_F(PreferencesTest, WriterAlwaysWritesSevenLinesWithoutTheColour) {
+    pref_sound = 0;
+    pref_windowed = 1;
+    bg_red = 9;
+    bg_green = 8;
+    bg_blue = 7;
+    write_preferences();
+    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n0\r\n1\r\n1\r\n1\r\n0\r\n");
+}
+
+TEST_F(PreferencesTest, WriterAddsTheColourAndRemembersIt) {
+    pref_custom_colour = 1;
+    bg_red = 200;
+    bg_green = -3;
+    bg_blue = 0;
+    write_preferences();
+    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n200\r\n-3\r\n0\r\n");
+    EXPECT_EQ(saved_bg_red, 200);
+    EXPECT_EQ(saved_bg_green, -3);
+    // And it reads back the same.
+    pref_custom_colour = 0;
+    bg_red = bg_green = 0;
+    read_preferences();
+    EXPECT_EQ(pref_custom_colour, 1);
+    EXPECT_EQ(bg_red, 200);
+    EXPECT_EQ(bg_green, -3);
+}
+
+}  // namespace
