@@ -88,6 +88,9 @@ extern TPixmap* swatch_pixmap;           // the same palette, for reading colour
 extern int swatch_x, swatch_y;           // top-left corner (10, 463)
 extern int swatch_shown;                 // drawn over the board
 
+// The turn of a home offset (dx, dy) by a quarter turns clockwise:
+// 0: (dx, dy); 1: (-dy, dx); 2: (-dx, -dy); 3: (dy, -dx).
+void turn_offset(int a, int dx, int dy, int* tx, int* ty);
 // Start-up: fresh records in every table, the swatch loaded, no question open.
 void create_puzzle_tables();
 // The new deal: random places and rotations, no groups, all shown.
@@ -96,6 +99,8 @@ void scatter_pieces();
 void reset_play_state();
 // All pieces share piece 1's group and piece 1 is upright.
 bool puzzle_complete();
+// The border rule over the grid: 1 in the first or last row or column.
+void set_grid_edges();
 
 // ===========================================================================
 // board.cpp: the board screen, the picture, the swatch and the filters
@@ -105,27 +110,60 @@ bool puzzle_complete();
 void jigsaw_screen_frame();
 // Clears to the background colour and draws the visible pieces in draw order.
 void draw_board();
-void show_all_pieces();        // key A
-void hide_all_pieces();        // key Z
-void toggle_edge_pieces();     // key E
-void apply_grouped_visibility();  // after key G
-void apply_loose_visibility();    // after key O
-void apply_box_visibility();      // after keys 1..5
+// The held piece, or its whole group, drawn again on top (and shown).
+void draw_held_group();
 // Takes up or puts down the picture when the click lies on it.
 void picture_click();
 // Sets the background colour from the swatch when the click lies on it.
 void swatch_click();
 
 // ===========================================================================
-// picking.cpp: picking, dragging, snapping and grouping
+// visibility.cpp: the board's visibility filters
 // ===========================================================================
 
+// Not grouped, not in a box and not an edge piece.
+bool is_loose_piece(int p);
+void show_all_pieces();        // key A
+void hide_all_pieces();        // key Z
+void toggle_edge_pieces();     // key E
+void apply_grouped_visibility();  // after key G
+void apply_loose_visibility();    // after key O
+void apply_box_visibility();      // after keys 1..5
+
+// ===========================================================================
+// picking.cpp: picking and carrying
+// ===========================================================================
+
+// The pixel-exact test of white_image at the mouse against an image drawn
+// centred at (x, y) turned a quarter turns.
+bool mouse_over_image(TImage* image, int x, int y, int a);
+bool mouse_over_piece(int p);
+// The topmost visible piece whose opaque pixels lie under the mouse; 0 = none.
+int piece_under_mouse();
 // Takes the topmost visible piece under the mouse into the hand.
 void pick_up_piece();
+// Moves piece k to the top of the drawing order.
+void raise_piece(int k);
+// Raises p, or its whole group in piece-number order.
+void raise_group(int p);
 // Lays p's group rigidly around p at p's rotation.
 void place_group(int p);
+// A quarter turn clockwise of p, its group turning with it about p.
+void turn_piece(int p);
 // Key M: piece 1 home and upright, its group with it.
 void home_first_piece();
+
+// ===========================================================================
+// snapping.cpp: snapping and grouping
+// ===========================================================================
+
+// Same rotation, and p stands within snap_tolerance of its true offset from q.
+bool pieces_fit(int p, int q);
+// Joins every fitting, shown neighbour of the held piece (or of its group)
+// into one fresh group, with a click per fit; the caller clears held_piece.
+void drop_held_piece();
+// Every member of a group that holds an edge piece becomes an edge piece.
+void spread_edge_flags();
 
 // ===========================================================================
 // unrotate.cpp: the unrotate screen
@@ -135,8 +173,14 @@ void home_first_piece();
 extern int unrotate_phase;     // 1 start, 2 turning, 3 finish, 4 done
 extern int unrotate_cursor;    // next piece to look at
 
+// Key U: the unrotate screen from its first phase.
+void start_unrotate();
 // Per-frame operation of "unrotate".
 void unrotate_screen_frame();
+// Turns group g upright about the middle cell of its bounding box.
+void unrotate_group(int g);
+// unrotate_group for every group, in the order first met.
+void unrotate_all_groups();
 
 // ===========================================================================
 // box_screen.cpp: the boxes and the box screen
@@ -150,6 +194,10 @@ void next_box();               // 5 wraps to 1
 void previous_box();           // 1 wraps to 5
 // Lays every loose interior piece out in the tray, in random order.
 void fill_tray();
+// The five box lists and box_shown from the pieces' box fields.
+void rebuild_boxes();
+// Lays the tray out again for the current display size.
+void relayout_tray();
 // Drops grouped pieces from the current box's list.
 void purge_grouped_from_box();
 // Shows the loose pieces of the current box on the board.
@@ -168,9 +216,14 @@ void tidy_pieces();
 
 // --- a moment of the "anim" screen ---
 extern int anim_phase;         // 1 start, 2 flying, 3 finish, 4 done
+extern int anim_next_tick;     // clock_ms at the start of the flight plus one tick
 extern int anim_skipped;       // the flight was cut short by a left click
+extern const int anim_tick_ms; // 20 milliseconds
+extern const int anim_steps;   // 200 steps in every flight
 
 // Every piece shown, screen "anim", flight from phase 1.
 void start_completion_animation();
 // Per-frame operation of "anim" (the loop draws the board after it).
 void completion_animation_frame();
+// Every piece home, upright and in group 1.
+void finish_completion_animation();

@@ -39,90 +39,6 @@ int stand_in_calls(const std::string& name) {
 void reset_stand_in_calls() { stand_in_counts.clear(); }
 
 // ===========================================================================
-// Puzzle model (play/puzzle_model.cpp)
-// ===========================================================================
-
-// --- the tables, kept for the run ---
-piece_type pieces[PIECE_TABLE_SIZE];                          // pieces by number
-int draw_order[PIECE_TABLE_SIZE];                             // bottom to top
-pce_type box_contents[BOX_TABLE_SIZE][PIECE_TABLE_SIZE];      // box lists
-int box_count[BOX_TABLE_SIZE];                                // box list lengths
-int box_shown[BOX_TABLE_SIZE];                                // box b shown on the board
-pce_type tray[PIECE_TABLE_SIZE];                              // tray slots
-piece_anim_type piece_anims[PIECE_TABLE_SIZE];                // flights
-
-// --- reset for every jigsaw and every deal ---
-int rows = 0, columns = 0, piece_count = 0;  // grid of the loaded jigsaw
-int current_box = 1;                         // box on the box screen
-int tray_count = 0;                          // tray slots in use
-int tray_overflow = 0;                       // stacked in the tray's corner
-int group_counter = 0;                       // last group number issued
-int held_piece = 0;                          // piece in the hand; 0 = none
-int grab_dx = 0, grab_dy = 0;                // grab offset, pixels
-int snap_tolerance = 10;                     // pixels, exclusive
-int show_grouped = 1, show_loose = 1;        // G and O toggles
-tidy_type tidy_state;                        // last tidy's stack
-int completion_seen = 1;                     // the opening jigsaw is no completion
-
-// --- the reference picture and the colour swatch ---
-TImage* picture = nullptr;                   // the jigsaw's thumbnail
-int picture_x = 10, picture_y = 10;          // top-left corner
-int picture_w = 0, picture_h = 0;            // size, pixels
-int picture_shown = 0;                       // drawn over the board
-int picture_dragging = 0;                    // follows the mouse
-int picture_grab_dx = 0, picture_grab_dy = 0;  // grab offset, pixels
-TImage* swatch_image = nullptr;              // background palette
-TPixmap* swatch_pixmap = nullptr;            // the palette's pixels
-int swatch_x = 10, swatch_y = 463;           // top-left corner
-int swatch_shown = 0;                        // drawn over the board
-
-void create_puzzle_tables() {
-    note_call("create_puzzle_tables");
-    pending_confirm = "";
-}
-void scatter_pieces() { note_call("scatter_pieces"); }
-void reset_play_state() { note_call("reset_play_state"); }
-bool puzzle_complete() {
-    note_call("puzzle_complete");
-    return false;
-}
-
-// ===========================================================================
-// Board screen (play/board.cpp)
-// ===========================================================================
-
-void jigsaw_screen_frame() { note_call("jigsaw_screen_frame"); }
-void draw_board() { note_call("draw_board"); }
-void show_all_pieces() { note_call("show_all_pieces"); }
-void hide_all_pieces() { note_call("hide_all_pieces"); }
-void toggle_edge_pieces() { note_call("toggle_edge_pieces"); }
-void apply_grouped_visibility() { note_call("apply_grouped_visibility"); }
-void apply_loose_visibility() { note_call("apply_loose_visibility"); }
-void apply_box_visibility() { note_call("apply_box_visibility"); }
-void picture_click() { note_call("picture_click"); }
-void swatch_click() { note_call("swatch_click"); }
-
-// ===========================================================================
-// Picking (play/picking.cpp)
-// ===========================================================================
-
-void pick_up_piece() { note_call("pick_up_piece"); }
-void place_group(int p) {
-    (void)p;
-    note_call("place_group");
-}
-void home_first_piece() { note_call("home_first_piece"); }
-
-// ===========================================================================
-// Unrotate screen (play/unrotate.cpp)
-// ===========================================================================
-
-int unrotate_phase = 1;   // 1 start .. 4 done
-int unrotate_cursor = 1;  // next piece to look at
-
-void unrotate_screen_frame() { note_call("unrotate_screen_frame"); }
-
-// ===========================================================================
 // Box screen (play/box_screen.cpp)
 // ===========================================================================
 
@@ -134,6 +50,8 @@ bool box_screen_click() {
 void next_box() { note_call("next_box"); }
 void previous_box() { note_call("previous_box"); }
 void fill_tray() { note_call("fill_tray"); }
+void rebuild_boxes() { note_call("rebuild_boxes"); }
+void relayout_tray() { note_call("relayout_tray"); }
 void purge_grouped_from_box() { note_call("purge_grouped_from_box"); }
 void show_current_box() { note_call("show_current_box"); }
 
@@ -142,16 +60,6 @@ void show_current_box() { note_call("show_current_box"); }
 // ===========================================================================
 
 void tidy_pieces() { note_call("tidy_pieces"); }
-
-// ===========================================================================
-// Completion animation (play/completion.cpp)
-// ===========================================================================
-
-int anim_phase = 1;    // 1 start .. 4 done
-int anim_skipped = 0;  // cut short by a click
-
-void start_completion_animation() { note_call("start_completion_animation"); }
-void completion_animation_frame() { note_call("completion_animation_frame"); }
 
 // ===========================================================================
 // Title and celebration (shell/title.cpp)
