@@ -1,0 +1,474 @@
+// The main loop: one iteration draws a frame of the current screen, flips
+// it, handles a click that no screen took, checks for completion, then
+// waits for exactly one event and dispatches it. All keys are dispatched
+// here, through the global table and then at most one screen table (box,
+// jigsaw or delete); the screens see clicks only as pending flags.
+// The yes/no questions and the ways the program ends live here too.
+#include "library/library.h"
+#include "play/play.h"
+#include "screens/screens.h"
+#include "shell/shell.h"
+
+// --- moments of interaction, kept for the run ---
+std::string screen_state = SCREEN_TITLE;  // the current screen
+std::string previous_screen;              // where help returns to
+std::string pending_confirm;              // the open question; "" = none
+std::string status_message;               // the status line; "" = none
+int help_prompt_active = 0;               // the title's help prompt shows
+int pointer_visible = 0;                  // the game's pointer is drawn
+int mouse_x = 0, mouse_y = 0;             // pixels, sampled after the flip
+int click_x = -1, click_y = 0;            // mouse where help was opened
+int click_pending = 0;                    // an unconsumed left click
+int right_click_pending = 0;              // an unconsumed right click
+int ctrl_down = 0;                        // a Control key is held
+int intro_pending = 1;                    // "anim" is the opening animation
+int key7_count = 0;                       // consecutive presses of 7
+
+// Key codes of the dispatch tables.
+enum {
+    KEY_ESCAPE = 27,
+    KEY_LEFT = 37, KEY_UP = 38, KEY_RIGHT = 39, KEY_DOWN = 40,
+    KEY_1 = 49, KEY_5 = 53, KEY_7 = 55,
+    KEY_A = 65, KEY_B = 66, KEY_C = 67, KEY_D = 68, KEY_E = 69, KEY_F = 70,
+    KEY_G = 71, KEY_H = 72, KEY_I = 73, KEY_J = 74, KEY_K = 75, KEY_L = 76,
+    KEY_M = 77, KEY_N = 78, KEY_O = 79, KEY_P = 80, KEY_Q = 81, KEY_R = 82,
+    KEY_S = 83, KEY_T = 84, KEY_U = 85, KEY_W = 87, KEY_X = 88, KEY_Y = 89,
+    KEY_Z = 90,
+    KEY_F1 = 112, KEY_F2 = 113,
+    KEY_LEFT_CONTROL = 162, KEY_RIGHT_CONTROL = 163,
+};
+
+// The jigsaw whose completion is celebrated, and the words shown then.
+static const char* const celebrated_jigsaw = "4975red_mixer";
+static const char* const celebration_text = "You have just completed Tessellon number 1000!";
+
+// The screens from which H opens help, as whole words.
+static const char* const help_key_screens = " box jigsaw new1 delete1 load1 ";
+
+// ===========================================================================
+// Screen states and their per-frame operations
+// ===========================================================================
+
+// After the flight: the opening ends on the board (or on help), a
+// completed jigsaw on the board, after the celebration when it is the one.
+static void end_animation() {
+    if (intro_pending) {
+        if (anim_skipped) {
+            screen_state = SCREEN_JIGSAW;
+        } else if (pref_click_help) {
+            if (!large_display) help_zoom_intro();
+            previous_screen = SCREEN_JIGSAW;
+            screen_state = SCREEN_HELP;
+        } else {
+            screen_state = SCREEN_JIGSAW;
+        }
+        intro_pending = 0;
+        pointer_visible = 1;
+    } else {
+        if (jigsaw_name == celebrated_jigsaw) celebrate(celebration_text);
+        screen_state = SCREEN_JIGSAW;
+    }
+}
+
+static void anim_frame() {
+    completion_animation_frame();
+    draw_board();
+    if (anim_phase == 4) end_animation();
+}
+
+static void unrotate_frame() {
+    unrotate_screen_frame();
+    draw_board();
+    if (unrotate_phase == 4) screen_state = SCREEN_JIGSAW;
+}
+
+struct screen_type {
+    const char* state;   // the screen_state value
+    void (*frame)();     // its per-frame operation
+};
+
+static const screen_type screens[] = {
+    {SCREEN_TITLE, title_step},
+    {SCREEN_ANIM, anim_frame},
+    {SCREEN_JIGSAW, jigsaw_screen_frame},
+    {SCREEN_BOX, box_screen_frame},
+    {SCREEN_NEW, new_screen_frame},
+    {SCREEN_DELETE, delete_screen_frame},
+    {SCREEN_LOAD, load_screen_frame},
+    {SCREEN_HELP, help_screen_frame},
+    {SCREEN_UNROTATE, unrotate_frame},
+    {SCREEN_PREFER, prefer_screen_frame},
+};
+
+// Any other state runs nothing.
+static void run_screen_frame() {
+    for (const screen_type& screen : screens) {
+        if (screen_state == screen.state) {
+            screen.frame();
+            return;
+        }
+    }
+}
+
+// ===========================================================================
+// Questions
+// ===========================================================================
+
+// The box image of a question letter; Null for none.
+static TImage* confirm_image(const std::string& letter) {
+    if (letter == ASK_DO_NEW) return do_new_image;
+    if (letter == ASK_QUICK_PICK) return quick_pick_image;
+    if (letter == ASK_RESTART) return reload_image;
+    if (letter == ASK_EXIT) return exit_image;
+    return nullptr;
+}
+
+void draw_confirm_box() {
+    if (pending_confirm.empty()) return;
+    TImage* image = confirm_image(pending_confirm);
+    if (image) draw_centred_image(image, 1);
+}
+
+void confirm_click() {
+    if (pending_confirm.empty()) return;
+    click_pending = 0;
+    TImage* image = confirm_image(pending_confirm);
+    // The yes rectangle, relative to the box's top-left corner.
+    int hit;
+    if (pending_confirm == ASK_EXIT)
+        hit = mouse_in_centred_image(image, 149, 29, 226, 79);
+    else
+        hit = mouse_in_centred_image(image, 154, 68, 239, 99);
+    if (hit) {
+        if (pending_confirm == ASK_DO_NEW) do_new();
+        else if (pending_confirm == ASK_QUICK_PICK) quick_pick();
+        else if (pending_confirm == ASK_RESTART) restart_jigsaw();
+        else if (pending_confirm == ASK_EXIT) end_program();
+    }
+    // Any click answers: a click outside the yes rectangle is a no.
+    pending_confirm = "";
+}
+
+void cancel_confirmation(int key) {
+    if ((pending_confirm == ASK_DO_NEW && key != KEY_D) ||
+        (pending_confirm == ASK_QUICK_PICK && key != KEY_Q) ||
+        (pending_confirm == ASK_RESTART && key != KEY_R) ||
+        (pending_confirm == ASK_EXIT && key != KEY_ESCAPE))
+        pending_confirm = "";
+}
+
+// The same key twice withdraws its question; asking lets go of a held piece.
+static void toggle_question(const char* letter) {
+    if (pending_confirm == letter) {
+        pending_confirm = "";
+    } else {
+        pending_confirm = letter;
+        held_piece = 0;
+    }
+}
+
+// Y answers every question but the exit one.
+static void answer_yes() {
+    if (pending_confirm == ASK_QUICK_PICK) {
+        pending_confirm = "";
+        quick_pick();
+    }
+    if (pending_confirm == ASK_RESTART) {
+        pending_confirm = "";
+        restart_jigsaw();
+    }
+    if (pending_confirm == ASK_DO_NEW) {
+        pending_confirm = "";
+        do_new();
+    }
+}
+
+// ===========================================================================
+// Key tables
+// ===========================================================================
+
+// Escape ends the opening, answers the exit question, asks it, or goes
+// back to the board from the screens that are not the board.
+static void escape_key() {
+    if (screen_state == SCREEN_ANIM && intro_pending) end_program();
+    if (pending_confirm == ASK_EXIT) end_program();
+    pending_confirm = ASK_EXIT;
+    if (screen_state == SCREEN_NEW || screen_state == SCREEN_DELETE ||
+        screen_state == SCREEN_LOAD) {
+        screen_state = SCREEN_JIGSAW;
+        pending_confirm = "";
+    }
+    if (screen_state == SCREEN_BOX) {
+        screen_state = SCREEN_JIGSAW;
+        pending_confirm = "";
+        show_current_box();
+    }
+    if (screen_state == SCREEN_HELP && previous_screen != SCREEN_JIGSAW) {
+        screen_state = SCREEN_JIGSAW;
+        pending_confirm = "";
+    }
+    if (screen_state == SCREEN_PREFER) {
+        prefer_state = -1;  // drops the unsaved edits
+        screen_state = SCREEN_JIGSAW;
+        pending_confirm = "";
+    }
+}
+
+static void global_key(int key) {
+    switch (key) {
+    case KEY_F2: show_display_info(); break;
+    case KEY_LEFT: previous_page(); break;
+    case KEY_RIGHT: next_page(); break;
+    case KEY_LEFT_CONTROL:
+    case KEY_RIGHT_CONTROL: ctrl_down = 1; break;
+    case KEY_F:
+        toggle_display_size();
+        fill_tray();
+        break;
+    case KEY_X: status_message = app_title + " from " + PUBLISHER_ADDRESS; break;
+    case KEY_ESCAPE: escape_key(); break;
+    case KEY_D: toggle_question(ASK_DO_NEW); break;
+    case KEY_H:
+        if (screen_state == SCREEN_HELP) {
+            screen_state = previous_screen;
+        } else if (!screen_state.empty() &&
+                   find_text(help_key_screens, " " + screen_state + " ", 1) > 0) {
+            previous_screen = screen_state;
+            screen_state = SCREEN_HELP;
+            held_piece = 0;
+            click_x = mouse_x;
+            click_y = mouse_y;
+        }
+        break;
+    case KEY_F1:
+        if (screen_state == SCREEN_HELP) {
+            screen_state = previous_screen;
+        } else {
+            previous_screen = screen_state;
+            screen_state = SCREEN_HELP;
+        }
+        break;
+    case KEY_K:
+        if (screen_state == SCREEN_DELETE)
+            kill_marked_jigsaws();
+        else
+            screen_state = SCREEN_DELETE;
+        break;
+    case KEY_L: screen_state = SCREEN_LOAD; break;
+    case KEY_N:
+        if (!pending_confirm.empty())
+            pending_confirm = "";  // N answers no
+        else
+            screen_state = SCREEN_NEW;
+        break;
+    case KEY_Q: toggle_question(ASK_QUICK_PICK); break;
+    case KEY_S: save_command(); break;
+    case KEY_W: toggle_windowed(); break;
+    case KEY_Y: answer_yes(); break;
+    default: break;
+    }
+}
+
+static void toggle_picture() {
+    if (picture) picture_shown = !picture_shown;
+}
+
+static void box_key(int key) {
+    switch (key) {
+    case KEY_LEFT:
+    case KEY_DOWN: previous_box(); break;
+    case KEY_RIGHT:
+    case KEY_UP: next_box(); break;
+    case KEY_B: fill_tray(); break;
+    case KEY_I: screen_state = SCREEN_PREFER; break;
+    case KEY_J:
+        show_current_box();
+        screen_state = SCREEN_JIGSAW;
+        break;
+    case KEY_P: toggle_picture(); break;
+    case KEY_Z:
+        hide_all_pieces();
+        screen_state = SCREEN_JIGSAW;
+        break;
+    default:
+        if (key >= KEY_1 && key <= KEY_5) {
+            current_box = key - KEY_1 + 1;
+            purge_grouped_from_box();
+        }
+        break;
+    }
+}
+
+static void jigsaw_key(int key) {
+    switch (key) {
+    case KEY_7:
+        key7_count++;
+        if (key7_count == 3) {
+            key7_count = 0;
+            completion_seen = 1;
+            start_completion_animation();
+        }
+        break;
+    case KEY_A: show_all_pieces(); break;
+    case KEY_B:
+        screen_state = SCREEN_BOX;
+        fill_tray();
+        purge_grouped_from_box();
+        break;
+    case KEY_C: swatch_shown = !swatch_shown; break;
+    case KEY_E: toggle_edge_pieces(); break;
+    case KEY_G:
+        show_grouped = !show_grouped;
+        apply_grouped_visibility();
+        break;
+    case KEY_I: screen_state = SCREEN_PREFER; break;
+    case KEY_M: home_first_piece(); break;
+    case KEY_O:
+        show_loose = !show_loose;
+        apply_loose_visibility();
+        break;
+    case KEY_P: toggle_picture(); break;
+    case KEY_R: toggle_question(ASK_RESTART); break;
+    case KEY_T:
+        click_x = -1;  // the tidy region follows the live mouse
+        tidy_pieces();
+        break;
+    case KEY_U:
+        unrotate_phase = 1;
+        screen_state = SCREEN_UNROTATE;
+        break;
+    case KEY_Z: hide_all_pieces(); break;
+    default:
+        if (key >= KEY_1 && key <= KEY_5) {
+            int box = key - KEY_1 + 1;
+            box_shown[box] = !box_shown[box];
+            apply_box_visibility();
+        }
+        break;
+    }
+    // Any key on the board but T hides the count of the last tidy.
+    if (key != KEY_T) tidy_state.k = 0;
+}
+
+static void delete_key(int key) {
+    if (key == KEY_A) mark_page(1);
+    if (key == KEY_U) mark_page(0);
+}
+
+// The screen itself, or the screen under the help page.
+static bool keys_belong_to(const char* state) {
+    return screen_state == state || (screen_state == SCREEN_HELP && previous_screen == state);
+}
+
+static void dispatch_key(int key) {
+    status_message = "";
+    help_prompt_active = 0;
+    global_key(key);
+    // One screen table at most, chosen by where the global table left us.
+    if (keys_belong_to(SCREEN_BOX))
+        box_key(key);
+    else if (keys_belong_to(SCREEN_JIGSAW))
+        jigsaw_key(key);
+    else if (keys_belong_to(SCREEN_DELETE))
+        delete_key(key);
+    if (key != KEY_7) key7_count = 0;
+    cancel_confirmation(key);
+}
+
+static void dispatch_button(int button) {
+    status_message = "";
+    help_prompt_active = 0;
+    bool turns = screen_state == SCREEN_JIGSAW || screen_state == SCREEN_BOX;
+    if (button == 1) {
+        // Control + left click is the one-button mouse's right click.
+        if (ctrl_down) {
+            if (turns) right_click_pending = 1;
+        } else {
+            click_pending = 1;
+        }
+    } else if (button == 2) {
+        if (turns) right_click_pending = 1;
+    }
+}
+
+// ===========================================================================
+// The loop
+// ===========================================================================
+
+// A click that no screen took closes help (and acts on the screen under
+// it when it missed the page), or opens help when the player wants that.
+static void unhandled_click() {
+    if (screen_state == SCREEN_HELP) {
+        screen_state = previous_screen;
+        TImage* page = help_images[0];
+        bool on_page = page && mouse_in_centred_image(page, 0, 0, image_width(page),
+                                                      image_height(page));
+        if (!on_page) {
+            if (screen_state == SCREEN_JIGSAW) {
+                swatch_click();
+                if (click_pending) picture_click();
+                if (click_pending) pick_up_piece();
+            } else if (screen_state == SCREEN_BOX) {
+                box_screen_click();
+            }
+        }
+    } else if (pref_click_help) {
+        previous_screen = screen_state;
+        screen_state = SCREEN_HELP;
+        click_x = mouse_x;
+        click_y = mouse_y;
+    }
+    click_pending = 0;
+}
+
+static void draw_pointer() {
+    if (!pointer_visible || !pointer_image) return;
+    if (held_piece > 0 && screen_state == SCREEN_JIGSAW) return;
+    draw_image(pointer_image, pointer_x(), pointer_y(), 0);
+}
+
+void main_loop_iteration() {
+    run_screen_frame();
+    if (!status_message.empty()) show_message(status_message, 0, 0.5f);
+    draw_confirm_box();
+    draw_pointer();
+    flip(1);
+    mouse_x = pointer_x();
+    mouse_y = pointer_y();
+
+    if (click_pending) unhandled_click();
+
+    if (puzzle_complete() && !completion_seen) {
+        start_music();
+        scatter_pieces();
+        start_completion_animation();
+        completion_seen = 1;
+    }
+
+    wait_event();
+    int id = event_id();
+    int data = event_data();
+    if (id == EVENT_QUIT) end_program();
+    if (id == EVENT_KEY_DOWN) dispatch_key(data);
+    if (id == EVENT_KEY_UP && (data == KEY_LEFT_CONTROL || data == KEY_RIGHT_CONTROL))
+        ctrl_down = 0;
+    if (id == EVENT_MOUSE_DOWN) dispatch_button(data);
+
+    if (picture_dragging) {
+        picture_x = mouse_x - picture_grab_dx;
+        picture_y = mouse_y - picture_grab_dy;
+    }
+    if (click_pending) confirm_click();
+    // The held piece, and its group, follow the mouse.
+    if (held_piece >= 1 && held_piece <= MAX_PIECES) {
+        pieces[held_piece].x = mouse_x - grab_dx;
+        pieces[held_piece].y = mouse_y - grab_dy;
+        place_group(held_piece);
+    }
+    // The window system's terminate flag ends the program between frames.
+    if (quit_requested()) end_program();
+}
+
+void main_loop() {
+    for (;;) main_loop_iteration();
+}
