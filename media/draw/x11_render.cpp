@@ -1,0 +1,389 @@
+// OpenGL 1.x drawing for the X11 backend: clearing, textured quads for
+// image frames, filled rectangles and reading the back buffer. Textures are
+// made lazily from the frames' pixmaps (one power-of-two texture per
+// frame) and rebuilt after a display re-open or a write lock.
+// Depends on GL (immediate mode, fixed function) and the shared pixmap code.
+#include <GL/gl.h>
+#include <algorithm>
+
+#include "media/draw/x11_backend.h"
+#include "media/media_internal.h"
+
+// ---------------------------------------------------------------------------
+// GL state of the current context, reset by x11_render_begin
+// ---------------------------------------------------------------------------
+static GLuint bound_texture = 0;    // texture bound to GL_TEXTURE_2D
+static bool texturing = false;      // GL_TEXTURE_2D enabled
+static int applied_blend = -1;      // blend mode set in GL, -1 = unknown
+static bool scissor_on = false;     // GL_SCISSOR_TEST enabled
+static int scissor_x = 0, scissor_y = 0, scissor_w = -1, scissor_h = -1;  // last glScissor, display coords
+static int texture_changes = 0;     // texture binds since the last glFlush
+static GLint max_texture_size = 0;  // GL_MAX_TEXTURE_SIZE
+
+// Software renderers (llvmpipe) run much faster when a long run of
+// texture changes is handed over in pieces than in one go at the swap.
+enum { TEXTURE_CHANGES_PER_FLUSH = 50 };
+
+// ---------------------------------------------------------------------------
+// State
+// ---------------------------------------------------------------------------
+
+static void apply_blend(int mode)
+{
+    if (mode == applied_blend)
+        return;
+    applied_blend = mode;
+    switch (mode) {
+    case BLEND_MASK:
+        glDisable(GL_BLEND);
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GEQUAL, 0.5f);
+        break;
+    case BLEND_ALPHA:
+        glDisable(GL_ALPHA_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        break;
+    case BLEND_LIGHT:
+        glDisable(GL_ALPHA_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        break;
+    case BLEND_SHADE:
+        glDisable(GL_ALPHA_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_DST_COLOR, GL_ZERO);
+        break;
+    default:  // solid, and any unknown mode
+        glDisable(GL_ALPHA_TEST);
+        glDisable(GL_BLEND);
+        break;
+    }
+}
+
+// The viewport clips through the scissor; the whole display switches it off.
+static void apply_viewport()
+{
+    const TDrawState& s = draw_state;
+    bool whole = s.viewport_x == 0 && s.viewport_y == 0 && s.viewport_w == s.g_width &&
+                 s.viewport_h == s.g_height;
+    if (whole) {
+        if (scissor_on) {
+            glDisable(GL_SCISSOR_TEST);
+            scissor_on = false;
+        }
+        return;
+    }
+    if (!scissor_on) {
+        glEnable(GL_SCISSOR_TEST);
+        scissor_on = true;
+    }
+    int w = std::max(0, s.viewport_w), h = std::max(0, s.viewport_h);
+    if (s.viewport_x != scissor_x || s.viewport_y != scissor_y || w != scissor_w || h != scissor_h) {
+        scissor_x = s.viewport_x;
+        scissor_y = s.viewport_y;
+        scissor_w = w;
+        scissor_h = h;
+        glScissor(scissor_x, s.g_height - scissor_y - h, w, h);  // GL counts rows from the bottom
+    }
+}
+
+static void use_texture(GLuint texture)
+{
+    if (texture == 0) {
+        if (texturing) {
+            glDisable(GL_TEXTURE_2D);
+            texturing = false;
+        }
+        return;
+    }
+    if (!texturing) {
+        glEnable(GL_TEXTURE_2D);
+        texturing = true;
+    }
+    if (texture != bound_texture) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        bound_texture = texture;
+        if (++texture_changes >= TEXTURE_CHANGES_PER_FLUSH) {
+            glFlush();
+            texture_changes = 0;
+        }
+    }
+}
+
+static void apply_color()
+{
+    const TDrawState& s = draw_state;
+    float a = s.color_alpha;
+    a = a > 1.0f ? 1.0f : (a > 0.0f ? a : 0.0f);  // NaN ends up 0 too
+    glColor4ub((GLubyte)std::clamp(s.color_red, 0, 255), (GLubyte)std::clamp(s.color_green, 0, 255),
+               (GLubyte)std::clamp(s.color_blue, 0, 255), (GLubyte)(int)(a * 255.0f));
+}
+
+void x11_render_begin()
+{
+    const TDrawState& s = draw_state;
+    glViewport(0, 0, s.g_width, s.g_height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, s.g_width, s.g_height, 0, -1, 1);  // y down, one unit per pixel
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DITHER);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    max_texture_size = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
+
+    glDisable(GL_TEXTURE_2D);
+    texturing = false;
+    bound_texture = 0;
+    texture_changes = 0;
+    glDisable(GL_SCISSOR_TEST);
+    scissor_on = false;
+    scissor_w = scissor_h = -1;
+    applied_blend = -1;
+    apply_blend(s.blend_mode);
+    apply_viewport();
+}
+
+// ---------------------------------------------------------------------------
+// Textures
+// ---------------------------------------------------------------------------
+
+static bool texture_size_accepted(int width, int height)
+{
+    if (width > max_texture_size || height > max_texture_size)
+        return false;
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    GLint accepted = 0;
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &accepted);
+    return accepted != 0;
+}
+
+// Powers of two covering the size, halved while the driver refuses them.
+// False when not even 1 x 1 is accepted.
+static bool choose_texture_size(int width, int height, int* tw, int* th)
+{
+    *tw = next_power_of_two(std::max(1, width));
+    *th = next_power_of_two(std::max(1, height));
+    while (!texture_size_accepted(*tw, *th)) {
+        if (*tw == 1 && *th == 1)
+            return false;
+        if (*tw > 1)
+            *tw /= 2;
+        if (*th > 1)
+            *th /= 2;
+    }
+    return true;
+}
+
+static bool upload_level(const TPixmap* pixmap, int level)
+{
+    if (pixmap->format != PF_RGBA8888 || pixmap->pitch < pixmap->width * 4 || pixmap->pitch % 4 != 0 ||
+        pixmap->pixels.size() < (size_t)pixmap->pitch * pixmap->height)
+        return false;
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, pixmap->pitch / 4);
+    glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, pixmap->width, pixmap->height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 pixmap->pixels.data());
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    return true;
+}
+
+// Gives the image one slot per frame in each per-frame vector.
+static void ensure_frame_slots(TImage* image)
+{
+    size_t count = image->pixmaps.size();
+    if (image->frames.size() < count)
+        image->frames.resize(count, 0);
+    if (image->seqs.size() < count)
+        image->seqs.resize(count, 0);
+    if (image->tex_u.size() < count)
+        image->tex_u.resize(count, 1.0f);
+    if (image->tex_v.size() < count)
+        image->tex_v.resize(count, 1.0f);
+    if (image->dirty.size() < count)
+        image->dirty.resize(count, 1);
+}
+
+// Builds (or rebuilds) the frame's texture from its pixmap.
+static bool make_drawable(TImage* image, int frame)
+{
+    const TPixmap* source = image->pixmaps[frame];
+    if (!source || source->width <= 0 || source->height <= 0)
+        return false;
+    int tw = 0, th = 0;
+    if (!choose_texture_size(source->width, source->height, &tw, &th))
+        return false;
+    TPixmap* level = texture_pixmap(source, tw, th);
+    if (level && level->format != PF_RGBA8888) {
+        TPixmap* converted = convert_pixmap(level, PF_RGBA8888);
+        free_pixmap(level);
+        level = converted;
+    }
+    if (!level)
+        return false;
+
+    // A texture name of an older display belongs to a context that is gone.
+    GLuint texture = image->seqs[frame] == display_generation ? image->frames[frame] : 0;
+    if (texture == 0)
+        glGenTextures(1, &texture);
+    use_texture(texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    bool filtered = image->flags & IMG_FILTERED;
+    bool mipmapped = image->flags & IMG_MIPMAPPED;
+    GLint min_filter = filtered ? (mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR)
+                                : (mipmapped ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filtered ? GL_LINEAR : GL_NEAREST);
+
+    bool ok = upload_level(level, 0);
+    int last_level = 0;
+    while (ok && mipmapped && (level->width > 1 || level->height > 1)) {
+        TPixmap* smaller = resize_pixmap(level, std::max(1, level->width / 2), std::max(1, level->height / 2));
+        if (!smaller)
+            break;
+        if (!upload_level(smaller, last_level + 1)) {
+            free_pixmap(smaller);
+            break;
+        }
+        free_pixmap(level);
+        level = smaller;
+        last_level++;
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, last_level);
+    free_pixmap(level);
+
+    image->frames[frame] = texture;
+    image->seqs[frame] = display_generation;
+    image->dirty[frame] = 0;
+    image->tex_u[frame] = std::min(1.0f, (float)source->width / tw);
+    image->tex_v[frame] = std::min(1.0f, (float)source->height / th);
+    return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Operations
+// ---------------------------------------------------------------------------
+
+void clear_screen()
+{
+    if (!x11_context)
+        return;
+    const TDrawState& s = draw_state;
+    apply_viewport();
+    glClearColor(std::clamp(s.clscolor_red, 0, 255) / 255.0f, std::clamp(s.clscolor_green, 0, 255) / 255.0f,
+                 std::clamp(s.clscolor_blue, 0, 255) / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+// One quad of size w x h whose point (hx, hy) lands on (x, y) through the
+// matrix and origin, textured up to (u, v) when a texture is in use.
+static void draw_quad(float x, float y, float hx, float hy, float w, float h, float u, float v)
+{
+    float corners[4][2] = {{-hx, -hy}, {-hx + w, -hy}, {-hx + w, -hy + h}, {-hx, -hy + h}};
+    float tex[4][2] = {{0, 0}, {u, 0}, {u, v}, {0, v}};
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 4; i++) {
+        float px = 0, py = 0;
+        transform_point(x, y, corners[i][0], corners[i][1], &px, &py);
+        glTexCoord2f(tex[i][0], tex[i][1]);
+        glVertex2f(px, py);
+    }
+    glEnd();
+}
+
+void draw_image(TImage* image, float x, float y, int frame)
+{
+    if (!x11_context || !image || frame < 0 || frame >= (int)image->pixmaps.size())
+        return;
+    ensure_frame_slots(image);
+    if (image->frames[frame] == 0 || image->seqs[frame] != display_generation || image->dirty[frame]) {
+        if (!make_drawable(image, frame))
+            return;
+    }
+    apply_viewport();
+    apply_blend(draw_state.blend_mode);
+    use_texture(image->frames[frame]);
+    apply_color();
+    draw_quad(x, y, image->handle_x, image->handle_y, (float)image->width, (float)image->height,
+              image->tex_u[frame], image->tex_v[frame]);
+}
+
+void draw_rect(float x, float y, float w, float h)
+{
+    if (!x11_context)
+        return;
+    apply_viewport();
+    apply_blend(draw_state.blend_mode);
+    use_texture(0);
+    apply_color();
+    draw_quad(x, y, draw_state.handle_x, draw_state.handle_y, w, h, 0, 0);
+}
+
+// Moves the pixel data of `from` into `to`, keeping `to`'s identity.
+static void take_pixels(TPixmap* to, TPixmap* from)
+{
+    to->pixels.swap(from->pixels);
+    to->width = from->width;
+    to->height = from->height;
+    to->pitch = from->pitch;
+    to->format = from->format;
+    to->capacity = from->capacity;
+    free_pixmap(from);
+}
+
+void grab_image(TImage* image, int x, int y, int frame)
+{
+    if (!x11_context || !image || frame < 0 || frame >= (int)image->pixmaps.size() || image->width <= 0 ||
+        image->height <= 0)
+        return;
+    ensure_frame_slots(image);
+    int w = image->width, h = image->height;
+    TPixmap* grabbed = create_pixmap(w, h, PF_RGBA8888);
+    if (!grabbed)
+        return;
+
+    // Only the part inside the display can be read; the rest stays transparent.
+    int gw = draw_state.g_width, gh = draw_state.g_height;
+    int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    int x1 = std::min(x + w, gw), y1 = std::min(y + h, gh);
+    if (x1 > x0 && y1 > y0) {
+        int rw = x1 - x0, rh = y1 - y0;
+        std::vector<uint8_t> rows((size_t)rw * rh * 4);
+        apply_blend(BLEND_SOLID);
+        glReadBuffer(GL_BACK);
+        glReadPixels(x0, gh - y1, rw, rh, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+        apply_blend(draw_state.blend_mode);
+        for (int sy = y0; sy < y1; sy++) {
+            const uint8_t* from = &rows[(size_t)(y1 - 1 - sy) * rw * 4];  // GL rows run bottom-up
+            uint8_t* to = &grabbed->pixels[(size_t)(sy - y) * grabbed->pitch + (size_t)(x0 - x) * 4];
+            for (int i = 0; i < rw; i++) {
+                to[i * 4 + 0] = from[i * 4 + 0];
+                to[i * 4 + 1] = from[i * 4 + 1];
+                to[i * 4 + 2] = from[i * 4 + 2];
+                to[i * 4 + 3] = 255;  // the screen is opaque, whatever its alpha channel holds
+            }
+        }
+    }
+    if (image->flags & IMG_MASKED) {
+        TPixmap* rgb = convert_pixmap(grabbed, PF_RGB888);
+        TPixmap* masked = rgb ? mask_pixmap(rgb, image->mask_r, image->mask_g, image->mask_b) : nullptr;
+        if (rgb)
+            free_pixmap(rgb);
+        if (masked) {
+            free_pixmap(grabbed);
+            grabbed = masked;
+        }
+    }
+    if (image->pixmaps[frame])
+        take_pixels(image->pixmaps[frame], grabbed);
+    else
+        image->pixmaps[frame] = grabbed;
+    image->dirty[frame] = 1;
+}
