@@ -151,7 +151,7 @@ int read_bytes(TStream* stream, void* data, int size);
 int stream_size(TStream* stream);
 
 // ---------------------------------------------------------------------------
-// Text helpers (text.cpp). Positions are 1-based.
+// Text helpers (strings.cpp). Positions are 1-based.
 // ---------------------------------------------------------------------------
 // Leading white space, one sign, then decimal digits ("$" hex, "%" binary).
 int text_to_int(const std::string& text);

@@ -1,0 +1,303 @@
+// The null display: the display half of the drawing layer on CPU buffers,
+// for tests. A small software rasteriser draws image frames and rectangles
+// as the real backend's quads would land: corners through the matrix and
+// origin, a pixel covered when its centre lies inside the quad, nearest
+// texel sampling, colour and alpha multiplication, the five blend modes
+// and viewport clipping. Buffers are RGBA with alpha kept at 255.
+#include <cmath>
+#include <cstring>
+
+#include "media/media_internal.h"
+#include "media/null/null_backend.h"
+
+struct NullDisplay {
+    bool open = false;
+    int width = 0, height = 0, depth = 0, hertz = 0;
+    TPixmap back, front;        // RGBA, width x height
+    bool mouse_hidden = false;  // hide_mouse ran for this display
+};
+
+enum { MAX_DISPLAY_SIDE = 8192 };
+
+// --- kept for the run ---
+static NullDisplay null_display;                  // the one display; `open` says if it exists
+static NullOpenCall last_open;                    // arguments of the latest open_screen
+static std::vector<TGraphicsMode> mode_list = {   // what display_modes reports
+    {640, 480, 32, 60}, {800, 600, 32, 60}, {1024, 768, 32, 60}};
+static int last_flip_sync = 0;                    // argument of the latest flip
+static int flip_count = 0;                        // flips so far
+static std::string app_title;                     // from set_app_title
+
+// ---------------------------------------------------------------------------
+// Test hooks
+// ---------------------------------------------------------------------------
+
+void null_set_display_modes(const std::vector<TGraphicsMode>& modes) { mode_list = modes; }
+const NullOpenCall& null_last_open() { return last_open; }
+TPixmap* null_back_buffer() { return null_display.open ? &null_display.back : nullptr; }
+TPixmap* null_front_buffer() { return null_display.open ? &null_display.front : nullptr; }
+bool null_mouse_hidden() { return null_display.open && null_display.mouse_hidden; }
+int null_last_flip_sync() { return last_flip_sync; }
+int null_flip_count() { return flip_count; }
+const std::string& null_app_title() { return app_title; }
+
+void hide_mouse() {
+    if (null_display.open) null_display.mouse_hidden = true;
+}
+
+// ---------------------------------------------------------------------------
+// Buffers and clipping
+// ---------------------------------------------------------------------------
+
+static void make_buffer(TPixmap* p, int w, int h) {
+    p->width = w;
+    p->height = h;
+    p->pitch = w * 4;
+    p->format = PF_RGBA8888;
+    p->pixels.assign((size_t)w * (size_t)h * 4, 0);
+    p->capacity = (int)p->pixels.size();
+    p->_source.clear();
+}
+
+// The drawable rectangle: the viewport within the buffer, as [x0, x1) x [y0, y1).
+static bool clip_rect(int* x0, int* y0, int* x1, int* y1) {
+    const TDrawState& s = draw_state;
+    *x0 = s.viewport_x > 0 ? s.viewport_x : 0;
+    *y0 = s.viewport_y > 0 ? s.viewport_y : 0;
+    int64_t right = (int64_t)s.viewport_x + s.viewport_w, bottom = (int64_t)s.viewport_y + s.viewport_h;
+    *x1 = (int)(right < null_display.width ? right : null_display.width);
+    *y1 = (int)(bottom < null_display.height ? bottom : null_display.height);
+    return null_display.open && *x0 < *x1 && *y0 < *y1;
+}
+
+static uint8_t to_byte(float v) {
+    if (!(v > 0.0f)) return 0;
+    if (v >= 255.0f) return 255;
+    return (uint8_t)(v + 0.5f);
+}
+
+static int clamp_byte(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+
+// Blends one fragment (colour 0..255, alpha 0..1) into the back buffer.
+static void blend_fragment(uint8_t* dst, float r, float g, float b, float a) {
+    float src[3] = {r, g, b};
+    switch (draw_state.blend_mode) {
+    case BLEND_MASK:
+        if (a < 0.5f) return;
+        for (int c = 0; c < 3; c++) dst[c] = to_byte(src[c]);
+        break;
+    case BLEND_ALPHA:
+        for (int c = 0; c < 3; c++) dst[c] = to_byte(src[c] * a + dst[c] * (1.0f - a));
+        break;
+    case BLEND_LIGHT:
+        for (int c = 0; c < 3; c++) dst[c] = to_byte(src[c] * a + dst[c]);
+        break;
+    case BLEND_SHADE:
+        for (int c = 0; c < 3; c++) dst[c] = to_byte(src[c] * dst[c] / 255.0f);
+        break;
+    default:  // solid, and any unknown mode
+        for (int c = 0; c < 3; c++) dst[c] = to_byte(src[c]);
+        break;
+    }
+    dst[3] = 255;
+}
+
+// ---------------------------------------------------------------------------
+// The rasteriser
+// ---------------------------------------------------------------------------
+
+// Fills the quad of a w x h area whose point (hx, hy) lands on (x, y),
+// mapped through the matrix and origin. Each covered pixel samples `tex`
+// (Null: opaque white) at the nearest texel, times the drawing colour.
+static void draw_quad(float x, float y, float hx, float hy, float w, float h, const TPixmap* tex) {
+    int cx0, cy0, cx1, cy1;
+    if (w <= 0 || h <= 0 || !clip_rect(&cx0, &cy0, &cx1, &cy1)) return;
+    const TDrawState& s = draw_state;
+    const float ix = s.tform_ix, iy = s.tform_iy, jx = s.tform_jx, jy = s.tform_jy;
+    const float det = ix * jy - iy * jx;
+    if (det == 0.0f || !std::isfinite(det)) return;
+    const float px = x + s.origin_x, py = y + s.origin_y;
+
+    // Bounding box of the four mapped corners.
+    const float cu[4] = {-hx, -hx + w, -hx + w, -hx}, cv[4] = {-hy, -hy, -hy + h, -hy + h};
+    float minx = INFINITY, maxx = -INFINITY, miny = INFINITY, maxy = -INFINITY;
+    for (int k = 0; k < 4; k++) {
+        float sx = px + cu[k] * ix + cv[k] * iy, sy = py + cu[k] * jx + cv[k] * jy;
+        minx = fminf(minx, sx), maxx = fmaxf(maxx, sx);
+        miny = fminf(miny, sy), maxy = fmaxf(maxy, sy);
+    }
+    if (!std::isfinite(minx) || !std::isfinite(maxx) || !std::isfinite(miny) || !std::isfinite(maxy)) return;
+    int x0 = (int)fmaxf((float)cx0, floorf(minx)), x1 = (int)fminf((float)cx1, ceilf(maxx));
+    int y0 = (int)fmaxf((float)cy0, floorf(miny)), y1 = (int)fminf((float)cy1, ceilf(maxy));
+
+    const float cr = (float)clamp_byte(s.color_red), cg = (float)clamp_byte(s.color_green),
+                cb = (float)clamp_byte(s.color_blue);
+    float alpha = s.color_alpha < 0 ? 0 : s.color_alpha > 1 ? 1 : s.color_alpha;
+    const float ca = (float)(int)(alpha * 255.0f) / 255.0f;
+
+    for (int yy = y0; yy < y1; yy++) {
+        uint8_t* row = null_display.back.pixels.data() + (size_t)yy * (size_t)null_display.back.pitch;
+        for (int xx = x0; xx < x1; xx++) {
+            // Back from the pixel centre to the area's own coordinates.
+            float dx = xx + 0.5f - px, dy = yy + 0.5f - py;
+            float u = (jy * dx - iy * dy) / det + hx;
+            float v = (-jx * dx + ix * dy) / det + hy;
+            if (!(u >= 0 && u < w && v >= 0 && v < h)) continue;
+            float tr = 255, tg = 255, tb = 255, ta = 1;
+            if (tex) {
+                int tx = (int)(u / w * tex->width), ty = (int)(v / h * tex->height);
+                if (tx >= tex->width) tx = tex->width - 1;
+                if (ty >= tex->height) ty = tex->height - 1;
+                uint32_t argb = read_pixel(tex, tx, ty);
+                ta = (float)(argb >> 24) / 255.0f;
+                tr = (float)(argb >> 16 & 255), tg = (float)(argb >> 8 & 255), tb = (float)(argb & 255);
+            }
+            blend_fragment(row + (size_t)xx * 4, tr * cr / 255.0f, tg * cg / 255.0f, tb * cb / 255.0f, ta * ca);
+        }
+    }
+}
+
+static bool has_alpha(int format) {
+    return format == PF_ALPHA8 || format == PF_BGRA8888 || format == PF_RGBA8888;
+}
+
+void draw_image(TImage* image, float x, float y, int frame) {
+    if (!image || frame < 0 || frame >= (int)image->pixmaps.size()) return;
+    const TPixmap* pixmap = image->pixmaps[(size_t)frame];
+    if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return;
+    // A masked image whose pixels carry no alpha is drawn with the mask
+    // applied, as its texture would be.
+    TPixmap* masked = nullptr;
+    if ((image->flags & IMG_MASKED) && !has_alpha(pixmap->format)) {
+        masked = mask_pixmap(pixmap, image->mask_r, image->mask_g, image->mask_b);
+        if (!masked) return;
+        pixmap = masked;
+    }
+    draw_quad(x, y, image->handle_x, image->handle_y, (float)image->width, (float)image->height, pixmap);
+    if (masked) free_pixmap(masked);
+}
+
+void draw_rect(float x, float y, float w, float h) {
+    draw_quad(x, y, draw_state.handle_x, draw_state.handle_y, w, h, nullptr);
+}
+
+void grab_image(TImage* image, int x, int y, int frame) {
+    if (!image || !null_display.open) return;
+    TPixmap* target = lock_image(image, frame, false, true);
+    if (!target) return;
+    int w = image->width, h = image->height;
+    if (w <= 0 || h <= 0) return;
+    // The rectangle as RGB; outside the buffer reads black.
+    TPixmap grabbed;
+    grabbed.width = w;
+    grabbed.height = h;
+    grabbed.pitch = w * 3;
+    grabbed.format = PF_RGB888;
+    grabbed.pixels.assign((size_t)w * (size_t)h * 3, 0);
+    grabbed.capacity = (int)grabbed.pixels.size();
+    for (int j = 0; j < h; j++) {
+        int sy = y + j;
+        if (sy < 0 || sy >= null_display.height) continue;
+        for (int i = 0; i < w; i++) {
+            int sx = x + i;
+            if (sx < 0 || sx >= null_display.width) continue;
+            const uint8_t* src = null_display.back.pixels.data() + (size_t)sy * (size_t)null_display.back.pitch + (size_t)sx * 4;
+            memcpy(grabbed.pixels.data() + (size_t)j * (size_t)grabbed.pitch + (size_t)i * 3, src, 3);
+        }
+    }
+    TPixmap* masked = (image->flags & IMG_MASKED) ? mask_pixmap(&grabbed, image->mask_r, image->mask_g, image->mask_b) : nullptr;
+    const TPixmap* source = masked ? masked : &grabbed;
+    int cw = w < target->width ? w : target->width, ch = h < target->height ? h : target->height;
+    for (int j = 0; j < ch; j++)
+        for (int i = 0; i < cw; i++) write_pixel(target, i, j, read_pixel(source, i, j));
+    if (masked) free_pixmap(masked);
+}
+
+// ---------------------------------------------------------------------------
+// The display
+// ---------------------------------------------------------------------------
+
+const std::vector<TGraphicsMode>& display_modes() { return mode_list; }
+int display_width() { return null_display.open ? null_display.width : 0; }
+int display_height() { return null_display.open ? null_display.height : 0; }
+int display_depth() { return null_display.open ? null_display.depth : 0; }
+int display_hertz() { return null_display.open ? null_display.hertz : 0; }
+
+void close_screen() {
+    if (!null_display.open) return;
+    null_display.open = false;
+    null_display.back = TPixmap();
+    null_display.front = TPixmap();
+    draw_state._graphics = nullptr;
+    draw_state._driver = nullptr;
+}
+
+void* open_screen(int width, int height, int depth, int hertz, int flags) {
+    last_open.width = width;
+    last_open.height = height;
+    last_open.depth = depth;
+    last_open.hertz = hertz;
+    last_open.flags = flags;
+    last_open.calls++;
+    close_screen();
+    if (width <= 0 || height <= 0 || width > MAX_DISPLAY_SIDE || height > MAX_DISPLAY_SIDE) return nullptr;
+    if (depth != 0) {
+        bool listed = false;
+        for (const TGraphicsMode& m : mode_list) listed = listed || (m.width == width && m.height == height);
+        if (!listed) return nullptr;
+    }
+
+    NullDisplay& d = null_display;
+    d.open = true;
+    d.width = width;
+    d.height = height;
+    d.depth = depth;
+    d.hertz = hertz;
+    d.mouse_hidden = false;
+    make_buffer(&d.back, width, height);
+    make_buffer(&d.front, width, height);
+    display_generation++;
+
+    draw_state = TDrawState();
+    draw_state.viewport_w = width;
+    draw_state.viewport_h = height;
+    draw_state.vres_width = (float)width;
+    draw_state.vres_height = (float)height;
+    draw_state.g_width = width;
+    draw_state.g_height = height;
+    draw_state._graphics = &null_display;
+    draw_state._driver = &null_display;
+    for (int i = 0; i < 2; i++) {  // both buffers, as the real display does it
+        clear_screen();
+        flip(0);
+    }
+    draw_state._setup = 1;
+    if (depth != 0) move_mouse(width / 2, height / 2);
+    return &null_display;
+}
+
+void flip(int sync) {
+    last_flip_sync = sync;
+    flip_count++;
+    if (null_display.open) null_display.front.pixels = null_display.back.pixels;
+    backend_pump_events(false);
+}
+
+void clear_screen() {
+    int x0, y0, x1, y1;
+    if (!clip_rect(&x0, &y0, &x1, &y1)) return;
+    const uint8_t rgba[4] = {(uint8_t)clamp_byte(draw_state.clscolor_red), (uint8_t)clamp_byte(draw_state.clscolor_green),
+                             (uint8_t)clamp_byte(draw_state.clscolor_blue), 255};
+    for (int y = y0; y < y1; y++) {
+        uint8_t* row = null_display.back.pixels.data() + (size_t)y * (size_t)null_display.back.pitch;
+        for (int x = x0; x < x1; x++) memcpy(row + (size_t)x * 4, rgba, 4);
+    }
+}
+
+void set_clear_color(int r, int g, int b) {
+    draw_state.clscolor_red = r;
+    draw_state.clscolor_green = g;
+    draw_state.clscolor_blue = b;
+}
+
+void set_app_title(const std::string& title) { app_title = title; }

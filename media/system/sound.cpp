@@ -1,0 +1,184 @@
+// Loading sounds: WAV (PCM, 8 or 16 bits, mono or stereo) and Ogg Vorbis
+// (through libvorbisfile) decoded whole into 16-bit stereo at 44100 Hz,
+// the mixer's one format; other rates are resampled linearly. A file that
+// cannot be read, has a malformed header or claims more than ten minutes
+// of sound gives Null. Loaded sounds are kept for the run.
+#include <cstdio>
+#include <cstring>
+#include <vector>
+#include <vorbis/vorbisfile.h>
+
+#include "media/system/system.h"
+
+enum {
+    MIX_HERTZ = 44100,
+    MAX_SOUND_SECONDS = 600,                      // longer claims are treated as damage
+    MAX_INPUT_HERTZ = 192000,
+    MAX_WAV_BYTES = 128 << 20,                    // the whole file is read first
+};
+
+// ---------------------------------------------------------------------------
+// Conversion to the mixer's format
+// ---------------------------------------------------------------------------
+
+// Takes interleaved stereo frames at `hertz` and builds the sound, resampled
+// to MIX_HERTZ by linear interpolation between neighbouring frames.
+static TSound* make_sound(const std::vector<int16_t>& stereo, int hertz, int flags, const std::string& path) {
+    int64_t in_frames = (int64_t)stereo.size() / 2;
+    int64_t out_frames = hertz == MIX_HERTZ ? in_frames : in_frames * MIX_HERTZ / hertz;
+    if (out_frames > (int64_t)MAX_SOUND_SECONDS * MIX_HERTZ) return nullptr;
+
+    TSound* sound = new TSound;
+    sound->flags = flags;
+    sound->path = path;
+    TAudioSample& s = sound->sample;
+    s.length = (int)out_frames;
+    s.capacity = s.length;
+    s.hertz = MIX_HERTZ;
+    s.format = 2;
+    s.samples = new int16_t[(size_t)(out_frames > 0 ? out_frames : 1) * 2]();
+    if (hertz == MIX_HERTZ) {
+        if (in_frames > 0) memcpy(s.samples, stereo.data(), (size_t)in_frames * 2 * sizeof(int16_t));
+        return sound;
+    }
+    for (int64_t i = 0; i < out_frames; i++) {
+        // Source position in 1/MIX_HERTZ steps: i * hertz / MIX_HERTZ frames.
+        int64_t num = i * hertz;
+        int64_t j = num / MIX_HERTZ;
+        int64_t frac = num % MIX_HERTZ;
+        int64_t k = j + 1 < in_frames ? j + 1 : j;
+        for (int c = 0; c < 2; c++) {
+            int64_t a = stereo[(size_t)(j * 2 + c)], b = stereo[(size_t)(k * 2 + c)];
+            s.samples[i * 2 + c] = (int16_t)(a + (b - a) * frac / MIX_HERTZ);
+        }
+    }
+    return sound;
+}
+
+// ---------------------------------------------------------------------------
+// WAV
+// ---------------------------------------------------------------------------
+
+static uint32_t le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24; }
+static uint16_t le16(const uint8_t* p) { return (uint16_t)(p[0] | p[1] << 8); }
+
+static TSound* decode_wav(const std::vector<uint8_t>& file, int flags, const std::string& path) {
+    if (file.size() < 12 || memcmp(file.data(), "RIFF", 4) != 0 || memcmp(file.data() + 8, "WAVE", 4) != 0)
+        return nullptr;
+    int channels = 0, bits = 0, hertz = 0, block = 0;
+    const uint8_t* data = nullptr;
+    size_t data_bytes = 0;
+    size_t at = 12;
+    while (at + 8 <= file.size()) {
+        const uint8_t* chunk = file.data() + at;
+        size_t size = le32(chunk + 4);
+        size_t body = at + 8;
+        size_t avail = file.size() - body;
+        if (memcmp(chunk, "fmt ", 4) == 0) {
+            if (size < 16 || size > avail) return nullptr;
+            int tag = le16(chunk + 8);
+            channels = le16(chunk + 10);
+            hertz = (int)le32(chunk + 12);
+            block = le16(chunk + 20);
+            bits = le16(chunk + 22);
+            if (tag != 1) return nullptr;  // PCM only
+        } else if (memcmp(chunk, "data", 4) == 0) {
+            data = file.data() + body;
+            data_bytes = size < avail ? size : avail;  // a short file keeps what it has
+            break;
+        }
+        if (size > avail) break;
+        at = body + size + (size & 1);  // chunks are padded to even sizes
+    }
+    if (!data || (channels != 1 && channels != 2) || (bits != 8 && bits != 16)) return nullptr;
+    if (hertz < 1000 || hertz > MAX_INPUT_HERTZ || block != channels * bits / 8) return nullptr;
+
+    size_t frames = data_bytes / (size_t)block;
+    if (frames > (size_t)MAX_SOUND_SECONDS * (size_t)hertz) return nullptr;
+    std::vector<int16_t> stereo(frames * 2);
+    for (size_t f = 0; f < frames; f++) {
+        for (int c = 0; c < 2; c++) {
+            int source = channels == 2 ? c : 0;
+            const uint8_t* p = data + f * (size_t)block + (size_t)source * (size_t)(bits / 8);
+            int v = bits == 8 ? (p[0] - 128) * 256 : (int16_t)le16(p);
+            stereo[f * 2 + (size_t)c] = (int16_t)v;
+        }
+    }
+    return make_sound(stereo, hertz, flags, path);
+}
+
+// ---------------------------------------------------------------------------
+// Ogg Vorbis
+// ---------------------------------------------------------------------------
+
+static TSound* decode_ogg(const std::string& path, int flags) {
+    OggVorbis_File vf;
+    if (ov_fopen(path.c_str(), &vf) != 0) return nullptr;
+    vorbis_info* info = ov_info(&vf, -1);
+    if (!info || info->channels < 1 || info->channels > 2 || info->rate < 1000 || info->rate > MAX_INPUT_HERTZ) {
+        ov_clear(&vf);
+        return nullptr;
+    }
+    const int channels = info->channels;
+    const int hertz = (int)info->rate;
+    const size_t max_frames = (size_t)MAX_SOUND_SECONDS * (size_t)hertz;
+    std::vector<int16_t> stereo;
+    ogg_int64_t total = ov_pcm_total(&vf, -1);
+    if (total > 0 && (size_t)total <= max_frames) stereo.reserve((size_t)total * 2);
+
+    int16_t buffer[4096];
+    int section = 0;
+    bool damaged = false;
+    for (;;) {
+        long got = ov_read(&vf, (char*)buffer, sizeof buffer, 0, 2, 1, &section);
+        if (got == 0) break;
+        if (got == OV_HOLE) continue;  // a gap in the stream; decoding goes on
+        if (got < 0) { damaged = true; break; }
+        vorbis_info* now = ov_info(&vf, section);
+        if (!now || now->channels != channels || now->rate != hertz) { damaged = true; break; }
+        size_t frames = (size_t)got / (size_t)(2 * channels);
+        if (stereo.size() / 2 + frames > max_frames) { damaged = true; break; }
+        const int16_t* pcm = buffer;
+        for (size_t f = 0; f < frames; f++) {
+            int16_t left = pcm[f * (size_t)channels];
+            int16_t right = channels == 2 ? pcm[f * 2 + 1] : left;
+            stereo.push_back(left);
+            stereo.push_back(right);
+        }
+    }
+    ov_clear(&vf);
+    if (damaged || stereo.empty()) return nullptr;
+    return make_sound(stereo, hertz, flags, path);
+}
+
+// ---------------------------------------------------------------------------
+// Loading
+// ---------------------------------------------------------------------------
+
+TSound* load_sound(const std::string& path, int flags) {
+    std::string p = path;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    FILE* f = fopen(p.c_str(), "rb");
+    if (!f) return nullptr;
+    uint8_t magic[4] = {0, 0, 0, 0};
+    size_t got = fread(magic, 1, 4, f);
+    if (got == 4 && memcmp(magic, "OggS", 4) == 0) {
+        fclose(f);
+        return decode_ogg(p, flags);
+    }
+    if (got != 4 || memcmp(magic, "RIFF", 4) != 0 || fseek(f, 0, SEEK_END) != 0) {
+        fclose(f);
+        return nullptr;
+    }
+    long size = ftell(f);
+    if (size < 12 || size > (long)MAX_WAV_BYTES || fseek(f, 0, SEEK_SET) != 0) {
+        fclose(f);
+        return nullptr;
+    }
+    std::vector<uint8_t> file((size_t)size);
+    bool read_ok = fread(file.data(), 1, file.size(), f) == file.size();
+    fclose(f);
+    if (!read_ok) return nullptr;
+    return decode_wav(file, flags, p);
+}
