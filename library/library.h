@@ -24,23 +24,38 @@ void ensure_folder(const std::string& path);
 void ensure_player_dir();
 
 // ===========================================================================
-// jigsaw_storage.cpp: loading and saving a jigsaw
+// jigsaw_loader.cpp: loading a jigsaw and the two loading sequences
 // ===========================================================================
 
 // --- set by every flow that loads a jigsaw ---
 extern std::string jigsaw_name;  // current jigsaw; also the saved game's file name; "" = none yet
 extern std::string jigsaw_dir;   // jigsaws_base + "jigsaws/" + name, no trailing slash
 
-// Reads the jigsaw folder into the piece table; does not deal.
-void load_jigsaw(const std::string& name);
-// Lays the player's saved game of jigsaw_name over the loaded jigsaw.
-void load_saved_game();
-// Writes the saved game and its thumbnail; true when the game file was written.
+// The piece number of a grid cell; 0 outside the grid.
+int grid_index(int row, int column);
+// Reads the jigsaw folder into the piece table; does not deal. All or
+// nothing: a missing pieces file or piece image, or a grid of no pieces or
+// more than 300, is reported and leaves every table as it was (false).
+bool load_jigsaw(const std::string& name);
+// Starts a jigsaw afresh: load, reset, deal, empty boxes. False (the old
+// jigsaw still current) when it could not be loaded.
+bool start_jigsaw(const std::string& name);
+// The "load1" choice: "please wait", load, reset, the saved game over it,
+// the board screen. False when the jigsaw could not be loaded.
+bool resume_saved_game(const std::string& name);
+
+// ===========================================================================
+// saved_game.cpp: the saved-game file and its thumbnail
+// ===========================================================================
+
+// Lays the player's saved game of jigsaw_name over the loaded jigsaw,
+// repairing out-of-range values; false when the file cannot be opened.
+bool load_saved_game();
+// Writes the saved game and its thumbnail, each beside the old one and
+// renamed into place; true when the game file was written.
 bool save_game();
 // Key S: draws the board for the thumbnail, saves, plays the magic cue.
 void save_command();
-// Starts a jigsaw afresh: reset, load, deal, empty boxes.
-void start_jigsaw(const std::string& name);
 
 // ===========================================================================
 // browser.cpp: the two thumbnail browsers

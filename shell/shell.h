@@ -182,13 +182,18 @@ void start_music();  // unless it is playing already
 void stop_music();   // if it is playing
 
 // ===========================================================================
-// title.cpp: the title and the completion celebration
+// title.cpp: the title
 // ===========================================================================
 
 // Per-frame operation of "title": the opening jigsaw and its animation.
 void title_step();
 // Loads and deals the reserved opening jigsaw.
 void load_default_jigsaw();
+
+// ===========================================================================
+// celebration.cpp: the completion celebration
+// ===========================================================================
+
 // The blocking letter-by-letter celebration over the tinted board.
 void celebrate(const std::string& text);
 // Reveals one character centred at x, y with a flash; returns its width.

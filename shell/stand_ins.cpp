@@ -62,46 +62,6 @@ void show_current_box() { note_call("show_current_box"); }
 void tidy_pieces() { note_call("tidy_pieces"); }
 
 // ===========================================================================
-// Title and celebration (shell/title.cpp)
-// ===========================================================================
-
-void title_step() { note_call("title_step"); }
-void load_default_jigsaw() { note_call("load_default_jigsaw"); }
-void celebrate(const std::string& text) {
-    (void)text;
-    note_call("celebrate");
-}
-int flash_letter(int letter, int x, int y) {
-    (void)letter;
-    (void)x;
-    (void)y;
-    note_call("flash_letter");
-    return 0;
-}
-
-// ===========================================================================
-// Loading and saving (library/jigsaw_storage.cpp)
-// ===========================================================================
-
-std::string jigsaw_name;  // current jigsaw; "" = none yet
-std::string jigsaw_dir;   // its folder
-
-void load_jigsaw(const std::string& name) {
-    (void)name;
-    note_call("load_jigsaw");
-}
-void load_saved_game() { note_call("load_saved_game"); }
-bool save_game() {
-    note_call("save_game");
-    return false;
-}
-void save_command() { note_call("save_command"); }
-void start_jigsaw(const std::string& name) {
-    (void)name;
-    note_call("start_jigsaw");
-}
-
-// ===========================================================================
 // Thumbnail browsers (library/browser.cpp)
 // ===========================================================================
 

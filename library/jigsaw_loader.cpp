@@ -1,0 +1,194 @@
+// Loading a jigsaw folder (pieces.txt, one image per piece, tn.png) into
+// the piece table, and the two loading sequences the flows use: starting
+// a jigsaw afresh and resuming a saved game.
+// A load is all or nothing: the pieces file and every piece image are read
+// first, and the tables change only once all of them were found, so a
+// refused or broken jigsaw leaves the game on the jigsaw it had.
+#include <vector>
+
+#include "library/library.h"
+#include "play/play.h"
+#include "shell/shell.h"
+
+// --- set by every flow that loads a jigsaw ---
+std::string jigsaw_name;  // current jigsaw and saved-game name; "" = none yet
+std::string jigsaw_dir;   // "jigsaws/" + name, no trailing slash
+
+int grid_index(int row, int column) {
+    if (row < 1 || row > rows || column < 1 || column > columns) return 0;
+    return (row - 1) * columns + column;
+}
+
+static int read_int_line(TStream* stream) { return text_to_int(read_line(stream)); }
+
+static int clamp_colour(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+// A jigsaw read from its folder but not yet put into the tables.
+struct staged_jigsaw {
+    int rows = 0, columns = 0;
+    int x0[PIECE_TABLE_SIZE] = {};
+    int y0[PIECE_TABLE_SIZE] = {};
+    TImage* img[PIECE_TABLE_SIZE] = {};
+    bool has_colour = false;
+    int red = 0, green = 0, blue = 0;
+};
+
+static void free_staged_images(staged_jigsaw& j, int count) {
+    for (int i = 1; i <= count; i++) {
+        if (j.img[i]) free_image(j.img[i]);
+        j.img[i] = nullptr;
+    }
+}
+
+// Reads pieces.txt and every piece image; tells the player and returns
+// false at the first thing that cannot be used.
+static bool stage_jigsaw(const std::string& dir, staged_jigsaw& j) {
+    std::string path = dir + "/pieces.txt";
+    TStream* stream = read_file(path);
+    if (!stream) {
+        message_and_wait("can't find " + path);
+        return false;
+    }
+    j.rows = read_int_line(stream);
+    j.columns = read_int_line(stream);
+    // Checked before any product is formed, so no size can overflow.
+    if (j.rows < 1 || j.columns < 1 || j.rows > MAX_PIECES || j.columns > MAX_PIECES ||
+        j.rows * j.columns > MAX_PIECES) {
+        close_file(stream);
+        message_and_wait("Unable to play " + path + ": it declares " + int_to_text(j.rows) +
+                         " rows and " + int_to_text(j.columns) + " columns; a jigsaw has 1 to " +
+                         int_to_text(MAX_PIECES) + " pieces");
+        return false;
+    }
+    read_line(stream);  // lines 3 and 4 are not interpreted
+    read_line(stream);
+    int count = j.rows * j.columns;
+    for (int i = 1; i <= count; i++) {
+        j.x0[i] = read_int_line(stream);
+        j.y0[i] = read_int_line(stream);
+        std::string image_path = dir + "/" + int_to_text(i) + ".png";
+        j.img[i] = load_image(image_path, -1);
+        if (!j.img[i]) {
+            close_file(stream);
+            free_staged_images(j, i - 1);
+            message_and_wait("can't find " + image_path);
+            return false;
+        }
+    }
+    j.has_colour = !eof(stream);
+    if (j.has_colour) {
+        j.red = clamp_colour(read_int_line(stream));
+        j.green = clamp_colour(read_int_line(stream));
+        j.blue = clamp_colour(read_int_line(stream));
+    }
+    close_file(stream);
+    return true;
+}
+
+// Puts a staged jigsaw into the tables, replacing every old piece image.
+static void commit_jigsaw(staged_jigsaw& j) {
+    for (int i = 1; i <= MAX_PIECES; i++) {
+        if (pieces[i].img) free_image(pieces[i].img);
+        pieces[i].img = nullptr;
+    }
+    rows = j.rows;
+    columns = j.columns;
+    piece_count = rows * columns;
+    int i = 1;
+    for (int r = 1; r <= rows; r++) {
+        for (int c = 1; c <= columns; c++, i++) {
+            piece_type& p = pieces[i];
+            p.x0 = j.x0[i];
+            p.y0 = j.y0[i];
+            p.img = j.img[i];
+            j.img[i] = nullptr;
+            centre_image_handle(p.img);
+            p.wd = image_width(p.img);
+            p.ht = image_height(p.img);
+            p.n = grid_index(r - 1, c);
+            p.e = grid_index(r, c + 1);
+            p.w = grid_index(r, c - 1);
+            p.s = grid_index(r + 1, c);
+            p.edge = (r == 1 || r == rows || c == 1 || c == columns) ? 1 : 0;
+            p.gp = 0;
+            p.visible = 1;
+            draw_order[i] = i;
+        }
+    }
+    if (!pref_custom_colour) {
+        bg_red = 115;
+        bg_green = 8;
+        bg_blue = 33;
+    }
+    if (j.has_colour) {
+        bg_red = j.red;
+        bg_green = j.green;
+        bg_blue = j.blue;
+    }
+}
+
+static void load_picture() {
+    if (picture) free_image(picture);
+    std::string path = jigsaw_dir + "/tn.png";
+    picture = load_image(path, 0);
+    picture_shown = 0;
+    if (!picture) {
+        picture_w = picture_h = 0;
+        message_and_wait("can't find " + path);
+    } else {
+        picture_w = image_width(picture);
+        picture_h = image_height(picture);
+    }
+    picture_x = 10;
+    picture_y = 10;
+    picture_grab_dx = 0;
+    picture_grab_dy = 0;
+    picture_dragging = 0;
+}
+
+bool load_jigsaw(const std::string& name) {
+    std::string dir = jigsaws_base + "jigsaws/" + name;
+    // Static: three tables of 301 entries are kept off the stack.
+    static staged_jigsaw staged;
+    staged = staged_jigsaw();
+    if (!stage_jigsaw(dir, staged)) return false;
+    jigsaw_dir = dir;
+    commit_jigsaw(staged);
+    load_picture();
+    group_counter = 0;
+    return true;
+}
+
+static void empty_boxes() {
+    for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = 0;
+}
+
+bool start_jigsaw(const std::string& name) {
+    if (!load_jigsaw(name)) return false;
+    jigsaw_name = name;
+    reset_play_state();
+    scatter_pieces();
+    empty_boxes();
+    if (pref_custom_colour) {
+        bg_red = saved_bg_red;
+        bg_green = saved_bg_green;
+        bg_blue = saved_bg_blue;
+    }
+    return true;
+}
+
+bool resume_saved_game(const std::string& name) {
+    show_message_held("please wait");
+    click_pending = 0;
+    screen_state = SCREEN_JIGSAW;
+    if (!load_jigsaw(name)) return false;
+    jigsaw_name = name;
+    reset_play_state();
+    if (!load_saved_game()) {
+        // Without its saved game the jigsaw is dealt afresh, so that no
+        // piece lies where the previous jigsaw left it.
+        scatter_pieces();
+        empty_boxes();
+    }
+    return true;
+}
