@@ -1,0 +1,376 @@
+// Decoding image files into pixmaps: PNG (libpng), JPEG (libjpeg), BMP and
+// TGA, tried in that order on the file's bytes. Every decoder checks the
+// size a header claims (pixmap_size_ok) and the bytes actually present
+// before it allocates; truncated or corrupt files give Null, never a crash.
+// Limits: BMP without RLE (1/4/8-bit palettised, 16/24/32-bit), TGA
+// truecolour and grey (raw or RLE); JPEG greyscale and colour, not CMYK.
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <png.h>
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "media/media_internal.h"
+
+// Files above this size are not images this game could use.
+static const long MAX_FILE_BYTES = 256L * 1024 * 1024;
+
+// ---------------------------------------------------------------------------
+// Internal helpers
+// ---------------------------------------------------------------------------
+
+static bool read_whole_file(const std::string& path, std::vector<uint8_t>* bytes) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    long size = ok ? std::ftell(f) : -1;
+    ok = ok && size >= 0 && size <= MAX_FILE_BYTES && std::fseek(f, 0, SEEK_SET) == 0;
+    if (ok) {
+        bytes->resize(static_cast<size_t>(size));
+        ok = size == 0 || std::fread(bytes->data(), 1, bytes->size(), f) == bytes->size();
+    }
+    std::fclose(f);
+    return ok;
+}
+
+static inline unsigned u16le(const uint8_t* p) { return p[0] | (p[1] << 8); }
+static inline uint32_t u32le(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+// ---------------------------------------------------------------------------
+// PNG (libpng's simplified reader, which keeps its error jumps to itself)
+// ---------------------------------------------------------------------------
+
+static TPixmap* load_png(const uint8_t* data, size_t size) {
+    if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return nullptr;
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, data, size)) return nullptr;
+    if (!pixmap_size_ok(static_cast<int>(image.width > 0x7fffffff ? 0 : image.width),
+                        static_cast<int>(image.height > 0x7fffffff ? 0 : image.height))) {
+        png_image_free(&image);
+        return nullptr;
+    }
+    // Keep what the file has: grey, RGB, or RGBA for anything with alpha.
+    int format;
+    if (image.format & PNG_FORMAT_FLAG_ALPHA) {
+        image.format = PNG_FORMAT_RGBA;
+        format = PF_RGBA8888;
+    } else if (image.format & PNG_FORMAT_FLAG_COLOR) {
+        image.format = PNG_FORMAT_RGB;
+        format = PF_RGB888;
+    } else {
+        image.format = PNG_FORMAT_GRAY;
+        format = PF_GREY8;
+    }
+    TPixmap* pixmap = create_pixmap(static_cast<int>(image.width), static_cast<int>(image.height), format);
+    if (!pixmap) {
+        png_image_free(&image);
+        return nullptr;
+    }
+    if (!png_image_finish_read(&image, nullptr, pixmap->pixels.data(), pixmap->pitch, nullptr)) {
+        png_image_free(&image);
+        free_pixmap(pixmap);
+        return nullptr;
+    }
+    return pixmap;
+}
+
+// ---------------------------------------------------------------------------
+// JPEG. libjpeg reports fatal errors through error_exit, which must not
+// return; it jumps back into load_jpeg. Nothing between setjmp and the
+// jump owns memory through a destructor: the pixmap is a plain pointer
+// freed on the error path.
+// ---------------------------------------------------------------------------
+
+struct JpegErrors {
+    jpeg_error_mgr mgr;
+    jmp_buf jump;
+    bool truncated;
+};
+
+static void jpeg_fail(j_common_ptr info) {
+    longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
+}
+
+// Warnings are silent, but a premature end of data makes the file a failure.
+static void jpeg_note(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+        reinterpret_cast<JpegErrors*>(info->err)->truncated = true;
+}
+
+static TPixmap* load_jpeg(const uint8_t* data, size_t size) {
+    if (size < 4 || data[0] != 0xFF || data[1] != 0xD8 || data[2] != 0xFF) return nullptr;
+    jpeg_decompress_struct info;
+    JpegErrors errors;
+    TPixmap* volatile pixmap = nullptr;
+    info.err = jpeg_std_error(&errors.mgr);
+    errors.mgr.error_exit = jpeg_fail;
+    errors.mgr.emit_message = jpeg_note;
+    errors.truncated = false;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        free_pixmap(pixmap);
+        return nullptr;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    bool grey = info.jpeg_color_space == JCS_GRAYSCALE;
+    bool colour = info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB;
+    if ((!grey && !colour) || info.image_width > PIXMAP_MAX_SIDE || info.image_height > PIXMAP_MAX_SIDE ||
+        !pixmap_size_ok(static_cast<int>(info.image_width), static_cast<int>(info.image_height))) {
+        jpeg_destroy_decompress(&info);
+        return nullptr;
+    }
+    info.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_start_decompress(&info);
+    pixmap = create_pixmap(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
+                           grey ? PF_GREY8 : PF_RGB888);
+    if (!pixmap || info.output_components != (grey ? 1 : 3)) {
+        jpeg_destroy_decompress(&info);
+        free_pixmap(pixmap);
+        return nullptr;
+    }
+    while (info.output_scanline < info.output_height && !errors.truncated) {
+        JSAMPROW row = pixmap->pixels.data() + static_cast<size_t>(info.output_scanline) * pixmap->pitch;
+        if (jpeg_read_scanlines(&info, &row, 1) != 1) break;
+    }
+    bool complete = info.output_scanline == info.output_height && !errors.truncated;
+    if (complete) jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    if (!complete || errors.truncated) {
+        free_pixmap(pixmap);
+        return nullptr;
+    }
+    return pixmap;
+}
+
+// ---------------------------------------------------------------------------
+// BMP
+// ---------------------------------------------------------------------------
+
+// One channel of a bit-field pixel, widened to 8 bits.
+struct BitField {
+    uint32_t mask;
+    int shift, bits;
+};
+
+static BitField bit_field(uint32_t mask) {
+    BitField f = {mask, 0, 0};
+    if (!mask) return f;
+    while (!((mask >> f.shift) & 1)) f.shift++;
+    while (f.shift + f.bits < 32 && ((mask >> (f.shift + f.bits)) & 1)) f.bits++;
+    return f;
+}
+
+static inline uint8_t field_value(const BitField& f, uint32_t pixel) {
+    if (!f.bits) return 0;
+    uint32_t v = (pixel & f.mask) >> f.shift;
+    if (f.bits >= 8) return static_cast<uint8_t>(v >> (f.bits - 8));
+    return static_cast<uint8_t>(v * 255 / ((1u << f.bits) - 1));
+}
+
+static TPixmap* load_bmp(const uint8_t* data, size_t size) {
+    if (size < 26 || data[0] != 'B' || data[1] != 'M') return nullptr;
+    const uint32_t pixel_offset = u32le(data + 10);
+    const uint32_t header_size = u32le(data + 14);
+    if (header_size != 12 && header_size < 40) return nullptr;
+    if (14ull + header_size > size) return nullptr;
+    long long width, height;
+    unsigned bpp, planes;
+    uint32_t compression = 0, palette_used = 0;
+    if (header_size == 12) {
+        width = u16le(data + 18);
+        height = u16le(data + 20);
+        planes = u16le(data + 22);
+        bpp = u16le(data + 24);
+    } else {
+        width = static_cast<int32_t>(u32le(data + 18));
+        height = static_cast<int32_t>(u32le(data + 22));
+        planes = u16le(data + 26);
+        bpp = u16le(data + 28);
+        compression = u32le(data + 30);
+        palette_used = u32le(data + 46);
+    }
+    bool top_down = height < 0;
+    if (top_down) height = -height;
+    if (planes != 1 || width > PIXMAP_MAX_SIDE || height > PIXMAP_MAX_SIDE ||
+        !pixmap_size_ok(static_cast<int>(width), static_cast<int>(height)))
+        return nullptr;
+    const int w = static_cast<int>(width), h = static_cast<int>(height);
+
+    // Bit fields: in the header from version 3 on, else just after it.
+    BitField red = bit_field(0), green = red, blue = red, alpha = red;
+    size_t after_header = 14 + header_size;
+    if (bpp == 16 || bpp == 32) {
+        uint32_t masks[4] = {0, 0, 0, 0};
+        if (compression == 3 || compression == 6) {
+            int count = compression == 6 ? 4 : 3;
+            size_t at = 54;
+            if (header_size == 40) after_header += 4 * count;
+            if (header_size >= 56) count = 4;
+            if (at + 4 * count > size) return nullptr;
+            for (int i = 0; i < count; i++) masks[i] = u32le(data + at + 4 * i);
+        } else if (compression == 0) {
+            if (bpp == 16) {
+                masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F;
+            } else {
+                masks[0] = 0xFF0000; masks[1] = 0xFF00; masks[2] = 0xFF;
+            }
+        } else {
+            return nullptr;
+        }
+        red = bit_field(masks[0]);
+        green = bit_field(masks[1]);
+        blue = bit_field(masks[2]);
+        alpha = bit_field(masks[3]);
+    } else if (compression != 0 || (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24)) {
+        return nullptr;
+    }
+
+    // Palette for 1, 4 and 8 bits: BGRx entries (BGR for the old header).
+    uint8_t palette[256][3];
+    std::memset(palette, 0, sizeof palette);
+    unsigned palette_count = 0;
+    if (bpp <= 8) {
+        unsigned entry = header_size == 12 ? 3 : 4;
+        palette_count = palette_used && palette_used < (1u << bpp) ? palette_used : (1u << bpp);
+        if (after_header + static_cast<size_t>(palette_count) * entry > size) return nullptr;
+        for (unsigned i = 0; i < palette_count; i++) {
+            const uint8_t* e = data + after_header + i * entry;
+            palette[i][0] = e[2];
+            palette[i][1] = e[1];
+            palette[i][2] = e[0];
+        }
+    }
+
+    const size_t row_bytes = ((static_cast<size_t>(w) * bpp + 31) / 32) * 4;
+    if (pixel_offset > size || (size - pixel_offset) / row_bytes < static_cast<size_t>(h)) return nullptr;
+
+    // Bit-field pixels with a non-zero alpha somewhere keep it; files whose
+    // alpha is all zero are opaque (many writers leave it unset).
+    bool keep_alpha = false;
+    if (alpha.bits) {
+        for (int y = 0; y < h && !keep_alpha; y++) {
+            const uint8_t* row = data + pixel_offset + static_cast<size_t>(y) * row_bytes;
+            for (int x = 0; x < w; x++) {
+                uint32_t v = bpp == 32 ? u32le(row + x * 4) : u16le(row + x * 2);
+                if (v & alpha.mask) {
+                    keep_alpha = true;
+                    break;
+                }
+            }
+        }
+    }
+    int format = bpp == 24 ? PF_BGR888 : keep_alpha ? PF_RGBA8888 : PF_RGB888;
+    TPixmap* pixmap = create_pixmap(w, h, format);
+    if (!pixmap) return nullptr;
+    for (int y = 0; y < h; y++) {
+        const uint8_t* src = data + pixel_offset + static_cast<size_t>(top_down ? y : h - 1 - y) * row_bytes;
+        uint8_t* dst = pixmap->pixels.data() + static_cast<size_t>(y) * pixmap->pitch;
+        if (bpp == 24) {
+            std::memcpy(dst, src, static_cast<size_t>(w) * 3);
+        } else if (bpp <= 8) {
+            for (int x = 0; x < w; x++) {
+                unsigned bit = static_cast<unsigned>(x) * bpp;
+                unsigned index = (src[bit / 8] >> (8 - bpp - bit % 8)) & ((1u << bpp) - 1);
+                if (index >= palette_count) index = 0;
+                std::memcpy(dst + x * 3, palette[index], 3);
+            }
+        } else {
+            int step = keep_alpha ? 4 : 3;
+            for (int x = 0; x < w; x++) {
+                uint32_t v = bpp == 32 ? u32le(src + x * 4) : u16le(src + x * 2);
+                uint8_t* p = dst + x * step;
+                p[0] = field_value(red, v);
+                p[1] = field_value(green, v);
+                p[2] = field_value(blue, v);
+                if (keep_alpha) p[3] = field_value(alpha, v);
+            }
+        }
+    }
+    return pixmap;
+}
+
+// ---------------------------------------------------------------------------
+// TGA (no signature, so it is tried last and its header checked strictly)
+// ---------------------------------------------------------------------------
+
+static TPixmap* load_tga(const uint8_t* data, size_t size) {
+    if (size < 18) return nullptr;
+    const unsigned id_length = data[0], colormap_type = data[1], type = data[2];
+    const unsigned colormap_length = u16le(data + 5), colormap_entry = data[7];
+    const int w = static_cast<int>(u16le(data + 12)), h = static_cast<int>(u16le(data + 14));
+    const unsigned depth = data[16], descriptor = data[17];
+    bool rle = type == 10 || type == 11;
+    bool grey = type == 3 || type == 11;
+    if (colormap_type > 1 || (type != 2 && type != 3 && type != 10 && type != 11)) return nullptr;
+    if (grey ? depth != 8 : (depth != 24 && depth != 32)) return nullptr;
+    if ((descriptor & 0xC0) != 0 || !pixmap_size_ok(w, h)) return nullptr;
+    size_t at = 18 + id_length;
+    if (colormap_type == 1) at += static_cast<size_t>(colormap_length) * ((colormap_entry + 7) / 8);
+    if (at > size) return nullptr;
+
+    const int bpp = static_cast<int>(depth / 8);
+    const bool keep_alpha = depth == 32 && (descriptor & 15) == 8;
+    const int format = grey ? PF_GREY8 : keep_alpha ? PF_BGRA8888 : PF_BGR888;
+    const int out_bpp = pixmap_bytes_per_pixel(format);
+    const size_t count = static_cast<size_t>(w) * h;
+    if (!rle && (size - at) / bpp < count) return nullptr;
+
+    // Pixels in file order first, then placed by the origin bits.
+    std::vector<uint8_t> raw(count * bpp);
+    if (!rle) {
+        std::memcpy(raw.data(), data + at, raw.size());
+    } else {
+        size_t done = 0;
+        while (done < count) {
+            if (at >= size) return nullptr;
+            unsigned packet = data[at++];
+            size_t run = (packet & 0x7F) + 1;
+            if (run > count - done) run = count - done;
+            if (packet & 0x80) {
+                if (size - at < static_cast<size_t>(bpp)) return nullptr;
+                for (size_t i = 0; i < run; i++) std::memcpy(&raw[(done + i) * bpp], data + at, bpp);
+                at += bpp;
+            } else {
+                if ((size - at) / bpp < run) return nullptr;
+                std::memcpy(&raw[done * bpp], data + at, run * bpp);
+                at += run * bpp;
+            }
+            done += run;
+        }
+    }
+    TPixmap* pixmap = create_pixmap(w, h, format);
+    if (!pixmap) return nullptr;
+    const bool top_down = descriptor & 0x20, right_to_left = descriptor & 0x10;
+    for (int y = 0; y < h; y++) {
+        const uint8_t* src = raw.data() + static_cast<size_t>(top_down ? y : h - 1 - y) * w * bpp;
+        uint8_t* dst = pixmap->pixels.data() + static_cast<size_t>(y) * pixmap->pitch;
+        for (int x = 0; x < w; x++)
+            std::memcpy(dst + x * out_bpp, src + (right_to_left ? w - 1 - x : x) * bpp, out_bpp);
+    }
+    return pixmap;
+}
+
+// ---------------------------------------------------------------------------
+// Operations
+// ---------------------------------------------------------------------------
+
+TPixmap* load_pixmap(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    if (!read_whole_file(path, &bytes) || bytes.empty()) return nullptr;
+    const uint8_t* data = bytes.data();
+    const size_t size = bytes.size();
+    TPixmap* pixmap = load_png(data, size);
+    if (!pixmap) pixmap = load_jpeg(data, size);
+    if (!pixmap) pixmap = load_bmp(data, size);
+    if (!pixmap) pixmap = load_tga(data, size);
+    if (pixmap) pixmap->_source = path;
+    return pixmap;
+}
