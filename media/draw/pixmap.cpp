@@ -185,19 +185,22 @@ struct SampleTap {
     double f;
 };
 
+// The sample point (i + 0.5) * src / dst - 0.5 is computed as the exact
+// fraction ((2i + 1) src - dst) / (2 dst), so that points that fall on a
+// pixel centre or halfway between two land there exactly.
 static std::vector<SampleTap> sample_taps(int src, int dst) {
     std::vector<SampleTap> taps(static_cast<size_t>(dst));
-    double ratio = static_cast<double>(src) / dst;
+    const long long den = 2LL * dst;
     for (int i = 0; i < dst; i++) {
-        double s = (i + 0.5) * ratio - 0.5;
+        long long num = (2LL * i + 1) * src - dst;
         SampleTap& t = taps[static_cast<size_t>(i)];
-        if (s <= 0) {
+        long long a = num > 0 ? num / den : 0;
+        if (num <= 0) {
             t = {0, 0, 0};
-        } else if (s >= src - 1) {
+        } else if (a >= src - 1) {
             t = {src - 1, src - 1, 0};
         } else {
-            int a = static_cast<int>(s);
-            t = {a, a + 1, s - a};
+            t = {static_cast<int>(a), static_cast<int>(a) + 1, static_cast<double>(num - a * den) / den};
         }
     }
     return taps;
