@@ -1,7 +1,7 @@
 // The screen's video modes: the list the game chooses from, switching to
 // a full-screen mode and putting the original mode back on every way out
-// (closing the display, ending the program, SIGINT/SIGTERM, a lost X
-// connection). Uses the XFree86 video-mode extension when the server has
+// (closing the display, ending the program and the fatal signals through
+// backend_restore_video_mode, a lost X connection). Uses the XFree86 video-mode extension when the server has
 // it, else RandR, else the root window's size as the only mode.
 // Depends on Xlib, Xxf86vm and Xrandr.
 #include <X11/extensions/Xrandr.h>
@@ -28,7 +28,6 @@ static Rotation randr_original_rotation = RR_Rotate_0;
 static int current_mode = -1;                  // index of the mode switched to, -1 = original
 static volatile sig_atomic_t mode_switched = 0;  // the screen is not in its original mode
 static char display_name[256];                 // the server's name, for a fresh connection
-static bool guards_installed = false;          // signal handlers are set
 
 // Refresh rate of an XF86VidMode line in whole hertz (dot clock in kHz).
 static int vidmode_hertz(const XF86VidModeModeInfo& line)
@@ -168,13 +167,6 @@ static void restore_on_fresh_connection()
     XCloseDisplay(display);
 }
 
-static void on_terminate_signal(int sig)
-{
-    restore_on_fresh_connection();
-    signal(sig, SIG_DFL);
-    raise(sig);
-}
-
 int x11_io_error(Display*)
 {
     // The server went away or dropped us; nothing can be drawn any more.
@@ -209,26 +201,16 @@ bool x11_switch_mode(int width, int height, int hertz)
         backend_restore_video_mode();
         return DisplayWidth(x11_display, screen) >= width && DisplayHeight(x11_display, screen) >= height;
     }
-    if (!guards_installed) {
-        guards_installed = true;
-        signal(SIGINT, on_terminate_signal);
-        signal(SIGTERM, on_terminate_signal);
-    }
     mode_switched = 1;
     current_mode = chosen;
     set_mode_on(x11_display, chosen);
     return true;
 }
 
+// Also runs from signal handlers, when the main connection may be in the
+// middle of a request: hence the connection of its own.
 void backend_restore_video_mode()
 {
-    if (!mode_switched)
-        return;
-    if (!x11_display) {
-        restore_on_fresh_connection();
-        return;
-    }
-    mode_switched = 0;
     current_mode = -1;
-    set_mode_on(x11_display, -1);
+    restore_on_fresh_connection();
 }

@@ -139,6 +139,7 @@ void x11_render_begin()
     max_texture_size = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
 
+    released_textures.clear();  // names of a context that is gone
     glDisable(GL_TEXTURE_2D);
     texturing = false;
     bound_texture = 0;
@@ -194,20 +195,29 @@ static bool upload_level(const TPixmap* pixmap, int level)
     return true;
 }
 
-// Gives the image one slot per frame in each per-frame vector.
-static void ensure_frame_slots(TImage* image)
+// The frame exists and every per-frame vector has its slot.
+static bool frame_usable(const TImage* image, int frame)
 {
-    size_t count = image->pixmaps.size();
-    if (image->frames.size() < count)
-        image->frames.resize(count, 0);
-    if (image->seqs.size() < count)
-        image->seqs.resize(count, 0);
-    if (image->tex_u.size() < count)
-        image->tex_u.resize(count, 1.0f);
-    if (image->tex_v.size() < count)
-        image->tex_v.resize(count, 1.0f);
-    if (image->dirty.size() < count)
-        image->dirty.resize(count, 1);
+    if (!image || frame < 0)
+        return false;
+    size_t f = (size_t)frame;
+    return f < image->pixmaps.size() && image->pixmaps[f] && f < image->frames.size() &&
+           f < image->seqs.size() && f < image->tex_u.size() && f < image->tex_v.size() &&
+           f < image->dirty.size();
+}
+
+// Deletes the textures of images freed since the last call.
+static void delete_released_textures()
+{
+    if (released_textures.empty())
+        return;
+    for (unsigned texture : released_textures) {
+        if (texture == bound_texture)
+            bound_texture = 0;
+        GLuint name = texture;
+        glDeleteTextures(1, &name);
+    }
+    released_textures.clear();
 }
 
 // Builds (or rebuilds) the frame's texture from its pixmap.
@@ -259,11 +269,8 @@ static bool make_drawable(TImage* image, int frame)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, last_level);
     free_pixmap(level);
 
-    image->frames[frame] = texture;
-    image->seqs[frame] = display_generation;
-    image->dirty[frame] = 0;
-    image->tex_u[frame] = std::min(1.0f, (float)source->width / tw);
-    image->tex_v[frame] = std::min(1.0f, (float)source->height / th);
+    image_frame_set_texture(image, frame, texture, std::min(1.0f, (float)source->width / tw),
+                            std::min(1.0f, (float)source->height / th));
     return ok;
 }
 
@@ -300,13 +307,11 @@ static void draw_quad(float x, float y, float hx, float hy, float w, float h, fl
 
 void draw_image(TImage* image, float x, float y, int frame)
 {
-    if (!x11_context || !image || frame < 0 || frame >= (int)image->pixmaps.size())
+    if (!x11_context || !frame_usable(image, frame))
         return;
-    ensure_frame_slots(image);
-    if (image->frames[frame] == 0 || image->seqs[frame] != display_generation || image->dirty[frame]) {
-        if (!make_drawable(image, frame))
-            return;
-    }
+    delete_released_textures();
+    if (image_frame_needs_texture(image, frame) && !make_drawable(image, frame))
+        return;
     apply_viewport();
     apply_blend(draw_state.blend_mode);
     use_texture(image->frames[frame]);
@@ -326,24 +331,10 @@ void draw_rect(float x, float y, float w, float h)
     draw_quad(x, y, draw_state.handle_x, draw_state.handle_y, w, h, 0, 0);
 }
 
-// Moves the pixel data of `from` into `to`, keeping `to`'s identity.
-static void take_pixels(TPixmap* to, TPixmap* from)
-{
-    to->pixels.swap(from->pixels);
-    to->width = from->width;
-    to->height = from->height;
-    to->pitch = from->pitch;
-    to->format = from->format;
-    to->capacity = from->capacity;
-    free_pixmap(from);
-}
-
 void grab_image(TImage* image, int x, int y, int frame)
 {
-    if (!x11_context || !image || frame < 0 || frame >= (int)image->pixmaps.size() || image->width <= 0 ||
-        image->height <= 0)
+    if (!x11_context || !frame_usable(image, frame) || image->width <= 0 || image->height <= 0)
         return;
-    ensure_frame_slots(image);
     int w = image->width, h = image->height;
     TPixmap* grabbed = create_pixmap(w, h, PF_RGBA8888);
     if (!grabbed)
@@ -371,19 +362,6 @@ void grab_image(TImage* image, int x, int y, int frame)
             }
         }
     }
-    if (image->flags & IMG_MASKED) {
-        TPixmap* rgb = convert_pixmap(grabbed, PF_RGB888);
-        TPixmap* masked = rgb ? mask_pixmap(rgb, image->mask_r, image->mask_g, image->mask_b) : nullptr;
-        if (rgb)
-            free_pixmap(rgb);
-        if (masked) {
-            free_pixmap(grabbed);
-            grabbed = masked;
-        }
-    }
-    if (image->pixmaps[frame])
-        take_pixels(image->pixmaps[frame], grabbed);
-    else
-        image->pixmaps[frame] = grabbed;
-    image->dirty[frame] = 1;
+    image_store_grab(image, frame, grabbed);
+    free_pixmap(grabbed);
 }
