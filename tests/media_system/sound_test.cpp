@@ -1,0 +1,254 @@
+// Sounds and the mixer: WAV files the test writes decode into 16-bit
+// stereo at 44100 Hz, malformed ones are refused, and mix_audio sums the
+// playing channels with their volumes, clipped; without a device every
+// channel stays silent.
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <vector>
+
+#include "media/media_internal.h"
+#include "media/null/null_backend.h"
+
+namespace {
+
+void put16(std::string& s, int v) {
+    s += (char)(v & 255);
+    s += (char)((v >> 8) & 255);
+}
+void put32(std::string& s, uint32_t v) {
+    for (int i = 0; i < 4; i++) s += (char)((v >> (8 * i)) & 255);
+}
+
+// A PCM WAV file image.
+std::string wav(int channels, int hertz, int bits, const std::string& data, int tag = 1) {
+    std::string s = "RIFF";
+    put32(s, (uint32_t)(36 + data.size()));
+    s += "WAVEfmt ";
+    put32(s, 16);
+    put16(s, tag);
+    put16(s, channels);
+    put32(s, (uint32_t)hertz);
+    put32(s, (uint32_t)(hertz * channels * bits / 8));
+    put16(s, channels * bits / 8);
+    put16(s, bits);
+    s += "data";
+    put32(s, (uint32_t)data.size());
+    return s + data;
+}
+
+class SoundTest : public ::testing::Test {
+protected:
+    std::string dir;
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "media_sound_XXXXXX";
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back(0);
+        ASSERT_NE(mkdtemp(buf.data()), nullptr);
+        dir = buf.data();
+    }
+    void TearDown() override {
+        std::string cmd = "rm -rf '" + dir + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+    }
+    std::string file(const std::string& name, const std::string& bytes) {
+        std::string p = dir + "/" + name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }
+};
+
+TEST_F(SoundTest, SixteenBitStereoAt44100IsTakenAsItIs) {
+    std::string data;
+    const int frames[3][2] = {{1000, -1000}, {32767, -32768}, {0, 5}};
+    for (auto& f : frames) {
+        put16(data, f[0]);
+        put16(data, f[1]);
+    }
+    TSound* s = load_sound(file("a.wav", wav(2, 44100, 16, data)), 0);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->sample.hertz, 44100);
+    ASSERT_EQ(s->sample.length, 3);
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(s->sample.samples[i * 2], frames[i][0]);
+        EXPECT_EQ(s->sample.samples[i * 2 + 1], frames[i][1]);
+    }
+}
+
+TEST_F(SoundTest, EightBitMonoAtHalfRateIsWidenedAndResampled) {
+    // Unsigned 8-bit: 128 is silence. At 22050 Hz every frame becomes two,
+    // the second halfway towards the next frame.
+    std::string data = {(char)128, (char)192, (char)64};
+    TSound* s = load_sound(file("b.wav", wav(1, 22050, 8, data)), 0);
+    ASSERT_NE(s, nullptr);
+    ASSERT_EQ(s->sample.length, 6);
+    const int expect[6] = {0, 8192, 16384, 0, -16384, -16384};
+    for (int i = 0; i < 6; i++) {
+        EXPECT_EQ(s->sample.samples[i * 2], expect[i]) << "frame " << i;
+        EXPECT_EQ(s->sample.samples[i * 2 + 1], expect[i]) << "mono goes to both sides";
+    }
+}
+
+TEST_F(SoundTest, MalformedOrForeignFilesGiveNull) {
+    std::string good = wav(2, 44100, 16, std::string(8, '\0'));
+    EXPECT_NE(load_sound(file("good.wav", good), 0), nullptr);
+    EXPECT_EQ(load_sound(dir + "/missing.wav", 0), nullptr);
+    EXPECT_EQ(load_sound(file("text.wav", "hello, not a sound"), 0), nullptr);
+    EXPECT_EQ(load_sound(file("short.wav", good.substr(0, 30)), 0), nullptr);
+    EXPECT_EQ(load_sound(file("bits.wav", wav(2, 44100, 12, std::string(8, '\0'))), 0), nullptr);
+    EXPECT_EQ(load_sound(file("chan.wav", wav(0, 44100, 16, std::string(8, '\0'))), 0), nullptr);
+    EXPECT_EQ(load_sound(file("six.wav", wav(6, 44100, 16, std::string(24, '\0'))), 0), nullptr);
+    EXPECT_EQ(load_sound(file("float.wav", wav(2, 44100, 16, std::string(8, '\0'), 3)), 0), nullptr);
+    EXPECT_EQ(load_sound(file("rate.wav", wav(2, 0, 16, std::string(8, '\0'))), 0), nullptr);
+    // A fmt chunk that claims to run past the end of the file.
+    std::string long_fmt = good;
+    long_fmt[16] = (char)0xff;
+    long_fmt[17] = (char)0xff;
+    EXPECT_EQ(load_sound(file("fmt.wav", long_fmt), 0), nullptr);
+    EXPECT_EQ(load_sound(file("ogg.ogg", "OggS and then garbage"), 0), nullptr);
+}
+
+TEST_F(SoundTest, DataChunkLongerThanTheFileKeepsWhatIsThere) {
+    std::string data;
+    put16(data, 100);
+    put16(data, 200);
+    std::string bytes = wav(2, 44100, 16, data);
+    bytes[40] = (char)0xff;  // data size claims far more
+    bytes[41] = (char)0xff;
+    bytes[42] = (char)0xff;
+    TSound* s = load_sound(file("cut.wav", bytes), 0);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->sample.length, 1);
+}
+
+TEST_F(SoundTest, TheGamesMusicDecodesIfTheGameFolderHasIt) {
+    std::string music = std::string(TEST_GAME_DIR) + "/sounds/music.ogg";
+    if (access(music.c_str(), R_OK) != 0) GTEST_SKIP() << "no music file built";
+    TSound* s = load_sound(music, 0);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->sample.hertz, 44100);
+    EXPECT_GT(s->sample.length, 44100 / 10);
+}
+
+// --- the mixer ---
+
+TSound* constant_sound(int frames, int left, int right) {
+    TSound* s = new TSound;
+    s->sample.samples = new int16_t[(size_t)frames * 2];
+    for (int i = 0; i < frames; i++) {
+        s->sample.samples[i * 2] = (int16_t)left;
+        s->sample.samples[i * 2 + 1] = (int16_t)right;
+    }
+    s->sample.length = frames;
+    s->sample.capacity = frames;
+    s->sample.hertz = 44100;
+    s->sample.format = 2;
+    return s;
+}
+
+class MixerTest : public ::testing::Test {
+protected:
+    void SetUp() override { null_set_audio_device(true); }
+    void TearDown() override {
+        // Let anything still playing run out, then go back to no device.
+        int16_t out[2048];
+        for (int i = 0; i < 100; i++) mix_audio(out, 1024);
+        null_set_audio_device(false);
+    }
+};
+
+TEST_F(MixerTest, ChannelsAreSummedAndClipped) {
+    TSound* a = constant_sound(1000, 1000, 20000);
+    TSound* b = constant_sound(1000, -300, 20000);
+    TSound* c = constant_sound(1000, -32000, -32000);
+    TChannel* ca = play_sound(a);
+    TChannel* cb = play_sound(b);
+    int16_t out[8];
+    mix_audio(out, 4);
+    EXPECT_EQ(out[0], 700);
+    EXPECT_EQ(out[1], 32767);   // 40000 clipped
+    TChannel* cc = play_sound(c);
+    stop_channel(cb);
+    mix_audio(out, 4);
+    EXPECT_EQ(out[0], -31000);
+    EXPECT_EQ(out[1], -12000);
+    TChannel* cc2 = play_sound(c);
+    mix_audio(out, 4);
+    EXPECT_EQ(out[0], -32768);  // 1000 - 64000 clipped
+    stop_channel(ca);
+    stop_channel(cc);
+    stop_channel(cc2);
+    mix_audio(out, 4);
+    EXPECT_EQ(out[0], 0);
+    EXPECT_EQ(out[1], 0);
+}
+
+TEST_F(MixerTest, VolumeScalesAndIsKeptWithinZeroToOne) {
+    TSound* a = constant_sound(1000, 20000, -20000);
+    TChannel* ch = play_sound(a);
+    set_channel_volume(ch, 0.5f);
+    int16_t out[2];
+    mix_audio(out, 1);
+    EXPECT_EQ(out[0], 10000);
+    EXPECT_EQ(out[1], -10000);
+    set_channel_volume(ch, 3.0f);
+    mix_audio(out, 1);
+    EXPECT_EQ(out[0], 20000);
+    set_channel_volume(ch, -1.0f);
+    mix_audio(out, 1);
+    EXPECT_EQ(out[0], 0);
+    EXPECT_TRUE(channel_busy(ch));  // silent is not stopped
+    stop_channel(ch);
+}
+
+TEST_F(MixerTest, ChannelIsBusyUntilItsLastFrameIsMixed) {
+    TSound* a = constant_sound(10, 500, 500);
+    TChannel* ch = play_sound(a);
+    EXPECT_TRUE(channel_busy(ch));
+    int16_t out[16];
+    mix_audio(out, 4);
+    mix_audio(out, 4);
+    EXPECT_TRUE(channel_busy(ch));
+    mix_audio(out, 4);
+    EXPECT_EQ(out[2 * 1], 500);  // frames 9 and 10
+    EXPECT_EQ(out[2 * 2], 0);    // then silence
+    EXPECT_FALSE(channel_busy(ch));
+    // A finished channel stays a valid handle.
+    stop_channel(ch);
+    set_channel_volume(ch, 0.5f);
+    EXPECT_FALSE(channel_busy(ch));
+}
+
+TEST_F(MixerTest, StopSilencesAtOnceAndTheSoundCanPlayAgain) {
+    TSound* a = constant_sound(100, 1234, 1234);
+    TChannel* first = play_sound(a);
+    stop_channel(first);
+    EXPECT_FALSE(channel_busy(first));
+    int16_t out[2];
+    mix_audio(out, 1);
+    EXPECT_EQ(out[0], 0);
+    TChannel* second = play_sound(a);
+    EXPECT_NE(second, first);
+    mix_audio(out, 1);
+    EXPECT_EQ(out[0], 1234);
+    EXPECT_FALSE(channel_busy(first));
+    stop_channel(second);
+}
+
+TEST_F(MixerTest, WithoutADeviceChannelsNeverSound) {
+    null_set_audio_device(false);
+    TSound* a = constant_sound(100, 1234, 1234);
+    TChannel* ch = play_sound(a);
+    ASSERT_NE(ch, nullptr);
+    EXPECT_FALSE(channel_busy(ch));
+    int16_t out[2] = {1, 1};
+    mix_audio(out, 1);
+    EXPECT_EQ(out[0], 0);
+    stop_channel(ch);
+    set_channel_volume(ch, 1.0f);
+    EXPECT_EQ(play_sound(nullptr), nullptr);
+    EXPECT_FALSE(channel_busy(nullptr));
+}
+
+}  // namespace
