@@ -1,0 +1,60 @@
+// The sound thread of the real backend, captured through ALSA's file
+// plugin: a HOME whose .asoundrc sends the default device to a file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "media/media_internal.h"
+
+TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace)
+{
+    if (access("/dev/dsp", W_OK) == 0)
+        GTEST_SKIP() << "an OSS device takes precedence over ALSA here";
+    char folder[] = "/tmp/tessellon-audio-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::string home = folder, capture = home + "/capture.raw";
+    std::ofstream(home + "/.asoundrc") << "pcm.!default { type file slave.pcm null file \"" << capture
+                                       << "\" format raw }\n";
+    setenv("HOME", folder, 1);
+
+    ASSERT_TRUE(backend_start_audio());
+    audio_device_running = true;
+    // A quarter of a second of a loud square wave.
+    std::vector<int16_t> wave(44100 / 4 * 2);
+    for (size_t i = 0; i < wave.size(); i++)
+        wave[i] = (i / 2) % 100 < 50 ? 10000 : -10000;
+    TSound sound;
+    sound.sample.samples = wave.data();
+    sound.sample.length = (int)wave.size() / 2;
+    sound.sample.capacity = sound.sample.length;
+    sound.sample.hertz = 44100;
+    sound.sample.format = 2;
+    int start = clock_ms();
+    TChannel* channel = play_sound(&sound);
+    while (channel_busy(channel) && clock_ms() - start < 3000)
+        delay(10);
+    delay(300);
+    int elapsed = clock_ms() - start;
+
+    std::ifstream in(capture, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const int16_t* samples = (const int16_t*)bytes.data();
+    size_t count = bytes.size() / 2, loud = 0;
+    for (size_t i = 0; i < count; i++)
+        loud += std::abs(samples[i]) >= 9000;
+    EXPECT_GE(loud, wave.size() * 9 / 10) << "the square wave must be in the capture";
+    // A sink that never blocks is paced by the clock: no more than the
+    // elapsed time plus the mixer's lead may have been written.
+    double written_ms = count / 2 * 1000.0 / 44100;
+    EXPECT_LT(written_ms, elapsed + 250.0);
+    sound.sample.samples = nullptr;  // the wave belongs to this test
+    remove(capture.c_str());
+    remove((home + "/.asoundrc").c_str());
+    rmdir(folder);
+}

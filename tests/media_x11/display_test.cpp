@@ -1,0 +1,150 @@
+// The X11 display: window and full-screen opening rules, the mode list,
+// the drawing state after opening, the title and the hidden pointer.
+#include <gtest/gtest.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+
+#include "media/draw/x11_backend.h"
+#include "media/media_internal.h"
+#include "tests/media_x11/xvfb_server.h"
+
+// Opaque pixels of the pointer shape the server shows now.
+static int visible_cursor_pixels()
+{
+    XFixesCursorImage* cursor = XFixesGetCursorImage(observer());
+    if (!cursor)
+        return -1;
+    int opaque = 0;
+    for (int i = 0; i < cursor->width * cursor->height; i++)
+        opaque += (cursor->pixels[i] >> 24) != 0;
+    XFree(cursor);
+    return opaque;
+}
+
+// GrabSuccess when another client can take the keyboard now.
+static int other_client_keyboard_grab()
+{
+    Display* other = observer();
+    int result = XGrabKeyboard(other, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync, CurrentTime);
+    XUngrabKeyboard(other, CurrentTime);
+    XSync(other, False);
+    return result;
+}
+
+TEST(X11Display, WindowHasExactFixedSizeAndTheAppTitle)
+{
+    set_app_title("Tessellon test");
+    ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
+    EXPECT_EQ(display_width(), 800);
+    EXPECT_EQ(display_height(), 600);
+    EXPECT_EQ(display_depth(), 0);
+    EXPECT_EQ(display_hertz(), 60);
+
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(observer(), x11_window, &attributes));
+    EXPECT_EQ(attributes.width, 800);
+    EXPECT_EQ(attributes.height, 600);
+    XSizeHints hints;
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(observer(), x11_window, &hints, &supplied));
+    EXPECT_EQ(hints.min_width, 800);
+    EXPECT_EQ(hints.max_width, 800);
+    EXPECT_EQ(hints.min_height, 600);
+    EXPECT_EQ(hints.max_height, 600);
+
+    char* name = nullptr;
+    ASSERT_TRUE(XFetchName(observer(), x11_window, &name));
+    EXPECT_STREQ(name, "Tessellon test");
+    XFree(name);
+    set_app_title("Renamed");
+    XSync(observer(), False);
+    ASSERT_TRUE(XFetchName(observer(), x11_window, &name));
+    EXPECT_STREQ(name, "Renamed");
+    XFree(name);
+    EXPECT_EQ(other_client_keyboard_grab(), GrabSuccess) << "a window must not grab the keyboard";
+    close_screen();
+}
+
+TEST(X11Display, OpeningResetsTheDrawingStateAndStartsANewGeneration)
+{
+    ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
+    set_color(1, 2, 3);
+    set_alpha(0.25f);
+    set_blend(BLEND_ALPHA);
+    set_rotation(45);
+    set_viewport(5, 5, 10, 10);
+    set_origin(7, 8);
+    int generation = display_generation;
+
+    ASSERT_NE(open_screen(1024, 768, 0, 60, 0), nullptr);
+    EXPECT_EQ(display_generation, generation + 1);
+    const TDrawState& s = draw_state;
+    EXPECT_EQ(s.color_red + s.color_green + s.color_blue, 3 * 255);
+    EXPECT_EQ(s.color_alpha, 1.0f);
+    EXPECT_EQ(s.blend_mode, BLEND_MASK);
+    EXPECT_EQ(s.tform_rot, 0.0f);
+    EXPECT_EQ(s.tform_ix, 1.0f);
+    EXPECT_EQ(s.viewport_x, 0);
+    EXPECT_EQ(s.viewport_w, 1024);
+    EXPECT_EQ(s.viewport_h, 768);
+    EXPECT_EQ(s.origin_x, 0.0f);
+    EXPECT_EQ(s.g_width, 1024);
+    EXPECT_EQ(s.vres_height, 768.0f);
+    EXPECT_EQ(s._setup, 1);
+    close_screen();
+}
+
+TEST(X11Display, ModeListShowsThe24BitScreenAsDepth32AndIsCached)
+{
+    const std::vector<TGraphicsMode>& modes = display_modes();
+    bool found = false;
+    for (const TGraphicsMode& mode : modes)
+        found |= mode.width == TEST_SCREEN_WIDTH && mode.height == TEST_SCREEN_HEIGHT && mode.depth == 32;
+    EXPECT_TRUE(found);
+    EXPECT_EQ(&display_modes(), &modes);
+}
+
+TEST(X11Display, FullScreenNeedsAListedModeOfThatSize)
+{
+    EXPECT_EQ(open_screen(800, 600, 32, 60, 0), nullptr);
+    EXPECT_EQ(x11_window, 0u);
+}
+
+TEST(X11Display, FullScreenCoversTheScreenGrabsInputAndCentresThePointer)
+{
+    ASSERT_NE(open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 32, 60, 0), nullptr);
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(observer(), x11_window, &attributes));
+    EXPECT_EQ(attributes.x, 0);
+    EXPECT_EQ(attributes.y, 0);
+    EXPECT_EQ(attributes.width, TEST_SCREEN_WIDTH);
+    EXPECT_EQ(attributes.height, TEST_SCREEN_HEIGHT);
+    EXPECT_TRUE(attributes.override_redirect);
+    EXPECT_EQ(other_client_keyboard_grab(), AlreadyGrabbed);
+
+    Window root, child;
+    int root_x = 0, root_y = 0, x = 0, y = 0;
+    unsigned buttons = 0;
+    XQueryPointer(observer(), DefaultRootWindow(observer()), &root, &child, &root_x, &root_y, &x, &y, &buttons);
+    EXPECT_EQ(root_x, TEST_SCREEN_WIDTH / 2);
+    EXPECT_EQ(root_y, TEST_SCREEN_HEIGHT / 2);
+
+    close_screen();
+    EXPECT_EQ(other_client_keyboard_grab(), GrabSuccess) << "closing must release the grabs";
+}
+
+TEST(X11Display, HiddenPointerIsInvisibleUntilTheDisplayIsReopened)
+{
+    ASSERT_NE(open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 0, 60, 0), nullptr);
+    move_mouse(300, 200);
+    XSync(x11_display, False);
+    EXPECT_GT(visible_cursor_pixels(), 0);
+    hide_mouse();
+    XSync(observer(), False);
+    EXPECT_EQ(visible_cursor_pixels(), 0);
+
+    ASSERT_NE(open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 0, 60, 0), nullptr);
+    XSync(observer(), False);
+    EXPECT_GT(visible_cursor_pixels(), 0);
+    close_screen();
+}

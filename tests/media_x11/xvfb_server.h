@@ -1,0 +1,19 @@
+// Test support for the X11 backend: a private Xvfb server started before
+// the first test of the process (DISPLAY points at it) and stopped after
+// the last, plus small helpers that look at the screen from outside.
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <vector>
+
+#include "media/system/system.h"
+
+enum { TEST_SCREEN_WIDTH = 1024, TEST_SCREEN_HEIGHT = 768 };
+
+// A second connection to the test server, as another client would have.
+Display* observer();
+// The window's pixel (0xRRGGBB) as the server shows it, after a flip.
+unsigned long window_pixel(int x, int y);
+// Game events (ticks left out) that arrive within ms milliseconds.
+std::vector<TEvent> collect_events(int ms);
