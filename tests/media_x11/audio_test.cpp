@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -16,12 +17,14 @@ TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace)
 {
     if (access("/dev/dsp", W_OK) == 0)
         GTEST_SKIP() << "an OSS device takes precedence over ALSA here";
-    char folder[] = "/tmp/tessellon-audio-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    std::string home = folder, capture = home + "/capture.raw";
+    std::string pattern = (std::filesystem::temp_directory_path() / "tessellon-audio-XXXXXX").string();
+    std::vector<char> folder(pattern.begin(), pattern.end());
+    folder.push_back('\0');
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    std::string home = folder.data(), capture = home + "/capture.raw";
     std::ofstream(home + "/.asoundrc") << "pcm.!default { type file slave.pcm null file \"" << capture
                                        << "\" format raw }\n";
-    setenv("HOME", folder, 1);
+    setenv("HOME", folder.data(), 1);
 
     ASSERT_TRUE(backend_start_audio());
     audio_device_running = true;
@@ -56,5 +59,5 @@ TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace)
     sound.sample.samples = nullptr;  // the wave belongs to this test
     remove(capture.c_str());
     remove((home + "/.asoundrc").c_str());
-    rmdir(folder);
+    rmdir(folder.data());
 }
