@@ -1,6 +1,6 @@
 // Loading a jigsaw folder (pieces.txt, one image per piece, tn.png) into
-// the piece table, and the two loading sequences the flows use: starting
-// a jigsaw afresh and resuming a saved game.
+// the piece table, and the sequences the flows use around it: starting a
+// jigsaw afresh, dealing it again (restart) and resuming a saved game.
 // A load is all or nothing: the pieces file and every piece image are read
 // first, and the tables change only once all of them were found, so a
 // refused or broken jigsaw leaves the game on the jigsaw it had.
@@ -40,13 +40,13 @@ static void free_staged_images(staged_jigsaw& j, int count) {
     }
 }
 
-// Reads pieces.txt and every piece image; tells the player and returns
-// false at the first thing that cannot be used.
-static bool stage_jigsaw(const std::string& dir, staged_jigsaw& j) {
+// Reads pieces.txt and every piece image; stops with false and the text
+// for the player at the first thing that cannot be used.
+static bool stage_jigsaw(const std::string& dir, staged_jigsaw& j, std::string* problem) {
     std::string path = dir + "/pieces.txt";
     TStream* stream = read_file(path);
     if (!stream) {
-        message_and_wait("can't find " + path);
+        *problem = "can't find " + path;
         return false;
     }
     j.rows = read_int_line(stream);
@@ -55,9 +55,8 @@ static bool stage_jigsaw(const std::string& dir, staged_jigsaw& j) {
     if (j.rows < 1 || j.columns < 1 || j.rows > MAX_PIECES || j.columns > MAX_PIECES ||
         j.rows * j.columns > MAX_PIECES) {
         close_file(stream);
-        message_and_wait("Unable to play " + path + ": it declares " + int_to_text(j.rows) +
-                         " rows and " + int_to_text(j.columns) + " columns; a jigsaw has 1 to " +
-                         int_to_text(MAX_PIECES) + " pieces");
+        *problem = "Unable to play " + path + ": it declares " + int_to_text(j.rows) + " rows and " +
+                   int_to_text(j.columns) + " columns; a jigsaw has 1 to " + int_to_text(MAX_PIECES) + " pieces";
         return false;
     }
     read_line(stream);  // lines 3 and 4 are not interpreted
@@ -71,7 +70,7 @@ static bool stage_jigsaw(const std::string& dir, staged_jigsaw& j) {
         if (!j.img[i]) {
             close_file(stream);
             free_staged_images(j, i - 1);
-            message_and_wait("can't find " + image_path);
+            *problem = "can't find " + image_path;
             return false;
         }
     }
@@ -127,14 +126,14 @@ static void commit_jigsaw(staged_jigsaw& j) {
     }
 }
 
-static void load_picture() {
+static void load_picture(std::string* problem) {
     if (picture) free_image(picture);
     std::string path = jigsaw_dir + "/tn.png";
     picture = load_image(path, 0);
     picture_shown = 0;
     if (!picture) {
         picture_w = picture_h = 0;
-        message_and_wait("can't find " + path);
+        *problem = "can't find " + path;
     } else {
         picture_w = image_width(picture);
         picture_h = image_height(picture);
@@ -146,17 +145,25 @@ static void load_picture() {
     picture_dragging = 0;
 }
 
-bool load_jigsaw(const std::string& name) {
+bool read_jigsaw(const std::string& name, std::string* problem) {
+    problem->clear();
     std::string dir = jigsaws_base + "jigsaws/" + name;
     // Static: three tables of 301 entries are kept off the stack.
     static staged_jigsaw staged;
     staged = staged_jigsaw();
-    if (!stage_jigsaw(dir, staged)) return false;
+    if (!stage_jigsaw(dir, staged, problem)) return false;
     jigsaw_dir = dir;
     commit_jigsaw(staged);
-    load_picture();
+    load_picture(problem);
     group_counter = 0;
     return true;
+}
+
+bool load_jigsaw(const std::string& name) {
+    std::string problem;
+    bool loaded = read_jigsaw(name, &problem);
+    if (!problem.empty()) message_and_wait(problem);
+    return loaded;
 }
 
 static void empty_boxes() {
@@ -175,6 +182,14 @@ bool start_jigsaw(const std::string& name) {
         bg_blue = saved_bg_blue;
     }
     return true;
+}
+
+void restart_jigsaw() {
+    show_message_held("please wait");
+    stop_music();
+    reset_play_state();
+    scatter_pieces();
+    empty_boxes();
 }
 
 bool resume_saved_game(const std::string& name) {

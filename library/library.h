@@ -37,9 +37,14 @@ int grid_index(int row, int column);
 // nothing: a missing pieces file or piece image, or a grid of no pieces or
 // more than 300, is reported and leaves every table as it was (false).
 bool load_jigsaw(const std::string& name);
+// load_jigsaw without talking to the player: what it would show goes to
+// *problem ("" when nothing went wrong; a missing tn.png still loads).
+bool read_jigsaw(const std::string& name, std::string* problem);
 // Starts a jigsaw afresh: load, reset, deal, empty boxes. False (the old
 // jigsaw still current) when it could not be loaded.
 bool start_jigsaw(const std::string& name);
+// Confirmed R: the current jigsaw dealt afresh; nothing is read again.
+void restart_jigsaw();
 // The "load1" choice: "please wait", load, reset, the saved game over it,
 // the board screen. False when the jigsaw could not be loaded.
 bool resume_saved_game(const std::string& name);
@@ -51,9 +56,14 @@ bool resume_saved_game(const std::string& name);
 // Lays the player's saved game of jigsaw_name over the loaded jigsaw,
 // repairing out-of-range values; false when the file cannot be opened.
 bool load_saved_game();
+// load_saved_game without talking to the player; the text for him in *problem.
+bool read_saved_game(std::string* problem);
 // Writes the saved game and its thumbnail, each beside the old one and
 // renamed into place; true when the game file was written.
 bool save_game();
+// save_game without talking to the player; the text for him in *problem
+// (also set when only the thumbnail failed, the result then being true).
+bool write_saved_game(std::string* problem);
 // Key S: draws the board for the thumbnail, saves, plays the magic cue.
 void save_command();
 
@@ -94,6 +104,5 @@ void delete_screen_frame();    // per-frame operation of "delete1"
 void mark_page(int flag);
 // Key K on "delete1": deletes the marked jigsaws, then the opening jigsaw.
 void kill_marked_jigsaws();
-void restart_jigsaw();         // confirmed R: the current jigsaw dealt afresh
 void quick_pick();             // confirmed Q: a random other library jigsaw
 void do_new();                 // confirmed D: the first jigsaw without a saved game

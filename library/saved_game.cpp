@@ -35,11 +35,12 @@ static void repair_draw_order(const int* read_order, int count) {
     }
 }
 
-bool load_saved_game() {
+bool read_saved_game(std::string* problem) {
+    problem->clear();
     std::string path = player_dir + jigsaw_name + ".txt";
     TStream* stream = read_file(path);
     if (!stream) {
-        message_and_wait("Unable to access " + path);
+        *problem = "Unable to access " + path;
         return false;
     }
     static int read_order[PIECE_TABLE_SIZE];
@@ -110,18 +111,19 @@ static void write_thumbnail(const std::string& part) {
     grab_screen_thumbnail(part, 0.33f, 800, 600);
 }
 
-bool save_game() {
+bool write_saved_game(std::string* problem) {
+    problem->clear();
     std::string path = player_dir + jigsaw_name + ".txt";
     std::string part = path + ".part";
     if (!write_game_file(part)) {
         delete_file(part);
-        message_and_wait("Unable to save to " + path);
+        *problem = "Unable to save to " + path;
         return false;
     }
     set_file_mode(part, SAVED_FILE_MODE);
     if (!rename_file(part, path)) {
         delete_file(part);
-        message_and_wait("Unable to save to " + path);
+        *problem = "Unable to save to " + path;
         return false;
     }
     std::string thumb = player_dir + jigsaw_name + ".png";
@@ -136,14 +138,28 @@ bool save_game() {
         set_file_mode(thumb_part, SAVED_FILE_MODE);
         if (!rename_file(thumb_part, thumb)) {
             delete_file(thumb_part);
-            message_and_wait("Unable to save to " + thumb);
+            *problem = "Unable to save to " + thumb;
         }
     } else {
         delete_file(thumb_part);
-        message_and_wait("Unable to save to " + thumb);
+        *problem = "Unable to save to " + thumb;
     }
     saved_page = 0;
     return true;
+}
+
+bool load_saved_game() {
+    std::string problem;
+    bool loaded = read_saved_game(&problem);
+    if (!problem.empty()) message_and_wait(problem);
+    return loaded;
+}
+
+bool save_game() {
+    std::string problem;
+    bool written = write_saved_game(&problem);
+    if (!problem.empty()) message_and_wait(problem);
+    return written;
 }
 
 void save_command() {

@@ -87,7 +87,6 @@ void mark_page(int flag) {
     note_call("mark_page");
 }
 void kill_marked_jigsaws() { note_call("kill_marked_jigsaws"); }
-void restart_jigsaw() { note_call("restart_jigsaw"); }
 void quick_pick() { note_call("quick_pick"); }
 void do_new() { note_call("do_new"); }
 

@@ -1,0 +1,242 @@
+// Saved games: the file's exact shape (7N + 5 lines, CR LF, mode 666), a
+// round trip of every saved field, the repairs of damaged values, the
+// display-size line, the thumbnail, and failures that keep the old save.
+#include "storage_fixture.h"
+
+struct SavedGame : StorageFixture {
+    void SetUp() override {
+        StorageFixture::SetUp();
+        make_grid_jigsaw("grid", 2, 3);
+        ASSERT_TRUE(start_jigsaw("grid"));
+    }
+    void TearDown() override {
+        if (large_display) toggle_display_size();
+        StorageFixture::TearDown();
+    }
+    static std::string saved_path() { return "players/default/grid.txt"; }
+    static std::string thumb_path() { return "players/default/grid.png"; }
+};
+
+TEST_F(SavedGame, TwoByThreeGameHas47CrLfLinesAndMode666) {
+    ASSERT_TRUE(save_game());
+    bool all_crlf = false;
+    std::vector<std::string> lines = split_crlf(read_text(saved_path()), &all_crlf);
+    EXPECT_EQ(lines.size(), 47u);
+    EXPECT_TRUE(all_crlf);
+    EXPECT_EQ(mode_of(saved_path()), 0666);
+    EXPECT_EQ(mode_of(thumb_path()), 0666);
+    EXPECT_EQ(lines[0], std::to_string(pieces[1].x));
+    EXPECT_EQ(lines[7 * 6 + 3], "0");  // the display size
+    EXPECT_FALSE(std::filesystem::exists(saved_path() + ".part"));
+    EXPECT_FALSE(std::filesystem::exists(thumb_path() + ".part"));
+}
+
+TEST_F(SavedGame, SaveCommandWritesA264By198ThumbnailAndSaysSo) {
+    saved_page = 3;
+    save_command();
+    EXPECT_EQ(status_message, "jigsaw saved");
+    EXPECT_EQ(saved_page, 0);
+    TPixmap* thumb = load_pixmap(thumb_path());
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_EQ(thumb->width, 264);
+    EXPECT_EQ(thumb->height, 198);
+    // The board's background shows in a corner far from every piece.
+    EXPECT_EQ(read_pixel(thumb, 263, 197) & 0xFFFFFF, 0x730821u);
+    free_pixmap(thumb);
+    pref_save_message = 0;
+    status_message = "";
+    save_command();
+    EXPECT_EQ(status_message, "");
+}
+
+TEST_F(SavedGame, EveryFieldSurvivesARoundTrip) {
+    const int order[7] = {0, 4, 6, 1, 3, 2, 5};
+    for (int i = 1; i <= 6; i++) {
+        pieces[i].x = -50 + i * 111;
+        pieces[i].y = 700 - i * 13;
+        pieces[i].a = i % 4;
+        pieces[i].visible = i % 2;
+        pieces[i].gp = i <= 2 ? 0 : (i <= 4 ? 3 : 5);
+        pieces[i].box = i == 1 ? 4 : 0;
+        draw_order[i] = order[i];
+    }
+    bg_red = 9;
+    bg_green = 99;
+    bg_blue = 199;
+    group_counter = 6;
+    ASSERT_TRUE(save_game());
+
+    ASSERT_TRUE(start_jigsaw("grid"));  // a fresh deal over everything
+    bg_red = bg_green = bg_blue = 0;
+    show_grouped = 1;
+    ASSERT_TRUE(load_saved_game());
+    for (int i = 1; i <= 6; i++) {
+        EXPECT_EQ(pieces[i].x, -50 + i * 111) << i;
+        EXPECT_EQ(pieces[i].y, 700 - i * 13) << i;
+        EXPECT_EQ(pieces[i].a, i % 4) << i;
+        EXPECT_EQ(pieces[i].visible, i % 2) << i;
+        EXPECT_EQ(pieces[i].gp, i <= 2 ? 0 : (i <= 4 ? 3 : 5)) << i;
+        EXPECT_EQ(pieces[i].box, i == 1 ? 4 : 0) << i;
+        EXPECT_EQ(draw_order[i], order[i]) << i;
+    }
+    EXPECT_EQ(bg_red, 9);
+    EXPECT_EQ(bg_green, 99);
+    EXPECT_EQ(bg_blue, 199);
+    EXPECT_EQ(group_counter, 6);
+    EXPECT_EQ(show_grouped, 0);  // the last grouped piece (6) was hidden
+    EXPECT_EQ(large_display, 0);
+}
+
+TEST_F(SavedGame, SizeLineSwitchesTheDisplay) {
+    ASSERT_TRUE(save_game());
+    bool all_crlf;
+    std::vector<std::string> lines = split_crlf(read_text(saved_path()), &all_crlf);
+    lines[7 * 6 + 3] = "1";
+    write_text(saved_path(), crlf(lines));
+    ASSERT_TRUE(load_saved_game());
+    EXPECT_EQ(large_display, 1);
+    EXPECT_EQ(display_width(), 1024);
+    EXPECT_EQ(display_height(), 768);
+    // Saved again at this size, the line says so.
+    ASSERT_TRUE(save_game());
+    lines = split_crlf(read_text(saved_path()), &all_crlf);
+    EXPECT_EQ(lines[7 * 6 + 3], "1");
+    TPixmap* thumb = load_pixmap(thumb_path());
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_EQ(thumb->width, 264);  // always the top-left 800x600
+    free_pixmap(thumb);
+}
+
+TEST_F(SavedGame, OutOfRangeValuesAreRepairedWhileReading) {
+    std::vector<std::string> lines;
+    // piece: x, y, a, visible, gp, draw_order[i], box
+    lines.insert(lines.end(), {"10", "20", "7", "5", "-3", "2", "9"});
+    lines.insert(lines.end(), {"99999999", "-99999999", "-1", "1", "40", "2", "-2"});
+    lines.insert(lines.end(), {"30", "40", "3", "0", "2", "0", "5"});
+    lines.insert(lines.end(), {"50", "60", "1", "1", "0", "301", "1"});
+    lines.insert(lines.end(), {"70", "80", "x", "1", "2", "6", "0"});
+    lines.insert(lines.end(), {"90", "95", "2", "1", "0", "6", "0"});
+    lines.insert(lines.end(), {"300", "-4", "77", "0", "5"});
+    write_text(saved_path(), crlf(lines));
+    ASSERT_TRUE(load_saved_game());
+    EXPECT_EQ(pieces[1].a, 0);
+    EXPECT_EQ(pieces[1].visible, 1);
+    EXPECT_EQ(pieces[1].gp, 0);
+    EXPECT_EQ(pieces[1].box, 0);
+    EXPECT_EQ(pieces[2].a, 0);
+    EXPECT_EQ(pieces[2].box, 0);
+    EXPECT_LE(pieces[2].x, 10000);
+    EXPECT_GE(pieces[2].y, -10000);
+    EXPECT_EQ(pieces[3].box, 5);
+    EXPECT_EQ(pieces[5].a, 0);  // no number
+    // A group above the counter raises the counter, so the next is fresh.
+    EXPECT_EQ(pieces[2].gp, 40);
+    EXPECT_EQ(group_counter, 40);
+    // The drawing order is a permutation of 1..6 again, first entries kept.
+    bool seen[7] = {};
+    for (int i = 1; i <= 6; i++) {
+        ASSERT_GE(draw_order[i], 1);
+        ASSERT_LE(draw_order[i], 6);
+        EXPECT_FALSE(seen[draw_order[i]]) << i;
+        seen[draw_order[i]] = true;
+    }
+    EXPECT_EQ(draw_order[1], 2);
+    EXPECT_EQ(draw_order[2], 6);
+    EXPECT_EQ(bg_red, 255);
+    EXPECT_EQ(bg_green, 0);
+    EXPECT_EQ(bg_blue, 77);
+    // The repaired game plays: a drop forms a fresh group.
+    draw_board();
+    held_piece = 4;
+    drop_held_piece();
+    held_piece = 0;
+}
+
+TEST_F(SavedGame, ShortFileReadsMissingValuesAsZero) {
+    write_text(saved_path(), "5\r\n6\r\n");
+    ASSERT_TRUE(load_saved_game());
+    EXPECT_EQ(pieces[1].x, 5);
+    EXPECT_EQ(pieces[1].y, 6);
+    EXPECT_EQ(pieces[3].x, 0);
+    EXPECT_EQ(draw_order[1], 1);
+    EXPECT_EQ(group_counter, 0);
+}
+
+TEST_F(SavedGame, MissingFileIsReported) {
+    pieces[1].x = 345;
+    std::string problem;
+    EXPECT_FALSE(read_saved_game(&problem));
+    EXPECT_EQ(problem, "Unable to access players/default/grid.txt");
+    EXPECT_EQ(pieces[1].x, 345);
+}
+
+TEST_F(SavedGame, ResumeLaysTheSavedGameOverTheJigsaw) {
+    pieces[2].x = 432;
+    pieces[2].gp = 1;
+    pieces[3].gp = 1;
+    group_counter = 1;
+    ASSERT_TRUE(save_game());
+    make_grid_jigsaw("other", 1, 2);
+    ASSERT_TRUE(start_jigsaw("other"));
+    click_pending = 1;
+    screen_state = SCREEN_LOAD;
+    ASSERT_TRUE(resume_saved_game("grid"));
+    EXPECT_EQ(jigsaw_name, "grid");
+    EXPECT_EQ(piece_count, 6);
+    EXPECT_EQ(pieces[2].x, 432);
+    EXPECT_EQ(group_counter, 1);
+    EXPECT_EQ(click_pending, 0);
+    EXPECT_EQ(screen_state, SCREEN_JIGSAW);
+}
+
+TEST_F(SavedGame, FailedWriteKeepsTheOldSavedGameWhole) {
+    pieces[1].x = 321;
+    ASSERT_TRUE(save_game());
+    std::string old_text = read_text(saved_path());
+    std::string old_thumb = read_text(thumb_path());
+    // A folder where the new file would go makes the write fail.
+    std::filesystem::create_directories(saved_path() + ".part");
+    pieces[1].x = 654;
+    std::string problem;
+    EXPECT_FALSE(write_saved_game(&problem));
+    EXPECT_EQ(problem, "Unable to save to players/default/grid.txt");
+    EXPECT_EQ(read_text(saved_path()), old_text);
+    EXPECT_EQ(read_text(thumb_path()), old_thumb);
+    EXPECT_TRUE(std::filesystem::is_directory(saved_path() + ".part"));
+}
+
+TEST_F(SavedGame, FailedThumbnailKeepsTheOldThumbnail) {
+    bool all_crlf;
+    ASSERT_TRUE(save_game());
+    std::string old_thumb = read_text(thumb_path());
+    std::filesystem::create_directories(thumb_path() + ".part");
+    pieces[1].x = 222;
+    std::string problem;
+    EXPECT_TRUE(write_saved_game(&problem));  // the game itself was saved
+    EXPECT_EQ(problem, "Unable to save to players/default/grid.png");
+    EXPECT_EQ(split_crlf(read_text(saved_path()), &all_crlf)[0], "222");
+    EXPECT_EQ(read_text(thumb_path()), old_thumb);
+}
+
+TEST_F(SavedGame, CompletePuzzleSavesTheJigsawsOwnPicture) {
+    for (int i = 1; i <= 6; i++) {
+        pieces[i].gp = 1;
+        pieces[i].a = 0;
+    }
+    ASSERT_TRUE(puzzle_complete());
+    ASSERT_TRUE(save_game());
+    TPixmap* thumb = load_pixmap(thumb_path());
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_EQ(thumb->width, 300);
+    EXPECT_EQ(thumb->height, 225);
+    EXPECT_EQ(read_pixel(thumb, 5, 5) & 0xFFFFFF, 0x20A040u);
+    free_pixmap(thumb);
+    // Without a readable tn.png the board is grabbed instead.
+    std::filesystem::remove("jigsaws/grid/tn.png");
+    ASSERT_TRUE(save_game());
+    thumb = load_pixmap(thumb_path());
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_EQ(thumb->width, 264);
+    EXPECT_EQ(thumb->height, 198);
+    free_pixmap(thumb);
+}
