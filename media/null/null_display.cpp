@@ -135,30 +135,35 @@ static void draw_quad(float x, float y, float hx, float hy, float w, float h, co
     float alpha = s.color_alpha < 0 ? 0 : s.color_alpha > 1 ? 1 : s.color_alpha;
     const float ca = (float)(int)(alpha * 255.0f) / 255.0f;
 
+    const float inv_det = 1.0f / det;
+    const bool direct = tex && tex->format == PF_RGBA8888 && tex->pitch >= tex->width * 4;
+    const float tex_sx = tex ? (float)tex->width / w : 0, tex_sy = tex ? (float)tex->height / h : 0;
     for (int yy = y0; yy < y1; yy++) {
         uint8_t* row = null_display.back.pixels.data() + (size_t)yy * (size_t)null_display.back.pitch;
+        const float dy = yy + 0.5f - py;
         for (int xx = x0; xx < x1; xx++) {
             // Back from the pixel centre to the area's own coordinates.
-            float dx = xx + 0.5f - px, dy = yy + 0.5f - py;
-            float u = (jy * dx - iy * dy) / det + hx;
-            float v = (-jx * dx + ix * dy) / det + hy;
+            const float dx = xx + 0.5f - px;
+            const float u = (jy * dx - iy * dy) * inv_det + hx;
+            const float v = (-jx * dx + ix * dy) * inv_det + hy;
             if (!(u >= 0 && u < w && v >= 0 && v < h)) continue;
             float tr = 255, tg = 255, tb = 255, ta = 1;
             if (tex) {
-                int tx = (int)(u / w * tex->width), ty = (int)(v / h * tex->height);
+                int tx = (int)(u * tex_sx), ty = (int)(v * tex_sy);
                 if (tx >= tex->width) tx = tex->width - 1;
                 if (ty >= tex->height) ty = tex->height - 1;
-                uint32_t argb = read_pixel(tex, tx, ty);
-                ta = (float)(argb >> 24) / 255.0f;
-                tr = (float)(argb >> 16 & 255), tg = (float)(argb >> 8 & 255), tb = (float)(argb & 255);
+                if (direct) {
+                    const uint8_t* t = tex->pixels.data() + (size_t)ty * (size_t)tex->pitch + (size_t)tx * 4;
+                    tr = t[0], tg = t[1], tb = t[2], ta = t[3] / 255.0f;
+                } else {
+                    uint32_t argb = read_pixel(tex, tx, ty);
+                    ta = (float)(argb >> 24) / 255.0f;
+                    tr = (float)(argb >> 16 & 255), tg = (float)(argb >> 8 & 255), tb = (float)(argb & 255);
+                }
             }
             blend_fragment(row + (size_t)xx * 4, tr * cr / 255.0f, tg * cg / 255.0f, tb * cb / 255.0f, ta * ca);
         }
     }
-}
-
-static bool has_alpha(int format) {
-    return format == PF_ALPHA8 || format == PF_BGRA8888 || format == PF_RGBA8888;
 }
 
 void draw_image(TImage* image, float x, float y, int frame) {
@@ -168,7 +173,7 @@ void draw_image(TImage* image, float x, float y, int frame) {
     // A masked image whose pixels carry no alpha is drawn with the mask
     // applied, as its texture would be.
     TPixmap* masked = nullptr;
-    if ((image->flags & IMG_MASKED) && !has_alpha(pixmap->format)) {
+    if ((image->flags & IMG_MASKED) && !pixmap_has_alpha(pixmap->format)) {
         masked = mask_pixmap(pixmap, image->mask_r, image->mask_g, image->mask_b);
         if (!masked) return;
         pixmap = masked;
@@ -182,35 +187,24 @@ void draw_rect(float x, float y, float w, float h) {
 }
 
 void grab_image(TImage* image, int x, int y, int frame) {
-    if (!image || !null_display.open) return;
-    TPixmap* target = lock_image(image, frame, false, true);
-    if (!target) return;
-    int w = image->width, h = image->height;
-    if (w <= 0 || h <= 0) return;
-    // The rectangle as RGB; outside the buffer reads black.
+    if (!image || !null_display.open || image->width <= 0 || image->height <= 0) return;
+    const int w = image->width, h = image->height;
+    // The rectangle as RGBA; outside the buffer reads opaque black.
     TPixmap grabbed;
-    grabbed.width = w;
-    grabbed.height = h;
-    grabbed.pitch = w * 3;
-    grabbed.format = PF_RGB888;
-    grabbed.pixels.assign((size_t)w * (size_t)h * 3, 0);
-    grabbed.capacity = (int)grabbed.pixels.size();
+    make_buffer(&grabbed, w, h);
     for (int j = 0; j < h; j++) {
+        uint8_t* dst = grabbed.pixels.data() + (size_t)j * (size_t)grabbed.pitch;
+        for (int i = 0; i < w; i++) dst[(size_t)i * 4 + 3] = 255;
         int sy = y + j;
         if (sy < 0 || sy >= null_display.height) continue;
         for (int i = 0; i < w; i++) {
             int sx = x + i;
             if (sx < 0 || sx >= null_display.width) continue;
             const uint8_t* src = null_display.back.pixels.data() + (size_t)sy * (size_t)null_display.back.pitch + (size_t)sx * 4;
-            memcpy(grabbed.pixels.data() + (size_t)j * (size_t)grabbed.pitch + (size_t)i * 3, src, 3);
+            memcpy(dst + (size_t)i * 4, src, 4);
         }
     }
-    TPixmap* masked = (image->flags & IMG_MASKED) ? mask_pixmap(&grabbed, image->mask_r, image->mask_g, image->mask_b) : nullptr;
-    const TPixmap* source = masked ? masked : &grabbed;
-    int cw = w < target->width ? w : target->width, ch = h < target->height ? h : target->height;
-    for (int j = 0; j < ch; j++)
-        for (int i = 0; i < cw; i++) write_pixel(target, i, j, read_pixel(source, i, j));
-    if (masked) free_pixmap(masked);
+    image_store_grab(image, frame, &grabbed);
 }
 
 // ---------------------------------------------------------------------------
@@ -292,12 +286,6 @@ void clear_screen() {
         uint8_t* row = null_display.back.pixels.data() + (size_t)y * (size_t)null_display.back.pitch;
         for (int x = x0; x < x1; x++) memcpy(row + (size_t)x * 4, rgba, 4);
     }
-}
-
-void set_clear_color(int r, int g, int b) {
-    draw_state.clscolor_red = r;
-    draw_state.clscolor_green = g;
-    draw_state.clscolor_blue = b;
 }
 
 void set_app_title(const std::string& title) { app_title = title; }

@@ -47,6 +47,21 @@ TChannel* play_sound(TSound* sound) {
     return channel;
 }
 
+// Lives here rather than beside load_sound because no channel may keep
+// mixing a freed sample: the stop and the free happen under one lock.
+void free_sound(TSound* sound) {
+    if (!sound) return;
+    {
+        std::lock_guard<std::mutex> hold(mixer_lock);
+        for (int i = active_count - 1; i >= 0; i--)
+            if (mixer_active[i]->sound == sound) remove_active(i);
+        for (TChannel* ch = channel_records; ch; ch = ch->next_record)
+            if (ch->sound == sound) ch->sound = nullptr;
+    }
+    delete[] sound->sample.samples;
+    delete sound;
+}
+
 bool channel_busy(TChannel* channel) {
     if (!channel) return false;
     std::lock_guard<std::mutex> hold(mixer_lock);

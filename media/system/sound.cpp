@@ -2,7 +2,8 @@
 // (through libvorbisfile) decoded whole into 16-bit stereo at 44100 Hz,
 // the mixer's one format; other rates are resampled linearly. A file that
 // cannot be read, has a malformed header or claims more than ten minutes
-// of sound gives Null. Loaded sounds are kept for the run.
+// of sound gives Null. The game keeps its sounds for the run; free_sound
+// (in the mixer, which must stop their channels first) releases one.
 #include <cstdio>
 #include <cstring>
 #include <vector>

@@ -109,6 +109,9 @@ struct TChannel;  // one playing instance; owned by the mixer
 
 // Decodes a WAV or Ogg Vorbis file whole. Null when unreadable.
 TSound* load_sound(const std::string& path, int flags);
+// Stops every channel playing the sound, then frees it. Those channels
+// stay valid, idle handles.
+void free_sound(TSound* sound);
 // Starts the sound on a new channel. Never Null for a non-Null sound.
 TChannel* play_sound(TSound* sound);
 bool channel_busy(TChannel* channel);

@@ -74,6 +74,7 @@ TEST_F(SoundTest, SixteenBitStereoAt44100IsTakenAsItIs) {
         EXPECT_EQ(s->sample.samples[i * 2], frames[i][0]);
         EXPECT_EQ(s->sample.samples[i * 2 + 1], frames[i][1]);
     }
+    free_sound(s);
 }
 
 TEST_F(SoundTest, EightBitMonoAtHalfRateIsWidenedAndResampled) {
@@ -88,11 +89,14 @@ TEST_F(SoundTest, EightBitMonoAtHalfRateIsWidenedAndResampled) {
         EXPECT_EQ(s->sample.samples[i * 2], expect[i]) << "frame " << i;
         EXPECT_EQ(s->sample.samples[i * 2 + 1], expect[i]) << "mono goes to both sides";
     }
+    free_sound(s);
 }
 
 TEST_F(SoundTest, MalformedOrForeignFilesGiveNull) {
     std::string good = wav(2, 44100, 16, std::string(8, '\0'));
-    EXPECT_NE(load_sound(file("good.wav", good), 0), nullptr);
+    TSound* ok = load_sound(file("good.wav", good), 0);
+    EXPECT_NE(ok, nullptr);
+    free_sound(ok);
     EXPECT_EQ(load_sound(dir + "/missing.wav", 0), nullptr);
     EXPECT_EQ(load_sound(file("text.wav", "hello, not a sound"), 0), nullptr);
     EXPECT_EQ(load_sound(file("short.wav", good.substr(0, 30)), 0), nullptr);
@@ -120,6 +124,7 @@ TEST_F(SoundTest, DataChunkLongerThanTheFileKeepsWhatIsThere) {
     TSound* s = load_sound(file("cut.wav", bytes), 0);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->sample.length, 1);
+    free_sound(s);
 }
 
 TEST_F(SoundTest, TheGamesMusicDecodesIfTheGameFolderHasIt) {
@@ -129,6 +134,7 @@ TEST_F(SoundTest, TheGamesMusicDecodesIfTheGameFolderHasIt) {
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->sample.hertz, 44100);
     EXPECT_GT(s->sample.length, 44100 / 10);
+    free_sound(s);
 }
 
 // --- the mixer ---
@@ -182,6 +188,9 @@ TEST_F(MixerTest, ChannelsAreSummedAndClipped) {
     mix_audio(out, 4);
     EXPECT_EQ(out[0], 0);
     EXPECT_EQ(out[1], 0);
+    free_sound(a);
+    free_sound(b);
+    free_sound(c);
 }
 
 TEST_F(MixerTest, VolumeScalesAndIsKeptWithinZeroToOne) {
@@ -200,6 +209,7 @@ TEST_F(MixerTest, VolumeScalesAndIsKeptWithinZeroToOne) {
     EXPECT_EQ(out[0], 0);
     EXPECT_TRUE(channel_busy(ch));  // silent is not stopped
     stop_channel(ch);
+    free_sound(a);
 }
 
 TEST_F(MixerTest, ChannelIsBusyUntilItsLastFrameIsMixed) {
@@ -218,6 +228,7 @@ TEST_F(MixerTest, ChannelIsBusyUntilItsLastFrameIsMixed) {
     stop_channel(ch);
     set_channel_volume(ch, 0.5f);
     EXPECT_FALSE(channel_busy(ch));
+    free_sound(a);
 }
 
 TEST_F(MixerTest, StopSilencesAtOnceAndTheSoundCanPlayAgain) {
@@ -234,6 +245,25 @@ TEST_F(MixerTest, StopSilencesAtOnceAndTheSoundCanPlayAgain) {
     EXPECT_EQ(out[0], 1234);
     EXPECT_FALSE(channel_busy(first));
     stop_channel(second);
+    free_sound(a);
+}
+
+TEST_F(MixerTest, FreeingASoundStopsItsChannelsFirst) {
+    TSound* a = constant_sound(1000, 300, 300);
+    TSound* b = constant_sound(1000, 20, 20);
+    TChannel* ca1 = play_sound(a);
+    TChannel* ca2 = play_sound(a);
+    TChannel* cb = play_sound(b);
+    free_sound(a);
+    EXPECT_FALSE(channel_busy(ca1));
+    EXPECT_FALSE(channel_busy(ca2));
+    EXPECT_TRUE(channel_busy(cb));
+    int16_t out[2];
+    mix_audio(out, 1);
+    EXPECT_EQ(out[0], 20);
+    stop_channel(ca1);  // the handles stay usable
+    stop_channel(cb);
+    free_sound(b);
 }
 
 TEST_F(MixerTest, WithoutADeviceChannelsNeverSound) {
@@ -247,6 +277,7 @@ TEST_F(MixerTest, WithoutADeviceChannelsNeverSound) {
     EXPECT_EQ(out[0], 0);
     stop_channel(ch);
     set_channel_volume(ch, 1.0f);
+    free_sound(a);
     EXPECT_EQ(play_sound(nullptr), nullptr);
     EXPECT_FALSE(channel_busy(nullptr));
 }
