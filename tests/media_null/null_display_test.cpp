@@ -297,9 +297,4 @@ TEST_F(NullDisplayTest, PushedWindowEventsArriveWithTheNextPump) {
     EXPECT_EQ(wait_event(), EVENT_KEY_DOWN);
 }
 
-TEST_F(NullDisplayTest, TitleIsRecorded) {
-    set_app_title("Tessellon v3.3");
-    EXPECT_EQ(null_app_title(), "Tessellon v3.3");
-}
-
 }  // namespace

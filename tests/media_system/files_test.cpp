@@ -190,17 +190,6 @@ TEST_F(FilesTest, CreateDirMakesOnlyTheLastElementWithModeThroughUmask) {
     EXPECT_FALSE(create_dir(path("file")));
 }
 
-TEST_F(FilesTest, SetFileModeSetsPermissionBits) {
-    write_raw("f.txt", "x");
-    set_file_mode(path("f.txt"), 0666);
-    struct stat st;
-    ASSERT_EQ(stat(path("f.txt").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0666u);
-    set_file_mode(path("f.txt"), 0600);
-    ASSERT_EQ(stat(path("f.txt").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
-
 TEST_F(FilesTest, ListingReturnsDotEntriesAndEveryNameThenEmpty) {
     write_raw("a.txt", "x");
     write_raw("b.png", "x");
