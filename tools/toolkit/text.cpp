@@ -2,6 +2,7 @@
 // and anti-aliased glyph coverage placed on a pen line.
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
 
 #include <cmath>
 
@@ -35,7 +36,9 @@ static double walk_glyphs(Font& font, int size, const std::string& text, bool re
             FT_Vector k;
             if (FT_Get_Kerning(face, previous, index, FT_KERNING_DEFAULT, &k) == 0) pen += k.x / 64.0;
         }
-        if (FT_Load_Glyph(face, index, render ? FT_LOAD_RENDER : FT_LOAD_DEFAULT) != 0) continue;
+        if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT) != 0) continue;
+        if (font.embolden) FT_GlyphSlot_Embolden(face->glyph);
+        if (render && FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) continue;
         visit(face->glyph, pen);
         pen += face->glyph->advance.x / 64.0;
         previous = index;

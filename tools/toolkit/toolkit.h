@@ -97,6 +97,7 @@ void fill_radial(Canvas& canvas, const Coverage& cov, Color c1, Color c2, double
 
 struct Font {
     void* face = nullptr;  // FT_Face
+    bool embolden = false; // thicken the outlines (for faces whose bold is light)
 };
 
 bool load_font(Font& font, const std::string& path);
