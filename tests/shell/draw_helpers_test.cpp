@@ -1,0 +1,219 @@
+// The shared text and drawing helpers, read back from the null backend's
+// CPU back buffer: the message box's rectangles and colours, the centred
+// image and its shadow, the thick frame, the inclusive hit tests and the
+// saved-game thumbnail grab.
+#include <cstdlib>
+
+#include "media/null/null_backend.h"
+#include "tests/shell/loop_fixture.h"
+
+namespace {
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb back_pixel(int x, int y) {
+    uint32_t p = read_pixel(null_back_buffer(), x, y);
+    return {int((p >> 16) & 255), int((p >> 8) & 255), int(p & 255)};
+}
+
+// Within 3 of the wanted colour on every channel (blending rounds).
+::testing::AssertionResult near(Rgb got, int r, int g, int b) {
+    if (std::abs(got.r - r) <= 3 && std::abs(got.g - g) <= 3 && std::abs(got.b - b) <= 3)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << got.r << ", " << got.g << ", " << got.b
+                                         << ") is not near (" << r << ", " << g << ", " << b << ")";
+}
+
+void clear_to(int r, int g, int b) {
+    set_clear_color(r, g, b);
+    clear_screen();
+}
+
+struct Helpers : LoopFixture {
+    void SetUp() override {
+        LoopFixture::SetUp();
+        set_blend(BLEND_SOLID);
+        set_color(255, 255, 255);
+        set_alpha(1);
+    }
+    // Leaves the drawing state as the helpers promise to.
+    void expect_state_restored(int blend) {
+        EXPECT_EQ(get_blend(), blend);
+        int r, g, b;
+        get_color(&r, &g, &b);
+        EXPECT_EQ(r + g + b, 3 * 255);
+        EXPECT_FLOAT_EQ(get_alpha(), 1.0f);
+    }
+};
+
+TEST_F(Helpers, OpaqueMessageBoxHasABlueRimAndANavyInside) {
+    clear_to(0, 0, 0);
+    show_message("Hello", 100, 1.0f);
+    select_font(font_large);
+    int tw = text_width("Hello"), th = text_height("Hello");
+    int left = 400 - tw / 2 - 12, top = 100 - th / 2 - 12;
+    int right = left + tw + 23, bottom = top + th + 23;  // last pixels of the box
+
+    EXPECT_TRUE(near(back_pixel(left, top), 64, 64, 255));
+    EXPECT_TRUE(near(back_pixel(left + 1, top + 1), 64, 64, 255));
+    EXPECT_TRUE(near(back_pixel(right, bottom), 64, 64, 255));
+    EXPECT_TRUE(near(back_pixel(left + 2, top + 2), 0, 0, 128));
+    EXPECT_TRUE(near(back_pixel(right - 2, bottom - 2), 0, 0, 128));
+    EXPECT_TRUE(near(back_pixel(left - 1, top), 0, 0, 0));
+    EXPECT_TRUE(near(back_pixel(right + 1, bottom), 0, 0, 0));
+    EXPECT_TRUE(near(back_pixel(left, bottom + 1), 0, 0, 0));
+    expect_state_restored(BLEND_SOLID);
+}
+
+TEST_F(Helpers, TranslucentMessageBoxIsCyanAndCentredOnTheScreen) {
+    clear_to(0, 0, 0);
+    show_message("Hello", 0, 0.5f);
+    select_font(font_large);
+    int tw = text_width("Hello"), th = text_height("Hello");
+    int left = 400 - tw / 2 - 12, top = 300 - th / 2 - 12;
+    // Half of the rim colour over black, then half cyan over that.
+    EXPECT_TRUE(near(back_pixel(left, top), 32, 32, 127));
+    EXPECT_TRUE(near(back_pixel(left + 2, top + 2), 16, 143, 191));
+    EXPECT_TRUE(near(back_pixel(left - 1, top - 1), 0, 0, 0));
+    expect_state_restored(BLEND_SOLID);
+}
+
+TEST_F(Helpers, MessageTextIsLightYellowOverItsShadow) {
+    clear_to(0, 0, 0);
+    show_message("MMMM", 100, 1.0f);
+    select_font(font_large);
+    int tw = text_width("MMMM"), th = text_height("MMMM");
+    int yellow = 0;
+    for (int y = 100 - th / 2; y < 100 + th / 2; y++)
+        for (int x = 400 - tw / 2; x < 400 + tw / 2; x++)
+            if (near(back_pixel(x, y), 255, 255, 192)) yellow++;
+    EXPECT_GT(yellow, 20);
+}
+
+TEST_F(Helpers, EmptyTextShowsTheStatusLine) {
+    clear_to(0, 0, 0);
+    status_message = "a rather long status line for the box";
+    show_message("", 0, 0.5f);
+    select_font(font_large);
+    int tw = text_width(status_message);
+    EXPECT_TRUE(near(back_pixel(400 - tw / 2 - 12, 300), 32, 32, 127));
+}
+
+TEST_F(Helpers, CentredImageAndItsSoftShadow) {
+    clear_to(200, 200, 200);
+    TImage* image = solid_image(300, 200, 0xFFFF0000);
+    draw_centred_image(image, 1);
+    EXPECT_TRUE(near(back_pixel(250, 200), 255, 0, 0));
+    EXPECT_TRUE(near(back_pixel(549, 399), 255, 0, 0));
+    EXPECT_TRUE(near(back_pixel(249, 200), 200, 200, 200));
+    // The shadow stands 7 right and 7 down: half black over the board.
+    EXPECT_TRUE(near(back_pixel(556, 406), 100, 100, 100));
+    EXPECT_TRUE(near(back_pixel(555, 207), 100, 100, 100));
+    EXPECT_TRUE(near(back_pixel(557, 406), 200, 200, 200));
+    EXPECT_TRUE(near(back_pixel(256, 403), 200, 200, 200));
+    expect_state_restored(BLEND_SOLID);
+
+    clear_to(200, 200, 200);
+    draw_centred_image(image, 0);
+    EXPECT_TRUE(near(back_pixel(556, 406), 200, 200, 200));
+    free_image(image);
+}
+
+TEST_F(Helpers, ThickFrameLiesInsideItsRectangle) {
+    clear_to(0, 0, 0);
+    set_color(0, 255, 0);
+    draw_thick_frame(10, 10, 50, 30, 3);
+    EXPECT_TRUE(near(back_pixel(10, 10), 0, 255, 0));
+    EXPECT_TRUE(near(back_pixel(59, 39), 0, 255, 0));
+    EXPECT_TRUE(near(back_pixel(12, 25), 0, 255, 0));
+    EXPECT_TRUE(near(back_pixel(13, 25), 0, 0, 0));
+    EXPECT_TRUE(near(back_pixel(57, 25), 0, 255, 0));
+    EXPECT_TRUE(near(back_pixel(56, 25), 0, 0, 0));
+    EXPECT_TRUE(near(back_pixel(30, 37), 0, 255, 0));
+    EXPECT_TRUE(near(back_pixel(30, 36), 0, 0, 0));
+    EXPECT_TRUE(near(back_pixel(60, 25), 0, 0, 0));
+}
+
+TEST_F(Helpers, HitTestsIncludeBothEnds) {
+    move_to(20, 20);
+    EXPECT_EQ(mouse_in_rect(10, 10, 20, 20), 1);
+    move_to(10, 10);
+    EXPECT_EQ(mouse_in_rect(10, 10, 20, 20), 1);
+    move_to(21, 20);
+    EXPECT_EQ(mouse_in_rect(10, 10, 20, 20), 0);
+    move_to(15, 9);
+    EXPECT_EQ(mouse_in_rect(10, 10, 20, 20), 0);
+
+    click_x = 20;
+    click_y = 10;
+    EXPECT_EQ(click_in_rect(10, 10, 20, 20), 1);
+    click_x = -1;
+    EXPECT_EQ(click_in_rect(10, 10, 20, 20), 0);
+
+    TImage* image = solid_image(300, 200, 0xFFFFFFFF);
+    move_to(250, 200);
+    EXPECT_EQ(mouse_in_centred_image(image, 0, 0, 10, 10), 1);
+    move_to(249, 200);
+    EXPECT_EQ(mouse_in_centred_image(image, 0, 0, 10, 10), 0);
+    move_to(260, 210);
+    EXPECT_EQ(mouse_in_centred_image(image, 0, 0, 10, 10), 1);
+    EXPECT_EQ(mouse_in_centred_image(nullptr, 0, 0, 800, 600), 0);
+    free_image(image);
+}
+
+struct Thumbnails : LoopFixture {
+    std::string folder;
+    void SetUp() override {
+        LoopFixture::SetUp();
+        std::string pattern = ::testing::TempDir() + "thumbnail_XXXXXX";
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back(0);
+        ASSERT_NE(mkdtemp(name.data()), nullptr);
+        folder = name.data();
+    }
+    void TearDown() override { delete_dir(folder, true); }
+};
+
+TEST_F(Thumbnails, SmallDisplayGivesA264By198Picture) {
+    clear_to(10, 120, 230);
+    grab_screen_thumbnail(folder + "/t.png", 0.33f, 800, 600);
+    TPixmap* saved = load_pixmap(folder + "/t.png");
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->width, 264);
+    EXPECT_EQ(saved->height, 198);
+    uint32_t p = read_pixel(saved, 100, 100);
+    EXPECT_TRUE(near({int((p >> 16) & 255), int((p >> 8) & 255), int(p & 255)}, 10, 120, 230));
+    free_pixmap(saved);
+}
+
+TEST_F(Thumbnails, LargeDisplayGrabsOnlyTheTopLeft800By600) {
+    ASSERT_NE(open_screen(1024, 768, 0, 60, 0), nullptr);
+    clear_to(0, 200, 0);
+    set_blend(BLEND_SOLID);
+    set_color(200, 0, 0);
+    draw_rect(0, 0, 800, 600);
+    set_color(255, 255, 255);
+    grab_screen_thumbnail(folder + "/t.png", 0.33f, 800, 600);
+    TPixmap* saved = load_pixmap(folder + "/t.png");
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->width, 264);
+    EXPECT_EQ(saved->height, 198);
+    // Red right into the far corner: nothing of the green beyond 800x600.
+    uint32_t p = read_pixel(saved, 263, 197);
+    EXPECT_TRUE(near({int((p >> 16) & 255), int((p >> 8) & 255), int(p & 255)}, 200, 0, 0));
+    free_pixmap(saved);
+}
+
+TEST_F(Thumbnails, ScaleOneKeepsTheFullGrab) {
+    clear_to(10, 120, 230);
+    grab_screen_thumbnail(folder + "/t.png", 1.0f, 800, 600);
+    TPixmap* saved = load_pixmap(folder + "/t.png");
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->width, 800);
+    EXPECT_EQ(saved->height, 600);
+    free_pixmap(saved);
+}
+
+}  // namespace

@@ -1,0 +1,568 @@
+// The main loop driven through the event queue: the yes/no questions and
+// the ways out, the help keys, the global, box, jigsaw and delete key
+// tables and the rule that picks one of the last three, the 7-7-7 count,
+// Control + click, the status line, and what follows the mouse.
+#include "tests/shell/loop_fixture.h"
+
+namespace {
+
+enum {
+    ESC = 27, LEFT = 37, UP = 38, RIGHT = 39, DOWN = 40,
+    K1 = 49, K2 = 50, K3 = 51, K7 = 55,
+    A = 65, B = 66, C = 67, D = 68, F = 70, G = 71, H = 72, I = 73, J = 74, K = 75,
+    L = 76, N = 78, O = 79, P = 80, Q = 81, R = 82, S = 83, T = 84, U = 85, W = 87,
+    X = 88, Y = 89, Z = 90, F1 = 112, F2 = 113, LCTRL = 162,
+};
+
+using Questions = LoopFixture;
+using HelpKeys = LoopFixture;
+using KeyTables = LoopFixture;
+using Clicks = LoopFixture;
+using Animations = LoopFixture;
+
+// --- questions and the ways out -------------------------------------------
+
+TEST_F(Questions, EscapeTwiceOnTheBoardAsksThenEnds) {
+    press(ESC);
+    EXPECT_EQ(pending_confirm, "X");
+    EXPECT_EQ(screen_state, "jigsaw");
+    run(5);  // the question stays open over plain ticks
+    EXPECT_EQ(pending_confirm, "X");
+    EXPECT_EXIT(press(ESC), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Questions, EscapeThenNWithdrawsWithoutOpeningTheNewBrowser) {
+    press(ESC);
+    press(N);
+    EXPECT_EQ(pending_confirm, "");
+    EXPECT_EQ(screen_state, "jigsaw");
+}
+
+TEST_F(Questions, EscapeThenYWithdrawsAndAnswersNothing) {
+    press(ESC);
+    press(Y);
+    EXPECT_EQ(pending_confirm, "");
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(stand_in_calls("do_new") + stand_in_calls("quick_pick") +
+                  stand_in_calls("restart_jigsaw"), 0);
+}
+
+TEST_F(Questions, EscapeThenAnotherKeyWithdrawsAndTheKeyDoesItsWork) {
+    press(ESC);
+    press(L);
+    EXPECT_EQ(pending_confirm, "");
+    EXPECT_EQ(screen_state, "load1");
+}
+
+TEST_F(Questions, EscapeDuringTheOpeningEndsWithoutAsking) {
+    screen_state = SCREEN_ANIM;
+    intro_pending = 1;
+    anim_phase = 2;
+    EXPECT_EXIT(press(ESC), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Questions, EscapeAfterTheOpeningAsks) {
+    screen_state = SCREEN_ANIM;
+    intro_pending = 0;
+    anim_phase = 2;
+    queue(EVENT_KEY_DOWN, ESC);
+    main_loop_iteration();
+    EXPECT_EQ(pending_confirm, "X");
+}
+
+TEST_F(Questions, DThenYRunsDoNewOnce) {
+    press(D);
+    EXPECT_EQ(pending_confirm, "D");
+    press(Y);
+    EXPECT_EQ(pending_confirm, "");
+    EXPECT_EQ(stand_in_calls("do_new"), 1);
+    run(3);
+    EXPECT_EQ(stand_in_calls("do_new"), 1);
+}
+
+TEST_F(Questions, DThenDOrNWithdrawsAndOpensNothing) {
+    press(D);
+    press(D);
+    EXPECT_EQ(pending_confirm, "");
+    press(D);
+    press(N);
+    EXPECT_EQ(pending_confirm, "");
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(stand_in_calls("do_new"), 0);
+}
+
+TEST_F(Questions, QAndRAreAnsweredByYWithTheirOwnFlows) {
+    press(Q);
+    press(Y);
+    EXPECT_EQ(stand_in_calls("quick_pick"), 1);
+    press(R);
+    EXPECT_EQ(pending_confirm, "R");
+    completion_seen = 1;
+    press(Y);
+    EXPECT_EQ(completion_seen, 0);  // the restart cleared the deal's state
+    EXPECT_EQ(stand_in_calls("do_new"), 0);
+}
+
+TEST_F(Questions, AskingLetsGoOfTheHeldPiece) {
+    piece_count = 1;
+    pieces[1] = piece_type();
+    held_piece = 1;
+    press(Q);
+    EXPECT_EQ(held_piece, 0);
+}
+
+TEST_F(Questions, AnyOtherKeyDropsAQuestionButItsOwn) {
+    press(Q);
+    press(A);
+    EXPECT_EQ(pending_confirm, "");
+    press(D);
+    press(ESC);  // Escape replaces another question by the exit question
+    EXPECT_EQ(pending_confirm, "X");
+}
+
+TEST_F(Questions, AClickOutsideTheYesRectangleAnswersNo) {
+    do_new_image = solid_image(300, 140, 0xFF808080);
+    press(D);
+    int left = (800 - 300) / 2, top = (600 - 140) / 2;
+    click(left + 153, top + 80);  // one pixel left of the yes rectangle
+    EXPECT_EQ(pending_confirm, "");
+    EXPECT_EQ(click_pending, 0);
+    EXPECT_EQ(stand_in_calls("do_new"), 0);
+    press(D);
+    click(10, 10);  // far outside the box
+    EXPECT_EQ(pending_confirm, "");
+    EXPECT_EQ(stand_in_calls("do_new"), 0);
+}
+
+TEST_F(Questions, AClickOnTheYesRectangleRunsTheFlow) {
+    quick_pick_image = solid_image(300, 140, 0xFF808080);
+    press(Q);
+    int left = (800 - 300) / 2, top = (600 - 140) / 2;
+    click(left + 239, top + 99);  // the far corner is inside
+    EXPECT_EQ(stand_in_calls("quick_pick"), 1);
+    EXPECT_EQ(pending_confirm, "");
+    EXPECT_EQ(click_pending, 0);
+}
+
+TEST_F(Questions, AClickOnTheExitBoxYesRectangleEnds) {
+    exit_image = solid_image(375, 110, 0xFF808080);
+    press(ESC);
+    int left = (800 - 375) / 2, top = (600 - 110) / 2;
+    EXPECT_EXIT(click(left + 149, top + 29), ::testing::ExitedWithCode(0), "");
+    click(left + 148, top + 29);
+    EXPECT_EQ(pending_confirm, "");
+}
+
+TEST_F(Questions, TheWindowCloseRequestEnds) {
+    EXPECT_EXIT({
+        queue(EVENT_QUIT, 0);
+        main_loop_iteration();
+    }, ::testing::ExitedWithCode(0), "");
+}
+
+// --- help ------------------------------------------------------------------
+
+TEST_F(HelpKeys, HOnThePreferencesScreenDoesNothing) {
+    screen_state = SCREEN_PREFER;
+    press(H);
+    EXPECT_EQ(screen_state, "prefer");
+}
+
+TEST_F(HelpKeys, F1OnThePreferencesScreenOpensHelpOverIt) {
+    screen_state = SCREEN_PREFER;
+    press(F1);
+    EXPECT_EQ(screen_state, "help");
+    EXPECT_EQ(previous_screen, "prefer");
+    press(F1);
+    EXPECT_EQ(screen_state, "prefer");
+}
+
+TEST_F(HelpKeys, HOnTheBoardRemembersTheMouseAndLetsGoOfThePiece) {
+    piece_count = 1;
+    pieces[1] = piece_type();
+    held_piece = 1;
+    move_to(123, 45);
+    press(H);
+    EXPECT_EQ(screen_state, "help");
+    EXPECT_EQ(previous_screen, "jigsaw");
+    EXPECT_EQ(held_piece, 0);
+    EXPECT_EQ(click_x, 123);
+    EXPECT_EQ(click_y, 45);
+    press(H);
+    EXPECT_EQ(screen_state, "jigsaw");
+}
+
+TEST_F(HelpKeys, HelpFromTheBoxScreenThenEscapeGoesToTheBoard) {
+    screen_state = SCREEN_BOX;
+    press(H);
+    EXPECT_EQ(screen_state, "help");
+    EXPECT_EQ(previous_screen, "box");
+    press(ESC);
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(pending_confirm, "");
+}
+
+TEST_F(HelpKeys, HelpFromTheBoardThenEscapeAsksOverTheHelpPage) {
+    press(H);
+    press(ESC);
+    EXPECT_EQ(screen_state, "help");
+    EXPECT_EQ(pending_confirm, "X");
+}
+
+TEST_F(HelpKeys, EscapeFromTheOtherScreensGoesToTheBoardWithoutAsking) {
+    for (const char* state : {SCREEN_NEW, SCREEN_LOAD, SCREEN_DELETE, SCREEN_BOX, SCREEN_PREFER}) {
+        screen_state = state;
+        prefer_state = 1;
+        press(ESC);
+        EXPECT_EQ(screen_state, "jigsaw") << state;
+        EXPECT_EQ(pending_confirm, "") << state;
+    }
+    EXPECT_EQ(prefer_state, -1);  // the preferences screen dropped its edits
+    EXPECT_EQ(stand_in_calls("show_current_box"), 1);  // from the box screen
+}
+
+// --- the key tables ----------------------------------------------------------
+
+TEST_F(KeyTables, GlobalKeysChangeScreensFromAnywhere) {
+    screen_state = SCREEN_PREFER;
+    press(L);
+    EXPECT_EQ(screen_state, "load1");
+    press(N);
+    EXPECT_EQ(screen_state, "new1");
+    press(K);
+    EXPECT_EQ(screen_state, "delete1");
+    press(K);
+    EXPECT_EQ(stand_in_calls("kill_marked_jigsaws"), 1);
+    press(LEFT);
+    press(RIGHT);
+    EXPECT_EQ(stand_in_calls("previous_page"), 1);
+    EXPECT_EQ(stand_in_calls("next_page"), 1);
+}
+
+TEST_F(KeyTables, SSavesTheGameFromAnyScreen) {
+    std::string pattern = ::testing::TempDir() + "loop_save_XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back(0);
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    std::string folder = name.data();
+    player_dir = folder + "/";
+    jigsaw_name = "0001saved";
+    screen_state = SCREEN_LOAD;
+    press(S);
+    EXPECT_EQ(path_kind(folder + "/0001saved.txt"), 1);
+    EXPECT_EQ(path_kind(folder + "/0001saved.png"), 1);
+    delete_dir(folder, true);
+    player_dir.clear();
+}
+
+TEST_F(KeyTables, FSwitchesTheDisplaySizeAndLaysTheTrayOutAgain) {
+    press(F);
+    EXPECT_EQ(large_display, 1);
+    EXPECT_EQ(display_width(), 1024);
+    EXPECT_EQ(stand_in_calls("fill_tray"), 1);
+    press(F);
+    EXPECT_EQ(display_width(), 800);
+}
+
+TEST_F(KeyTables, BoxScreenKeys) {
+    screen_state = SCREEN_BOX;
+    press(LEFT);
+    press(DOWN);
+    EXPECT_EQ(stand_in_calls("previous_box"), 2);
+    press(RIGHT);
+    press(UP);
+    EXPECT_EQ(stand_in_calls("next_box"), 2);
+    press(K3);
+    EXPECT_EQ(current_box, 3);
+    EXPECT_EQ(stand_in_calls("purge_grouped_from_box"), 1);
+    press(B);
+    EXPECT_EQ(stand_in_calls("fill_tray"), 1);
+    press(P);  // no picture: nothing
+    EXPECT_EQ(picture_shown, 0);
+    picture = solid_image(20, 20, 0xFFFFFFFF);
+    press(P);
+    EXPECT_EQ(picture_shown, 1);
+    press(J);
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(stand_in_calls("show_current_box"), 1);
+    screen_state = SCREEN_BOX;
+    show_grouped = 1;
+    press(Z);
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(show_grouped, 0);  // every class hidden
+    screen_state = SCREEN_BOX;
+    press(I);
+    EXPECT_EQ(screen_state, "prefer");
+}
+
+TEST_F(KeyTables, BoardKeys) {
+    press(C);
+    EXPECT_EQ(swatch_shown, 1);
+    show_grouped = 1;
+    press(G);
+    EXPECT_EQ(show_grouped, 0);
+    show_loose = 1;
+    press(O);
+    EXPECT_EQ(show_loose, 0);
+    box_shown[2] = 0;
+    press(K2);
+    EXPECT_EQ(box_shown[2], 1);
+    press(B);
+    EXPECT_EQ(screen_state, "box");
+    EXPECT_EQ(stand_in_calls("fill_tray"), 1);
+    EXPECT_EQ(stand_in_calls("purge_grouped_from_box"), 1);
+    screen_state = SCREEN_JIGSAW;
+    press(U);
+    EXPECT_EQ(screen_state, "unrotate");
+    screen_state = SCREEN_JIGSAW;
+    press(I);
+    EXPECT_EQ(screen_state, "prefer");
+}
+
+TEST_F(KeyTables, TTidiesFromTheLiveMouseAndOtherKeysHideTheTidyCount) {
+    click_x = 300;
+    tidy_state.k = 4;
+    press(T);
+    EXPECT_EQ(click_x, -1);
+    EXPECT_EQ(stand_in_calls("tidy_pieces"), 1);
+    EXPECT_EQ(tidy_state.k, 4);
+    press(Y);  // not in the board table, still clears the count
+    EXPECT_EQ(tidy_state.k, 0);
+}
+
+TEST_F(KeyTables, TheScreenUnderHelpChoosesTheTable) {
+    screen_state = SCREEN_HELP;
+    previous_screen = SCREEN_BOX;
+    press(K2);
+    EXPECT_EQ(current_box, 2);
+    EXPECT_EQ(screen_state, "help");
+
+    previous_screen = SCREEN_JIGSAW;
+    swatch_shown = 0;
+    press(C);
+    EXPECT_EQ(swatch_shown, 1);
+
+    previous_screen = SCREEN_DELETE;
+    press(A);
+    press(U);
+    EXPECT_EQ(stand_in_calls("mark_page"), 2);
+
+    previous_screen = SCREEN_LOAD;
+    press(C);
+    EXPECT_EQ(swatch_shown, 1);  // no screen table over the saved-game browser
+}
+
+TEST_F(KeyTables, TheTableIsChosenAfterTheGlobalKeysHaveActed) {
+    // L leaves the board before the tables are chosen: the board table
+    // does not see it and the tidy count stays.
+    tidy_state.k = 3;
+    press(L);
+    EXPECT_EQ(tidy_state.k, 3);
+    // Escape brings the box screen back to the board: the board table
+    // sees the Escape and clears the count.
+    screen_state = SCREEN_BOX;
+    press(ESC);
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(tidy_state.k, 0);
+    // A on the board is the board's, not a mark.
+    press(A);
+    EXPECT_EQ(stand_in_calls("mark_page"), 0);
+}
+
+TEST_F(KeyTables, SevenThreeTimesInARowStartsTheFlight) {
+    completion_seen = 0;
+    press(K7);
+    press(K7);
+    press(X);
+    press(K7);
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(completion_seen, 0);
+    EXPECT_EQ(key7_count, 1);
+    press(K7);
+    press(K7);
+    EXPECT_EQ(screen_state, "anim");
+    EXPECT_EQ(completion_seen, 1);
+    EXPECT_EQ(key7_count, 0);
+}
+
+TEST_F(KeyTables, XAndF2ShowTheirMessageUntilTheNextKeyOrClick) {
+    press(X);
+    EXPECT_EQ(status_message, "Tessellon v3.3 from https://tessellon.example.org");
+    run(10);
+    EXPECT_EQ(status_message, "Tessellon v3.3 from https://tessellon.example.org");
+    press(A);
+    EXPECT_EQ(status_message, "");
+
+    press(F2);
+    EXPECT_EQ(status_message, "width:800 height:600 depth:" + int_to_text(display_depth()) +
+                                  " freq:" + int_to_text(display_hertz()));
+    run(10);
+    EXPECT_FALSE(status_message.empty());
+    click(400, 300);
+    EXPECT_EQ(status_message, "");
+}
+
+TEST_F(KeyTables, AnyKeyOrClickEndsTheHelpPrompt) {
+    help_prompt_active = 1;
+    press(Y);
+    EXPECT_EQ(help_prompt_active, 0);
+    help_prompt_active = 1;
+    click(5, 5, 2);
+    EXPECT_EQ(help_prompt_active, 0);
+}
+
+// --- clicks ------------------------------------------------------------------
+
+TEST_F(Clicks, ControlClickIsARightClickOnTheBoardAndNothingOnABrowser) {
+    queue(EVENT_KEY_DOWN, LCTRL);
+    main_loop_iteration();
+    EXPECT_EQ(ctrl_down, 1);
+    queue(EVENT_MOUSE_DOWN, 1, 200, 200);
+    main_loop_iteration();
+    EXPECT_EQ(right_click_pending, 1);
+    EXPECT_EQ(click_pending, 0);
+
+    right_click_pending = 0;
+    screen_state = SCREEN_NEW;
+    queue(EVENT_MOUSE_DOWN, 1, 200, 200);
+    main_loop_iteration();
+    EXPECT_EQ(right_click_pending, 0);
+    EXPECT_EQ(click_pending, 0);
+
+    queue(EVENT_KEY_UP, LCTRL);
+    main_loop_iteration();
+    EXPECT_EQ(ctrl_down, 0);
+    queue(EVENT_MOUSE_DOWN, 1, 200, 200);
+    main_loop_iteration();
+    EXPECT_EQ(click_pending, 1);
+}
+
+TEST_F(Clicks, RightButtonCountsOnlyOnTheBoardAndTheBoxScreen) {
+    screen_state = SCREEN_LOAD;
+    click(50, 50, 2);
+    EXPECT_EQ(right_click_pending, 0);
+    screen_state = SCREEN_BOX;
+    click(50, 50, 2);
+    EXPECT_EQ(right_click_pending, 1);
+}
+
+TEST_F(Clicks, AnUnusedClickOpensHelpWhenThePlayerWantsIt) {
+    screen_state = SCREEN_LOAD;
+    click(70, 80);
+    run(1);
+    EXPECT_EQ(screen_state, "load1");
+    EXPECT_EQ(click_pending, 0);
+
+    pref_click_help = 1;
+    click(70, 80);
+    run(1);
+    EXPECT_EQ(screen_state, "help");
+    EXPECT_EQ(previous_screen, "load1");
+    EXPECT_EQ(click_x, 70);
+    EXPECT_EQ(click_y, 80);
+}
+
+TEST_F(Clicks, AClickBesideTheHelpPageClosesItAndActsOnTheBoard) {
+    help_images[0] = solid_image(600, 400, 0xFFFFFFFF);
+    picture = solid_image(50, 50, 0xFFFFFFFF);
+    picture_x = 10;
+    picture_y = 10;
+    picture_w = 50;
+    picture_h = 50;
+    picture_shown = 1;
+    screen_state = SCREEN_HELP;
+    previous_screen = SCREEN_JIGSAW;
+    click(422, 300);  // on the page, between its two columns: closes help only
+    run(1);
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(picture_dragging, 0);
+
+    screen_state = SCREEN_HELP;
+    click(20, 20);  // beside the page, on the picture: help closes, the picture is taken
+    run(1);
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(picture_dragging, 1);
+    EXPECT_EQ(click_pending, 0);
+}
+
+TEST_F(Clicks, TheDraggedPictureAndTheHeldPieceFollowTheMouse) {
+    picture_dragging = 1;
+    picture_grab_dx = 5;
+    picture_grab_dy = 6;
+    piece_count = 1;
+    pieces[1] = piece_type();
+    held_piece = 1;
+    grab_dx = -3;
+    grab_dy = 4;
+    move_to(200, 150);
+    run(2);
+    EXPECT_EQ(picture_x, 195);
+    EXPECT_EQ(picture_y, 144);
+    EXPECT_EQ(pieces[1].x, 203);
+    EXPECT_EQ(pieces[1].y, 146);
+}
+
+// --- animations and completion -------------------------------------------------
+
+TEST_F(Animations, TheOpeningEndsOnTheBoardWithThePointerShown) {
+    screen_state = SCREEN_ANIM;
+    intro_pending = 1;
+    pointer_visible = 0;
+    anim_phase = 4;
+    anim_skipped = 0;
+    run(1);
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(intro_pending, 0);
+    EXPECT_EQ(pointer_visible, 1);
+}
+
+TEST_F(Animations, TheOpeningEndsOnHelpWhenClickHelpIsSetUnlessCutShort) {
+    pref_click_help = 1;
+    screen_state = SCREEN_ANIM;
+    intro_pending = 1;
+    anim_phase = 4;
+    anim_skipped = 0;
+    run(1);
+    EXPECT_EQ(screen_state, "help");
+    EXPECT_EQ(previous_screen, "jigsaw");
+    EXPECT_EQ(stand_in_calls("help_zoom_intro"), 1);
+
+    screen_state = SCREEN_ANIM;
+    intro_pending = 1;
+    anim_phase = 4;
+    anim_skipped = 1;
+    run(1);
+    EXPECT_EQ(screen_state, "jigsaw");
+}
+
+TEST_F(Animations, AnOrdinaryCompletionEndsOnTheBoard) {
+    jigsaw_name = "0001plain";
+    screen_state = SCREEN_ANIM;
+    intro_pending = 0;
+    anim_phase = 4;
+    run(1);
+    EXPECT_EQ(screen_state, "jigsaw");
+}
+
+TEST_F(Animations, UnrotateReturnsToTheBoardWhenDone) {
+    press(U);
+    run(5);
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(unrotate_phase, 4);
+}
+
+TEST_F(Animations, ACompletedDealIsCelebratedOnce) {
+    piece_count = 2;
+    for (int i = 1; i <= 2; i++) {
+        pieces[i] = piece_type();
+        pieces[i].gp = 1;
+        pieces[i].wd = pieces[i].ht = 40;
+        draw_order[i] = i;
+    }
+    completion_seen = 0;
+    run(1);
+    EXPECT_EQ(screen_state, "anim");
+    EXPECT_EQ(completion_seen, 1);
+}
+
+}  // namespace
