@@ -1,10 +1,13 @@
 // The drawing state (alpha kept as given, the matrix, blend, points mapped
 // through the matrix and origin) and TrueType text: glyph images, widths,
 // missing characters, the built-in default font.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "draw_test_util.h"
 #include "media/media_internal.h"
+#include "media/null/null_backend.h"
 
 TEST(DrawState, AlphaIsStoredUnclamped) {
     set_alpha(1.5f);
@@ -146,6 +149,69 @@ TEST_F(Text, PlainStyleGlyphsAreOneBit) {
 TEST_F(Text, LatinOneBytesMapToTheirCodePoints) {
     EXPECT_NE(font_glyph(font, 0xE9), nullptr);  // e acute
     EXPECT_EQ(text_width("\xE9"), static_cast<int>(font_glyph(font, 0xE9)->_advance));
+}
+
+namespace {
+
+// The box of lit (non-black) pixels of the null display's back buffer.
+struct Box {
+    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;  // x1, y1 exclusive
+    bool empty() const { return x1 < 0; }
+};
+
+Box lit_box() {
+    Box box;
+    TPixmap* back = null_back_buffer();
+    for (int y = 0; y < back->height; y++)
+        for (int x = 0; x < back->width; x++)
+            if (read_pixel(back, x, y) & 0xFFFFFF) {
+                box.x0 = std::min(box.x0, x);
+                box.y0 = std::min(box.y0, y);
+                box.x1 = std::max(box.x1, x + 1);
+                box.y1 = std::max(box.y1, y + 1);
+            }
+    return box;
+}
+
+}  // namespace
+
+TEST(DrawText, GlyphsSitAtThePenPlusTheirOffsetsAlongTheMatrix) {
+    ASSERT_NE(open_screen(200, 120, 0, 0, 0), nullptr);
+    TImageFont* font = load_font(TEST_FONT, 22, 4);
+    ASSERT_NE(font, nullptr);
+    select_font(font);
+    set_blend(BLEND_ALPHA);
+    TImageGlyph* g = font_glyph(font, 'H');
+    ASSERT_NE(g->_image, nullptr);
+    const int advance = static_cast<int>(g->_advance);
+
+    // Upright: two glyphs side by side from the pen at (20, 30), the top of the line.
+    draw_text("HH", 20, 30);
+    Box box = lit_box();
+    ASSERT_FALSE(box.empty());
+    EXPECT_GE(box.x0, 20 + g->_x);
+    EXPECT_LE(box.x1, 20 + advance + g->_x + g->_w);
+    EXPECT_GT(box.x1, 20 + advance + g->_x) << "the second glyph is drawn one advance on";
+    EXPECT_GE(box.y0, 30 + g->_y);
+    EXPECT_LE(box.y1, 30 + g->_y + g->_h);
+    EXPECT_GT(box.y0, 30) << "capitals start below the top of the line";
+
+    // A quarter turn: the line runs downwards and the glyphs' tops face right.
+    clear_screen();
+    set_rotation(90);
+    draw_text("HH", 100, 10);
+    set_rotation(0);
+    box = lit_box();
+    ASSERT_FALSE(box.empty());
+    EXPECT_GE(box.y0, 10 + g->_x);
+    EXPECT_LE(box.y1, 10 + advance + g->_x + g->_w);
+    EXPECT_GT(box.y1, 10 + advance + g->_x);
+    EXPECT_LE(box.x1, 100 - g->_y);
+    EXPECT_GE(box.x0, 100 - g->_y - g->_h);
+
+    select_font(nullptr);
+    free_font(font);
+    close_screen();
 }
 
 TEST(Fonts, BadFilesGiveNullAndTheDefaultFontMeasuresNothing) {
