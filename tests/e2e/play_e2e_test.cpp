@@ -1,0 +1,278 @@
+// Playing on the real binary: the opening flight of the reserved jigsaw,
+// a click that cuts it short, S writing the saved game and its thumbnail,
+// and a piece dragged with real mouse events to within 9 pixels of its
+// neighbour, which joins them and, the jigsaw being whole, plays the flight.
+// The reserved jigsaw is replaced by a 1 x 2 one of two solid squares, so
+// the screen tells where each piece lies.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "media/draw/draw.h"
+#include "tests/e2e/harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* title = "Tessellon v3.3";
+// click help, large, sound, windowed, help prompt, save message, own colour
+const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+const int SIDE = 100;                       // piece side
+const int HOME1_X = 300, HOME2_X = 400, HOME_Y = 300;
+const uint32_t RED = 0xE02020, BLUE = 0x2020E0, BACKGROUND = 0x0A141E;
+
+bool write_png(const std::string& path, int w, int h, uint32_t rgb) {
+    TPixmap* px = create_pixmap(w, h, PF_RGBA8888);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) write_pixel(px, x, y, 0xFF000000u | rgb);
+    bool ok = save_pixmap_png(px, path, 5);
+    free_pixmap(px);
+    return ok;
+}
+
+// The reserved jigsaw as two squares side by side, on a dark background.
+void prepare_reserved_jigsaw(const std::string& game_dir) {
+    std::string dir = game_dir + "/jigsaws/0000bexil";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::string text = "1\r\n2\r\n0\r\n0\r\n" + std::to_string(HOME1_X) + "\r\n" + std::to_string(HOME_Y) + "\r\n" +
+                       std::to_string(HOME2_X) + "\r\n" + std::to_string(HOME_Y) + "\r\n10\r\n20\r\n30\r\n";
+    FILE* f = std::fopen((dir + "/pieces.txt").c_str(), "wb");
+    if (f) {
+        std::fputs(text.c_str(), f);
+        std::fclose(f);
+    }
+    write_png(dir + "/1.png", SIDE, SIDE, RED);
+    write_png(dir + "/2.png", SIDE, SIDE, BLUE);
+    write_png(dir + "/tn.png", 200, 150, 0x20A040);
+    // The pointer probe of the pixel test, when the game folder lacks it.
+    fs::create_directories(game_dir + "/images");
+    if (!fs::exists(game_dir + "/images/white.bmp")) write_png(game_dir + "/images/white.bmp", 4, 4, 0xFFFFFF);
+}
+
+e2e::GameOptions options() {
+    e2e::GameOptions o;
+    o.prefer = prefer;
+    o.prepare = prepare_reserved_jigsaw;
+    return o;
+}
+
+// Both squares exactly in place: each edge has its colour one pixel inside
+// and the background one pixel outside.
+bool whole_at_home(const e2e::Shot& s) {
+    const int left = HOME1_X - SIDE / 2, right = HOME2_X + SIDE / 2 - 1;
+    const int top = HOME_Y - SIDE / 2, bottom = HOME_Y + SIDE / 2 - 1;
+    return s.at(left, HOME_Y) == RED && s.at(left - 1, HOME_Y) == BACKGROUND && s.at(right, HOME_Y) == BLUE &&
+           s.at(right + 1, HOME_Y) == BACKGROUND && s.at(HOME1_X, top) == RED && s.at(HOME1_X, top - 1) == BACKGROUND &&
+           s.at(HOME2_X, bottom) == BLUE && s.at(HOME2_X, bottom + 1) == BACKGROUND &&
+           s.at(HOME1_X + SIDE / 2 - 1, HOME_Y) == RED && s.at(HOME2_X - SIDE / 2, HOME_Y) == BLUE;
+}
+
+int now_ms() {
+    using namespace std::chrono;
+    return static_cast<int>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// The saved game as numbers, one per line; empty until it is written.
+std::vector<int> saved_numbers(const std::string& path) {
+    std::vector<int> values;
+    std::string text = e2e::read_file_text(path);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t lf = text.find('\n', start);
+        if (lf == std::string::npos) break;
+        values.push_back(std::atoi(text.substr(start, lf - start).c_str()));
+        start = lf + 1;
+    }
+    return values;
+}
+
+// Presses S and waits for a saved game that was written afresh.
+std::vector<int> save_and_read(e2e::Session& game) {
+    std::string path = game.game_dir + "/players/default/0000bexil.txt";
+    fs::remove(path);
+    game.key("s");
+    for (int waited = 0; waited < 10000; waited += 100) {
+        std::vector<int> values = saved_numbers(path);
+        if (values.size() == 19) return values;
+        game.pause(100);
+    }
+    return {};
+}
+
+struct Piece {
+    int x, y, a, visible, gp;
+};
+Piece piece(const std::vector<int>& saved, int i) {
+    size_t b = static_cast<size_t>(7 * (i - 1));
+    return {saved[b], saved[b + 1], saved[b + 2], saved[b + 3], saved[b + 4]};
+}
+
+void start_and_wait_for_the_opening(e2e::Session& game) {
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
+    e2e::Shot last;
+    bool whole = game.wait_for_screen(whole_at_home, 30000, &last);
+    if (!whole && std::getenv("TESSELLON_E2E_SHOTS")) last.save_png(std::getenv("TESSELLON_E2E_SHOTS"));
+    ASSERT_TRUE(whole) << "the opening never came together";
+    game.pause(500);  // past the flight's last frame
+}
+
+TEST(PlayE2e, OpeningFlightEndsOnTheBoardWithTheReservedJigsawWhole) {
+    e2e::Session game(options());
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
+    // Some frame of the flight shows the pieces away from home.
+    bool seen_flying = game.wait_for_screen([](const e2e::Shot& s) {
+        return s.at(700, 560) == BACKGROUND && !whole_at_home(s);
+    }, 20000);
+    EXPECT_TRUE(seen_flying);
+    EXPECT_TRUE(game.wait_for_screen(whole_at_home, 30000));
+    game.pause(500);  // the flight's last frame puts every piece in group 1
+    // Finished: a complete puzzle is saved with the jigsaw's own picture.
+    std::vector<int> saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 19u);
+    EXPECT_EQ(piece(saved, 1).gp, 1);
+    EXPECT_EQ(piece(saved, 2).x, HOME2_X);
+    TPixmap* thumb = load_pixmap(game.game_dir + "/players/default/0000bexil.png");
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_EQ(thumb->width, 200);
+    free_pixmap(thumb);
+}
+
+TEST(PlayE2e, ClickCutsTheOpeningShort) {
+    e2e::Session game(options());
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
+    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(700, 560) == BACKGROUND; }, 20000));
+    int first_frame = now_ms();
+    game.click(700, 560);
+    e2e::Shot last;
+    bool whole = game.wait_for_screen(whole_at_home, 10000, &last);
+    if (!whole && std::getenv("TESSELLON_E2E_SHOTS")) last.save_png(std::getenv("TESSELLON_E2E_SHOTS"));
+    ASSERT_TRUE(whole);
+    // A full flight takes 200 frames at 50 a second: at least 4 seconds.
+    EXPECT_LT(now_ms() - first_frame, 3000);
+}
+
+TEST(PlayE2e, SaveWritesTheGameAndA264By198Thumbnail) {
+    e2e::Session game(options());
+    start_and_wait_for_the_opening(game);
+    // A right click turns the finished puzzle, which makes it incomplete:
+    // the thumbnail is then the board.
+    game.click(HOME1_X, HOME_Y, 3);
+    game.pause(300);
+    std::vector<int> saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 19u);
+    EXPECT_EQ(piece(saved, 1).a, 1);
+    EXPECT_EQ(piece(saved, 2).a, 1);
+    EXPECT_EQ(piece(saved, 2).x, HOME1_X);  // turned about piece 1
+    EXPECT_EQ(piece(saved, 2).y, HOME_Y + SIDE);
+    std::string text = e2e::read_file_text(game.game_dir + "/players/default/0000bexil.txt");
+    EXPECT_NE(text.find("\r\n"), std::string::npos);
+    EXPECT_EQ(e2e::file_mode(game.game_dir + "/players/default/0000bexil.txt"), 0666);
+    std::string thumb_path = game.game_dir + "/players/default/0000bexil.png";
+    EXPECT_EQ(e2e::file_mode(thumb_path), 0666);
+    TPixmap* thumb = load_pixmap(thumb_path);
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_EQ(thumb->width, 264);
+    EXPECT_EQ(thumb->height, 198);
+    free_pixmap(thumb);
+}
+
+// The point p + (dx, dy) turned by a quarter turns, as the game turns offsets.
+void turned(int a, int dx, int dy, int* tx, int* ty) {
+    switch (a & 3) {
+    case 0: *tx = dx; *ty = dy; break;
+    case 1: *tx = -dy; *ty = dx; break;
+    case 2: *tx = -dx; *ty = -dy; break;
+    default: *tx = dy; *ty = -dx; break;
+    }
+}
+
+// Right clicks on (x, y) until the piece there has turned from a to target.
+void turn_to(e2e::Session& game, int x, int y, int a, int target) {
+    for (int k = a; k % 4 != target; k++) game.click(x, y, 3);
+}
+
+TEST(PlayE2e, DraggedPieceJoinsWithinNinePixelsAndFinishingPlaysTheFlight) {
+    e2e::Session game(options());
+    start_and_wait_for_the_opening(game);
+    // Deal afresh (R, then Y) until the two pieces lie apart.
+    std::vector<int> saved;
+    for (int tries = 0; tries < 10; tries++) {
+        game.key("r");
+        game.pause(200);
+        game.key("y");
+        game.pause(400);
+        saved = save_and_read(game);
+        ASSERT_EQ(saved.size(), 19u);
+        Piece p1 = piece(saved, 1), p2 = piece(saved, 2);
+        if (std::abs(p1.x - p2.x) > SIDE + 20 || std::abs(p1.y - p2.y) > SIDE + 20) break;
+    }
+    Piece p1 = piece(saved, 1), p2 = piece(saved, 2);
+    ASSERT_EQ(p1.gp, 0);
+    // Both a quarter turn, so that joining them does not finish the jigsaw.
+    turn_to(game, p1.x, p1.y, p1.a, 1);
+    turn_to(game, p2.x, p2.y, p2.a, 1);
+    game.pause(300);
+    saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 19u);
+    ASSERT_EQ(piece(saved, 1).a, 1);
+    ASSERT_EQ(piece(saved, 2).a, 1);
+    // Piece 1 is carried to the corner farthest from piece 2.
+    const int spots[4][2] = {{150, 120}, {650, 120}, {150, 380}, {650, 380}};
+    int best = 0, best_d = -1;
+    for (int i = 0; i < 4; i++) {
+        int d = std::abs(spots[i][0] - p2.x) + std::abs(spots[i][1] - p2.y);
+        if (d > best_d) best_d = d, best = i;
+    }
+    int sx = spots[best][0], sy = spots[best][1];
+    game.click(p1.x, p1.y);
+    for (int step = 1; step <= 10; step++) {
+        game.move(p1.x + (sx - p1.x) * step / 10, p1.y + (sy - p1.y) * step / 10);
+        game.pause(40);
+    }
+    game.click(sx, sy);
+    game.pause(200);
+    saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 19u);
+    ASSERT_EQ(piece(saved, 1).x, sx);
+    ASSERT_EQ(piece(saved, 1).gp, 0);
+    // Turned a quarter, piece 2's place is below piece 1; it is dropped 9
+    // pixels right and 7 up of it.
+    int dx, dy;
+    turned(1, HOME2_X - HOME1_X, 0, &dx, &dy);
+    int tx = sx + dx + 9, ty = sy + dy - 7;
+    game.click(p2.x, p2.y);
+    for (int step = 1; step <= 10; step++) {
+        game.move(p2.x + (tx - p2.x) * step / 10, p2.y + (ty - p2.y) * step / 10);
+        game.pause(40);
+    }
+    game.click(tx, ty);
+    game.pause(200);
+    saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 19u);
+    EXPECT_GT(piece(saved, 1).gp, 0);
+    EXPECT_EQ(piece(saved, 1).gp, piece(saved, 2).gp);
+    EXPECT_EQ(piece(saved, 2).x, tx);  // the dropped piece stays
+    EXPECT_EQ(piece(saved, 1).x, sx + 9);  // its neighbour snaps to it
+    EXPECT_EQ(piece(saved, 1).y, sy - 7);
+    // Turned upright, the jigsaw is finished: it is dealt again and flies
+    // home, ending in one group.
+    turn_to(game, tx, ty, 1, 0);
+    EXPECT_TRUE(game.wait_for_screen(whole_at_home, 30000));
+    game.pause(500);  // the flight's last frame puts every piece in group 1
+    saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 19u);
+    EXPECT_EQ(piece(saved, 1).gp, 1);
+    EXPECT_EQ(piece(saved, 2).gp, 1);
+    EXPECT_EQ(piece(saved, 1).x, HOME1_X);
+}
+
+}  // namespace
