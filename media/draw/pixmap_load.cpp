@@ -44,8 +44,23 @@ static inline uint32_t u32le(const uint8_t* p) {
 // PNG (libpng's simplified reader, which keeps its error jumps to itself)
 // ---------------------------------------------------------------------------
 
+// True when `size` bytes could hold the image the IHDR describes: deflate
+// packs at most 1032 bytes into one, so a header claiming more raw data
+// than that is a damaged file, refused before anything is allocated.
+static bool png_size_plausible(const uint8_t* data, size_t size) {
+    if (size < 33 || std::memcmp(data + 12, "IHDR", 4) != 0) return false;
+    uint64_t w = (uint64_t(data[16]) << 24) | (data[17] << 16) | (data[18] << 8) | data[19];
+    uint64_t h = (uint64_t(data[20]) << 24) | (data[21] << 16) | (data[22] << 8) | data[23];
+    unsigned depth = data[24], type = data[25];
+    unsigned channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
+    if (w == 0 || h == 0 || w > PIXMAP_MAX_SIDE || h > PIXMAP_MAX_SIDE || depth == 0 || depth > 16) return false;
+    uint64_t raw = h * (1 + (w * channels * depth + 7) / 8);
+    return raw / 1032 <= size;
+}
+
 static TPixmap* load_png(const uint8_t* data, size_t size) {
     if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return nullptr;
+    if (!png_size_plausible(data, size)) return nullptr;
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
@@ -97,9 +112,11 @@ static void jpeg_fail(j_common_ptr info) {
     longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
 }
 
-// Warnings are silent, but a premature end of data makes the file a failure.
+// Warnings are silent, but data that ends early (at the end of the file or
+// at a marker inside the compressed data) makes the file a failure.
 static void jpeg_note(j_common_ptr info, int level) {
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
+    int code = info->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
         reinterpret_cast<JpegErrors*>(info->err)->truncated = true;
 }
 
@@ -122,7 +139,12 @@ static TPixmap* load_jpeg(const uint8_t* data, size_t size) {
     jpeg_read_header(&info, TRUE);
     bool grey = info.jpeg_color_space == JCS_GRAYSCALE;
     bool colour = info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB;
-    if ((!grey && !colour) || info.image_width > PIXMAP_MAX_SIDE || info.image_height > PIXMAP_MAX_SIDE ||
+    // Every 8 x 8 block costs the entropy coder some bits; a header claiming
+    // far more blocks than the file has bits for is refused before the
+    // decoder allocates its buffers.
+    bool plausible = static_cast<uint64_t>(info.image_width) * info.image_height <= static_cast<uint64_t>(size) * 1024;
+    if ((!grey && !colour) || !plausible || info.image_width > PIXMAP_MAX_SIDE ||
+        info.image_height > PIXMAP_MAX_SIDE ||
         !pixmap_size_ok(static_cast<int>(info.image_width), static_cast<int>(info.image_height))) {
         jpeg_destroy_decompress(&info);
         return nullptr;
@@ -322,6 +344,8 @@ static TPixmap* load_tga(const uint8_t* data, size_t size) {
     const int out_bpp = pixmap_bytes_per_pixel(format);
     const size_t count = static_cast<size_t>(w) * h;
     if (!rle && (size - at) / bpp < count) return nullptr;
+    // An RLE packet of 1 + bpp bytes gives at most 128 pixels.
+    if (rle && ((size - at) / (1 + bpp) + 1) * 128 < count) return nullptr;
 
     // Pixels in file order first, then placed by the origin bits.
     std::vector<uint8_t> raw(count * bpp);

@@ -3,6 +3,8 @@
 // short or with bytes changed, they give Null or a well-formed pixmap.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include "draw_test_util.h"
 #include "media/media_internal.h"
 
@@ -74,6 +76,12 @@ TEST(LoadPixmap, JpegColourAndGrey) {
 
 TEST(LoadPixmap, TruncatedJpegGivesNull) {
     TempDir dir;
+    // The compressed data cut short but the end marker kept.
+    std::vector<uint8_t> early(RED_OVER_BLUE.begin(), RED_OVER_BLUE.end() - 8);
+    early.push_back(0xFF);
+    early.push_back(0xD9);
+    ASSERT_TRUE(write_bytes(dir.file("early.jpg"), early));
+    EXPECT_EQ(load_pixmap(dir.file("early.jpg")), nullptr);
     for (size_t cut : {size_t(2), size_t(12), size_t(40), RED_OVER_BLUE.size() / 2}) {
         std::vector<uint8_t> bytes(RED_OVER_BLUE.begin(), RED_OVER_BLUE.end() - static_cast<long>(cut));
         ASSERT_TRUE(write_bytes(dir.file("cut.jpg"), bytes));
@@ -152,4 +160,41 @@ TEST(LoadPixmap, DamagedFilesGiveNullOrAWellFormedPixmap) {
     }
     // Damage that misses the checked parts still decodes (BMP and TGA carry no checksums).
     EXPECT_GT(decoded, 0);
+}
+
+namespace {
+
+long peak_rss_kib() {
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+TEST(LoadPixmap, ClaimsBeyondTheFilesDataAllocateNothing) {
+    // Each header claims 16000 x 4000 (within the pixel limit, 256 MB as
+    // RGBA) but the file holds a few hundred bytes.
+    TempDir dir;
+    TPixmap* small = create_pixmap(4, 4, PF_RGBA8888);
+    ASSERT_TRUE(save_pixmap_png(small, dir.file("small.png"), 5));
+    free_pixmap(small);
+    std::vector<uint8_t> png = read_bytes(dir.file("small.png"));
+    put32be(&png, 16, 16000);
+    put32be(&png, 20, 4000);
+    put32be(&png, 29, crc32_of(png.data() + 12, 17));
+    std::vector<uint8_t> jpeg = RED_OVER_BLUE;
+    size_t sof = 0;
+    while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0)) sof++;
+    ASSERT_LT(sof + 9, jpeg.size());
+    jpeg[sof + 5] = 4000 >> 8, jpeg[sof + 6] = 4000 & 255, jpeg[sof + 7] = 16000 >> 8, jpeg[sof + 8] = 16000 & 255;
+    std::vector<uint8_t> tga = small_tga();
+    tga[12] = 16000 & 255, tga[13] = 16000 >> 8, tga[14] = 4000 & 255, tga[15] = 4000 >> 8;
+
+    long before = peak_rss_kib();
+    for (const auto* bytes : {&png, &jpeg, &tga}) {
+        ASSERT_TRUE(write_bytes(dir.file("claim"), *bytes));
+        EXPECT_EQ(load_pixmap(dir.file("claim")), nullptr);
+    }
+    EXPECT_LT(peak_rss_kib() - before, 32 * 1024) << "KiB of peak memory gained";
 }

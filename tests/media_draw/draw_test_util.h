@@ -1,5 +1,6 @@
 // Helpers shared by the drawing-layer tests: a temporary folder removed at
-// the end of the test, writing raw bytes to a file, and building pixmaps.
+// the end of the test, reading and writing raw bytes, PNG checksums, and
+// building pixmaps.
 #pragma once
 
 #include <cstdio>
@@ -54,6 +55,20 @@ inline void put16(std::vector<uint8_t>* b, unsigned v) {
 
 inline void put32(std::vector<uint8_t>* b, uint32_t v) {
     for (int i = 0; i < 4; i++) b->push_back((v >> (8 * i)) & 255);
+}
+
+// The PNG chunk checksum (CRC-32) of a byte range.
+inline uint32_t crc32_of(const uint8_t* data, size_t size) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; i++) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; k++) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+inline void put32be(std::vector<uint8_t>* b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; i++) (*b)[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
 }
 
 // A pixmap of `format` whose pixels are given as 0xAARRGGBB, row by row.

@@ -69,19 +69,6 @@ std::vector<uint8_t> tga_file(int type, int width, int height, int depth, uint8_
     return b;
 }
 
-uint32_t crc32_of(const uint8_t* data, size_t size) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; i++) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; k++) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
-void put32be(std::vector<uint8_t>* b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; i++) (*b)[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
-
 }  // namespace
 
 TEST(SavePixmapPng, GreyRgbAndRgbaRoundTripAtBothEndsOfTheLevelRange) {
