@@ -1,5 +1,5 @@
-// What the files of the X11 backend (x11_display, x11_render, x11_input,
-// x11_audio) share: the X connection, the current window and its GLX
+// What the files of the X11 backend (x11_display, x11_modes, x11_render,
+// x11_input, x11_audio) share: the X connection, the current window and its GLX
 // context. Only backend files include this header; it pulls in Xlib and GLX.
 #pragma once
 
