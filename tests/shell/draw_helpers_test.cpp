@@ -118,7 +118,6 @@ TEST_F(Helpers, CentredImageAndItsSoftShadow) {
     clear_to(200, 200, 200);
     draw_centred_image(image, 0);
     EXPECT_TRUE(near(back_pixel(556, 406), 200, 200, 200));
-    free_image(image);
 }
 
 TEST_F(Helpers, ThickFrameLiesInsideItsRectangle) {
@@ -160,7 +159,6 @@ TEST_F(Helpers, HitTestsIncludeBothEnds) {
     move_to(260, 210);
     EXPECT_EQ(mouse_in_centred_image(image, 0, 0, 10, 10), 1);
     EXPECT_EQ(mouse_in_centred_image(nullptr, 0, 0, 800, 600), 0);
-    free_image(image);
 }
 
 struct Thumbnails : LoopFixture {
@@ -173,7 +171,10 @@ struct Thumbnails : LoopFixture {
         ASSERT_NE(mkdtemp(name.data()), nullptr);
         folder = name.data();
     }
-    void TearDown() override { delete_dir(folder, true); }
+    void TearDown() override {
+        delete_dir(folder, true);
+        LoopFixture::TearDown();
+    }
 };
 
 TEST_F(Thumbnails, SmallDisplayGivesA264By198Picture) {

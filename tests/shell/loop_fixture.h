@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "library/library.h"
 #include "play/play.h"
 #include "screens/screens.h"
 #include "shell/shell.h"
 
 struct LoopFixture : ::testing::Test {
+    std::vector<TImage*> made_images;  // freed after each test
     void SetUp() override {
         if (!open_screen(800, 600, 0, 60, 0)) FAIL() << "the null display did not open";
         large_display = 0;
@@ -54,6 +57,16 @@ struct LoopFixture : ::testing::Test {
         pointer_image = nullptr;
     }
 
+    // Frees the images a test made and forgets every global that held one.
+    void TearDown() override {
+        exit_image = do_new_image = quick_pick_image = reload_image = nullptr;
+        help_images[0] = nullptr;
+        pointer_image = nullptr;
+        picture = nullptr;
+        for (TImage* image : made_images) free_image(image);
+        made_images.clear();
+    }
+
     static void queue(int id, int data, int x = 0, int y = 0) {
         TEvent e;
         e.id = id;
@@ -83,8 +96,9 @@ struct LoopFixture : ::testing::Test {
     }
     // A plain image of that size and colour (opaque), as a stand-in for a
     // confirmation box or a help page.
-    static TImage* solid_image(int w, int h, uint32_t argb) {
+    TImage* solid_image(int w, int h, uint32_t argb) {
         TImage* image = create_image(w, h, 1, 0);
+        made_images.push_back(image);
         TPixmap* pixels = lock_image(image, 0, true, true);
         for (int y = 0; y < h; y++)
             for (int x = 0; x < w; x++) write_pixel(pixels, x, y, argb);

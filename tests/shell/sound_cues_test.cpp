@@ -76,6 +76,7 @@ struct SoundCues : LoopFixture {
     void TearDown() override {
         delete_dir(folder, true);
         base_dir = "";
+        LoopFixture::TearDown();
     }
     void make_sounds() {
         ASSERT_TRUE(create_dir(folder + "/sounds"));
