@@ -19,7 +19,7 @@ awk -v wall="$(echo "$end - $start" | bc)" '
   /^#/ { next }
   seen[$5]++ { next }
   { d = $2 - $1; all += d
-    if ($4 ~ /\/game\/(images|sounds|jigsaws)\// || $4 ~ /starter_library\/pictures\//) { res += d; n++
+    if ($4 ~ /(^|\/)game\/(images|sounds|jigsaws)\// || $4 ~ /starter_library\/pictures\//) { res += d; n++
       if (first == "" || $1 < first) first = $1
       if ($2 > last) last = $2 } }
   END {
