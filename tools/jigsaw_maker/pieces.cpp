@@ -165,7 +165,11 @@ std::string cut_jigsaw(const kit::Picture& picture, const CutOptions& options, c
 
     // The picture as it lies on the board, flattened onto opaque colour
     // (pieces must be solid inside their outline).
-    kit::Canvas source = kit::canvas_from_picture(picture);
+    // Large originals are first box-shrunk to about twice the board size,
+    // which keeps memory small and the final filter sharp.
+    int factor = std::min(picture.width / (2 * layout.picture_w), picture.height / (2 * layout.picture_h));
+    kit::Canvas source = factor >= 2 ? kit::canvas_from_picture(kit::shrink_picture(picture, factor))
+                                     : kit::canvas_from_picture(picture);
     kit::Canvas scaled = kit::resize_canvas(source, layout.picture_w, layout.picture_h);
     kit::Canvas board = kit::make_canvas(BOARD_WIDTH, BOARD_HEIGHT, kit::Color{0, 0, 0, 0});
     kit::Canvas opaque = kit::make_canvas(layout.picture_w, layout.picture_h, kit::rgb(128, 128, 128));

@@ -1,6 +1,7 @@
 // Picture files for the build tools: PNG writing through libpng (no time
 // chunk, so output bytes depend on the pixels alone), BMP writing, and
 // reading PNG or JPEG pictures given by a player to the jigsaw maker.
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
@@ -103,8 +104,14 @@ bool save_bmp(const Canvas& canvas, const std::string& path) {
 // Reading
 // ---------------------------------------------------------------------------
 
-// Pictures larger than this on a side are refused rather than decoded.
+// Pictures larger than these are refused rather than decoded: 64 million
+// pixels is 256 MB of RGBA.
 static const int PICTURE_MAX_SIDE = 16384;
+static const long PICTURE_MAX_PIXELS = 64L * 1024 * 1024;
+
+static bool size_ok(long w, long h) {
+    return w > 0 && h > 0 && w <= PICTURE_MAX_SIDE && h <= PICTURE_MAX_SIDE && w * h <= PICTURE_MAX_PIXELS;
+}
 
 static bool read_png(const std::string& path, Picture& picture, std::string& error) {
     png_image image;
@@ -114,7 +121,7 @@ static bool read_png(const std::string& path, Picture& picture, std::string& err
         error = image.message;
         return false;
     }
-    if (image.width == 0 || image.height == 0 || image.width > PICTURE_MAX_SIDE || image.height > PICTURE_MAX_SIDE) {
+    if (!size_ok(image.width, image.height)) {
         png_image_free(&image);
         error = "the picture's size is out of range";
         return false;
@@ -165,8 +172,7 @@ static bool read_jpeg(const std::string& path, Picture& picture, std::string& er
     jpeg_stdio_src(&info, f);
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_RGB;
-    if (info.image_width == 0 || info.image_height == 0 || info.image_width > PICTURE_MAX_SIDE ||
-        info.image_height > PICTURE_MAX_SIDE) {
+    if (!size_ok(info.image_width, info.image_height)) {
         jpeg_destroy_decompress(&info);
         std::fclose(f);
         error = "the picture's size is out of range";
@@ -209,6 +215,31 @@ bool read_picture(const std::string& path, Picture& picture, std::string& error)
     if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) return read_jpeg(path, picture, error);
     error = "it is neither a PNG nor a JPEG picture";
     return false;
+}
+
+Picture shrink_picture(const Picture& picture, int factor) {
+    Picture out;
+    if (factor < 1) factor = 1;
+    out.width = std::max(1, picture.width / factor);
+    out.height = std::max(1, picture.height / factor);
+    out.rgba.assign(static_cast<size_t>(out.width) * out.height * 4, 0);
+    for (int y = 0; y < out.height; y++)
+        for (int x = 0; x < out.width; x++) {
+            // Alpha-weighted box average of the factor x factor block.
+            uint64_t sum[4] = {0, 0, 0, 0};
+            int count = 0;
+            for (int by = y * factor; by < std::min(picture.height, (y + 1) * factor); by++)
+                for (int bx = x * factor; bx < std::min(picture.width, (x + 1) * factor); bx++) {
+                    const uint8_t* p = &picture.rgba[(static_cast<size_t>(by) * picture.width + bx) * 4];
+                    for (int k = 0; k < 3; k++) sum[k] += static_cast<uint64_t>(p[k]) * p[3];
+                    sum[3] += p[3];
+                    count++;
+                }
+            uint8_t* o = &out.rgba[(static_cast<size_t>(y) * out.width + x) * 4];
+            for (int k = 0; k < 3; k++) o[k] = sum[3] ? static_cast<uint8_t>(sum[k] / sum[3]) : 0;
+            o[3] = count ? static_cast<uint8_t>(sum[3] / count) : 0;
+        }
+    return out;
 }
 
 Canvas canvas_from_picture(const Picture& picture) {

@@ -131,6 +131,9 @@ bool save_bmp(const Canvas& canvas, const std::string& path);
 // damaged; `error` then says why.
 bool read_picture(const std::string& path, Picture& picture, std::string& error);
 Canvas canvas_from_picture(const Picture& picture);
+// A picture made smaller by a whole factor (box average), for large
+// originals that would not fit in memory as float canvases.
+Picture shrink_picture(const Picture& picture, int factor);
 // Makes a folder and any missing parents. False on failure.
 bool make_folders(const std::string& path);
 
