@@ -118,8 +118,8 @@ bool make_confirm_boxes(Fonts& fonts, const std::string& out) {
         q.icon(c, 22, 63, 40);
         kit::draw_text(c, fonts.regular, 12, 72, 80, PANEL_SUBTEXT, "key Y: yes");
         kit::draw_text(c, fonts.regular, 12, 72, 96, PANEL_SUBTEXT, "key N: no");
-        draw_button(c, fonts, 154, 68, 86, 32, YES_GREEN, "Yes", 16, kit::rgb(255, 255, 255));
-        draw_button(c, fonts, 256, 68, 86, 32, NO_RED, "No", 16, kit::rgb(255, 255, 255));
+        draw_button(c, fonts, 154, 68, 86, 32, YES_GREEN, "Yes", 18, kit::rgb(255, 255, 255));
+        draw_button(c, fonts, 256, 68, 86, 32, NO_RED, "No", 18, kit::rgb(255, 255, 255));
         ok &= save_image(c, out, q.file);
     }
     return ok;

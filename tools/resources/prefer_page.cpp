@@ -27,7 +27,7 @@ static const PreferRow ROWS[7] = {
 static void make_toggle(Fonts& fonts, const std::string& label, kit::Color base, kit::Color text,
                         const std::string& out, const std::string& name, bool* ok) {
     kit::Canvas c = kit::make_canvas(BUTTON_W, BUTTON_H, kit::Color{0, 0, 0, 0});
-    draw_button(c, fonts, 0, 0, BUTTON_W, BUTTON_H, base, label, 16, text);
+    draw_button(c, fonts, 0, 0, BUTTON_W, BUTTON_H, base, label, 18, text);
     *ok &= save_image(c, out, name);
 }
 
@@ -46,8 +46,8 @@ bool make_prefer_page(Fonts& fonts, const std::string& out) {
         kit::draw_text(c, fonts.regular, 12, 30, y + 31, PANEL_SUBTEXT, ROWS[r].detail);
     }
     // OK at (202, 443)..(256, 476) and Cancel at (273, 443)..(348, 476), ends included.
-    draw_button(c, fonts, 202, 443, 55, 34, kit::rgb(70, 130, 220), "OK", 16, kit::rgb(255, 255, 255));
-    draw_button(c, fonts, 273, 443, 76, 34, kit::rgb(110, 110, 130), "Cancel", 16, kit::rgb(255, 255, 255));
+    draw_button(c, fonts, 202, 443, 55, 34, kit::rgb(70, 130, 220), "OK", 18, kit::rgb(255, 255, 255));
+    draw_button(c, fonts, 273, 443, 76, 34, kit::rgb(110, 110, 130), "Cancel", 18, kit::rgb(255, 255, 255));
     ok &= save_image(c, out, "images/prefer.png");
 
     make_toggle(fonts, "Yes", kit::rgb(64, 180, 76), kit::rgb(255, 255, 255), out, "images/yes.png", &ok);
