@@ -40,3 +40,7 @@ void null_set_audio_device(bool present);
 // Queues an event as if the window system had it pending; the next
 // backend_pump_events (any flip, wait_event or polled read) emits it.
 void null_push_window_event(const TEvent& event);
+// Queues an event that only a blocking wait receives (one per wait), as a
+// key pressed while the program waits for one: a flip does not take it, so
+// wait_any_key, which first forgets earlier presses, still sees it.
+void null_push_event_for_wait(const TEvent& event);
