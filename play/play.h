@@ -183,13 +183,9 @@ void unrotate_group(int g);
 void unrotate_all_groups();
 
 // ===========================================================================
-// box_screen.cpp: the boxes and the box screen
+// boxes.cpp: the box lists and the tray
 // ===========================================================================
 
-// Per-frame operation of "box".
-void box_screen_frame();
-// Puts a strip piece into the tray or a tray piece into the box; true on a hit.
-bool box_screen_click();
 void next_box();               // 5 wraps to 1
 void previous_box();           // 1 wraps to 5
 // Lays every loose interior piece out in the tray, in random order.
@@ -202,6 +198,27 @@ void relayout_tray();
 void purge_grouped_from_box();
 // Shows the loose pieces of the current box on the board.
 void show_current_box();
+// Entry i of the current box's list leaves it; the later entries move up.
+void remove_box_entry(int i);
+// Shuffles list[1..m] in place by m * 100 random swaps.
+void shuffle_ints(int* list, int m);
+// Strip entry i of the current box goes back into the tray (a free slot,
+// else appended); false when the tray has no room at all.
+bool take_out_of_box(int i);
+// Tray slot j's piece goes to the end of the current box's list; false
+// when the slot is empty or the list is full.
+bool put_into_box(int j);
+
+// ===========================================================================
+// box_screen.cpp: the box screen
+// ===========================================================================
+
+// Per-frame operation of "box".
+void box_screen_frame();
+// The strip of the current box over the tray, the label and the counts.
+void draw_box_screen();
+// Puts a strip piece into the tray or a tray piece into the box; true on a hit.
+bool box_screen_click();
 
 // ===========================================================================
 // tidy.cpp: tidying loose pieces

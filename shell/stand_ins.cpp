@@ -39,29 +39,6 @@ int stand_in_calls(const std::string& name) {
 void reset_stand_in_calls() { stand_in_counts.clear(); }
 
 // ===========================================================================
-// Box screen (play/box_screen.cpp)
-// ===========================================================================
-
-void box_screen_frame() { note_call("box_screen_frame"); }
-bool box_screen_click() {
-    note_call("box_screen_click");
-    return false;
-}
-void next_box() { note_call("next_box"); }
-void previous_box() { note_call("previous_box"); }
-void fill_tray() { note_call("fill_tray"); }
-void rebuild_boxes() { note_call("rebuild_boxes"); }
-void relayout_tray() { note_call("relayout_tray"); }
-void purge_grouped_from_box() { note_call("purge_grouped_from_box"); }
-void show_current_box() { note_call("show_current_box"); }
-
-// ===========================================================================
-// Tidy (play/tidy.cpp)
-// ===========================================================================
-
-void tidy_pieces() { note_call("tidy_pieces"); }
-
-// ===========================================================================
 // Thumbnail browsers (library/browser.cpp)
 // ===========================================================================
 

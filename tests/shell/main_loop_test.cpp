@@ -160,6 +160,31 @@ TEST_F(Questions, TheWindowCloseRequestEnds) {
     }, ::testing::ExitedWithCode(0), "");
 }
 
+// Pieces 1..n, loose and interior, upright, shown, side x side, at (400, 300).
+void deal_loose_pieces(LoopFixture& fixture, int n, int side) {
+    piece_count = n;
+    for (int i = 1; i <= n; i++) {
+        pieces[i] = piece_type();
+        pieces[i].img = fixture.solid_image(side, side, 0xFF808080);
+        centre_image_handle(pieces[i].img);
+        pieces[i].wd = pieces[i].ht = side;
+        pieces[i].x = 400;
+        pieces[i].y = 300;
+        pieces[i].visible = 1;
+        draw_order[i] = i;
+    }
+    for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = box_shown[b] = 0;
+    current_box = 1;
+    tray_count = tray_overflow = 0;
+}
+
+// Slots of the tray laid out in its first row.
+int tray_slots_in_first_row() {
+    int k = 0;
+    for (int j = 1; j <= tray_count; j++) k += tray[j].n > 0 && tray[j].y == 106;
+    return k;
+}
+
 // --- help ------------------------------------------------------------------
 
 TEST_F(HelpKeys, HOnThePreferencesScreenDoesNothing) {
@@ -210,6 +235,9 @@ TEST_F(HelpKeys, HelpFromTheBoardThenEscapeAsksOverTheHelpPage) {
 }
 
 TEST_F(HelpKeys, EscapeFromTheOtherScreensGoesToTheBoardWithoutAsking) {
+    deal_loose_pieces(*this, 1, 20);
+    pieces[1].box = 1;  // in the current box, hidden
+    pieces[1].visible = 0;
     for (const char* state : {SCREEN_NEW, SCREEN_LOAD, SCREEN_DELETE, SCREEN_BOX, SCREEN_PREFER}) {
         screen_state = state;
         prefer_state = 1;
@@ -218,7 +246,8 @@ TEST_F(HelpKeys, EscapeFromTheOtherScreensGoesToTheBoardWithoutAsking) {
         EXPECT_EQ(pending_confirm, "") << state;
     }
     EXPECT_EQ(prefer_state, -1);  // the preferences screen dropped its edits
-    EXPECT_EQ(stand_in_calls("show_current_box"), 1);  // from the box screen
+    EXPECT_EQ(pieces[1].visible, 1);  // leaving the box screen shows its box
+    EXPECT_EQ(box_shown[1], 1);
 }
 
 // --- the key tables ----------------------------------------------------------
@@ -256,35 +285,56 @@ TEST_F(KeyTables, SSavesTheGameFromAnyScreen) {
 }
 
 TEST_F(KeyTables, FSwitchesTheDisplaySizeAndLaysTheTrayOutAgain) {
+    // Five pieces 200 wide: four fit in a row of the small tray, five in
+    // a row of the large one.
+    deal_loose_pieces(*this, 5, 200);
+    fill_tray();
+    EXPECT_EQ(tray_slots_in_first_row(), 4);
     press(F);
     EXPECT_EQ(large_display, 1);
     EXPECT_EQ(display_width(), 1024);
-    EXPECT_EQ(stand_in_calls("fill_tray"), 1);
+    EXPECT_EQ(tray_count, 5);
+    EXPECT_EQ(tray_slots_in_first_row(), 5);
     press(F);
     EXPECT_EQ(display_width(), 800);
+    EXPECT_EQ(tray_slots_in_first_row(), 4);
 }
 
 TEST_F(KeyTables, BoxScreenKeys) {
+    deal_loose_pieces(*this, 2, 20);
     screen_state = SCREEN_BOX;
     press(LEFT);
+    EXPECT_EQ(current_box, 5);  // 1 wraps to 5
     press(DOWN);
-    EXPECT_EQ(stand_in_calls("previous_box"), 2);
+    EXPECT_EQ(current_box, 4);
     press(RIGHT);
     press(UP);
-    EXPECT_EQ(stand_in_calls("next_box"), 2);
+    press(UP);
+    EXPECT_EQ(current_box, 2);  // 5 wraps to 1
+    // Piece 2 joined a group after it was put in box 3: choosing the box
+    // drops it from the list.
+    pieces[2].box = 3;
+    pieces[2].gp = 1;
+    box_count[3] = 1;
+    box_contents[3][1].n = 2;
     press(K3);
     EXPECT_EQ(current_box, 3);
-    EXPECT_EQ(stand_in_calls("purge_grouped_from_box"), 1);
+    EXPECT_EQ(box_count[3], 0);
+    EXPECT_EQ(tray_count, 0);
     press(B);
-    EXPECT_EQ(stand_in_calls("fill_tray"), 1);
+    EXPECT_EQ(tray_count, 1);  // piece 1, the only loose one
+    EXPECT_EQ(tray[1].n, 1);
     press(P);  // no picture: nothing
     EXPECT_EQ(picture_shown, 0);
     picture = solid_image(20, 20, 0xFFFFFFFF);
     press(P);
     EXPECT_EQ(picture_shown, 1);
+    pieces[1].box = 3;
+    pieces[1].visible = 0;
     press(J);
     EXPECT_EQ(screen_state, "jigsaw");
-    EXPECT_EQ(stand_in_calls("show_current_box"), 1);
+    EXPECT_EQ(pieces[1].visible, 1);  // J shows the current box on the board
+    EXPECT_EQ(box_shown[3], 1);
     screen_state = SCREEN_BOX;
     show_grouped = 1;
     press(Z);
@@ -304,13 +354,26 @@ TEST_F(KeyTables, BoardKeys) {
     show_loose = 1;
     press(O);
     EXPECT_EQ(show_loose, 0);
+    deal_loose_pieces(*this, 3, 20);
+    pieces[3].box = 2;
+    pieces[3].visible = 0;
     box_shown[2] = 0;
     press(K2);
     EXPECT_EQ(box_shown[2], 1);
+    EXPECT_EQ(pieces[3].visible, 1);  // the box's piece is shown
+    press(K2);
+    EXPECT_EQ(pieces[3].visible, 0);
+    // B: the box screen with the two loose pieces in the tray and the
+    // current box purged of a piece that has since joined a group.
+    pieces[2].gp = 1;
+    pieces[2].box = 1;
+    box_count[1] = 1;
+    box_contents[1][1].n = 2;
     press(B);
     EXPECT_EQ(screen_state, "box");
-    EXPECT_EQ(stand_in_calls("fill_tray"), 1);
-    EXPECT_EQ(stand_in_calls("purge_grouped_from_box"), 1);
+    EXPECT_EQ(tray_count, 1);
+    EXPECT_EQ(tray[1].n, 1);
+    EXPECT_EQ(box_count[1], 0);
     screen_state = SCREEN_JIGSAW;
     press(U);
     EXPECT_EQ(screen_state, "unrotate");
@@ -320,12 +383,16 @@ TEST_F(KeyTables, BoardKeys) {
 }
 
 TEST_F(KeyTables, TTidiesFromTheLiveMouseAndOtherKeysHideTheTidyCount) {
+    // 24 pieces 100 wide in the middle region: five rows of four, four
+    // stacked. Help was last opened at the top, but T follows the mouse.
+    deal_loose_pieces(*this, 24, 100);
     click_x = 300;
-    tidy_state.k = 4;
+    click_y = 10;
+    move_to(400, 300);
     press(T);
     EXPECT_EQ(click_x, -1);
-    EXPECT_EQ(stand_in_calls("tidy_pieces"), 1);
     EXPECT_EQ(tidy_state.k, 4);
+    EXPECT_EQ(tidy_state.y, 411 + 10);  // just past the last piece of the last row
     press(Y);  // not in the board table, still clears the count
     EXPECT_EQ(tidy_state.k, 0);
 }

@@ -1,0 +1,205 @@
+// The five sorting boxes and the box screen's tray as data: which box is
+// current, the box lists (built from the pieces' box fields after a saved
+// game is read, trimmed of pieces that have joined a group), the tray
+// laid out in rows for the display size, and moving one piece between a
+// box list and the tray. Drawing and clicks are in box_screen.cpp.
+#include "play/play.h"
+
+// ===========================================================================
+// Internal helpers
+// ===========================================================================
+
+// Piece numbers above the tables never reach them, whatever piece_count says.
+static int last_piece() { return piece_count < MAX_PIECES ? piece_count : MAX_PIECES; }
+
+static bool is_piece(int p) { return p >= 1 && p <= last_piece(); }
+
+// The current box, put back to 1 if something left it out of range.
+static int box_now() {
+    if (current_box < 1 || current_box > BOX_COUNT) current_box = 1;
+    return current_box;
+}
+
+// The tray rows start at (29, 106) and are 58 pixels apart; a row ends
+// when the next centre would pass 10 pixels short of the right edge.
+enum { TRAY_LEFT = 29, TRAY_TOP = 106, TRAY_ROW = 58 };
+
+// ===========================================================================
+// Choosing the box
+// ===========================================================================
+
+void next_box() {
+    current_box = box_now() % BOX_COUNT + 1;
+    purge_grouped_from_box();
+}
+
+void previous_box() {
+    int b = box_now() - 1;
+    current_box = b < 1 ? BOX_COUNT : b;
+    purge_grouped_from_box();
+}
+
+// ===========================================================================
+// Box lists
+// ===========================================================================
+
+void remove_box_entry(int i) {
+    int b = box_now();
+    int n = box_count[b];
+    if (n > MAX_PIECES) n = MAX_PIECES;
+    if (i < 1 || i > n) return;
+    for (int k = i; k < n; k++) box_contents[b][k] = box_contents[b][k + 1];
+    box_contents[b][n].n = 0;
+    box_count[b] = n - 1;
+}
+
+void purge_grouped_from_box() {
+    int b = box_now();
+    // Each pass removes the first grouped entry, so the list only shrinks.
+    // An entry naming no piece of this jigsaw goes the same way.
+    for (;;) {
+        int n = box_count[b] < MAX_PIECES ? box_count[b] : MAX_PIECES;
+        int found = 0;
+        for (int i = 1; i <= n && !found; i++) {
+            int p = box_contents[b][i].n;
+            if (!is_piece(p) || pieces[p].gp > 0) found = i;
+        }
+        if (!found) return;
+        remove_box_entry(found);
+    }
+}
+
+void show_current_box() {
+    int b = box_now();
+    for (int i = 1; i <= last_piece(); i++) {
+        if (pieces[i].gp == 0 && pieces[i].box == b) pieces[i].visible = 1;
+    }
+    box_shown[b] = 1;
+}
+
+void rebuild_boxes() {
+    for (int b = 1; b <= BOX_COUNT; b++) {
+        box_shown[b] = 0;
+        int n = 0;
+        for (int i = 1; i <= last_piece(); i++) {
+            if (pieces[i].gp != 0 || pieces[i].box != b) continue;
+            n++;
+            box_contents[b][n] = pce_type();
+            box_contents[b][n].n = i;
+            if (pieces[i].visible) box_shown[b] = 1;
+        }
+        box_count[b] = n;
+    }
+}
+
+// ===========================================================================
+// The tray
+// ===========================================================================
+
+void shuffle_ints(int* list, int m) {
+    for (int k = 0; k < m * 100; k++) {
+        int i = rand(1, m), j = rand(1, m);
+        int t = list[i];
+        list[i] = list[j];
+        list[j] = t;
+    }
+}
+
+void fill_tray() {
+    static int list[PIECE_TABLE_SIZE];  // the loose interior pieces, 1-based
+    int m = 0;
+    for (int i = 1; i <= last_piece(); i++) {
+        if (is_loose_piece(i)) list[++m] = i;
+    }
+    shuffle_ints(list, m);
+    tray_count = m;
+    int w = display_width(), h = display_height();
+    int x = TRAY_LEFT, y = TRAY_TOP, overflow = 0;
+    bool full = false;
+    for (int j = 1; j <= m; j++) {
+        tray[j].n = list[j];
+        tray[j].x = x;
+        tray[j].y = y;
+        // Once the last row is used up every further piece is stacked in
+        // the bottom-right corner, where their number is shown.
+        if (full) {
+            overflow++;
+            continue;
+        }
+        x += pieces[list[j]].wd + 2;
+        if (x > w - 10) {
+            x = TRAY_LEFT;
+            y += TRAY_ROW;
+        }
+        if (y > h - 29) {
+            full = true;
+            x = w - 29;
+            y = h - 29;
+        }
+    }
+    tray_overflow = overflow;
+}
+
+void relayout_tray() {
+    int w = display_width(), h = display_height();
+    int x = TRAY_LEFT, y = TRAY_TOP;
+    int n = tray_count < MAX_PIECES ? tray_count : MAX_PIECES;
+    for (int j = 1; j <= n; j++) {
+        int p = tray[j].n;
+        if (p <= 0) continue;  // a free slot keeps its old place
+        tray[j].x = x;
+        tray[j].y = y;
+        x += is_piece(p) ? pieces[p].wd + 2 : 2;
+        if (x > w - 10) {
+            x = TRAY_LEFT;
+            y += TRAY_ROW;
+        }
+        // Past the last row nothing is stacked: the slots go on below
+        // the visible tray, one row further down each.
+        if (y > h - 29) y += TRAY_ROW;
+    }
+}
+
+// ===========================================================================
+// Moving a piece between a box and the tray
+// ===========================================================================
+
+bool take_out_of_box(int i) {
+    int b = box_now();
+    if (i < 1 || i > box_count[b] || i > MAX_PIECES) return false;
+    int p = box_contents[b][i].n;
+    int n = tray_count < MAX_PIECES ? tray_count : MAX_PIECES;
+    int slot = 0;
+    for (int j = 1; j <= n && !slot; j++) {
+        if (tray[j].n == 0) slot = j;
+    }
+    if (slot) {
+        tray[slot].n = p;  // at the free slot's old place; the others stay
+    } else {
+        // Every piece is in at most one list or slot, so the tray cannot
+        // be full here; the test only keeps the table safe.
+        if (n >= MAX_PIECES) return false;
+        tray_count = n + 1;
+        tray[tray_count].n = p;
+        relayout_tray();
+    }
+    if (is_piece(p)) {
+        pieces[p].box = 0;
+        pieces[p].visible = 0;
+    }
+    remove_box_entry(i);
+    return true;
+}
+
+bool put_into_box(int j) {
+    int b = box_now();
+    if (j < 1 || j > tray_count || j > MAX_PIECES) return false;
+    int p = tray[j].n;
+    if (!is_piece(p) || box_count[b] >= MAX_PIECES) return false;
+    box_count[b]++;
+    box_contents[b][box_count[b]].n = p;
+    pieces[p].box = b;
+    pieces[p].visible = 1;
+    tray[j].n = 0;
+    return true;
+}
