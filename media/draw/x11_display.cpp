@@ -376,6 +376,7 @@ void set_app_title(const std::string& title)
     app_title = title;
     if (x11_window) {
         store_title(x11_window);
-        XFlush(x11_display);
+        // Synchronously, so that any client asking next sees the new title.
+        XSync(x11_display, False);
     }
 }
