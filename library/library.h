@@ -81,13 +81,49 @@ struct tn3_type {
     int marked = 0;          // marked for killing (library only)
 };
 
+// The jigsaw the game opens with; listed last, never deleted.
+constexpr const char* RESERVED_JIGSAW_NAME = "0000bexil";
+
+// The two browsers, for the operations that serve either.
+enum { BROWSER_LIBRARY = 0, BROWSER_SAVED = 1 };
+
 // --- kept for the run; read again when their page is 0 ---
 extern TList<tn3_type>* jigsaw_list;  // the library, reserved entry last
 extern int jigsaw_page;               // current library page from 1; 0 = read again
 extern int jigsaw_count;              // entries in jigsaw_list
+extern int jigsaw_pages;              // library pages, worked out on every draw
 extern TList<tn3_type>* saved_list;   // the saved games
 extern int saved_page;                // current saved-game page; 0 = read again
 extern int saved_count;               // entries in saved_list
+extern int saved_pages;               // saved-game pages, worked out on every draw
+extern TImage* cross_image;           // drawn over marked thumbnails; loaded by "delete1"
+
+// Reads the jigsaws/ folder again (sorted by name, the reserved entry
+// last, present or not); page 1. A folder that cannot be listed is
+// reported and leaves only the reserved entry.
+void list_jigsaws();
+// Reads the player's folder again for saved games (their .png files,
+// sorted by name, the reserved one last); page 1.
+void list_saved_games();
+// Entries on one page of either browser at the current display size.
+int browser_per_page(int browser);
+// Pages for count entries at k a page (0 entries: 0 pages).
+int browser_page_count(int count, int per_page);
+// The library page for "new1", "delete1" (red, crosses) or help over them.
+void draw_jigsaw_page(const std::string& state);
+// The saved-game page, for "load1" and help over it.
+void draw_saved_page();
+void draw_page_arrows(int browser);
+void draw_page_title(const std::string& state);
+// The title line of the page for that state ("Page 1 of 2" and so on).
+std::string page_title_text(const std::string& state);
+// The name of the thumbnail under the mouse on the page drawn last, ""
+// when none; on "delete1" it also flips a markable entry's mark.
+std::string jigsaw_at_mouse();
+std::string saved_at_mouse();
+// 1 when the mouse is on a page arrow's place (the page changed as that
+// arrow says, "please wait" shown), else 0.
+int page_arrow_click();
 
 // Keys Left and Right: the previous or next page of the browser on screen.
 void previous_page();
@@ -102,6 +138,11 @@ void load_screen_frame();      // per-frame operation of "load1"
 void delete_screen_frame();    // per-frame operation of "delete1"
 // Marks (1) or unmarks (0) every markable entry of the current library page.
 void mark_page(int flag);
+// Marked entries over the whole library list.
+int count_marked();
+// Deletes jigsaws/<name> with everything in it; never the reserved jigsaw
+// nor a name that could reach outside jigsaws/. True when it is gone.
+bool delete_jigsaw_folder(const std::string& name);
 // Key K on "delete1": deletes the marked jigsaws, then the opening jigsaw.
 void kill_marked_jigsaws();
 void quick_pick();             // confirmed Q: a random other library jigsaw

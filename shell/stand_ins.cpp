@@ -39,35 +39,6 @@ int stand_in_calls(const std::string& name) {
 void reset_stand_in_calls() { stand_in_counts.clear(); }
 
 // ===========================================================================
-// Thumbnail browsers (library/browser.cpp)
-// ===========================================================================
-
-TList<tn3_type>* jigsaw_list = new_list<tn3_type>();  // the library
-int jigsaw_page = 0;                                   // 0 = read again
-int jigsaw_count = 0;                                  // entries
-TList<tn3_type>* saved_list = new_list<tn3_type>();   // the saved games
-int saved_page = 0;                                    // 0 = read again
-int saved_count = 0;                                   // entries
-
-void previous_page() { note_call("previous_page"); }
-void next_page() { note_call("next_page"); }
-
-// ===========================================================================
-// Flows (library/flows.cpp)
-// ===========================================================================
-
-void new_screen_frame() { note_call("new_screen_frame"); }
-void load_screen_frame() { note_call("load_screen_frame"); }
-void delete_screen_frame() { note_call("delete_screen_frame"); }
-void mark_page(int flag) {
-    (void)flag;
-    note_call("mark_page");
-}
-void kill_marked_jigsaws() { note_call("kill_marked_jigsaws"); }
-void quick_pick() { note_call("quick_pick"); }
-void do_new() { note_call("do_new"); }
-
-// ===========================================================================
 // Help and preferences screens (screens/help_screen.cpp, prefer_screen.cpp)
 // ===========================================================================
 

@@ -2,6 +2,11 @@
 // the ways out, the help keys, the global, box, jigsaw and delete key
 // tables and the rule that picks one of the last three, the 7-7-7 count,
 // Control + click, the status line, and what follows the mouse.
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
 #include "tests/shell/loop_fixture.h"
 
 namespace {
@@ -14,11 +19,68 @@ enum {
     X = 88, Y = 89, Z = 90, F1 = 112, F2 = 113, LCTRL = 162,
 };
 
-using Questions = LoopFixture;
-using HelpKeys = LoopFixture;
-using KeyTables = LoopFixture;
-using Clicks = LoopFixture;
-using Animations = LoopFixture;
+// The loop in a temporary working folder with a small library (the
+// reserved jigsaw, "alpha" and "beta", one piece each) and one saved game
+// ("alpha"), so that the browsers and the flows reached by the keys work
+// on real folders and no listing fails.
+struct LibraryLoop : LoopFixture {
+    std::string old_cwd;
+    std::string root;
+
+    void SetUp() override {
+        LoopFixture::SetUp();
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        old_cwd = cwd;
+        std::string pattern = (std::filesystem::temp_directory_path() / "tessellon-loop-XXXXXX").string();
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back(0);
+        ASSERT_NE(mkdtemp(buf.data()), nullptr);
+        root = buf.data();
+        ASSERT_EQ(chdir(root.c_str()), 0);
+        std::filesystem::create_directories("players/default");
+        for (const char* name : {"0000bexil", "alpha", "beta"}) make_jigsaw(name);
+        ASSERT_TRUE(write_png("players/default/alpha.png", 264, 198));
+        player_dir = "players/default/";
+        jigsaw_page = saved_page = 0;
+        list_clear(jigsaw_list);
+        list_clear(saved_list);
+    }
+    void TearDown() override {
+        for (TList<tn3_type>* list : {jigsaw_list, saved_list}) {
+            for (tn3_type& entry : *list)
+                if (entry.img) free_image(entry.img);
+            list_clear(list);
+        }
+        jigsaw_page = saved_page = 0;
+        player_dir.clear();
+        if (chdir(old_cwd.c_str()) != 0) ADD_FAILURE() << "could not go back";
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+        LoopFixture::TearDown();
+    }
+    static bool write_png(const std::string& path, int w, int h) {
+        TPixmap* px = create_pixmap(w, h, PF_RGBA8888);
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) write_pixel(px, x, y, 0xFF3060A0);
+        bool ok = save_pixmap_png(px, path, 5);
+        free_pixmap(px);
+        return ok;
+    }
+    static void make_jigsaw(const std::string& name) {
+        std::string dir = "jigsaws/" + name;
+        std::filesystem::create_directories(dir);
+        std::ofstream(dir + "/pieces.txt", std::ios::binary) << "1\r\n1\r\n0\r\n0\r\n400\r\n300\r\n";
+        ASSERT_TRUE(write_png(dir + "/1.png", 40, 40));
+        ASSERT_TRUE(write_png(dir + "/tn.png", 80, 60));
+    }
+};
+
+using Questions = LibraryLoop;
+using HelpKeys = LibraryLoop;
+using KeyTables = LibraryLoop;
+using Clicks = LibraryLoop;
+using Animations = LibraryLoop;
 
 // --- questions and the ways out -------------------------------------------
 
@@ -43,8 +105,8 @@ TEST_F(Questions, EscapeThenYWithdrawsAndAnswersNothing) {
     press(Y);
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(screen_state, "jigsaw");
-    EXPECT_EQ(stand_in_calls("do_new") + stand_in_calls("quick_pick") +
-                  stand_in_calls("restart_jigsaw"), 0);
+    EXPECT_EQ(jigsaw_name, "");  // no flow started a jigsaw
+    EXPECT_EQ(jigsaw_page, 0);   // nor read the library
 }
 
 TEST_F(Questions, EscapeThenAnotherKeyWithdrawsAndTheKeyDoesItsWork) {
@@ -75,9 +137,11 @@ TEST_F(Questions, DThenYRunsDoNewOnce) {
     EXPECT_EQ(pending_confirm, "D");
     press(Y);
     EXPECT_EQ(pending_confirm, "");
-    EXPECT_EQ(stand_in_calls("do_new"), 1);
+    EXPECT_EQ(jigsaw_name, "beta");  // the first library jigsaw without a saved game
+    EXPECT_EQ(piece_count, 1);
+    jigsaw_name = "after";
     run(3);
-    EXPECT_EQ(stand_in_calls("do_new"), 1);
+    EXPECT_EQ(jigsaw_name, "after");  // the answered question runs nothing again
 }
 
 TEST_F(Questions, DThenDOrNWithdrawsAndOpensNothing) {
@@ -88,19 +152,21 @@ TEST_F(Questions, DThenDOrNWithdrawsAndOpensNothing) {
     press(N);
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(screen_state, "jigsaw");
-    EXPECT_EQ(stand_in_calls("do_new"), 0);
+    EXPECT_EQ(jigsaw_name, "");
 }
 
 TEST_F(Questions, QAndRAreAnsweredByYWithTheirOwnFlows) {
     press(Q);
     press(Y);
-    EXPECT_EQ(stand_in_calls("quick_pick"), 1);
+    EXPECT_NE(jigsaw_name, "");  // a library jigsaw was picked and loaded
+    EXPECT_EQ(piece_count, 1);
+    std::string picked = jigsaw_name;
     press(R);
     EXPECT_EQ(pending_confirm, "R");
     completion_seen = 1;
     press(Y);
     EXPECT_EQ(completion_seen, 0);  // the restart cleared the deal's state
-    EXPECT_EQ(stand_in_calls("do_new"), 0);
+    EXPECT_EQ(jigsaw_name, picked);
 }
 
 TEST_F(Questions, AskingLetsGoOfTheHeldPiece) {
@@ -127,11 +193,11 @@ TEST_F(Questions, AClickOutsideTheYesRectangleAnswersNo) {
     click(left + 153, top + 80);  // one pixel left of the yes rectangle
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(click_pending, 0);
-    EXPECT_EQ(stand_in_calls("do_new"), 0);
+    EXPECT_EQ(jigsaw_name, "");
     press(D);
     click(10, 10);  // far outside the box
     EXPECT_EQ(pending_confirm, "");
-    EXPECT_EQ(stand_in_calls("do_new"), 0);
+    EXPECT_EQ(jigsaw_name, "");
 }
 
 TEST_F(Questions, AClickOnTheYesRectangleRunsTheFlow) {
@@ -139,7 +205,7 @@ TEST_F(Questions, AClickOnTheYesRectangleRunsTheFlow) {
     press(Q);
     int left = (800 - 300) / 2, top = (600 - 140) / 2;
     click(left + 239, top + 99);  // the far corner is inside
-    EXPECT_EQ(stand_in_calls("quick_pick"), 1);
+    EXPECT_NE(jigsaw_name, "");  // the quick pick loaded a jigsaw
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(click_pending, 0);
 }
@@ -260,12 +326,19 @@ TEST_F(KeyTables, GlobalKeysChangeScreensFromAnywhere) {
     EXPECT_EQ(screen_state, "new1");
     press(K);
     EXPECT_EQ(screen_state, "delete1");
-    press(K);
-    EXPECT_EQ(stand_in_calls("kill_marked_jigsaws"), 1);
+    press(K);  // K again kills (nothing marked) and deals the reserved jigsaw
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(jigsaw_name, "0000bexil");
+    EXPECT_EQ(jigsaw_page, 0);
+    // Left and Right turn the pages of the browser on screen.
+    screen_state = SCREEN_NEW;
+    jigsaw_page = 2;
+    jigsaw_count = 120;  // three pages of 56 as far as the keys can tell
     press(LEFT);
+    EXPECT_EQ(jigsaw_page, 1);
     press(RIGHT);
-    EXPECT_EQ(stand_in_calls("previous_page"), 1);
-    EXPECT_EQ(stand_in_calls("next_page"), 1);
+    press(RIGHT);
+    EXPECT_EQ(jigsaw_page, 3);
 }
 
 TEST_F(KeyTables, SSavesTheGameFromAnyScreen) {
@@ -410,9 +483,12 @@ TEST_F(KeyTables, TheScreenUnderHelpChoosesTheTable) {
     EXPECT_EQ(swatch_shown, 1);
 
     previous_screen = SCREEN_DELETE;
+    list_jigsaws();
     press(A);
+    EXPECT_EQ(jigsaw_list->front().marked, 1);
+    EXPECT_EQ(jigsaw_list->back().marked, 0);  // the reserved jigsaw
     press(U);
-    EXPECT_EQ(stand_in_calls("mark_page"), 2);
+    EXPECT_EQ(jigsaw_list->front().marked, 0);
 
     previous_screen = SCREEN_LOAD;
     press(C);
@@ -432,8 +508,9 @@ TEST_F(KeyTables, TheTableIsChosenAfterTheGlobalKeysHaveActed) {
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(tidy_state.k, 0);
     // A on the board is the board's, not a mark.
+    list_jigsaws();
     press(A);
-    EXPECT_EQ(stand_in_calls("mark_page"), 0);
+    EXPECT_EQ(jigsaw_list->front().marked, 0);
 }
 
 TEST_F(KeyTables, SevenThreeTimesInARowStartsTheFlight) {
@@ -514,19 +591,20 @@ TEST_F(Clicks, RightButtonCountsOnlyOnTheBoardAndTheBoxScreen) {
 }
 
 TEST_F(Clicks, AnUnusedClickOpensHelpWhenThePlayerWantsIt) {
+    // (500, 400) is neither the one saved thumbnail nor a page arrow.
     screen_state = SCREEN_LOAD;
-    click(70, 80);
+    click(500, 400);
     run(1);
     EXPECT_EQ(screen_state, "load1");
     EXPECT_EQ(click_pending, 0);
 
     pref_click_help = 1;
-    click(70, 80);
+    click(500, 400);
     run(1);
     EXPECT_EQ(screen_state, "help");
     EXPECT_EQ(previous_screen, "load1");
-    EXPECT_EQ(click_x, 70);
-    EXPECT_EQ(click_y, 80);
+    EXPECT_EQ(click_x, 500);
+    EXPECT_EQ(click_y, 400);
 }
 
 TEST_F(Clicks, AClickBesideTheHelpPageClosesItAndActsOnTheBoard) {
