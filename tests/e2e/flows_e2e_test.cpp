@@ -1,0 +1,207 @@
+// The browsers on the real binary with the starter library: N shows the
+// library as a page of thumbnails, a click on one starts that jigsaw (S
+// then saves it under its own name), L shows that saved game and a click
+// on it resumes it, K shows the kill screen in red, and on a library of
+// two pages the arrows turn them, a click marks a jigsaw with a cross and
+// K again deletes its folder.
+// TESSELLON_E2E_SHOTS_DIR, when set, receives a PNG of each screen.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* title = "Tessellon v3.3";
+// click help off, small, silent, windowed, no help prompt, save message on
+const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+const uint32_t BROWSER = 0xE0FFFF;  // the browsers' background
+const uint32_t KILL_RED = 0xFF0000;
+
+bool same_shot(const e2e::Shot& a, const e2e::Shot& b) {
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
+}
+
+void keep_shot(const e2e::Shot& shot, const std::string& name) {
+    const char* dir = std::getenv("TESSELLON_E2E_SHOTS_DIR");
+    if (dir) shot.save_png(std::string(dir) + "/" + name + ".png");
+}
+
+// Cuts the opening short and waits until the board stands still.
+bool reach_board(e2e::Session& game) {
+    if (!game.wait_for_window(title, 20000)) return false;
+    game.pause(1500);
+    game.click(790, 590);
+    game.move(790, 590);
+    e2e::Shot last = game.grab();
+    for (int tries = 0; tries < 40; tries++) {
+        game.pause(300);
+        e2e::Shot now = game.grab();
+        if (same_shot(now, last) && now.at(400, 590) != BROWSER) return true;
+        last = now;
+    }
+    return false;
+}
+
+// A browser page: its background around the grid and, in the first cell,
+// a thumbnail rather than background.
+bool browser_page(const e2e::Shot& s, uint32_t background) {
+    return s.at(400, 592) == background && s.at(4, 300) == background && s.at(30, 90) != background;
+}
+
+// The names of the starter library, sorted as the browser lists them.
+std::vector<std::string> library_names(const std::string& game_dir) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(game_dir + "/jigsaws"))
+        if (entry.is_directory() && entry.path().filename() != "0000bexil")
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+e2e::GameOptions options() {
+    e2e::GameOptions o;
+    o.prefer = prefer;
+    return o;
+}
+
+TEST(FlowsE2e, NewShowsTheLibraryAndAClickStartsThatJigsaw) {
+    e2e::Session game(options());
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_TRUE(reach_board(game));
+    std::vector<std::string> names = library_names(game.game_dir);
+    ASSERT_GE(names.size(), 3u);
+
+    game.key("n");
+    e2e::Shot page;
+    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, BROWSER); }, 10000, &page));
+    game.pause(300);
+    page = game.grab();
+    keep_shot(page, "new1");
+    // One thumbnail per library jigsaw, the reserved one last: cells 1 ..
+    // count + 1 hold pictures, the cell after them is empty.
+    size_t count = names.size() + 1;
+    for (size_t i = 0; i < count; i++) {
+        int x = 8 + static_cast<int>(i % 8) * 98 + 40, y = 66 + static_cast<int>(i / 8) * 74 + 30;
+        EXPECT_NE(page.at(x, y), BROWSER) << "cell " << i + 1;
+    }
+    EXPECT_EQ(page.at(8 + static_cast<int>(count % 8) * 98 + 40, 66 + static_cast<int>(count / 8) * 74 + 30),
+              BROWSER);
+
+    // The third cell is the third name; the board shows after the click.
+    game.click(8 + 2 * 98 + 40, 66 + 30);
+    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 592) != BROWSER; }, 10000));
+    std::string saved = game.game_dir + "/players/default/" + names[2] + ".txt";
+    game.pause(500);
+    game.key("s");
+    for (int waited = 0; waited < 10000 && !fs::exists(saved); waited += 100) game.pause(100);
+    EXPECT_TRUE(fs::exists(saved)) << names[2];
+    EXPECT_TRUE(fs::exists(game.game_dir + "/players/default/" + names[2] + ".png"));
+    keep_shot(game.grab(), "board");
+
+    // L: the saved game's thumbnail alone on the saved-game page.
+    game.key("l");
+    e2e::Shot load;
+    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, BROWSER); }, 10000, &load));
+    game.pause(300);
+    load = game.grab();
+    keep_shot(load, "load1");
+    EXPECT_NE(load.at(8 + 96, 66 + 72), BROWSER);       // the 193 x 145 thumbnail
+    EXPECT_EQ(load.at(8 + 196 + 96, 66 + 72), BROWSER);  // nothing in the second cell
+    // A click on it resumes the game on the board.
+    game.click(8 + 96, 66 + 72);
+    EXPECT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 592) != BROWSER; }, 10000));
+}
+
+TEST(FlowsE2e, LoadWithoutSavedGamesStaysOnTheBoardAndKShowsTheKillScreen) {
+    e2e::Session game(options());
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_TRUE(reach_board(game));
+    e2e::Shot board = game.grab();
+    game.key("l");
+    game.pause(800);
+    e2e::Shot after = game.grab();
+    // The "load1" screen was not kept: the board with its status line.
+    EXPECT_NE(after.at(400, 592), BROWSER);
+    EXPECT_EQ(after.at(4, 300), board.at(4, 300));
+    EXPECT_FALSE(same_shot(after, board));  // the message over the board
+
+    game.key("k");
+    e2e::Shot kill;
+    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, KILL_RED); }, 10000, &kill));
+    game.pause(300);
+    keep_shot(game.grab(), "delete1");
+    game.key("Escape");
+    EXPECT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 592) != KILL_RED; }, 10000));
+    EXPECT_TRUE(game.running());
+}
+
+// Fifty more jigsaw folders (pictures only) make the library two pages.
+void prepare_large_library(const std::string& game_dir) {
+    for (int i = 1; i <= 50; i++) {
+        std::string name = std::string("zz_copy") + (i < 10 ? "0" : "") + std::to_string(i);
+        fs::create_directories(game_dir + "/jigsaws/" + name);
+        fs::copy_file(game_dir + "/jigsaws/sunflower/tn.png", game_dir + "/jigsaws/" + name + "/tn.png");
+    }
+}
+
+TEST(FlowsE2e, KillScreenTurnsPagesMarksWithACrossAndDeletesTheMarkedFolder) {
+    e2e::GameOptions o = options();
+    o.prepare = prepare_large_library;
+    e2e::Session game(o);
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_TRUE(reach_board(game));
+    std::vector<std::string> names = library_names(game.game_dir);
+    ASSERT_EQ(names.size(), 63u);  // and the reserved entry: 64, two pages of 56
+    ASSERT_EQ(names[13], "zz_copy01");
+
+    game.key("k");
+    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, KILL_RED); }, 10000));
+    // Page 1 of 2: arrows 3 and 4 only.
+    game.pause(300);
+    e2e::Shot first = game.grab();
+    EXPECT_EQ(first.at(9 + 42, 32), KILL_RED);
+    EXPECT_NE(first.at(619 + 42, 32), KILL_RED);
+    EXPECT_NE(first.at(706 + 42, 32), KILL_RED);
+    // Entry 14, zz_copy01, is row 2, column 6.
+    int cell_x = 8 + 5 * 98, cell_y = 66 + 74;
+    game.click(cell_x + 40, cell_y + 30);
+    game.pause(400);
+    e2e::Shot marked = game.grab();
+    keep_shot(marked, "delete1_marked");
+    EXPECT_FALSE(same_shot(marked, first));  // the cross and the title's count
+
+    game.key("Right");
+    game.pause(600);
+    e2e::Shot second = game.grab();
+    keep_shot(second, "delete1_page2");
+    EXPECT_NE(second.at(9 + 42, 32), KILL_RED);   // arrows 1 and 2
+    EXPECT_NE(second.at(96 + 42, 32), KILL_RED);
+    EXPECT_EQ(second.at(619 + 42, 32), KILL_RED);
+    EXPECT_NE(second.at(30, 90), KILL_RED);        // entry 57 in the first cell
+    EXPECT_EQ(second.at(8 + 8 * 98 - 40, 66 + 74 + 30), KILL_RED);  // 8 entries: row 2 empty
+    game.click(9 + 42, 32);  // arrow 1: back to page 1
+    game.pause(600);
+    e2e::Shot back = game.grab();
+    EXPECT_EQ(back.at(9 + 20, 32), KILL_RED);  // no arrow 1 on page 1
+    for (int dx : {10, 47, 85})                // the same cross on the same cell
+        EXPECT_EQ(back.at(cell_x + dx, cell_y + 10), marked.at(cell_x + dx, cell_y + 10));
+
+    game.key("k");
+    std::string killed = game.game_dir + "/jigsaws/zz_copy01";
+    for (int waited = 0; waited < 10000 && fs::exists(killed); waited += 100) game.pause(100);
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(game.game_dir + "/jigsaws/zz_copy02/tn.png"));
+    EXPECT_TRUE(fs::exists(game.game_dir + "/jigsaws/0000bexil"));
+    EXPECT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 592) != KILL_RED; }, 10000));
+    EXPECT_TRUE(game.running());
+}
+
+}  // namespace
