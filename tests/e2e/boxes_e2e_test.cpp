@@ -1,0 +1,222 @@
+// The box screen on the real binary: B opens it with the loose interior
+// pieces in the tray, a click puts one into box 1 and the strip shows it,
+// J goes back to the board, and key 1 there hides and shows the box's
+// pieces; the same screen on the large display. The reserved jigsaw is
+// replaced by a 5 x 6 one of solid squares, each its own colour, so the
+// screen tells which piece lies where. With TESSELLON_E2E_SHOTS set to a
+// folder, the box screens are written there as PNGs for looking at.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "media/draw/draw.h"
+#include "tests/e2e/harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* title = "Tessellon v3.3";
+const int ROWS = 5, COLUMNS = 6, COUNT = ROWS * COLUMNS, SIDE = 50;
+const uint32_t BACKGROUND = 0x0A141E;
+
+// Piece i's colour: far from the background and from one another.
+uint32_t colour_of(int i) {
+    int r = 60 + (i * 67) % 190, g = 60 + (i * 113) % 190, b = 60 + (i * 29) % 190;
+    return static_cast<uint32_t>(r << 16 | g << 8 | b);
+}
+
+bool write_png(const std::string& path, int w, int h, uint32_t rgb) {
+    TPixmap* px = create_pixmap(w, h, PF_RGBA8888);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) write_pixel(px, x, y, 0xFF000000u | rgb);
+    bool ok = save_pixmap_png(px, path, 5);
+    free_pixmap(px);
+    return ok;
+}
+
+void prepare_reserved_jigsaw(const std::string& game_dir) {
+    std::string dir = game_dir + "/jigsaws/0000bexil";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::string text = std::to_string(ROWS) + "\r\n" + std::to_string(COLUMNS) + "\r\n0\r\n0\r\n";
+    for (int i = 1; i <= COUNT; i++) {
+        text += std::to_string(200 + ((i - 1) % COLUMNS) * SIDE) + "\r\n";
+        text += std::to_string(150 + ((i - 1) / COLUMNS) * SIDE) + "\r\n";
+    }
+    text += "10\r\n20\r\n30\r\n";
+    FILE* f = std::fopen((dir + "/pieces.txt").c_str(), "wb");
+    if (f) {
+        std::fputs(text.c_str(), f);
+        std::fclose(f);
+    }
+    for (int i = 1; i <= COUNT; i++) write_png(dir + "/" + std::to_string(i) + ".png", SIDE, SIDE, colour_of(i));
+    write_png(dir + "/tn.png", 200, 150, 0x20A040);
+    fs::create_directories(game_dir + "/images");
+    if (!fs::exists(game_dir + "/images/white.bmp")) write_png(game_dir + "/images/white.bmp", 4, 4, 0xFFFFFF);
+}
+
+e2e::GameOptions options(bool large) {
+    e2e::GameOptions o;
+    // click help, large, sound, windowed, help prompt, save message, own colour
+    o.prefer = large ? "0\r\n1\r\n0\r\n1\r\n0\r\n1\r\n0\r\n" : "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+    if (large) o.screen_width = 1024, o.screen_height = 768;
+    o.prepare = prepare_reserved_jigsaw;
+    return o;
+}
+
+std::vector<int> saved_numbers(const std::string& path) {
+    std::vector<int> values;
+    std::string text = e2e::read_file_text(path);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t lf = text.find('\n', start);
+        if (lf == std::string::npos) break;
+        values.push_back(std::atoi(text.substr(start, lf - start).c_str()));
+        start = lf + 1;
+    }
+    return values;
+}
+
+// Presses S and waits for the saved game written afresh.
+std::vector<int> save_and_read(e2e::Session& game) {
+    std::string path = game.game_dir + "/players/default/0000bexil.txt";
+    fs::remove(path);
+    game.key("s");
+    for (int waited = 0; waited < 10000; waited += 100) {
+        std::vector<int> values = saved_numbers(path);
+        if (values.size() == 7u * COUNT + 5) return values;
+        game.pause(100);
+    }
+    return {};
+}
+
+struct Saved {
+    int visible, gp, box;
+};
+Saved piece(const std::vector<int>& saved, int i) {
+    size_t b = static_cast<size_t>(7 * (i - 1));
+    return {saved[b + 3], saved[b + 4], saved[b + 6]};
+}
+
+int pixels_of(const e2e::Shot& s, uint32_t colour) {
+    int k = 0;
+    for (uint32_t p : s.pixels) k += p == colour;
+    return k;
+}
+
+void keep_shot(const e2e::Shot& s, const std::string& name) {
+    const char* folder = std::getenv("TESSELLON_E2E_SHOTS");
+    if (folder) s.save_png(std::string(folder) + "/" + name);
+}
+
+// Waits for the opening to be shown, cuts it short and deals afresh, so
+// that every piece is loose.
+void start_with_a_fresh_deal(e2e::Session& game) {
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
+    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(700, 560) == BACKGROUND; }, 30000));
+    game.click(700, 560);
+    game.pause(500);
+    game.key("r");
+    game.pause(200);
+    game.key("y");
+    game.pause(500);
+    std::vector<int> saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 7u * COUNT + 5);
+    for (int i = 1; i <= COUNT; i++) ASSERT_EQ(piece(saved, i).gp, 0) << i;
+}
+
+// The piece in box 1 according to a saved game; 0 when none.
+int boxed_piece(const std::vector<int>& saved) {
+    for (int i = 1; i <= COUNT; i++)
+        if (piece(saved, i).box == 1) return i;
+    return 0;
+}
+
+bool interior(int i) {
+    int r = (i - 1) / COLUMNS + 1, c = (i - 1) % COLUMNS + 1;
+    return r > 1 && r < ROWS && c > 1 && c < COLUMNS;
+}
+
+TEST(BoxesE2e, APieceClickedIntoBoxOneIsShownAndHiddenByItsKey) {
+    e2e::Session game(options(false));
+    start_with_a_fresh_deal(game);
+
+    game.key("b");
+    game.pause(400);
+    e2e::Shot tray = game.grab();
+    keep_shot(tray, "box_screen_800.png");
+    // Twelve interior pieces side by side in the tray's first row.
+    int in_tray = 0;
+    for (int i = 1; i <= COUNT; i++) {
+        bool seen = false;
+        for (int k = 0; k < 12; k++) seen |= tray.at(29 + k * 52, 106) == colour_of(i);
+        EXPECT_EQ(seen, interior(i)) << i;
+        in_tray += seen;
+    }
+    EXPECT_EQ(in_tray, 12);
+    EXPECT_NE(tray.at(72, 40), BACKGROUND);  // the strip's frame
+
+    uint32_t first = tray.at(29, 106);
+    game.click(29, 106);
+    game.pause(400);
+    e2e::Shot strip = game.grab();
+    keep_shot(strip, "box_screen_800_one_boxed.png");
+    EXPECT_EQ(strip.at(105, 40), first);  // now first in the strip
+    EXPECT_EQ(strip.at(9, 120), BACKGROUND);  // its slot is free (the pointer is at its centre)
+
+    game.key("j");
+    game.pause(400);
+    std::vector<int> saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 7u * COUNT + 5);
+    int p = boxed_piece(saved);
+    ASSERT_GT(p, 0);
+    EXPECT_EQ(colour_of(p), first);
+    EXPECT_EQ(piece(saved, p).visible, 1);
+
+    // On the board 1 hides box 1 (on the box screen it would only choose it).
+    game.key("1");
+    game.pause(400);
+    EXPECT_EQ(pixels_of(game.grab(), first), 0);
+    saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 7u * COUNT + 5);
+    EXPECT_EQ(piece(saved, p).visible, 0);
+    for (int i = 1; i <= COUNT; i++)
+        if (i != p) {
+            EXPECT_EQ(piece(saved, i).visible, 1) << i;
+        }
+
+    game.key("1");
+    game.pause(400);
+    saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 7u * COUNT + 5);
+    EXPECT_EQ(piece(saved, p).visible, 1);
+}
+
+TEST(BoxesE2e, TheLargeDisplayHasTheWideStripAndTray) {
+    e2e::Session game(options(true));
+    start_with_a_fresh_deal(game);
+    game.key("b");
+    game.pause(400);
+    game.click(29, 106);
+    game.pause(400);
+    e2e::Shot s = game.grab();
+    keep_shot(s, "box_screen_1024.png");
+    ASSERT_EQ(s.width, 1024);
+    EXPECT_NE(s.at(70 + 936 + 8, 40), BACKGROUND);  // the wide frame's right rail
+    EXPECT_NE(s.at(105, 40), BACKGROUND);           // the boxed piece
+    EXPECT_NE(s.at(7 + 30, 41 + 16), BACKGROUND);   // the board button
+    uint32_t boxed = s.at(105, 40);
+    // The button goes back to the board, where 1 hides the boxed piece.
+    game.click(7 + 30, 41 + 16);
+    game.pause(400);
+    game.key("1");
+    game.pause(400);
+    EXPECT_EQ(pixels_of(game.grab(), boxed), 0);
+}
+
+}  // namespace
