@@ -20,7 +20,7 @@ struct stand_in_count {
 };
 static std::vector<stand_in_count> stand_in_counts;  // one entry per stand-in called so far
 
-static void note_call(const char* name) {
+[[maybe_unused]] static void note_call(const char* name) {
     for (stand_in_count& entry : stand_in_counts) {
         if (entry.name == name) {
             entry.calls++;
