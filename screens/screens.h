@@ -32,3 +32,6 @@ extern int staged_help_prompt;      // row 5
 
 // Per-frame operation of "prefer".
 void prefer_screen_frame();
+// One row's pair at (x, y) and (x + gap, y): the bright button marks the
+// value (yes for non-zero), the other one is grey.
+void draw_yes_no(int x, int y, int gap, int value);

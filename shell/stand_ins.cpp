@@ -37,17 +37,3 @@ int stand_in_calls(const std::string& name) {
 }
 
 void reset_stand_in_calls() { stand_in_counts.clear(); }
-
-// ===========================================================================
-// Help and preferences screens (screens/help_screen.cpp, prefer_screen.cpp)
-// ===========================================================================
-
-int prefer_state = -1;          // -1 = not being edited
-int staged_large_display = 0;   // row 2
-int staged_sound = 0;           // row 3
-int staged_windowed = 0;        // row 4
-int staged_help_prompt = 0;     // row 5
-
-void help_screen_frame() { note_call("help_screen_frame"); }
-void help_zoom_intro() { note_call("help_zoom_intro"); }
-void prefer_screen_frame() { note_call("prefer_screen_frame"); }

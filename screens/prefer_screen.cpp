@@ -1,0 +1,136 @@
+// The preferences screen ("prefer"): one page of seven yes/no rows and the
+// OK and Cancel buttons printed on it. Rows 1..5 are edited on staged
+// copies that only OK commits (and writes to prefer.txt); rows 6 and 7 act
+// on the preferences at once. Every click on this screen is consumed.
+#include "screens/screens.h"
+#include "shell/shell.h"
+
+// --- staged edits; -1 in prefer_state means "copy afresh on entry" ---
+int prefer_state = -1;          // row 1 (click for help); -1 = not being edited
+int staged_large_display = 0;   // row 2
+int staged_sound = 0;           // row 3
+int staged_windowed = 0;        // row 4
+int staged_help_prompt = 0;     // row 5
+
+// --- loaded together on first use, kept for the run ---
+static TImage* prefer_image = nullptr;    // the page, its labels and OK / Cancel
+static TImage* yes_image = nullptr;       // the chosen yes
+static TImage* no_image = nullptr;        // the chosen no
+static TImage* yes_grey_image = nullptr;  // yes, not chosen
+static TImage* no_grey_image = nullptr;   // no, not chosen
+
+enum {
+    PREFER_ROWS = 7,
+    ROW_TOP = 44,        // first row's buttons, from the page's top
+    ROW_PITCH = 56,
+    YES_X = 400,         // yes button, from the page's left
+    NO_GAP = 62,         // the no button stands this far right of yes
+};
+
+// The page's top-left corner when drawn centred; zero size without a page.
+static void page_corner(int* left, int* top) {
+    *left = (display_width() - image_width(prefer_image)) / 2;
+    *top = (display_height() - image_height(prefer_image)) / 2;
+}
+
+static TImage* load_prefer_part(const char* name) {
+    TImage* image = load_image(base_dir + name, 0);
+    if (!image) status_message = std::string("can't find ") + name;
+    return image;
+}
+
+// All five at once; a part already loaded is kept, a missing one is tried
+// again on the next frame.
+static void load_prefer_images() {
+    if (!prefer_image) prefer_image = load_prefer_part("images/prefer.png");
+    if (!yes_image) yes_image = load_prefer_part("images/yes.png");
+    if (!no_image) no_image = load_prefer_part("images/no.png");
+    if (!yes_grey_image) yes_grey_image = load_prefer_part("images/yes_grey.png");
+    if (!no_grey_image) no_grey_image = load_prefer_part("images/no_grey.png");
+}
+
+static void draw_part(TImage* image, int x, int y) {
+    if (image) draw_image(image, static_cast<float>(x), static_cast<float>(y), 0);
+}
+
+void draw_yes_no(int x, int y, int gap, int value) {
+    if (value) {
+        draw_part(yes_image, x, y);
+        draw_part(no_grey_image, x + gap, y);
+    } else {
+        draw_part(yes_grey_image, x, y);
+        draw_part(no_image, x + gap, y);
+    }
+}
+
+// The value each row edits, top to bottom.
+static int* row_value(int row) {
+    int* values[PREFER_ROWS] = {&prefer_state,     &staged_large_display, &staged_sound,
+                                &staged_windowed,  &staged_help_prompt,   &pref_save_message,
+                                &pref_custom_colour};
+    if (row < 1 || row > PREFER_ROWS) return nullptr;
+    return values[row - 1];
+}
+
+static void commit_preferences() {
+    pref_click_help = prefer_state;
+    pref_large_display = staged_large_display;
+    pref_sound = staged_sound;
+    pref_windowed = staged_windowed;
+    pref_help_prompt = staged_help_prompt;
+    write_preferences();
+    // prefer_state keeps the committed value: the next visit starts from
+    // the committed preferences without copying them again.
+    screen_state = SCREEN_JIGSAW;
+}
+
+// OK and Cancel first, then each row's yes and no; the first hit acts.
+static void prefer_click(int left, int top) {
+    if (mouse_in_rect(left + 202, top + 443, left + 256, top + 476)) {
+        commit_preferences();
+        return;
+    }
+    if (mouse_in_rect(left + 273, top + 443, left + 348, top + 476)) {
+        prefer_state = -1;  // rows 1..5 are dropped; rows 6 and 7 stay as clicked
+        screen_state = SCREEN_JIGSAW;
+        return;
+    }
+    int w = image_width(yes_image), h = image_height(no_image);
+    for (int row = 1; row <= PREFER_ROWS; row++) {
+        int y = top + ROW_TOP + ROW_PITCH * (row - 1);
+        int yes_x = left + YES_X, no_x = yes_x + NO_GAP;
+        if (mouse_in_rect(yes_x, y, yes_x + w, y + h)) {
+            *row_value(row) = 1;
+            return;
+        }
+        if (mouse_in_rect(no_x, y, no_x + w, y + h)) {
+            *row_value(row) = 0;
+            return;
+        }
+    }
+}
+
+void prefer_screen_frame() {
+    if (prefer_state == -1) {
+        prefer_state = pref_click_help;
+        staged_large_display = pref_large_display;
+        staged_sound = pref_sound;
+        staged_windowed = pref_windowed;
+        staged_help_prompt = pref_help_prompt;
+    }
+    set_clear_color(bg_red, bg_green, bg_blue);
+    clear_screen();
+    if (!prefer_image || !yes_image || !no_image || !yes_grey_image || !no_grey_image)
+        load_prefer_images();
+
+    draw_centred_image(prefer_image, 1);
+    int left, top;
+    page_corner(&left, &top);
+    for (int row = 1; row <= PREFER_ROWS; row++)
+        draw_yes_no(left + YES_X, top + ROW_TOP + ROW_PITCH * (row - 1), NO_GAP, *row_value(row));
+
+    if (click_pending) {
+        click_pending = 0;
+        prefer_click(left, top);
+    }
+}
