@@ -1,0 +1,231 @@
+// The help and preferences screens on the real binary: H shows the
+// board's help page centred and every other screen's H its own page; a
+// click on a help line carries out its command (S saves, I opens the
+// preferences); the preferences screen's rows and OK write prefer.txt,
+// and Escape leaves it without writing. Set TESSELLON_E2E_SHOTS_DIR to
+// keep a screenshot of every page.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "media/draw/draw.h"
+#include "media/system/system.h"
+#include "tests/e2e/harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* title = "Tessellon v3.3";
+// click help, large, sound, windowed, help prompt, save message, own colour
+const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+const uint32_t BOARD = 0x1E5A28;
+
+void write_solid_png(const std::string& path, int w, int h, uint32_t argb) {
+    TPixmap* pixels = create_pixmap(w, h, PF_RGBA8888);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) write_pixel(pixels, x, y, argb);
+    save_pixmap_png(pixels, path, 5);
+    free_pixmap(pixels);
+}
+
+// A two-piece opening jigsaw in the bottom-left corner, on a green board.
+void make_opening_jigsaw(const std::string& game_dir) {
+    std::string dir = game_dir + "/jigsaws/0000bexil";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    TStream* file = write_file(dir + "/pieces.txt");
+    for (int value : {1, 2, 0, 0, 60, 560, 100, 560, 30, 90, 40}) write_line(file, int_to_text(value));
+    close_file(file);
+    write_solid_png(dir + "/1.png", 40, 40, 0xFFE0E040);
+    write_solid_png(dir + "/2.png", 40, 40, 0xFFE0E040);
+    write_solid_png(dir + "/tn.png", 80, 40, 0xFFE0E040);
+}
+
+e2e::GameOptions options() {
+    e2e::GameOptions o;
+    o.prefer = prefer;
+    o.prepare = make_opening_jigsaw;
+    return o;
+}
+
+bool close_to(uint32_t a, uint32_t b) {
+    return std::abs(e2e::red(a) - e2e::red(b)) <= 3 && std::abs(e2e::green(a) - e2e::green(b)) <= 3 &&
+           std::abs(e2e::blue(a) - e2e::blue(b)) <= 3;
+}
+
+// An image of the game folder, as the game draws it centred on 800x600.
+struct Page {
+    TPixmap* pixels = nullptr;
+    int left = 0, top = 0;
+    int skip_x1 = -1, skip_x2 = -1;  // columns the game draws over (the yes/no buttons)
+    explicit Page(const std::string& path) {
+        pixels = load_pixmap(path);
+        if (pixels) {
+            left = (800 - pixels->width) / 2;
+            top = (600 - pixels->height) / 2;
+        }
+    }
+    ~Page() { free_pixmap(pixels); }
+    // The screen shows this page: nearly every opaque pixel on a coarse
+    // grid matches (the pointer or a highlight frame may cover a few).
+    bool shown_in(const e2e::Shot& s) const {
+        if (!pixels) return false;
+        int tested = 0, matched = 0;
+        for (int y = 2; y < pixels->height; y += 7) {
+            for (int x = 2; x < pixels->width; x += 7) {
+                uint32_t p = read_pixel(pixels, x, y);
+                if ((p >> 24) != 255 || (x >= skip_x1 && x <= skip_x2)) continue;
+                tested++;
+                if (close_to(s.at(left + x, top + y), p & 0xFFFFFF)) matched++;
+            }
+        }
+        return tested > 0 && matched * 100 >= tested * 97;
+    }
+};
+
+void keep_shot(const e2e::Shot& s, const std::string& name) {
+    if (const char* dir = std::getenv("TESSELLON_E2E_SHOTS_DIR")) s.save_png(std::string(dir) + "/" + name + ".png");
+}
+
+// Waits out the opening flight: the pieces home in the corner and the
+// middle of the screen plain board.
+void reach_board(e2e::Session& game) {
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
+    game.move(790, 20);
+    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) {
+        return s.at(60, 560) == 0xE0E040 && s.at(100, 560) == 0xE0E040 && s.at(400, 300) == BOARD;
+    }, 30000));
+    game.pause(500);
+}
+
+// The line of the board's help page for item i (0-based): its middle.
+void board_line_middle(const Page& page, int i, int* x, int* y) {
+    int column = i < 14 ? 0 : 1;
+    int row = column == 0 ? i : i - 14;
+    *x = page.left + (column == 0 ? 15 : 327) + 150;
+    *y = page.top + 12 + 29 * row + 14;
+}
+
+TEST(ScreensE2e, HShowsTheBoardsHelpPageAndItsSLineSaves) {
+    e2e::Session game(options());
+    reach_board(game);
+    Page help0(game.game_dir + "/images/help0.png");
+    ASSERT_NE(help0.pixels, nullptr);
+    game.key("h");
+    e2e::Shot shot;
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return help0.shown_in(s); }, 5000, &shot));
+    EXPECT_EQ(shot.at(400, 590), BOARD);  // the board underneath
+    keep_shot(shot, "help0");
+
+    // The mouse on the S line frames it in green.
+    int x, y;
+    board_line_middle(help0, 17, &x, &y);  // "ABCDEFGHIKLMNOPQRSTUWZ12345-"[17] = 'S'
+    game.move(x, y);
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) {
+        return s.at(x - 150 - 5, y - 14 - 5) == 0x00FF00 && s.at(x, y - 14 - 4) == 0x00FF00;
+    }, 5000, &shot));
+    keep_shot(shot, "help0_highlight");
+
+    std::string saved = game.game_dir + "/players/default/0000bexil.txt";
+    EXPECT_FALSE(fs::exists(saved));
+    game.click(x, y);
+    bool written = false;
+    for (int waited = 0; waited < 10000 && !written; waited += 100) {
+        written = fs::exists(saved);
+        game.pause(100);
+    }
+    EXPECT_TRUE(written);
+    // S closes the help: back on the board.
+    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return !help0.shown_in(s); }, 5000));
+}
+
+TEST(ScreensE2e, EveryScreenWithCommandsShowsItsOwnHelpPage) {
+    e2e::Session game(options());
+    reach_board(game);
+    const struct {
+        const char* key;   // the key that opens the screen
+        int page;
+    } screens[] = {{"b", 1}, {"l", 2}, {"n", 3}, {"k", 4}};
+    // A saved game, so that the saved-game browser has something to show.
+    game.key("s");
+    std::string saved = game.game_dir + "/players/default/0000bexil.txt";
+    for (int waited = 0; waited < 10000 && !fs::exists(saved); waited += 100) game.pause(100);
+    ASSERT_TRUE(fs::exists(saved));
+    for (const auto& screen : screens) {
+        Page page(game.game_dir + "/images/help" + std::to_string(screen.page) + ".png");
+        ASSERT_NE(page.pixels, nullptr);
+        game.key(screen.key);
+        game.pause(500);
+        game.key("h");
+        e2e::Shot shot;
+        bool shown = game.wait_for_screen([&](const e2e::Shot& s) { return page.shown_in(s); }, 5000, &shot);
+        keep_shot(shot, "help" + std::to_string(screen.page));
+        EXPECT_TRUE(shown) << "help" << screen.page;
+        game.key("h");  // closes the help again
+        game.pause(300);
+        game.key("Escape");  // from the box screen or a browser: back to the board
+        ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 300) == BOARD; }, 5000));
+    }
+}
+
+TEST(ScreensE2e, TheHelpLineIOpensThePreferencesWhoseRowsAndOkWritePreferTxt) {
+    e2e::Session game(options());
+    reach_board(game);
+    Page help0(game.game_dir + "/images/help0.png");
+    Page prefer_page(game.game_dir + "/images/prefer.png");
+    ASSERT_NE(prefer_page.pixels, nullptr);
+    prefer_page.skip_x1 = 400;
+    prefer_page.skip_x2 = 518;
+    game.key("h");
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return help0.shown_in(s); }, 5000));
+    int x, y;
+    board_line_middle(help0, 8, &x, &y);  // 'I'
+    game.click(x, y);
+    e2e::Shot shot;
+    bool shown = game.wait_for_screen([&](const e2e::Shot& s) { return prefer_page.shown_in(s); }, 5000, &shot);
+    keep_shot(shot, "prefer");
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shot.at(3, 3), BOARD);  // cleared to the background colour, without the pieces
+    EXPECT_EQ(shot.at(60, 560), BOARD);
+
+    // Row 1 yes (click for help), row 3 yes (sound), row 6 no (saved message), OK.
+    int left = prefer_page.left, top = prefer_page.top;
+    game.click(left + 400 + 20, top + 44 + 15);
+    game.click(left + 400 + 20, top + 44 + 56 * 2 + 15);
+    game.click(left + 462 + 20, top + 44 + 56 * 5 + 15);
+    game.pause(300);
+    shot = game.grab();
+    keep_shot(shot, "prefer_edited");
+    game.click(left + 230, top + 460);
+    std::string path = game.game_dir + "/players/default/prefer.txt";
+    std::string expected = "1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n";
+    std::string text;
+    for (int waited = 0; waited < 5000 && text != expected; waited += 100) {
+        game.pause(100);
+        text = e2e::read_file_text(path);
+    }
+    EXPECT_EQ(text, expected);
+    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return s.at(400, 300) == BOARD; }, 5000));
+}
+
+TEST(ScreensE2e, IOpensThePreferencesAndEscapeLeavesWithoutWriting) {
+    e2e::Session game(options());
+    reach_board(game);
+    Page prefer_page(game.game_dir + "/images/prefer.png");
+    prefer_page.skip_x1 = 400;
+    prefer_page.skip_x2 = 518;
+    game.key("i");
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return prefer_page.shown_in(s); }, 5000));
+    game.click(prefer_page.left + 420, prefer_page.top + 44 + 56 + 15);  // row 2 yes
+    game.pause(200);
+    game.key("Escape");
+    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return s.at(400, 300) == BOARD; }, 5000));
+    game.pause(300);
+    EXPECT_EQ(e2e::read_file_text(game.game_dir + "/players/default/prefer.txt"), prefer);
+}
+
+}  // namespace
