@@ -83,16 +83,6 @@ TEST_F(Boxes, GroupedPiecesLeaveTheCurrentBoxButKeepTheirBox) {
     EXPECT_EQ(box_count[2], 0);
 }
 
-TEST_F(Boxes, BoxesWrapBothWays) {
-    current_box = 5;
-    next_box();
-    EXPECT_EQ(current_box, 1);
-    previous_box();
-    EXPECT_EQ(current_box, 5);
-    previous_box();
-    EXPECT_EQ(current_box, 4);
-}
-
 TEST_F(Boxes, ShowCurrentBoxShowsOnlyItsLoosePieces) {
     make_grid(4, 4);
     box_up(3, {6, 7, 10});
@@ -297,22 +287,6 @@ TEST_F(Boxes, RightClickTurnsAStripOrTrayPieceAndIsNeverKept) {
     right_click_pending = 1;
     box_screen_frame();
     EXPECT_EQ(right_click_pending, 0);
-}
-
-TEST_F(Boxes, TrayAndStripDrawTheirPieces) {
-    make_grid(4, 4);
-    box_up(1, {6});
-    fill_tray();
-    bg_red = 10;
-    bg_green = 20;
-    bg_blue = 30;
-    draw_box_screen();
-    auto at = [](int x, int y) { return read_pixel(null_back_buffer(), x, y) & 0xFFFFFF; };
-    EXPECT_EQ(at(105, 40), 0x808080u);                // in the strip
-    EXPECT_EQ(at(tray[1].x, tray[1].y), 0x808080u);   // in the tray
-    EXPECT_EQ(at(5, 33), 0x000080u);                  // box 1's colour, left of the text
-    EXPECT_EQ(at(3, 5), 0x000000u);                   // the label's black edge
-    EXPECT_EQ(at(400, 590), 0x0A141Eu);               // the background
 }
 
 // --- box lists from a saved game --------------------------------------------

@@ -112,13 +112,6 @@ TEST_F(Tidy, NothingToTidyOnlyClearsTheCount) {
     EXPECT_EQ(pieces[1].x, 100);
 }
 
-TEST_F(Tidy, RotationIsLeftAlone) {
-    loose_grid(1, 2);
-    pieces[1].a = 3;
-    tidy_at(400, 300);
-    EXPECT_EQ(pieces[1].a, 3);
-}
-
 // --- overflow ----------------------------------------------------------------------
 
 TEST_F(Tidy, MiddleStacksPastTheLastRowBesideItsLastPiece) {
