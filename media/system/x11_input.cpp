@@ -23,8 +23,14 @@ static void emit(int id, int data, int x, int y)
 // half of an auto-repeat: a press of the same key at the same time follows.
 static bool release_is_repeat(const XKeyEvent& release)
 {
-    if (XEventsQueued(x11_display, QueuedAfterReading) == 0)
-        return false;
+    if (XEventsQueued(x11_display, QueuedAfterReading) == 0) {
+        // The server sends a repeat's release and press together, but a
+        // busy machine may let the two reach us in separate reads: give
+        // the press a moment to arrive before calling this a real release.
+        struct pollfd connection = {ConnectionNumber(x11_display), POLLIN, 0};
+        if (poll(&connection, 1, 3) <= 0 || XEventsQueued(x11_display, QueuedAfterReading) == 0)
+            return false;
+    }
     XEvent next;
     XPeekEvent(x11_display, &next);
     if (next.type != KeyPress || next.xkey.window != release.window || next.xkey.keycode != release.keycode ||

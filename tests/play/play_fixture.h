@@ -28,6 +28,7 @@ struct PlayFixture : ::testing::Test {
         show_grouped = show_loose = 1;
         tidy_state = tidy_type();
         click_pending = right_click_pending = 0;
+        if (picture) free_image(picture);
         picture = nullptr;
         picture_shown = picture_dragging = swatch_shown = 0;
         mouse_x = mouse_y = 0;

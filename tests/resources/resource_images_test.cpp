@@ -267,6 +267,9 @@ TEST(Sounds, EffectsAreShortAndTheTuneLastsHalfAMinuteToAMinuteAndAHalf) {
     int peak = 0;
     for (int i = 0; i < music->sample.length * 2; i += 7) peak = std::max(peak, std::abs(static_cast<int>(music->sample.samples[i])));
     EXPECT_GT(peak, 16000);
+    free_sound(click);
+    free_sound(magic);
+    free_sound(music);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "library/library.h"
@@ -62,7 +63,17 @@ struct LoopFixture : ::testing::Test {
         exit_image = do_new_image = quick_pick_image = reload_image = nullptr;
         help_images[0] = nullptr;
         pointer_image = nullptr;
+        // What the game itself loaded (piece images, the picture) is freed
+        // here; what the test made is freed once, below.
+        auto made = [this](TImage* image) {
+            return std::find(made_images.begin(), made_images.end(), image) != made_images.end();
+        };
+        if (picture && !made(picture)) free_image(picture);
         picture = nullptr;
+        for (int i = 1; i <= MAX_PIECES; i++) {
+            if (pieces[i].img && !made(pieces[i].img)) free_image(pieces[i].img);
+            pieces[i].img = nullptr;
+        }
         for (TImage* image : made_images) free_image(image);
         made_images.clear();
     }
