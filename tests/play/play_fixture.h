@@ -57,6 +57,7 @@ struct PlayFixture : ::testing::Test {
         for (int row = 1; row <= r; row++) {
             for (int col = 1; col <= c; col++, i++) {
                 piece_type& p = pieces[i];
+                if (p.img) free_image(p.img);  // a second grid in the same test
                 p.img = solid_image(SIDE, SIDE, 0xFF808080);
                 centre_image_handle(p.img);
                 p.wd = p.ht = SIDE;
