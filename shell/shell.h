@@ -198,13 +198,3 @@ void load_default_jigsaw();
 void celebrate(const std::string& text);
 // Reveals one character centred at x, y with a flash; returns its width.
 int flash_letter(int letter, int x, int y);
-
-// ===========================================================================
-// stand_ins.cpp: empty bodies of operations not built yet
-// ===========================================================================
-
-// Calls made so far to the stand-in of that operation name; tests use it
-// to see that the loop reached an operation whose real body is missing.
-int stand_in_calls(const std::string& name);
-// Forgets every stand-in call counted so far.
-void reset_stand_in_calls();

@@ -25,7 +25,6 @@ struct LoopFixture : ::testing::Test {
         ASSERT_NE(font_large, nullptr);
         app_title = "Tessellon v3.3";
         while (events_waiting() > 0) wait_event();
-        reset_stand_in_calls();
 
         screen_state = SCREEN_JIGSAW;
         previous_screen = "";
