@@ -7,7 +7,7 @@ set -e
 cd "$(dirname "$0")"
 
 PACKAGES="cmake ninja-build g++ pkg-config \
-  libx11-dev libxxf86vm-dev libxrandr-dev libxtst-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri \
+  libx11-dev libxxf86vm-dev libxrandr-dev libxtst-dev libxfixes-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri \
   libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev libvorbis-dev libasound2-dev \
   libgtest-dev libbenchmark-dev fonts-wine fonts-liberation xvfb xauth"
 
