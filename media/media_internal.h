@@ -34,8 +34,12 @@ void deliver_timer_ticks();
 extern bool audio_device_running;
 
 // ---------------------------------------------------------------------------
-// Supplied by the shared drawing code (media/draw/pixmap.cpp, image.cpp)
+// Supplied by the shared drawing code (media/draw/draw_state.cpp, pixmap.cpp, image.cpp)
 // ---------------------------------------------------------------------------
+
+// Puts the drawing state back to its values for a newly opened display of
+// that size (white, opaque, mask blend, the whole display as viewport).
+void reset_draw_state(int width, int height);
 
 // Largest pixmap side and pixel count accepted anywhere; loaders check a
 // file's claimed size against these before they allocate.

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "media/draw/draw.h"
+#include "media/media_internal.h"
 
 // ---------------------------------------------------------------------------
 // Kept for the run
@@ -111,4 +112,14 @@ void transform_point(float x, float y, float px, float py, float* out_x, float* 
     const TDrawState& s = draw_state;
     if (out_x) *out_x = x + s.origin_x + px * s.tform_ix + py * s.tform_iy;
     if (out_y) *out_y = y + s.origin_y + px * s.tform_jx + py * s.tform_jy;
+}
+
+void reset_draw_state(int width, int height) {
+    draw_state = TDrawState();
+    draw_state.viewport_w = width;
+    draw_state.viewport_h = height;
+    draw_state.vres_width = (float)width;
+    draw_state.vres_height = (float)height;
+    draw_state.g_width = width;
+    draw_state.g_height = height;
 }

@@ -299,13 +299,7 @@ void* open_screen(int width, int height, int depth, int hertz, int flags)
     pace_accumulator = 0;
     pace_target = clock_ms();
 
-    draw_state = TDrawState();
-    draw_state.viewport_w = width;
-    draw_state.viewport_h = height;
-    draw_state.vres_width = (float)width;
-    draw_state.vres_height = (float)height;
-    draw_state.g_width = width;
-    draw_state.g_height = height;
+    reset_draw_state(width, height);
     draw_state._graphics = &screen_token;
     draw_state._driver = x11_context;
     display_generation++;

@@ -252,13 +252,7 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     make_buffer(&d.front, width, height);
     display_generation++;
 
-    draw_state = TDrawState();
-    draw_state.viewport_w = width;
-    draw_state.viewport_h = height;
-    draw_state.vres_width = (float)width;
-    draw_state.vres_height = (float)height;
-    draw_state.g_width = width;
-    draw_state.g_height = height;
+    reset_draw_state(width, height);
     draw_state._graphics = &null_display;
     draw_state._driver = &null_display;
     for (int i = 0; i < 2; i++) {  // both buffers, as the real display does it
