@@ -1,16 +1,14 @@
-// Picture files for the build tools: PNG writing through libpng (no time
-// chunk, so output bytes depend on the pixels alone), BMP writing, and
-// reading PNG or JPEG pictures given by a player to the jigsaw maker.
+// Picture files for the build tools. PNG writing and PNG / JPEG reading go
+// through the game's own pixmap code (save_pixmap_png, load_pixmap), so the
+// tools and the game agree on formats and size limits; BMP writing, which
+// the game has no writer for, is done here.
 #include <algorithm>
 #include <cerrno>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 
-#include <png.h>
-#include <jpeglib.h>
-
+#include "media/draw/draw.h"
 #include "tools/toolkit/toolkit.h"
 
 namespace kit {
@@ -22,31 +20,13 @@ namespace kit {
 bool write_png(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
                int compression) {
     if (width <= 0 || height <= 0 || (channels != 3 && channels != 4)) return false;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        std::fclose(f);
-        return false;
-    }
-    // libpng reports encoder failures by jumping back here.
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_compression_level(png, compression);
-    png_set_IHDR(png, info, width, height, 8, channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; y++)
-        png_write_row(png, pixels + static_cast<size_t>(y) * width * channels);
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
+    TPixmap* pixmap = create_pixmap(width, height, channels == 4 ? PF_RGBA8888 : PF_RGB888);
+    if (!pixmap) return false;
+    // create_pixmap packs the rows (pitch width * channels), as the caller's are.
+    std::memcpy(pixmap->pixels.data(), pixels, static_cast<size_t>(width) * height * channels);
+    bool ok = save_pixmap_png(pixmap, path, compression);
+    free_pixmap(pixmap);
+    return ok;
 }
 
 bool save_png(const Canvas& canvas, const std::string& path, bool with_alpha) {
@@ -104,117 +84,44 @@ bool save_bmp(const Canvas& canvas, const std::string& path) {
 // Reading
 // ---------------------------------------------------------------------------
 
-// Pictures larger than these are refused rather than decoded: 64 million
-// pixels is 256 MB of RGBA.
-static const int PICTURE_MAX_SIDE = 16384;
-static const long PICTURE_MAX_PIXELS = 64L * 1024 * 1024;
-
-static bool size_ok(long w, long h) {
-    return w > 0 && h > 0 && w <= PICTURE_MAX_SIDE && h <= PICTURE_MAX_SIDE && w * h <= PICTURE_MAX_PIXELS;
-}
-
-static bool read_png(const std::string& path, Picture& picture, std::string& error) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) {
-        error = image.message;
-        return false;
-    }
-    if (!size_ok(image.width, image.height)) {
-        png_image_free(&image);
-        error = "the picture's size is out of range";
-        return false;
-    }
-    image.format = PNG_FORMAT_RGBA;
-    picture.width = image.width;
-    picture.height = image.height;
-    picture.rgba.assign(PNG_IMAGE_SIZE(image), 0);
-    if (!png_image_finish_read(&image, nullptr, picture.rgba.data(), 0, nullptr)) {
-        error = image.message;
-        png_image_free(&image);
-        return false;
-    }
-    return true;
-}
-
-struct JpegError {
-    jpeg_error_mgr mgr;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
-
-// libjpeg cannot return errors from inside the decoder; its documented way
-// out is a jump back to the caller, which then reports the failure.
-static void jpeg_fail(j_common_ptr info) {
-    JpegError* err = reinterpret_cast<JpegError*>(info->err);
-    (*info->err->format_message)(info, err->message);
-    std::longjmp(err->jump, 1);
-}
-
-static bool read_jpeg(const std::string& path, Picture& picture, std::string& error) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = std::strerror(errno);
-        return false;
-    }
-    jpeg_decompress_struct info;
-    JpegError err;
-    info.err = jpeg_std_error(&err.mgr);
-    err.mgr.error_exit = jpeg_fail;
-    if (setjmp(err.jump)) {
-        error = err.message;
-        jpeg_destroy_decompress(&info);
-        std::fclose(f);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, f);
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    if (!size_ok(info.image_width, info.image_height)) {
-        jpeg_destroy_decompress(&info);
-        std::fclose(f);
-        error = "the picture's size is out of range";
-        return false;
-    }
-    jpeg_start_decompress(&info);
-    int w = info.output_width, h = info.output_height;
-    std::vector<uint8_t> row(static_cast<size_t>(w) * info.output_components);
-    picture.width = w;
-    picture.height = h;
-    picture.rgba.assign(static_cast<size_t>(w) * h * 4, 255);
-    for (int y = 0; y < h; y++) {
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_read_scanlines(&info, rows, 1);
-        for (int x = 0; x < w; x++) {
-            uint8_t* d = &picture.rgba[(static_cast<size_t>(y) * w + x) * 4];
-            if (info.output_components == 3) {
-                std::memcpy(d, &row[x * 3], 3);
-            } else {
-                d[0] = d[1] = d[2] = row[x];
-            }
-        }
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    std::fclose(f);
-    return true;
-}
-
 bool read_picture(const std::string& path, Picture& picture, std::string& error) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
         error = std::strerror(errno);
         return false;
     }
+    // The game's loader also takes BMP and TGA; players are offered PNG and
+    // JPEG only, so the signature is checked first.
     unsigned char magic[8] = {0};
     size_t got = std::fread(magic, 1, sizeof magic, f);
     std::fclose(f);
-    if (got >= 8 && png_sig_cmp(magic, 0, 8) == 0) return read_png(path, picture, error);
-    if (got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) return read_jpeg(path, picture, error);
-    error = "it is neither a PNG nor a JPEG picture";
-    return false;
+    static const unsigned char PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    bool png = got >= 8 && std::memcmp(magic, PNG_SIGNATURE, 8) == 0;
+    bool jpeg = got >= 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF;
+    if (!png && !jpeg) {
+        error = "it is neither a PNG nor a JPEG picture";
+        return false;
+    }
+    TPixmap* loaded = load_pixmap(path);
+    if (!loaded) {
+        error = std::string("the ") + (png ? "PNG" : "JPEG") +
+                " file is damaged, or larger than 16384 pixels a side or 64 million pixels";
+        return false;
+    }
+    TPixmap* rgba = loaded->format == PF_RGBA8888 ? loaded : convert_pixmap(loaded, PF_RGBA8888);
+    if (rgba != loaded) free_pixmap(loaded);
+    const size_t row = static_cast<size_t>(rgba ? rgba->width : 0) * 4;
+    if (!rgba || static_cast<size_t>(rgba->pitch) != row || rgba->pixels.size() < row * rgba->height) {
+        free_pixmap(rgba);
+        error = "its pixels could not be converted to RGBA";
+        return false;
+    }
+    picture.width = rgba->width;
+    picture.height = rgba->height;
+    picture.rgba.swap(rgba->pixels);
+    picture.rgba.resize(row * picture.height);
+    free_pixmap(rgba);
+    return true;
 }
 
 Picture shrink_picture(const Picture& picture, int factor) {

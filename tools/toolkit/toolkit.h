@@ -120,15 +120,17 @@ struct Picture {
     std::vector<uint8_t> rgba;
 };
 
-// PNG of 8-bit RGBA (channels 4) or RGB (3) pixels; no time stamp, so the
-// same pixels always give the same bytes. False on failure.
+// PNG of 8-bit RGBA (channels 4) or RGB (3) pixels, written by the game's
+// save_pixmap_png; no time stamp, so the same pixels always give the same
+// bytes. False on failure.
 bool write_png(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
                int compression);
 bool save_png(const Canvas& canvas, const std::string& path, bool with_alpha);
 // 24-bit uncompressed BMP (alpha dropped).
 bool save_bmp(const Canvas& canvas, const std::string& path);
-// Reads a PNG or a JPEG into RGBA. False when the file is neither or is
-// damaged; `error` then says why.
+// Reads a PNG or a JPEG into RGBA through the game's load_pixmap, so the
+// game's size limits apply. False when the file is neither, is damaged or
+// is too large; `error` then says why.
 bool read_picture(const std::string& path, Picture& picture, std::string& error);
 Canvas canvas_from_picture(const Picture& picture);
 // A picture made smaller by a whole factor (box average), for large
