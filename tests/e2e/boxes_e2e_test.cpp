@@ -29,15 +29,6 @@ uint32_t colour_of(int i) {
     return static_cast<uint32_t>(r << 16 | g << 8 | b);
 }
 
-bool write_png(const std::string& path, int w, int h, uint32_t rgb) {
-    TPixmap* px = create_pixmap(w, h, PF_RGBA8888);
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) write_pixel(px, x, y, 0xFF000000u | rgb);
-    bool ok = save_pixmap_png(px, path, 5);
-    free_pixmap(px);
-    return ok;
-}
-
 void prepare_reserved_jigsaw(const std::string& game_dir) {
     std::string dir = game_dir + "/jigsaws/0000bexil";
     fs::remove_all(dir);
@@ -53,10 +44,10 @@ void prepare_reserved_jigsaw(const std::string& game_dir) {
         std::fputs(text.c_str(), f);
         std::fclose(f);
     }
-    for (int i = 1; i <= COUNT; i++) write_png(dir + "/" + std::to_string(i) + ".png", SIDE, SIDE, colour_of(i));
-    write_png(dir + "/tn.png", 200, 150, 0x20A040);
+    for (int i = 1; i <= COUNT; i++) e2e::write_solid_png(dir + "/" + std::to_string(i) + ".png", SIDE, SIDE, 0xFF000000u | colour_of(i));
+    e2e::write_solid_png(dir + "/tn.png", 200, 150, 0xFF20A040);
     fs::create_directories(game_dir + "/images");
-    if (!fs::exists(game_dir + "/images/white.bmp")) write_png(game_dir + "/images/white.bmp", 4, 4, 0xFFFFFF);
+    if (!fs::exists(game_dir + "/images/white.bmp")) e2e::write_solid_png(game_dir + "/images/white.bmp", 4, 4, 0xFFFFFFFF);
 }
 
 e2e::GameOptions options(bool large) {

@@ -49,6 +49,16 @@ bool Shot::save_png(const std::string& path) const {
     return ok;
 }
 
+bool write_solid_png(const std::string& path, int width, int height, uint32_t argb) {
+    TPixmap* pixmap = create_pixmap(width, height, PF_RGBA8888);
+    if (!pixmap) return false;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) write_pixel(pixmap, x, y, argb);
+    bool ok = save_pixmap_png(pixmap, path, 5);
+    free_pixmap(pixmap);
+    return ok;
+}
+
 std::string read_file_text(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;

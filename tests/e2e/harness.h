@@ -80,6 +80,8 @@ private:
     int exit_status = -1;  // its status once reaped (-1: killed by a signal)
 };
 
+// Writes a PNG of one colour (0xAARRGGBB), for test jigsaws; false on failure.
+bool write_solid_png(const std::string& path, int width, int height, uint32_t argb);
 // Reads a whole file; empty when missing.
 std::string read_file_text(const std::string& path);
 // Permission bits of a path, or -1.

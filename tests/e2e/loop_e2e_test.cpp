@@ -27,14 +27,6 @@ bool same_shot(const e2e::Shot& a, const e2e::Shot& b) {
     return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
 }
 
-void write_solid_png(const std::string& path, int w, int h, uint32_t argb) {
-    TPixmap* pixels = create_pixmap(w, h, PF_RGBA8888);
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) write_pixel(pixels, x, y, argb);
-    save_pixmap_png(pixels, path, 5);
-    free_pixmap(pixels);
-}
-
 // A two-piece opening jigsaw whose pieces come home in the bottom-left
 // corner, on a green board, so the middle of the screen shows only board.
 void make_opening_jigsaw(const std::string& game_dir) {
@@ -44,9 +36,9 @@ void make_opening_jigsaw(const std::string& game_dir) {
     TStream* file = write_file(dir + "/pieces.txt");
     for (int value : {1, 2, 0, 0, 100, 500, 140, 500, 30, 90, 40}) write_line(file, int_to_text(value));
     close_file(file);
-    write_solid_png(dir + "/1.png", 40, 40, 0xFFE0E040);
-    write_solid_png(dir + "/2.png", 40, 40, 0xFFE0E040);
-    write_solid_png(dir + "/tn.png", 80, 40, 0xFFE0E040);
+    e2e::write_solid_png(dir + "/1.png", 40, 40, 0xFFE0E040);
+    e2e::write_solid_png(dir + "/2.png", 40, 40, 0xFFE0E040);
+    e2e::write_solid_png(dir + "/tn.png", 80, 40, 0xFFE0E040);
 }
 
 // Waits out the opening flight until the board stays still.

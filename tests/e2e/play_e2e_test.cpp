@@ -26,15 +26,6 @@ const int SIDE = 100;                       // piece side
 const int HOME1_X = 300, HOME2_X = 400, HOME_Y = 300;
 const uint32_t RED = 0xE02020, BLUE = 0x2020E0, BACKGROUND = 0x0A141E;
 
-bool write_png(const std::string& path, int w, int h, uint32_t rgb) {
-    TPixmap* px = create_pixmap(w, h, PF_RGBA8888);
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) write_pixel(px, x, y, 0xFF000000u | rgb);
-    bool ok = save_pixmap_png(px, path, 5);
-    free_pixmap(px);
-    return ok;
-}
-
 // The reserved jigsaw as two squares side by side, on a dark background.
 void prepare_reserved_jigsaw(const std::string& game_dir) {
     std::string dir = game_dir + "/jigsaws/0000bexil";
@@ -47,12 +38,12 @@ void prepare_reserved_jigsaw(const std::string& game_dir) {
         std::fputs(text.c_str(), f);
         std::fclose(f);
     }
-    write_png(dir + "/1.png", SIDE, SIDE, RED);
-    write_png(dir + "/2.png", SIDE, SIDE, BLUE);
-    write_png(dir + "/tn.png", 200, 150, 0x20A040);
+    e2e::write_solid_png(dir + "/1.png", SIDE, SIDE, 0xFF000000u | RED);
+    e2e::write_solid_png(dir + "/2.png", SIDE, SIDE, 0xFF000000u | BLUE);
+    e2e::write_solid_png(dir + "/tn.png", 200, 150, 0xFF20A040);
     // The pointer probe of the pixel test, when the game folder lacks it.
     fs::create_directories(game_dir + "/images");
-    if (!fs::exists(game_dir + "/images/white.bmp")) write_png(game_dir + "/images/white.bmp", 4, 4, 0xFFFFFF);
+    if (!fs::exists(game_dir + "/images/white.bmp")) e2e::write_solid_png(game_dir + "/images/white.bmp", 4, 4, 0xFFFFFFFF);
 }
 
 e2e::GameOptions options() {

@@ -23,14 +23,6 @@ const char* title = "Tessellon v3.3";
 const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
 const uint32_t BOARD = 0x1E5A28;
 
-void write_solid_png(const std::string& path, int w, int h, uint32_t argb) {
-    TPixmap* pixels = create_pixmap(w, h, PF_RGBA8888);
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) write_pixel(pixels, x, y, argb);
-    save_pixmap_png(pixels, path, 5);
-    free_pixmap(pixels);
-}
-
 // A two-piece opening jigsaw in the bottom-left corner, on a green board.
 void make_opening_jigsaw(const std::string& game_dir) {
     std::string dir = game_dir + "/jigsaws/0000bexil";
@@ -39,9 +31,9 @@ void make_opening_jigsaw(const std::string& game_dir) {
     TStream* file = write_file(dir + "/pieces.txt");
     for (int value : {1, 2, 0, 0, 60, 560, 100, 560, 30, 90, 40}) write_line(file, int_to_text(value));
     close_file(file);
-    write_solid_png(dir + "/1.png", 40, 40, 0xFFE0E040);
-    write_solid_png(dir + "/2.png", 40, 40, 0xFFE0E040);
-    write_solid_png(dir + "/tn.png", 80, 40, 0xFFE0E040);
+    e2e::write_solid_png(dir + "/1.png", 40, 40, 0xFFE0E040);
+    e2e::write_solid_png(dir + "/2.png", 40, 40, 0xFFE0E040);
+    e2e::write_solid_png(dir + "/tn.png", 80, 40, 0xFFE0E040);
 }
 
 e2e::GameOptions options() {
