@@ -59,26 +59,13 @@ e2e::GameOptions options(bool large) {
     return o;
 }
 
-std::vector<int> saved_numbers(const std::string& path) {
-    std::vector<int> values;
-    std::string text = e2e::read_file_text(path);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t lf = text.find('\n', start);
-        if (lf == std::string::npos) break;
-        values.push_back(std::atoi(text.substr(start, lf - start).c_str()));
-        start = lf + 1;
-    }
-    return values;
-}
-
 // Presses S and waits for the saved game written afresh.
 std::vector<int> save_and_read(e2e::Session& game) {
     std::string path = game.game_dir + "/players/default/0000bexil.txt";
     fs::remove(path);
     game.key("s");
     for (int waited = 0; waited < 10000; waited += 100) {
-        std::vector<int> values = saved_numbers(path);
+        std::vector<int> values = e2e::read_numbers(path);
         if (values.size() == 7u * COUNT + 5) return values;
         game.pause(100);
     }

@@ -66,6 +66,19 @@ std::string read_file_text(const std::string& path) {
     return s.str();
 }
 
+std::vector<int> read_numbers(const std::string& path) {
+    std::vector<int> values;
+    std::string text = read_file_text(path);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t lf = text.find('\n', start);
+        if (lf == std::string::npos) break;
+        values.push_back(std::atoi(text.substr(start, lf - start).c_str()));
+        start = lf + 1;
+    }
+    return values;
+}
+
 int file_mode(const std::string& path) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return -1;

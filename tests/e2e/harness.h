@@ -82,6 +82,9 @@ private:
 
 // Writes a PNG of one colour (0xAARRGGBB), for test jigsaws; false on failure.
 bool write_solid_png(const std::string& path, int width, int height, uint32_t argb);
+// The numbers of a text file, one per complete line (a last line without
+// its line feed is not counted); empty when missing.
+std::vector<int> read_numbers(const std::string& path);
 // Reads a whole file; empty when missing.
 std::string read_file_text(const std::string& path);
 // Permission bits of a path, or -1.

@@ -69,27 +69,13 @@ int now_ms() {
     return static_cast<int>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-// The saved game as numbers, one per line; empty until it is written.
-std::vector<int> saved_numbers(const std::string& path) {
-    std::vector<int> values;
-    std::string text = e2e::read_file_text(path);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t lf = text.find('\n', start);
-        if (lf == std::string::npos) break;
-        values.push_back(std::atoi(text.substr(start, lf - start).c_str()));
-        start = lf + 1;
-    }
-    return values;
-}
-
 // Presses S and waits for a saved game that was written afresh.
 std::vector<int> save_and_read(e2e::Session& game) {
     std::string path = game.game_dir + "/players/default/0000bexil.txt";
     fs::remove(path);
     game.key("s");
     for (int waited = 0; waited < 10000; waited += 100) {
-        std::vector<int> values = saved_numbers(path);
+        std::vector<int> values = e2e::read_numbers(path);
         if (values.size() == 19) return values;
         game.pause(100);
     }
