@@ -226,8 +226,8 @@ static Vec trace(Vec o, Vec d, int depth) {
     Vec nrm = unit(p - s.centre);
     double diff = std::max(0.0, dot(nrm, light)) * (shadowed(p) ? 0.3 : 1.0);
     Vec refl = unit(d - nrm * (2 * dot(d, nrm)));
-    double spec = std::pow(std::max(0.0, dot(refl, light)), 40);
-    Vec col = s.colour * (0.18 + 0.82 * diff) + Vec{1, 1, 1} * spec;
+    double highlight = std::pow(std::max(0.0, dot(refl, light)), 40);
+    Vec col = s.colour * (0.18 + 0.82 * diff) + Vec{1, 1, 1} * highlight;
     if (depth < 2) col = col * (1 - s.mirror) + trace(p, refl, depth + 1) * s.mirror;
     return col;
 }
