@@ -62,13 +62,16 @@ void swatch_click() {
     int w = image_width(swatch_image), h = image_height(swatch_image);
     if (!mouse_in_rect(swatch_x, swatch_y, swatch_x + w, swatch_y + h)) return;
     click_pending = 0;
-    if (!swatch_pixmap) return;
+    // The swatch is loaded without the mask, so its frame holds the
+    // palette's own colours.
+    const TPixmap* palette = lock_image(swatch_image, 0, true, false);
+    if (!palette) return;
     // The hit rectangle includes its far column and row, one pixel past
     // the palette: those take the colour of the last column or row.
     int px = mouse_x - swatch_x, py = mouse_y - swatch_y;
-    if (px >= swatch_pixmap->width) px = swatch_pixmap->width - 1;
-    if (py >= swatch_pixmap->height) py = swatch_pixmap->height - 1;
-    uint32_t argb = read_pixel(swatch_pixmap, px, py);
+    if (px >= palette->width) px = palette->width - 1;
+    if (py >= palette->height) py = palette->height - 1;
+    uint32_t argb = read_pixel(palette, px, py);
     bg_red = static_cast<int>((argb >> 16) & 0xFF);
     bg_green = static_cast<int>((argb >> 8) & 0xFF);
     bg_blue = static_cast<int>(argb & 0xFF);

@@ -84,7 +84,6 @@ extern int picture_shown;                // drawn over the board
 extern int picture_dragging;             // follows the mouse
 extern int picture_grab_dx, picture_grab_dy;  // mouse minus the corner at pick-up
 extern TImage* swatch_image;             // palette for the background colour
-extern TPixmap* swatch_pixmap;           // the same palette, for reading colours
 extern int swatch_x, swatch_y;           // top-left corner (10, 463)
 extern int swatch_shown;                 // drawn over the board
 

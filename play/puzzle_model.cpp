@@ -36,7 +36,6 @@ int picture_shown = 0;                        // drawn over the board
 int picture_dragging = 0;                     // follows the mouse
 int picture_grab_dx = 0, picture_grab_dy = 0; // mouse minus corner at pick-up
 TImage* swatch_image = nullptr;               // palette image
-TPixmap* swatch_pixmap = nullptr;             // palette pixels
 int swatch_x = 10, swatch_y = 463;            // top-left corner
 int swatch_shown = 0;                         // drawn over the board
 
@@ -63,7 +62,6 @@ void create_puzzle_tables() {
     }
     piece_count = rows = columns = 0;
     if (!swatch_image) swatch_image = load_image(base_dir + "images/swatch.bmp", 0);
-    if (!swatch_pixmap) swatch_pixmap = load_pixmap(base_dir + "images/swatch.bmp");
     swatch_x = 10;
     swatch_y = 463;
     swatch_shown = 0;

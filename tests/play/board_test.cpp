@@ -76,11 +76,10 @@ TEST_F(Board, ClickOnPictureTakesItUpAndASecondPutsItDown) {
 
 TEST_F(Board, SwatchClickSetsTheBackgroundIncludingTheFarEdge) {
     TImage* saved_image = swatch_image;
-    TPixmap* saved_pixmap = swatch_pixmap;
     swatch_image = solid_image(4, 3, 0xFF102030);
-    swatch_pixmap = create_pixmap(4, 3, PF_RGBA8888);
+    TPixmap* palette = lock_image(swatch_image, 0, true, true);
     for (int y = 0; y < 3; y++)
-        for (int x = 0; x < 4; x++) write_pixel(swatch_pixmap, x, y, 0xFF000000u | (x * 50u << 16) | (y * 60u << 8) | 7u);
+        for (int x = 0; x < 4; x++) write_pixel(palette, x, y, 0xFF000000u | (x * 50u << 16) | (y * 60u << 8) | 7u);
     swatch_x = 10;
     swatch_y = 463;
     swatch_shown = 1;
@@ -101,9 +100,7 @@ TEST_F(Board, SwatchClickSetsTheBackgroundIncludingTheFarEdge) {
     swatch_click();
     EXPECT_EQ(click_pending, 1);
     free_image(swatch_image);
-    free_pixmap(swatch_pixmap);
     swatch_image = saved_image;
-    swatch_pixmap = saved_pixmap;
     swatch_shown = 0;
 }
 
