@@ -3,6 +3,8 @@
 // ways out, and the player folder.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/e2e/harness.h"
 
 namespace {
@@ -23,41 +25,41 @@ bool drawn_within(const e2e::Shot& shot, int width, int height) {
     return inside;
 }
 
-TEST(Startup, WindowHasTheTitleAndTheSmallSize) {
+// Options for a game on an Xvfb screen of that size with that prefer.txt.
+e2e::GameOptions on_screen(int width, int height, const char* prefer, const char* refresh = "") {
     e2e::GameOptions options;
-    options.screen_width = 1024;
-    options.screen_height = 768;
-    options.prefer = small_window;
-    e2e::Session game(options);
-    ASSERT_TRUE(game.ok()) << game.error;
+    options.screen_width = width;
+    options.screen_height = height;
+    options.prefer = prefer;
+    options.refresh = refresh;
+    return options;
+}
+
+// The game's window appears with the title and exactly that size.
+void expect_window(e2e::Session& game, int width, int height, int timeout_ms = 20000) {
     int w = 0, h = 0;
-    ASSERT_NE(game.wait_for_window(title, 20000, &w, &h), 0u);
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
+    ASSERT_NE(game.wait_for_window(title, timeout_ms, &w, &h), 0u);
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, height);
+}
+
+TEST(Startup, WindowHasTheTitleAndTheSmallSize) {
+    e2e::Session game(on_screen(1024, 768, small_window));
+    ASSERT_TRUE(game.ok()) << game.error;
+    expect_window(game, 800, 600);
 }
 
 TEST(Startup, LargeWindowAndTheFKeySwitchesSizes) {
-    e2e::GameOptions options;
-    options.screen_width = 1024;
-    options.screen_height = 768;
-    options.prefer = large_window;
-    e2e::Session game(options);
+    e2e::Session game(on_screen(1024, 768, large_window));
     ASSERT_TRUE(game.ok()) << game.error;
-    int w = 0, h = 0;
-    ASSERT_NE(game.wait_for_window(title, 20000, &w, &h), 0u);
-    EXPECT_EQ(w, 1024);
-    EXPECT_EQ(h, 768);
+    expect_window(game, 1024, 768);
     game.pause(500);
     game.key("f");
     game.pause(1500);
-    ASSERT_NE(game.wait_for_window(title, 10000, &w, &h), 0u);
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
+    expect_window(game, 800, 600, 10000);
     game.key("f");
     game.pause(1500);
-    ASSERT_NE(game.wait_for_window(title, 10000, &w, &h), 0u);
-    EXPECT_EQ(w, 1024);
-    EXPECT_EQ(h, 768);
+    expect_window(game, 1024, 768, 10000);
     EXPECT_TRUE(game.running());
 }
 
@@ -65,26 +67,16 @@ TEST(Startup, FullScreenWithoutPreferencesCoversASmallScreen) {
     e2e::GameOptions options;  // no prefer.txt: full screen 800x600
     e2e::Session game(options);
     ASSERT_TRUE(game.ok()) << game.error;
-    int w = 0, h = 0;
-    ASSERT_NE(game.wait_for_window(title, 20000, &w, &h), 0u);
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
+    expect_window(game, 800, 600);
     EXPECT_TRUE(game.running());
 }
 
 TEST(Startup, LargeFullScreenOnALargeScreenAlsoWithAForcedRate) {
     for (const char* refresh : {"", "75\r\n"}) {
-        e2e::GameOptions options;
-        options.screen_width = 1024;
-        options.screen_height = 768;
-        options.prefer = large_full;
-        options.refresh = refresh;
-        e2e::Session game(options);
+        SCOPED_TRACE(std::string("refresh.txt: ") + refresh);
+        e2e::Session game(on_screen(1024, 768, large_full, refresh));
         ASSERT_TRUE(game.ok()) << game.error;
-        int w = 0, h = 0;
-        ASSERT_NE(game.wait_for_window(title, 20000, &w, &h), 0u) << "refresh " << refresh;
-        EXPECT_EQ(w, 1024);
-        EXPECT_EQ(h, 768);
+        expect_window(game, 1024, 768);
         EXPECT_TRUE(game.wait_for_screen(
             [](const e2e::Shot& shot) { return drawn_within(shot, 1024, 768); }, 10000));
     }
@@ -93,31 +85,20 @@ TEST(Startup, LargeFullScreenOnALargeScreenAlsoWithAForcedRate) {
 TEST(Startup, FullScreenOfASizeTheScreenLacksFallsBackToAWindow) {
     // An 800x600 request on a 1024x768 Xvfb screen, whose only mode is its
     // own size: the game opens an 800x600 window instead of dying.
-    e2e::GameOptions options;
-    options.screen_width = 1024;
-    options.screen_height = 768;
-    e2e::Session game(options);
+    e2e::Session game(on_screen(1024, 768, ""));
     ASSERT_TRUE(game.ok()) << game.error;
-    int w = 0, h = 0;
-    ASSERT_NE(game.wait_for_window(title, 20000, &w, &h), 0u);
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
+    expect_window(game, 800, 600);
     EXPECT_TRUE(game.running());
 }
 
 TEST(Startup, WKeyTurnsAWindowIntoFullScreenAndBack) {
-    e2e::GameOptions options;
-    options.prefer = small_window;  // on an 800x600 screen
-    e2e::Session game(options);
+    e2e::Session game(on_screen(800, 600, small_window));
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_NE(game.wait_for_window(title, 20000), 0u);
     game.pause(500);
     game.key("w");
     game.pause(1500);
-    int w = 0, h = 0;
-    ASSERT_NE(game.wait_for_window(title, 10000, &w, &h), 0u);
-    EXPECT_EQ(w, 800);
-    EXPECT_EQ(h, 600);
+    expect_window(game, 800, 600, 10000);
     game.key("w");
     game.pause(1500);
     EXPECT_NE(game.wait_for_window(title, 10000), 0u);
@@ -125,9 +106,7 @@ TEST(Startup, WKeyTurnsAWindowIntoFullScreenAndBack) {
 }
 
 TEST(Startup, CloseRequestEndsWithStatusZero) {
-    e2e::GameOptions options;
-    options.prefer = small_window;
-    e2e::Session game(options);
+    e2e::Session game(on_screen(800, 600, small_window));
     ASSERT_TRUE(game.ok()) << game.error;
     unsigned long window = game.wait_for_window(title, 20000);
     ASSERT_NE(window, 0u);
@@ -137,9 +116,7 @@ TEST(Startup, CloseRequestEndsWithStatusZero) {
 }
 
 TEST(Startup, EscapeEndsWithStatusZero) {
-    e2e::GameOptions options;
-    options.prefer = small_window;
-    e2e::Session game(options);
+    e2e::Session game(on_screen(800, 600, small_window));
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_NE(game.wait_for_window(title, 20000), 0u);
     game.pause(500);
@@ -151,10 +128,8 @@ TEST(Startup, EscapeEndsWithStatusZero) {
 }
 
 TEST(Startup, PlayerFolderIsCreatedWithModeSevenSevenSeven) {
-    e2e::GameOptions options;
-    options.prefer = "";  // no preferences: the game makes the folders itself
-    options.screen_width = 800;
-    e2e::Session game(options);
+    // No preferences: the game makes the folders itself.
+    e2e::Session game(on_screen(800, 600, ""));
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_NE(game.wait_for_window(title, 20000), 0u);
     EXPECT_EQ(e2e::file_mode(game.game_dir + "/players"), 0777);
