@@ -52,7 +52,9 @@ static void draw_thumbnails(TList<tn3_type>* list, int browser, int page, bool c
     set_alpha(1);
     for (tn3_type& entry : *list) {
         if (entry.n < first) continue;
-        if (!entry.img) entry.img = load_image(thumbnail_path(browser, entry), 0);
+        if (!entry.img)
+            entry.img = load_image_within(thumbnail_path(browser, entry), 0,
+                                          {JIGSAW_IMAGE_MAX_WIDTH, JIGSAW_IMAGE_MAX_HEIGHT, 0}, nullptr);
         if (!entry.img) continue;
         entry.x = x;
         entry.y = y;

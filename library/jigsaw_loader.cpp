@@ -3,7 +3,10 @@
 // jigsaw afresh, dealing it again (restart) and resuming a saved game.
 // A load is all or nothing: the pieces file and every piece image are read
 // first, and the tables change only once all of them were found, so a
-// refused or broken jigsaw leaves the game on the jigsaw it had.
+// refused or broken jigsaw leaves the game on the jigsaw it had. What a
+// jigsaw may cost is bounded before any image is decoded: each piece is
+// at most the largest board, all pieces together have a pixel budget.
+#include <new>
 #include <vector>
 
 #include "library/library.h"
@@ -19,9 +22,31 @@ int grid_index(int row, int column) {
     return (row - 1) * columns + column;
 }
 
+enum {
+    // A piece or the picture larger than the largest board has no place on it.
+    IMAGE_MAX_WIDTH = JIGSAW_IMAGE_MAX_WIDTH,
+    IMAGE_MAX_HEIGHT = JIGSAW_IMAGE_MAX_HEIGHT,
+    // Decoded pixels of all piece images of one jigsaw: eight large boards.
+    // The largest starter jigsaw (300 pieces) needs about 0.9 million.
+    JIGSAW_PIXEL_BUDGET = 8 * 1024 * 768,
+    // Homes are piece centres on the 800 x 600 board.
+    HOME_MAX_X = 800,
+    HOME_MAX_Y = 600,
+};
+
 static int read_int_line(TStream* stream) { return text_to_int(read_line(stream)); }
 
-static int clamp_colour(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+static int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+static int clamp_colour(int v) { return clamp_int(v, 0, 255); }
+
+// Why an image of a jigsaw folder could not be used, for the player.
+static std::string image_problem(const std::string& path, const TImageClaim& claim, const char* what) {
+    if (claim.no_memory) return "Not enough memory to load " + path;
+    if (claim.width > IMAGE_MAX_WIDTH || claim.height > IMAGE_MAX_HEIGHT)
+        return path + " is too large (" + int_to_text(claim.width) + "x" + int_to_text(claim.height) + ", " + what +
+               " may be " + int_to_text(IMAGE_MAX_WIDTH) + "x" + int_to_text(IMAGE_MAX_HEIGHT) + ")";
+    return "can't find " + path;
+}
 
 // A jigsaw read from its folder but not yet put into the tables.
 struct staged_jigsaw {
@@ -40,21 +65,17 @@ static void free_staged_images(staged_jigsaw& j, int count) {
     }
 }
 
-// Reads pieces.txt and every piece image; stops with false and the text
-// for the player at the first thing that cannot be used.
-static bool stage_jigsaw(const std::string& dir, staged_jigsaw& j, std::string* problem) {
-    std::string path = dir + "/pieces.txt";
-    TStream* stream = read_file(path);
-    if (!stream) {
-        *problem = "can't find " + path;
-        return false;
-    }
+// Reads the open pieces file and every piece image; stops with false and
+// the text for the player at the first thing that cannot be used. *reading
+// names the file being read, for the message when memory runs out.
+static bool stage_pieces(TStream* stream, const std::string& dir, staged_jigsaw& j, std::string* problem,
+                         std::string* reading) {
+    const std::string path = dir + "/pieces.txt";
     j.rows = read_int_line(stream);
     j.columns = read_int_line(stream);
     // Checked before any product is formed, so no size can overflow.
     if (j.rows < 1 || j.columns < 1 || j.rows > MAX_PIECES || j.columns > MAX_PIECES ||
         j.rows * j.columns > MAX_PIECES) {
-        close_file(stream);
         *problem = "Unable to play " + path + ": it declares " + int_to_text(j.rows) + " rows and " +
                    int_to_text(j.columns) + " columns; a jigsaw has 1 to " + int_to_text(MAX_PIECES) + " pieces";
         return false;
@@ -62,26 +83,57 @@ static bool stage_jigsaw(const std::string& dir, staged_jigsaw& j, std::string* 
     read_line(stream);  // lines 3 and 4 are not interpreted
     read_line(stream);
     int count = j.rows * j.columns;
+    int64_t budget = JIGSAW_PIXEL_BUDGET;  // decoded pixels the remaining pieces may have
     for (int i = 1; i <= count; i++) {
-        j.x0[i] = read_int_line(stream);
-        j.y0[i] = read_int_line(stream);
+        j.x0[i] = clamp_int(read_int_line(stream), 0, HOME_MAX_X);
+        j.y0[i] = clamp_int(read_int_line(stream), 0, HOME_MAX_Y);
         std::string image_path = dir + "/" + int_to_text(i) + ".png";
-        j.img[i] = load_image(image_path, -1);
+        *reading = image_path;
+        // A spent budget refuses the next piece unread (a limit of 0 pixels
+        // would mean no limit at all).
+        TImageLimits limits = {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, budget};
+        TImageClaim claim;
+        j.img[i] = budget > 0 ? load_image_within(image_path, -1, limits, &claim) : nullptr;
         if (!j.img[i]) {
-            close_file(stream);
             free_staged_images(j, i - 1);
-            *problem = "can't find " + image_path;
+            bool over_budget = budget <= 0 || (!claim.no_memory && claim.width > 0 && claim.width <= IMAGE_MAX_WIDTH &&
+                                               claim.height > 0 && claim.height <= IMAGE_MAX_HEIGHT &&
+                                               (int64_t)claim.width * claim.height > budget);
+            *problem = over_budget ? "Unable to load " + image_path + ": the pieces together are too large"
+                                   : image_problem(image_path, claim, "a piece");
             return false;
         }
+        budget -= (int64_t)image_width(j.img[i]) * image_height(j.img[i]);
     }
+    *reading = path;  // the colour lines
     j.has_colour = !eof(stream);
     if (j.has_colour) {
         j.red = clamp_colour(read_int_line(stream));
         j.green = clamp_colour(read_int_line(stream));
         j.blue = clamp_colour(read_int_line(stream));
     }
-    close_file(stream);
     return true;
+}
+
+// Reads pieces.txt and every piece image into j, or says why not. Memory
+// running out is one more reason: the staged images go, the tables stay.
+static bool stage_jigsaw(const std::string& dir, staged_jigsaw& j, std::string* problem) {
+    std::string path = dir + "/pieces.txt";
+    TStream* stream = read_file(path);
+    if (!stream) {
+        *problem = "can't find " + path;
+        return false;
+    }
+    std::string reading = path;
+    bool staged = false;
+    try {
+        staged = stage_pieces(stream, dir, j, problem, &reading);
+    } catch (const std::bad_alloc&) {
+        free_staged_images(j, MAX_PIECES);
+        *problem = "Not enough memory to load " + reading;
+    }
+    close_file(stream);
+    return staged;
 }
 
 // Puts a staged jigsaw into the tables, replacing every old piece image.
@@ -129,11 +181,13 @@ static void commit_jigsaw(staged_jigsaw& j) {
 static void load_picture(std::string* problem) {
     if (picture) free_image(picture);
     std::string path = jigsaw_dir + "/tn.png";
-    picture = load_image(path, 0);
+    TImageLimits limits = {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, 0};
+    TImageClaim claim;
+    picture = load_image_within(path, 0, limits, &claim);
     picture_shown = 0;
     if (!picture) {
         picture_w = picture_h = 0;
-        *problem = "can't find " + path;
+        *problem = image_problem(path, claim, "a picture");
     } else {
         picture_w = image_width(picture);
         picture_h = image_height(picture);
@@ -154,7 +208,11 @@ bool read_jigsaw(const std::string& name, std::string* problem) {
     if (!stage_jigsaw(dir, staged, problem)) return false;
     jigsaw_dir = dir;
     commit_jigsaw(staged);
-    load_picture(problem);
+    try {
+        load_picture(problem);
+    } catch (const std::bad_alloc&) {
+        *problem = "Not enough memory to load " + jigsaw_dir + "/tn.png";
+    }
     group_counter = 0;
     return true;
 }

@@ -31,6 +31,10 @@ void ensure_player_dir();
 extern std::string jigsaw_name;  // current jigsaw; also the saved game's file name; "" = none yet
 extern std::string jigsaw_dir;   // jigsaws_base + "jigsaws/" + name, no trailing slash
 
+// The largest piece image, picture or thumbnail the game decodes: the
+// largest board. Larger files are refused from their header.
+enum { JIGSAW_IMAGE_MAX_WIDTH = 1024, JIGSAW_IMAGE_MAX_HEIGHT = 768 };
+
 // The piece number of a grid cell; 0 outside the grid.
 int grid_index(int row, int column);
 // Reads the jigsaw folder into the piece table; does not deal. All or

@@ -2,6 +2,8 @@
 // each other. Game code never includes this file.
 #pragma once
 
+#include <cstdio>
+
 #include "media/draw/draw.h"
 #include "media/system/system.h"
 
@@ -50,6 +52,13 @@ int pixmap_bytes_per_pixel(int format);
 // True for the formats that carry alpha (PF_ALPHA8, PF_BGRA8888, PF_RGBA8888).
 bool pixmap_has_alpha(int format);
 
+// The image decoders a decode_pixmap call may try, in this order.
+enum { DECODE_PNG = 1, DECODE_JPEG = 2, DECODE_BMP = 4, DECODE_TGA = 8, DECODE_ANY = 15 };
+// Decodes an image file's bytes with the chosen decoders (load_pixmap_within
+// without the file); *claim as there. Null when none accepts the bytes.
+TPixmap* decode_pixmap(const uint8_t* data, size_t size, int decoders, const TImageLimits& limits,
+                       TImageClaim* claim);
+
 // A one-frame image that takes ownership of the pixmap as it is (no mask).
 TImage* image_adopt_pixmap(TPixmap* pixmap, int flags);
 // True when the frame exists and has no texture for the current display
@@ -64,3 +73,25 @@ void image_store_grab(TImage* image, int frame, const TPixmap* rgba);
 // Textures of the current display generation whose images were freed.
 // The backend deletes them while its context is current and clears the list.
 extern std::vector<unsigned> released_textures;
+
+// ---------------------------------------------------------------------------
+// Supplied by the shared file code (media/system/files.cpp): every file the
+// media layer reads or writes is opened here.
+// ---------------------------------------------------------------------------
+
+// Opens a file for reading only when it is a regular file. The open never
+// blocks (a FIFO, a device or a folder gives Null at once). *size, when
+// given, is the file's size in bytes.
+FILE* open_regular_file(const std::string& path, int64_t* size);
+// The whole of a regular file; false when it cannot be opened, holds more
+// than max_bytes, or cannot be read to its end.
+bool read_regular_file(const std::string& path, int64_t max_bytes, std::vector<uint8_t>* bytes);
+// Creates or truncates a file for writing (mode 666 through the umask)
+// without blocking on a FIFO. Null on failure.
+FILE* open_new_file(const std::string& path);
+// Flushes, syncs a regular file to disk and closes it; false when any
+// byte may not have landed. rename_file then syncs the folder.
+bool finish_new_file(FILE* file);
+
+// --- kept for the run ---
+extern int files_synced;  // files and folders flushed to disk so far (tests read it)

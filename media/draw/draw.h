@@ -52,6 +52,24 @@ struct TPixmap {
     std::string _source;  // path it was loaded from, or empty
 };
 
+// What one image load may cost, checked from the file's header before any
+// pixel is decoded. A field of 0 sets no limit of its own; the layer's
+// absolute limits (a side of 16384, 64 Mi pixels) always hold.
+struct TImageLimits {
+    int max_width = 0;
+    int max_height = 0;
+    int64_t max_pixels = 0;  // width x height
+};
+
+// What a load found in an image file: the size its header claims (0 x 0
+// when no loader recognised the file), and whether memory ran out while
+// decoding. Tells a refused size or a lack of memory from a damaged file.
+struct TImageClaim {
+    int width = 0;
+    int height = 0;
+    bool no_memory = false;
+};
+
 struct TImage {
     int width = 0;
     int height = 0;
@@ -79,6 +97,7 @@ struct TImageFont {
     int _imageFlags = 0;                // 6 for smooth fonts, else 0
     int _style = 0;
     int _height = 0, _ascent = 0, _descent = 0;  // whole pixels
+    std::vector<uint8_t> _file;         // the font file's bytes, which the face reads from
 };
 
 struct TGraphicsMode {
@@ -169,6 +188,9 @@ void transform_point(float x, float y, float px, float py, float* out_x, float* 
 
 // Loads a one-frame image; flags -1 = IMG_DEFAULT_FLAGS. Null on failure.
 TImage* load_image(const std::string& path, int flags);
+// load_image refusing, before decoding, a file whose header claims more
+// than the limits allow; *claim (when given) says what the header claimed.
+TImage* load_image_within(const std::string& path, int flags, const TImageLimits& limits, TImageClaim* claim);
 // An empty (transparent) image; flags also get IMG_DYNAMIC. flags -1 = default.
 TImage* create_image(int width, int height, int frames, int flags);
 // Makes an image of a copy of the pixmap (masked as the flags say).
@@ -200,9 +222,13 @@ bool images_overlap(TImage* image1, float x1, float y1, int frame1,
 TPixmap* create_pixmap(int width, int height, int format);  // zeroed
 TPixmap* copy_pixmap(const TPixmap* pixmap);
 void free_pixmap(TPixmap* pixmap);
-// PNG, JPEG, BMP and TGA loaders in turn. Null when none accepts the file
-// or the header claims an absurd size.
+// PNG, JPEG, BMP and TGA loaders in turn. Null when the path is not a
+// regular file (never blocking on a FIFO or device), when none accepts the
+// file, when the header claims an absurd size, or when memory runs out.
 TPixmap* load_pixmap(const std::string& path);
+// load_pixmap refusing, before decoding, a file whose header claims more
+// than the limits allow; *claim (when given) says what the header claimed.
+TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits, TImageClaim* claim);
 // A new RGBA pixmap of that size, bilinearly resampled. Null on bad sizes.
 TPixmap* resize_pixmap(const TPixmap* pixmap, int width, int height);
 // A new pixmap converted to the format.
@@ -227,7 +253,8 @@ int next_power_of_two(int n);
 // Text (font.cpp, text.cpp)
 // ---------------------------------------------------------------------------
 
-// Loads a TrueType font at a pixel height; style 4 = smooth. Null on failure.
+// Loads a TrueType font at a pixel height; style 4 = smooth. Null on
+// failure (not a regular file, not a font, out of memory).
 TImageFont* load_font(const std::string& path, int size, int style);
 void free_font(TImageFont* font);
 // The glyph for a character, rasterised on first use; Null when the font has none.

@@ -3,6 +3,10 @@
 // images are white RGBA whose alpha is the coverage, so text takes the
 // drawing colour. Smooth fonts (style 4) are anti-aliased and get a
 // transparent one-pixel border for clean filtering; others are one-bit.
+// The font file is read whole through open_regular_file (so a FIFO never
+// blocks) and FreeType reads the face from those bytes.
+#include <new>
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -15,6 +19,8 @@ static FT_Library freetype = nullptr;  // started by the first load_font
 
 // Glyph bitmaps larger than this are treated as blank (no real font has them).
 static const int MAX_GLYPH_SIDE = 2048;
+// Font files above this size are not fonts this game could use.
+static const int64_t MAX_FONT_BYTES = 64L * 1024 * 1024;
 
 static bool smooth_style(int style) { return (style & 4) != 0; }
 
@@ -76,24 +82,41 @@ static void make_glyph(TImageFont* font, unsigned index, TImageGlyph* glyph) {
 // Operations
 // ---------------------------------------------------------------------------
 
+// The face over font->_file; the bytes stay with the font as long as the face.
+static bool open_face(TImageFont* font, const std::string& path, int size) {
+    if (!read_regular_file(path, MAX_FONT_BYTES, &font->_file) || font->_file.empty()) return false;
+    FT_Face face = nullptr;
+    if (FT_New_Memory_Face(freetype, font->_file.data(), static_cast<FT_Long>(font->_file.size()), 0, &face) != 0)
+        return false;
+    font->_src_font = face;
+    // A face that refuses the size gets the next smaller one, down to 1.
+    int pixels = size;
+    while (pixels >= 1 && FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixels)) != 0) pixels--;
+    if (pixels < 1 || face->num_glyphs < 1 || face->num_glyphs > 0x10000 || !face->size) return false;
+    font->_glyphs.resize(static_cast<size_t>(face->num_glyphs));
+    return true;
+}
+
 TImageFont* load_font(const std::string& path, int size, int style) {
     if (size < 1) return nullptr;
     if (!freetype && FT_Init_FreeType(&freetype) != 0) {
         freetype = nullptr;
         return nullptr;
     }
-    FT_Face face = nullptr;
-    if (FT_New_Face(freetype, path.c_str(), 0, &face) != 0) return nullptr;
-    // A face that refuses the size gets the next smaller one, down to 1.
-    int pixels = size;
-    while (pixels >= 1 && FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixels)) != 0) pixels--;
-    if (pixels < 1 || face->num_glyphs < 1 || face->num_glyphs > 0x10000 || !face->size) {
-        FT_Done_Face(face);
+    TImageFont* font = new (std::nothrow) TImageFont;
+    if (!font) return nullptr;
+    bool opened = false;
+    try {
+        opened = open_face(font, path, size);
+    } catch (const std::bad_alloc&) {
+        opened = false;
+    }
+    if (!opened) {
+        if (font->_src_font) FT_Done_Face(static_cast<FT_Face>(font->_src_font));
+        delete font;
         return nullptr;
     }
-    TImageFont* font = new TImageFont;
-    font->_src_font = face;
-    font->_glyphs.resize(static_cast<size_t>(face->num_glyphs));
+    FT_Face face = static_cast<FT_Face>(font->_src_font);
     font->_style = style;
     font->_imageFlags = smooth_style(style) ? (IMG_FILTERED | IMG_MIPMAPPED) : 0;
     const FT_Size_Metrics& m = face->size->metrics;

@@ -4,6 +4,7 @@
 // texture belongs to which frame and display generation, and when a
 // frame's pixels changed, so that decoding never needs a display.
 #include <cstring>
+#include <new>
 
 #include "media/media_internal.h"
 
@@ -70,16 +71,30 @@ TImage* image_from_pixmap(const TPixmap* pixmap, int flags) {
     return image_adopt_pixmap(needs_mask(pixmap, flags) ? masked_copy(pixmap) : copy_pixmap(pixmap), flags);
 }
 
-TImage* load_image(const std::string& path, int flags) {
-    TPixmap* pixmap = load_pixmap(path);
+TImage* load_image_within(const std::string& path, int flags, const TImageLimits& limits, TImageClaim* claim) {
+    TPixmap* pixmap = load_pixmap_within(path, limits, claim);
     if (!pixmap) return nullptr;
     flags = image_flags(flags);
     if (needs_mask(pixmap, flags)) {
         TPixmap* masked = masked_copy(pixmap);
         free_pixmap(pixmap);
         pixmap = masked;
+        if (!pixmap) {
+            if (claim) claim->no_memory = true;
+            return nullptr;
+        }
     }
-    return image_adopt_pixmap(pixmap, flags);
+    try {
+        return image_adopt_pixmap(pixmap, flags);
+    } catch (const std::bad_alloc&) {
+        free_pixmap(pixmap);
+        if (claim) claim->no_memory = true;
+        return nullptr;
+    }
+}
+
+TImage* load_image(const std::string& path, int flags) {
+    return load_image_within(path, flags, TImageLimits(), nullptr);
 }
 
 TImage* create_image(int width, int height, int frames, int flags) {

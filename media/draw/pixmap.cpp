@@ -4,6 +4,7 @@
 // size is checked against PIXMAP_MAX_SIDE / PIXMAP_MAX_PIXELS.
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "media/media_internal.h"
 
@@ -48,13 +49,24 @@ TPixmap* create_pixmap(int width, int height, int format) {
     pixmap->format = format;
     pixmap->pitch = width * bpp;
     pixmap->capacity = pixmap->pitch * height;
-    pixmap->pixels.assign(static_cast<size_t>(pixmap->capacity), 0);
+    // Every pixel buffer of the game is made here: running out of memory
+    // gives Null like any other refusal, never an exception.
+    try {
+        pixmap->pixels.assign(static_cast<size_t>(pixmap->capacity), 0);
+    } catch (const std::bad_alloc&) {
+        delete pixmap;
+        return nullptr;
+    }
     return pixmap;
 }
 
 TPixmap* copy_pixmap(const TPixmap* pixmap) {
     if (!pixmap) return nullptr;
-    return new TPixmap(*pixmap);
+    try {
+        return new TPixmap(*pixmap);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 void free_pixmap(TPixmap* pixmap) { delete pixmap; }

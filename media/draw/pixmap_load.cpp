@@ -1,12 +1,16 @@
 // Decoding image files into pixmaps: PNG (libpng), JPEG (libjpeg), BMP and
 // TGA, tried in that order on the file's bytes. Every decoder checks the
-// size a header claims (pixmap_size_ok) and the bytes actually present
-// before it allocates; truncated or corrupt files give Null, never a crash.
+// size a header claims against the caller's limits and the layer's own
+// (pixmap_size_ok), then the bytes actually present, before it allocates;
+// truncated, corrupt or oversized files give Null, never a crash, and an
+// allocation that fails gives Null too. The file is opened through
+// open_regular_file, so a FIFO or a device never blocks a load.
 // Limits: BMP without RLE (1/4/8-bit palettised, 16/24/32-bit), TGA
 // truecolour and grey (raw or RLE); JPEG greyscale and colour, not CMYK.
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include <png.h>
 #include <jpeglib.h>
@@ -21,18 +25,26 @@ static const long MAX_FILE_BYTES = 256L * 1024 * 1024;
 // Internal helpers
 // ---------------------------------------------------------------------------
 
-static bool read_whole_file(const std::string& path, std::vector<uint8_t>* bytes) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && size <= MAX_FILE_BYTES && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        bytes->resize(static_cast<size_t>(size));
-        ok = size == 0 || std::fread(bytes->data(), 1, bytes->size(), f) == bytes->size();
+// Records the size a header claims (the first decoder that recognised the
+// file keeps its claim) and tells whether the layer and the caller allow it.
+static bool size_allowed(long long width, long long height, const TImageLimits& limits, TImageClaim* claim) {
+    if (claim && claim->width == 0 && claim->height == 0) {
+        claim->width = static_cast<int>(width < 0 ? 0 : width > 0x7fffffff ? 0x7fffffff : width);
+        claim->height = static_cast<int>(height < 0 ? 0 : height > 0x7fffffff ? 0x7fffffff : height);
     }
-    std::fclose(f);
-    return ok;
+    if (width < 1 || height < 1 || width > PIXMAP_MAX_SIDE || height > PIXMAP_MAX_SIDE) return false;
+    if (!pixmap_size_ok(static_cast<int>(width), static_cast<int>(height))) return false;
+    if (limits.max_width > 0 && width > limits.max_width) return false;
+    if (limits.max_height > 0 && height > limits.max_height) return false;
+    return limits.max_pixels <= 0 || width * height <= limits.max_pixels;
+}
+
+// The decoders' pixel buffer. Its size has passed size_allowed, so Null
+// can only mean that memory ran out.
+static TPixmap* decoded_pixmap(int width, int height, int format, TImageClaim* claim) {
+    TPixmap* pixmap = create_pixmap(width, height, format);
+    if (!pixmap && claim) claim->no_memory = true;
+    return pixmap;
 }
 
 static inline unsigned u16le(const uint8_t* p) { return p[0] | (p[1] << 8); }
@@ -44,29 +56,29 @@ static inline uint32_t u32le(const uint8_t* p) {
 // PNG (libpng's simplified reader, which keeps its error jumps to itself)
 // ---------------------------------------------------------------------------
 
-// True when `size` bytes could hold the image the IHDR describes: deflate
-// packs at most 1032 bytes into one, so a header claiming more raw data
-// than that is a damaged file, refused before anything is allocated.
-static bool png_size_plausible(const uint8_t* data, size_t size) {
-    if (size < 33 || std::memcmp(data + 12, "IHDR", 4) != 0) return false;
-    uint64_t w = (uint64_t(data[16]) << 24) | (data[17] << 16) | (data[18] << 8) | data[19];
-    uint64_t h = (uint64_t(data[20]) << 24) | (data[21] << 16) | (data[22] << 8) | data[23];
+// True when `size` bytes could hold the image of w x h pixels the IHDR
+// describes: deflate packs at most 1032 bytes into one, so a header
+// claiming more raw data than that is a damaged file, refused before
+// anything is allocated.
+static bool png_size_plausible(const uint8_t* data, size_t size, uint64_t w, uint64_t h) {
     unsigned depth = data[24], type = data[25];
     unsigned channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
-    if (w == 0 || h == 0 || w > PIXMAP_MAX_SIDE || h > PIXMAP_MAX_SIDE || depth == 0 || depth > 16) return false;
+    if (depth == 0 || depth > 16) return false;
     uint64_t raw = h * (1 + (w * channels * depth + 7) / 8);
     return raw / 1032 <= size;
 }
 
-static TPixmap* load_png(const uint8_t* data, size_t size) {
-    if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return nullptr;
-    if (!png_size_plausible(data, size)) return nullptr;
+static TPixmap* load_png(const uint8_t* data, size_t size, const TImageLimits& limits, TImageClaim* claim) {
+    if (size < 33 || png_sig_cmp(data, 0, 8) != 0 || std::memcmp(data + 12, "IHDR", 4) != 0) return nullptr;
+    uint64_t w = (uint64_t(data[16]) << 24) | (data[17] << 16) | (data[18] << 8) | data[19];
+    uint64_t h = (uint64_t(data[20]) << 24) | (data[21] << 16) | (data[22] << 8) | data[23];
+    if (!size_allowed(static_cast<long long>(w), static_cast<long long>(h), limits, claim)) return nullptr;
+    if (!png_size_plausible(data, size, w, h)) return nullptr;
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_memory(&image, data, size)) return nullptr;
-    if (!pixmap_size_ok(static_cast<int>(image.width > 0x7fffffff ? 0 : image.width),
-                        static_cast<int>(image.height > 0x7fffffff ? 0 : image.height))) {
+    if (image.width != w || image.height != h) {
         png_image_free(&image);
         return nullptr;
     }
@@ -82,7 +94,7 @@ static TPixmap* load_png(const uint8_t* data, size_t size) {
         image.format = PNG_FORMAT_GRAY;
         format = PF_GREY8;
     }
-    TPixmap* pixmap = create_pixmap(static_cast<int>(image.width), static_cast<int>(image.height), format);
+    TPixmap* pixmap = decoded_pixmap(static_cast<int>(image.width), static_cast<int>(image.height), format, claim);
     if (!pixmap) {
         png_image_free(&image);
         return nullptr;
@@ -120,7 +132,7 @@ static void jpeg_note(j_common_ptr info, int level) {
         reinterpret_cast<JpegErrors*>(info->err)->truncated = true;
 }
 
-static TPixmap* load_jpeg(const uint8_t* data, size_t size) {
+static TPixmap* load_jpeg(const uint8_t* data, size_t size, const TImageLimits& limits, TImageClaim* claim) {
     if (size < 4 || data[0] != 0xFF || data[1] != 0xD8 || data[2] != 0xFF) return nullptr;
     jpeg_decompress_struct info;
     JpegErrors errors;
@@ -143,16 +155,15 @@ static TPixmap* load_jpeg(const uint8_t* data, size_t size) {
     // far more blocks than the file has bits for is refused before the
     // decoder allocates its buffers.
     bool plausible = static_cast<uint64_t>(info.image_width) * info.image_height <= static_cast<uint64_t>(size) * 1024;
-    if ((!grey && !colour) || !plausible || info.image_width > PIXMAP_MAX_SIDE ||
-        info.image_height > PIXMAP_MAX_SIDE ||
-        !pixmap_size_ok(static_cast<int>(info.image_width), static_cast<int>(info.image_height))) {
+    bool allowed = size_allowed(info.image_width, info.image_height, limits, claim);
+    if ((!grey && !colour) || !plausible || !allowed) {
         jpeg_destroy_decompress(&info);
         return nullptr;
     }
     info.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_start_decompress(&info);
-    pixmap = create_pixmap(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
-                           grey ? PF_GREY8 : PF_RGB888);
+    pixmap = decoded_pixmap(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
+                            grey ? PF_GREY8 : PF_RGB888, claim);
     if (!pixmap || info.output_components != (grey ? 1 : 3)) {
         jpeg_destroy_decompress(&info);
         free_pixmap(pixmap);
@@ -197,7 +208,7 @@ static inline uint8_t field_value(const BitField& f, uint32_t pixel) {
     return static_cast<uint8_t>(v * 255 / ((1u << f.bits) - 1));
 }
 
-static TPixmap* load_bmp(const uint8_t* data, size_t size) {
+static TPixmap* load_bmp(const uint8_t* data, size_t size, const TImageLimits& limits, TImageClaim* claim) {
     if (size < 26 || data[0] != 'B' || data[1] != 'M') return nullptr;
     const uint32_t pixel_offset = u32le(data + 10);
     const uint32_t header_size = u32le(data + 14);
@@ -221,9 +232,7 @@ static TPixmap* load_bmp(const uint8_t* data, size_t size) {
     }
     bool top_down = height < 0;
     if (top_down) height = -height;
-    if (planes != 1 || width > PIXMAP_MAX_SIDE || height > PIXMAP_MAX_SIDE ||
-        !pixmap_size_ok(static_cast<int>(width), static_cast<int>(height)))
-        return nullptr;
+    if (planes != 1 || !size_allowed(width, height, limits, claim)) return nullptr;
     const int w = static_cast<int>(width), h = static_cast<int>(height);
 
     // Bit fields: in the header from version 3 on, else just after it.
@@ -290,7 +299,7 @@ static TPixmap* load_bmp(const uint8_t* data, size_t size) {
         }
     }
     int format = bpp == 24 ? PF_BGR888 : keep_alpha ? PF_RGBA8888 : PF_RGB888;
-    TPixmap* pixmap = create_pixmap(w, h, format);
+    TPixmap* pixmap = decoded_pixmap(w, h, format, claim);
     if (!pixmap) return nullptr;
     for (int y = 0; y < h; y++) {
         const uint8_t* src = data + pixel_offset + static_cast<size_t>(top_down ? y : h - 1 - y) * row_bytes;
@@ -323,7 +332,7 @@ static TPixmap* load_bmp(const uint8_t* data, size_t size) {
 // TGA (no signature, so it is tried last and its header checked strictly)
 // ---------------------------------------------------------------------------
 
-static TPixmap* load_tga(const uint8_t* data, size_t size) {
+static TPixmap* load_tga(const uint8_t* data, size_t size, const TImageLimits& limits, TImageClaim* claim) {
     if (size < 18) return nullptr;
     const unsigned id_length = data[0], colormap_type = data[1], type = data[2];
     const unsigned colormap_length = u16le(data + 5), colormap_entry = data[7];
@@ -333,7 +342,7 @@ static TPixmap* load_tga(const uint8_t* data, size_t size) {
     bool grey = type == 3 || type == 11;
     if (colormap_type > 1 || (type != 2 && type != 3 && type != 10 && type != 11)) return nullptr;
     if (grey ? depth != 8 : (depth != 24 && depth != 32)) return nullptr;
-    if ((descriptor & 0xC0) != 0 || !pixmap_size_ok(w, h)) return nullptr;
+    if ((descriptor & 0xC0) != 0 || !size_allowed(w, h, limits, claim)) return nullptr;
     size_t at = 18 + id_length;
     if (colormap_type == 1) at += static_cast<size_t>(colormap_length) * ((colormap_entry + 7) / 8);
     if (at > size) return nullptr;
@@ -370,7 +379,7 @@ static TPixmap* load_tga(const uint8_t* data, size_t size) {
             done += run;
         }
     }
-    TPixmap* pixmap = create_pixmap(w, h, format);
+    TPixmap* pixmap = decoded_pixmap(w, h, format, claim);
     if (!pixmap) return nullptr;
     const bool top_down = descriptor & 0x20, right_to_left = descriptor & 0x10;
     for (int y = 0; y < h; y++) {
@@ -386,15 +395,29 @@ static TPixmap* load_tga(const uint8_t* data, size_t size) {
 // Operations
 // ---------------------------------------------------------------------------
 
-TPixmap* load_pixmap(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    if (!read_whole_file(path, &bytes) || bytes.empty()) return nullptr;
-    const uint8_t* data = bytes.data();
-    const size_t size = bytes.size();
-    TPixmap* pixmap = load_png(data, size);
-    if (!pixmap) pixmap = load_jpeg(data, size);
-    if (!pixmap) pixmap = load_bmp(data, size);
-    if (!pixmap) pixmap = load_tga(data, size);
-    if (pixmap) pixmap->_source = path;
+TPixmap* decode_pixmap(const uint8_t* data, size_t size, int decoders, const TImageLimits& limits,
+                       TImageClaim* claim) {
+    if (!data || size == 0) return nullptr;
+    TPixmap* pixmap = nullptr;
+    if (!pixmap && (decoders & DECODE_PNG)) pixmap = load_png(data, size, limits, claim);
+    if (!pixmap && (decoders & DECODE_JPEG)) pixmap = load_jpeg(data, size, limits, claim);
+    if (!pixmap && (decoders & DECODE_BMP)) pixmap = load_bmp(data, size, limits, claim);
+    if (!pixmap && (decoders & DECODE_TGA)) pixmap = load_tga(data, size, limits, claim);
     return pixmap;
 }
+
+TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits, TImageClaim* claim) {
+    if (claim) *claim = TImageClaim();
+    try {
+        std::vector<uint8_t> bytes;
+        if (!read_regular_file(path, MAX_FILE_BYTES, &bytes)) return nullptr;
+        TPixmap* pixmap = decode_pixmap(bytes.data(), bytes.size(), DECODE_ANY, limits, claim);
+        if (pixmap) pixmap->_source = path;
+        return pixmap;
+    } catch (const std::bad_alloc&) {
+        if (claim) claim->no_memory = true;
+        return nullptr;
+    }
+}
+
+TPixmap* load_pixmap(const std::string& path) { return load_pixmap_within(path, TImageLimits(), nullptr); }

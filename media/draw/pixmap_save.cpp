@@ -2,6 +2,8 @@
 // level: grey as 8-bit grey, 24-bit as RGB, 32-bit as RGBA, anything else
 // converted to RGBA first. libpng reports errors by jumping back to the
 // setjmp in write_png; nothing on that path owns memory by destructor.
+// The file is synced to disk before it is closed (finish_new_file), so a
+// caller that renames it into place never exposes an empty file.
 #include <csetjmp>
 #include <cstdio>
 
@@ -75,10 +77,10 @@ bool save_pixmap_png(const TPixmap* pixmap, const std::string& path, int compres
         free_pixmap(converted);
         return false;
     }
-    FILE* file = std::fopen(path.c_str(), "wb");
+    FILE* file = open_new_file(path);
     bool ok = file != nullptr;
     if (ok) ok = write_png(pixmap, &layout, file, compression);
-    if (file && std::fclose(file) != 0) ok = false;
+    if (file && !finish_new_file(file)) ok = false;
     free_pixmap(converted);
     return ok;
 }

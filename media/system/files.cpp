@@ -1,21 +1,34 @@
 // Files and folders: what exists at a path, making, listing and removing
 // folders, and byte streams over C files with the game's text-line format
 // (lines end at LF or NUL, CR bytes are dropped on reading; written lines
-// end in CR LF). Depends on POSIX (stat, mkdir, opendir, unlink, rename).
+// end in CR LF). Also the one place where the media layer opens a file to
+// read (only regular files, never blocking) and makes written files and
+// renames durable (fsync of the file, then of its folder).
+// Depends on POSIX (open, fstat, fcntl, fsync, mkdir, opendir, rename).
 // Failures are results only: 0, false, a Null stream, an empty line.
 #include <cstdio>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
-#include "media/system/system.h"
+#include "media/media_internal.h"
+
+// ---------------------------------------------------------------------------
+// Kept for the run
+// ---------------------------------------------------------------------------
+int files_synced = 0;  // files and folders flushed to disk so far
+
+// No line of the game's files comes near this; longer lines keep their start.
+static const size_t READ_LINE_MAX_BYTES = 4096;
 
 struct TStream {
     FILE* file = nullptr;
     int64_t position = 0;  // bytes from the start
     int64_t size = 0;      // bytes in the file (grows as a written stream grows)
     bool failed = false;   // a write went wrong
+    bool written = false;  // opened by write_file: flushed to disk on closing
 };
 
 // "\" as "/", and no trailing "/" except for the root itself.
@@ -88,9 +101,22 @@ bool delete_file(const std::string& path) {
     return !p.empty() && unlink(p.c_str()) == 0;
 }
 
+// Flushes a folder's entries to disk, so a rename into it survives a
+// power cut. Some file systems refuse to sync a folder; that is no error.
+static void sync_folder(const std::string& file) {
+    size_t slash = file.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    if (fsync(fd) == 0) files_synced++;
+    close(fd);
+}
+
 bool rename_file(const std::string& from, const std::string& to) {
     std::string a = native_path(from), b = native_path(to);
-    return !a.empty() && !b.empty() && rename(a.c_str(), b.c_str()) == 0;
+    if (a.empty() || b.empty() || rename(a.c_str(), b.c_str()) != 0) return false;
+    sync_folder(b);
+    return true;
 }
 
 void set_file_mode(const std::string& path, int mode) {
@@ -115,39 +141,106 @@ void close_dir(void* dir) {
 }
 
 // ---------------------------------------------------------------------------
+// Opening and finishing files (shared by every reader and writer of media/)
+// ---------------------------------------------------------------------------
+
+// Non-blocking so that neither a FIFO without a writer nor a device can
+// stall the open; blocking again once fstat has said what it is.
+static int open_unblocked(const std::string& path, int how, struct stat* st) {
+    int fd = open(path.c_str(), how | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, st) != 0 || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+FILE* open_regular_file(const std::string& path, int64_t* size) {
+    std::string p = native_path(path);
+    if (p.empty()) return nullptr;
+    struct stat st;
+    int fd = open_unblocked(p, O_RDONLY, &st);
+    if (fd < 0) return nullptr;
+    FILE* f = S_ISREG(st.st_mode) ? fdopen(fd, "rb") : nullptr;
+    if (!f) {
+        close(fd);
+        return nullptr;
+    }
+    if (size) *size = st.st_size;
+    return f;
+}
+
+bool read_regular_file(const std::string& path, int64_t max_bytes, std::vector<uint8_t>* bytes) {
+    int64_t size = 0;
+    FILE* f = open_regular_file(path, &size);
+    if (!f) return false;
+    bool ok = size >= 0 && size <= max_bytes;
+    if (ok) {
+        bytes->resize(static_cast<size_t>(size));
+        ok = size == 0 || fread(bytes->data(), 1, bytes->size(), f) == bytes->size();
+    }
+    fclose(f);
+    return ok;
+}
+
+FILE* open_new_file(const std::string& path) {
+    std::string p = native_path(path);
+    if (p.empty()) return nullptr;
+    struct stat st;
+    int fd = open_unblocked(p, O_WRONLY | O_CREAT | O_TRUNC, &st);
+    if (fd < 0) return nullptr;
+    FILE* f = fdopen(fd, "wb");
+    if (!f) close(fd);
+    return f;
+}
+
+bool finish_new_file(FILE* file) {
+    if (!file) return false;
+    bool ok = fflush(file) == 0;
+    // Regular files are flushed to disk before anyone renames them into
+    // place; a device (a test's /dev/full) has nothing to sync.
+    struct stat st;
+    if (ok && fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode)) {
+        ok = fsync(fileno(file)) == 0;
+        if (ok) files_synced++;
+    }
+    if (fclose(file) != 0) ok = false;
+    return ok;
+}
+
+// ---------------------------------------------------------------------------
 // Streams
 // ---------------------------------------------------------------------------
 
 TStream* read_file(const std::string& path) {
-    std::string p = native_path(path);
-    if (p.empty()) return nullptr;
-    FILE* f = fopen(p.c_str(), "rb");
+    int64_t size = 0;
+    FILE* f = open_regular_file(path, &size);
     if (!f) return nullptr;
-    struct stat st;
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        fclose(f);
-        return nullptr;
-    }
     TStream* s = new TStream;
     s->file = f;
-    s->size = st.st_size;
+    s->size = size;
     return s;
 }
 
 TStream* write_file(const std::string& path) {
-    std::string p = native_path(path);
-    if (p.empty()) return nullptr;
-    FILE* f = fopen(p.c_str(), "wb");
+    FILE* f = open_new_file(path);
     if (!f) return nullptr;
     TStream* s = new TStream;
     s->file = f;
+    s->written = true;
     return s;
 }
 
 bool close_file(TStream* stream) {
     if (!stream) return false;
     bool ok = !stream->failed;
-    if (stream->file && fclose(stream->file) != 0) ok = false;
+    if (stream->written) {
+        if (!finish_new_file(stream->file)) ok = false;
+    } else if (stream->file && fclose(stream->file) != 0) {
+        ok = false;
+    }
     delete stream;
     return ok;
 }
@@ -171,7 +264,9 @@ std::string read_line(TStream* stream) {
         }
         stream->position++;
         if (c == '\n' || c == 0) break;
-        if (c != '\r') line += (char)c;
+        // Bytes past the limit are read and dropped, so a file without
+        // line ends cannot make one line as large as itself.
+        if (c != '\r' && line.size() < READ_LINE_MAX_BYTES) line += (char)c;
     }
     return line;
 }

@@ -4,12 +4,15 @@
 // cannot be read, has a malformed header or claims more than ten minutes
 // of sound gives Null. The game keeps its sounds for the run; free_sound
 // (in the mixer, which must stop their channels first) releases one.
+// Files are opened through open_regular_file, so a FIFO or a device never
+// blocks; running out of memory while decoding gives Null.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 #include <vorbis/vorbisfile.h>
 
-#include "media/system/system.h"
+#include "media/media_internal.h"
 
 enum {
     MIX_HERTZ = 44100,
@@ -112,9 +115,13 @@ static TSound* decode_wav(const std::vector<uint8_t>& file, int flags, const std
 // Ogg Vorbis
 // ---------------------------------------------------------------------------
 
-static TSound* decode_ogg(const std::string& path, int flags) {
+// Takes the file: on success ov_clear closes it, on failure this does.
+static TSound* decode_ogg(FILE* file, const std::string& path, int flags) {
     OggVorbis_File vf;
-    if (ov_fopen(path.c_str(), &vf) != 0) return nullptr;
+    if (ov_open_callbacks(file, &vf, nullptr, 0, OV_CALLBACKS_DEFAULT) != 0) {
+        fclose(file);
+        return nullptr;
+    }
     vorbis_info* info = ov_info(&vf, -1);
     if (!info || info->channels < 1 || info->channels > 2 || info->rate < 1000 || info->rate > MAX_INPUT_HERTZ) {
         ov_clear(&vf);
@@ -124,28 +131,32 @@ static TSound* decode_ogg(const std::string& path, int flags) {
     const int hertz = (int)info->rate;
     const size_t max_frames = (size_t)MAX_SOUND_SECONDS * (size_t)hertz;
     std::vector<int16_t> stereo;
-    ogg_int64_t total = ov_pcm_total(&vf, -1);
-    if (total > 0 && (size_t)total <= max_frames) stereo.reserve((size_t)total * 2);
-
     int16_t buffer[4096];
     int section = 0;
     bool damaged = false;
-    for (;;) {
-        long got = ov_read(&vf, (char*)buffer, sizeof buffer, 0, 2, 1, &section);
-        if (got == 0) break;
-        if (got == OV_HOLE) continue;  // a gap in the stream; decoding goes on
-        if (got < 0) { damaged = true; break; }
-        vorbis_info* now = ov_info(&vf, section);
-        if (!now || now->channels != channels || now->rate != hertz) { damaged = true; break; }
-        size_t frames = (size_t)got / (size_t)(2 * channels);
-        if (stereo.size() / 2 + frames > max_frames) { damaged = true; break; }
-        const int16_t* pcm = buffer;
-        for (size_t f = 0; f < frames; f++) {
-            int16_t left = pcm[f * (size_t)channels];
-            int16_t right = channels == 2 ? pcm[f * 2 + 1] : left;
-            stereo.push_back(left);
-            stereo.push_back(right);
+    // Memory running out counts as damage, so that ov_clear still runs.
+    try {
+        ogg_int64_t total = ov_pcm_total(&vf, -1);
+        if (total > 0 && (size_t)total <= max_frames) stereo.reserve((size_t)total * 2);
+        for (;;) {
+            long got = ov_read(&vf, (char*)buffer, sizeof buffer, 0, 2, 1, &section);
+            if (got == 0) break;
+            if (got == OV_HOLE) continue;  // a gap in the stream; decoding goes on
+            if (got < 0) { damaged = true; break; }
+            vorbis_info* now = ov_info(&vf, section);
+            if (!now || now->channels != channels || now->rate != hertz) { damaged = true; break; }
+            size_t frames = (size_t)got / (size_t)(2 * channels);
+            if (stereo.size() / 2 + frames > max_frames) { damaged = true; break; }
+            const int16_t* pcm = buffer;
+            for (size_t f = 0; f < frames; f++) {
+                int16_t left = pcm[f * (size_t)channels];
+                int16_t right = channels == 2 ? pcm[f * 2 + 1] : left;
+                stereo.push_back(left);
+                stereo.push_back(right);
+            }
         }
+    } catch (const std::bad_alloc&) {
+        damaged = true;
     }
     ov_clear(&vf);
     if (damaged || stereo.empty()) return nullptr;
@@ -156,30 +167,38 @@ static TSound* decode_ogg(const std::string& path, int flags) {
 // Loading
 // ---------------------------------------------------------------------------
 
+static TSound* read_sound(const std::string& path, int flags) {
+    int64_t size = 0;
+    FILE* f = open_regular_file(path, &size);
+    if (!f) return nullptr;
+    uint8_t magic[4] = {0, 0, 0, 0};
+    size_t got = fread(magic, 1, 4, f);
+    if (got == 4 && memcmp(magic, "OggS", 4) == 0 && fseek(f, 0, SEEK_SET) == 0) return decode_ogg(f, path, flags);
+    if (got != 4 || memcmp(magic, "RIFF", 4) != 0 || size < 12 || size > (int64_t)MAX_WAV_BYTES ||
+        fseek(f, 0, SEEK_SET) != 0) {
+        fclose(f);
+        return nullptr;
+    }
+    std::vector<uint8_t> file;
+    bool read_ok = false;
+    try {
+        file.resize((size_t)size);
+        read_ok = fread(file.data(), 1, file.size(), f) == file.size();
+    } catch (const std::bad_alloc&) {
+        read_ok = false;
+    }
+    fclose(f);
+    if (!read_ok) return nullptr;
+    return decode_wav(file, flags, path);
+}
+
 TSound* load_sound(const std::string& path, int flags) {
     std::string p = path;
     for (char& c : p)
         if (c == '\\') c = '/';
-    FILE* f = fopen(p.c_str(), "rb");
-    if (!f) return nullptr;
-    uint8_t magic[4] = {0, 0, 0, 0};
-    size_t got = fread(magic, 1, 4, f);
-    if (got == 4 && memcmp(magic, "OggS", 4) == 0) {
-        fclose(f);
-        return decode_ogg(p, flags);
-    }
-    if (got != 4 || memcmp(magic, "RIFF", 4) != 0 || fseek(f, 0, SEEK_END) != 0) {
-        fclose(f);
+    try {
+        return read_sound(p, flags);
+    } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    long size = ftell(f);
-    if (size < 12 || size > (long)MAX_WAV_BYTES || fseek(f, 0, SEEK_SET) != 0) {
-        fclose(f);
-        return nullptr;
-    }
-    std::vector<uint8_t> file((size_t)size);
-    bool read_ok = fread(file.data(), 1, file.size(), f) == file.size();
-    fclose(f);
-    if (!read_ok) return nullptr;
-    return decode_wav(file, flags, p);
 }

@@ -133,18 +133,24 @@ bool create_dir(const std::string& path); // mode 1777 through the umask
 // removed first; symbolic links are removed as links, never followed.
 bool delete_dir(const std::string& path, bool recurse);
 bool delete_file(const std::string& path);
-// Replaces `to` by `from` in one step (the file system's rename).
+// Replaces `to` by `from` in one step (the file system's rename), then
+// syncs the folder, so that after a power cut `to` is the old file or the
+// new one, whole.
 bool rename_file(const std::string& from, const std::string& to);
 void set_file_mode(const std::string& path, int mode);
 void* open_dir(const std::string& path);              // 0 on failure
 std::string next_dir_entry(void* dir);                // "" at the end
 void close_dir(void* dir);
-TStream* read_file(const std::string& path);          // Null on failure
+// Null on failure, and for anything but a regular file: a FIFO, a device
+// or a folder gives Null at once, never blocking.
+TStream* read_file(const std::string& path);
 TStream* write_file(const std::string& path);         // created or truncated
-// Closes the stream; false when buffered data could not be written.
+// Closes the stream; false when buffered data could not be written. A
+// written regular file is synced to disk before it is closed.
 bool close_file(TStream* stream);
 bool eof(TStream* stream);
 // Bytes up to LF, NUL or the end; CR dropped anywhere. "" past the end.
+// A line keeps at most its first 4096 bytes; the rest of it is skipped.
 std::string read_line(TStream* stream);
 // The text's bytes, then CR LF. False on a write error.
 bool write_line(TStream* stream, const std::string& text);

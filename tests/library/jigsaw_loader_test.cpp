@@ -1,6 +1,9 @@
 // Loading jigsaw folders: the grid, homes, neighbours and edges, the
 // optional colour lines, and every refused or broken folder leaving the
 // jigsaw that was loaded before whole and playable.
+#include <sys/resource.h>
+#include <sys/wait.h>
+
 #include "storage_fixture.h"
 
 struct Loader : StorageFixture {};
@@ -237,3 +240,113 @@ TEST_F(Loader, RestartDealsTheSameJigsawAgainWithoutReading) {
     EXPECT_EQ(completion_seen, 0);
     EXPECT_EQ(box_count[1], 0);
 }
+
+// A jigsaw folder whose piece images all have this size.
+static void make_sized_jigsaw(const std::string& name, int r, int c, int w, int h) {
+    std::string dir = "jigsaws/" + name;
+    std::filesystem::create_directories(dir);
+    StorageFixture::write_text(dir + "/pieces.txt", StorageFixture::crlf(StorageFixture::pieces_lines(r, c)));
+    for (int i = 1; i <= r * c; i++)
+        ASSERT_TRUE(StorageFixture::write_png(dir + "/" + std::to_string(i) + ".png", w, h, 0xFF4080C0));
+    ASSERT_TRUE(StorageFixture::write_png(dir + "/tn.png", 264, 198, 0xFF20A040));
+}
+
+TEST_F(Loader, APieceLargerThanTheBoardIsRefusedFromItsHeaderAndNothingChanges) {
+    make_grid_jigsaw("good", 2, 2);
+    ASSERT_TRUE(load_jigsaw("good"));
+    Snapshot before = Snapshot::take();
+    make_jigsaw("wide", crlf(pieces_lines(1, 3)), 3);
+    ASSERT_TRUE(write_png("jigsaws/wide/2.png", 1025, 4, 0xFF000000));
+    std::string problem;
+    EXPECT_FALSE(read_jigsaw("wide", &problem));
+    EXPECT_EQ(problem, "jigsaws/wide/2.png is too large (1025x4, a piece may be 1024x768)");
+    before.expect_unchanged();
+    ASSERT_TRUE(write_png("jigsaws/wide/2.png", 4, 769, 0xFF000000));
+    EXPECT_FALSE(read_jigsaw("wide", &problem));
+    EXPECT_EQ(problem, "jigsaws/wide/2.png is too large (4x769, a piece may be 1024x768)");
+    before.expect_unchanged();
+    // The largest board's size itself is a piece the game takes.
+    ASSERT_TRUE(write_png("jigsaws/wide/2.png", 1024, 768, 0xFF000000));
+    EXPECT_TRUE(read_jigsaw("wide", &problem)) << problem;
+    EXPECT_EQ(pieces[2].wd, 1024);
+}
+
+TEST_F(Loader, PiecesBeyondTheJigsawsPixelBudgetAreRefusedAndNothingChanges) {
+    // Eight board-sized pieces are the whole budget; a ninth is refused
+    // before it is decoded, and the game stays on the jigsaw it had.
+    make_sized_jigsaw("eight", 2, 4, 1024, 768);
+    std::string problem;
+    ASSERT_TRUE(read_jigsaw("eight", &problem)) << problem;
+    make_grid_jigsaw("good", 2, 2);
+    ASSERT_TRUE(load_jigsaw("good"));
+    Snapshot before = Snapshot::take();
+    make_sized_jigsaw("nine", 3, 3, 1024, 768);
+    EXPECT_FALSE(read_jigsaw("nine", &problem));
+    EXPECT_EQ(problem, "Unable to load jigsaws/nine/9.png: the pieces together are too large");
+    before.expect_unchanged();
+}
+
+TEST_F(Loader, APipeWhereAFileShouldBeIsReportedAndNothingChanges) {
+    make_grid_jigsaw("good", 2, 2);
+    ASSERT_TRUE(load_jigsaw("good"));
+    Snapshot before = Snapshot::take();
+    make_jigsaw("piped", crlf(pieces_lines(1, 3)), 3);
+    std::filesystem::remove("jigsaws/piped/2.png");
+    ASSERT_EQ(mkfifo("jigsaws/piped/2.png", 0600), 0);
+    std::string problem;
+    EXPECT_FALSE(read_jigsaw("piped", &problem));
+    EXPECT_EQ(problem, "can't find jigsaws/piped/2.png");
+    before.expect_unchanged();
+    std::filesystem::remove("jigsaws/piped/pieces.txt");
+    ASSERT_EQ(mkfifo("jigsaws/piped/pieces.txt", 0600), 0);
+    EXPECT_FALSE(read_jigsaw("piped", &problem));
+    EXPECT_EQ(problem, "can't find jigsaws/piped/pieces.txt");
+    before.expect_unchanged();
+}
+
+TEST_F(Loader, HomesOffTheBoardAreBroughtOntoItAndAnOversizedPictureIsSkipped) {
+    std::vector<std::string> lines = {"1", "3", "0", "0", "-5000", "99999", "2147483647", "-2147483648", "400", "300"};
+    make_jigsaw("far", crlf(lines), 3, 0, false);
+    ASSERT_TRUE(write_png("jigsaws/far/tn.png", 2000, 1500, 0xFF20A040));
+    std::string problem;
+    EXPECT_TRUE(read_jigsaw("far", &problem));
+    EXPECT_EQ(problem, "jigsaws/far/tn.png is too large (2000x1500, a picture may be 1024x768)");
+    EXPECT_EQ(picture, nullptr);
+    EXPECT_EQ(pieces[1].x0, 0);
+    EXPECT_EQ(pieces[1].y0, 600);
+    EXPECT_EQ(pieces[2].x0, 800);
+    EXPECT_EQ(pieces[2].y0, 0);
+    EXPECT_EQ(pieces[3].x0, 400);
+    EXPECT_EQ(pieces[3].y0, 300);
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+TEST_F(Loader, RunningOutOfMemoryIsReportedAndTheOldJigsawStays) {
+    // In a child whose address space barely grows, a jigsaw of eight
+    // board-sized pieces cannot be decoded; the load must say so and
+    // leave the old jigsaw whole instead of ending the process.
+    make_grid_jigsaw("good", 2, 2);
+    ASSERT_TRUE(load_jigsaw("good"));
+    make_sized_jigsaw("eight", 2, 4, 1024, 768);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        long pages = 0;
+        FILE* statm = fopen("/proc/self/statm", "r");
+        if (!statm || fscanf(statm, "%ld", &pages) != 1) _exit(3);
+        fclose(statm);
+        rlimit limit;
+        limit.rlim_cur = limit.rlim_max = (rlim_t)pages * (rlim_t)sysconf(_SC_PAGESIZE) + 8 * 1024 * 1024;
+        if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(3);
+        std::string problem;
+        bool loaded = read_jigsaw("eight", &problem);
+        bool reported = problem.rfind("Not enough memory to load jigsaws/eight/", 0) == 0;
+        bool kept = piece_count == 4 && jigsaw_dir == "jigsaws/good" && pieces[4].img;
+        _exit(!loaded && reported && kept ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+#endif

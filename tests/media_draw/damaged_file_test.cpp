@@ -198,3 +198,70 @@ TEST(LoadPixmap, ClaimsBeyondTheFilesDataAllocateNothing) {
     }
     EXPECT_LT(peak_rss_kib() - before, 32 * 1024) << "KiB of peak memory gained";
 }
+
+TEST(LoadPixmap, LimitsRefuseFromTheHeaderAndTellWhatItClaimed) {
+    TempDir dir;
+    TPixmap* small = create_pixmap(12, 9, PF_RGBA8888);
+    ASSERT_TRUE(save_pixmap_png(small, dir.file("small.png"), 5));
+    free_pixmap(small);
+    struct Case {
+        std::vector<uint8_t> bytes;
+        int width, height;
+    };
+    const Case cases[] = {{read_bytes(dir.file("small.png")), 12, 9}, {RED_OVER_BLUE, 16, 16},
+                          {small_bmp(), 5, 3}, {small_tga(), 6, 2}};
+    for (const Case& c : cases) {
+        std::string path = dir.file("image");
+        ASSERT_TRUE(write_bytes(path, c.bytes));
+        const int w = c.width, h = c.height;
+        const TImageLimits too_small[] = {{w - 1, 0, 0}, {0, h - 1, 0}, {0, 0, int64_t(w) * h - 1}};
+        for (const TImageLimits& limits : too_small) {
+            TImageClaim claim;
+            EXPECT_EQ(load_pixmap_within(path, limits, &claim), nullptr) << w << "x" << h;
+            EXPECT_EQ(claim.width, w);
+            EXPECT_EQ(claim.height, h);
+            EXPECT_FALSE(claim.no_memory);
+        }
+        TImageClaim claim;
+        TPixmap* exact = load_pixmap_within(path, {w, h, int64_t(w) * h}, &claim);
+        ASSERT_NE(exact, nullptr) << w << "x" << h << " fits limits of its own size";
+        EXPECT_EQ(exact->width, w);
+        free_pixmap(exact);
+        TImage* image = load_image_within(path, -1, {w, h, 0}, nullptr);
+        EXPECT_NE(image, nullptr);
+        free_image(image);
+        EXPECT_EQ(load_image_within(path, -1, {w - 1, h, 0}, nullptr), nullptr);
+    }
+    // A file no loader knows claims nothing.
+    ASSERT_TRUE(write_bytes(dir.file("text"), {'h', 'e', 'l', 'l', 'o'}));
+    TImageClaim claim;
+    EXPECT_EQ(load_pixmap_within(dir.file("text"), {1024, 768, 0}, &claim), nullptr);
+    EXPECT_EQ(claim.width, 0);
+    EXPECT_EQ(claim.height, 0);
+}
+
+TEST(LoadPixmap, ABombIsRefusedByItsHeaderWhateverItsData) {
+    // 4096 x 4096 grey compresses to a few kilobytes but decodes to 16 MB
+    // (64 MB once masked): without limits it loads, with a board's limits
+    // the header alone refuses it, and a header of that size in front of
+    // data that is no image at all is refused for its size as well.
+    TempDir dir;
+    TPixmap* grey = create_pixmap(4096, 4096, PF_GREY8);
+    ASSERT_TRUE(save_pixmap_png(grey, dir.file("bomb.png"), 9));
+    free_pixmap(grey);
+    std::vector<uint8_t> bomb = read_bytes(dir.file("bomb.png"));
+    EXPECT_LT(bomb.size(), 64u * 1024);
+    TPixmap* whole = load_pixmap(dir.file("bomb.png"));
+    ASSERT_NE(whole, nullptr);
+    free_pixmap(whole);
+    TImageClaim claim;
+    EXPECT_EQ(load_pixmap_within(dir.file("bomb.png"), {1024, 768, 0}, &claim), nullptr);
+    EXPECT_EQ(claim.width, 4096);
+    EXPECT_EQ(claim.height, 4096);
+    std::vector<uint8_t> header_only(bomb.begin(), bomb.begin() + 33);
+    header_only.resize(bomb.size(), 0x55);
+    ASSERT_TRUE(write_bytes(dir.file("header.png"), header_only));
+    claim = TImageClaim();
+    EXPECT_EQ(load_pixmap_within(dir.file("header.png"), {1024, 768, 0}, &claim), nullptr);
+    EXPECT_EQ(claim.width, 4096);
+}

@@ -133,6 +133,22 @@ TEST(SavePixmapPng, FailsWhenTheFileCannotBeWritten) {
     free_pixmap(p);
 }
 
+TEST(SavePixmapPng, TheFileIsSyncedToDiskBeforeItIsClosed) {
+    // A thumbnail is renamed over the old one right after it is written;
+    // unsynced, a power cut could leave the new name on an empty file.
+    TempDir dir;
+    TPixmap* p = pattern(8, 8, PF_RGBA8888);
+    int before = files_synced;
+    ASSERT_TRUE(save_pixmap_png(p, dir.file("t.png"), 5));
+    EXPECT_EQ(files_synced, before + 1);
+    EXPECT_FALSE(save_pixmap_png(p, dir.file("no/such/folder.png"), 5));
+    EXPECT_EQ(files_synced, before + 1);
+    free_pixmap(p);
+    TPixmap* back = load_pixmap(dir.file("t.png"));
+    EXPECT_NE(back, nullptr);
+    free_pixmap(back);
+}
+
 TEST(LoadImage, PngWithItsOwnAlphaKeepsItUnderDefaultFlags) {
     TempDir dir;
     // Opaque black must survive: the mask applies only to pixmaps without alpha.

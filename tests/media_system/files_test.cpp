@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "media/system/system.h"
+#include "media/media_internal.h"
 
 namespace {
 
@@ -252,6 +252,40 @@ TEST_F(FilesTest, RenameReplacesTheTargetAndDeleteFileRemoves) {
     EXPECT_TRUE(delete_file(path("old.txt")));
     EXPECT_EQ(path_kind(path("old.txt")), 0);
     EXPECT_FALSE(delete_file(path("old.txt")));
+}
+
+TEST_F(FilesTest, AWrittenFileAndTheRenameThatPlacesItAreSyncedToDisk) {
+    // The save sequence: write beside the old file, close, rename over it.
+    // The file's bytes are synced at close and the folder after the
+    // rename, so a power cut leaves the old file or the new one, whole.
+    write_raw("game.txt", "old");
+    int before = files_synced;
+    TStream* s = write_file(path("game.txt.part"));
+    ASSERT_NE(s, nullptr);
+    EXPECT_TRUE(write_line(s, "new"));
+    EXPECT_TRUE(close_file(s));
+    EXPECT_EQ(files_synced, before + 1) << "the file at close";
+    EXPECT_TRUE(rename_file(path("game.txt.part"), path("game.txt")));
+    EXPECT_EQ(files_synced, before + 2) << "the folder after the rename";
+    EXPECT_EQ(read_raw("game.txt"), "new\r\n");
+    // Reading syncs nothing; a failed rename syncs nothing.
+    TStream* r = read_file(path("game.txt"));
+    ASSERT_NE(r, nullptr);
+    EXPECT_TRUE(close_file(r));
+    EXPECT_FALSE(rename_file(path("gone.part"), path("game.txt")));
+    EXPECT_EQ(files_synced, before + 2);
+}
+
+TEST_F(FilesTest, AnEndlessLineKeepsItsStartAndTheNextLineStillReads) {
+    write_raw("long.txt", "-42" + std::string(100000, '7') + "\n5\n");
+    TStream* s = read_file(path("long.txt"));
+    ASSERT_NE(s, nullptr);
+    std::string first = read_line(s);
+    EXPECT_EQ(first.size(), 4096u);
+    EXPECT_EQ(first.substr(0, 4), "-427");
+    EXPECT_EQ(read_line(s), "5");
+    EXPECT_TRUE(eof(s));
+    close_file(s);
 }
 
 }  // namespace
