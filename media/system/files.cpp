@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -177,10 +178,12 @@ bool read_regular_file(const std::string& path, int64_t max_bytes, std::vector<u
     FILE* f = open_regular_file(path, &size);
     if (!f) return false;
     bool ok = size >= 0 && size <= max_bytes;
-    if (ok) {
-        bytes->resize(static_cast<size_t>(size));
-        ok = size == 0 || fread(bytes->data(), 1, bytes->size(), f) == bytes->size();
+    try {
+        if (ok) bytes->resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        ok = false;  // the caller's usual failure; the file is still closed
     }
+    if (ok) ok = size == 0 || fread(bytes->data(), 1, bytes->size(), f) == bytes->size();
     fclose(f);
     return ok;
 }

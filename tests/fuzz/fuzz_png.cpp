@@ -4,16 +4,7 @@
 #include <vector>
 
 #include "tests/fuzz/fuzz_image.h"
-
-// The PNG chunk checksum (CRC-32) of a byte range.
-static uint32_t chunk_crc(const uint8_t* data, size_t size) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; i++) {
-        crc ^= data[i];
-        for (int k = 0; k < 8; k++) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
+#include "tests/media_draw/draw_test_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes(data, data + size);
@@ -21,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (at + 12 <= bytes.size()) {
         uint32_t length = (uint32_t(bytes[at]) << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
         if (length > bytes.size() - at - 12) break;
-        uint32_t crc = chunk_crc(bytes.data() + at + 4, length + 4);
+        uint32_t crc = crc32_of(bytes.data() + at + 4, length + 4);
         size_t end = at + 8 + length;
         for (int i = 0; i < 4; i++) bytes[end + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
         at = end + 4;
