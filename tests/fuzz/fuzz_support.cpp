@@ -25,8 +25,7 @@ void fuzz_fail(const char* what) {
 
 const std::string& fuzz_scratch() {
     if (!scratch.empty()) return scratch;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (tmp && *tmp ? tmp : "/tmp");
+    std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::filesystem::temp_directory_path().string();
     std::string pattern = base + "/tessellon-fuzz-XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back(0);
