@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "media/null/null_backend.h"
 #include "tests/e2e/harness.h"
+#include "tests/e2e/screen_text.h"
 
 namespace {
 
@@ -85,74 +85,6 @@ void keep_only_opening_jigsaw(const std::string& game_dir) {
 // ===========================================================================
 // Reading the screen
 // ===========================================================================
-
-// What the game draws for text: its own font, rendered here by the media
-// layer's null backend, as a mask of lit pixels (red above half).
-struct TextMask {
-    int width = 0, height = 0;
-    std::vector<char> lit;
-    int lit_count = 0;
-};
-
-TextMask render_text(const std::string& text, int size) {
-    static TImageFont* fonts[2] = {nullptr, nullptr};
-    if (!null_back_buffer()) open_screen(W * 2, 100, 0, 60, 0);
-    int which = size == 14 ? 0 : 1;
-    if (!fonts[which]) fonts[which] = load_font(std::string(TEST_GAME_DIR) + "/fonts/Tahoma.ttf", size, 4);
-    TextMask mask;
-    if (!fonts[which]) return mask;
-    set_clear_color(0, 0, 0);
-    clear_screen();
-    select_font(fonts[which]);
-    set_color(255, 255, 255);
-    set_blend(BLEND_ALPHA);
-    set_alpha(1);
-    draw_text(text, 0, 10);
-    mask.width = std::min(text_width(text), W * 2);
-    mask.height = text_height(text);
-    TPixmap* back = null_back_buffer();
-    for (int y = 0; y < mask.height; y++)
-        for (int x = 0; x < mask.width; x++) {
-            bool on = ((read_pixel(back, x, 10 + y) >> 16) & 255) > 128;
-            mask.lit.push_back(on);
-            mask.lit_count += on;
-        }
-    return mask;
-}
-
-// True when the text stands somewhere along the line whose top is at
-// top_y (give or take a pixel): at most an eighth of its lit pixels differ.
-bool shows_text(const e2e::Shot& shot, const TextMask& mask, int top_y) {
-    if (mask.lit_count == 0 || mask.width > shot.width) return false;
-    int limit = mask.lit_count / 8 + 4;
-    for (int dy = -1; dy <= 1; dy++)
-        for (int x0 = 0; x0 + mask.width <= shot.width; x0++) {
-            int wrong = 0;
-            for (int y = 0; y < mask.height && wrong <= limit; y++)
-                for (int x = 0; x < mask.width && wrong <= limit; x++) {
-                    bool on = e2e::red(shot.at(x0 + x, top_y + dy + y)) > 128;
-                    if (on != static_cast<bool>(mask.lit[static_cast<size_t>(y) * mask.width + x])) wrong++;
-                }
-            if (wrong <= limit) return true;
-        }
-    return false;
-}
-
-// The blocking "press any key" message: a black screen with one line of
-// small white text whose top is at the middle.
-bool message_screen(const e2e::Shot& s) {
-    return s.width >= W && s.at(5, 5) == 0 && s.at(W - 5, 5) == 0 && s.at(W / 2, 100) == 0 &&
-           s.at(W / 2, H - 20) == 0;
-}
-
-bool message_says(const e2e::Shot& s, const TextMask& mask) {
-    return message_screen(s) && shows_text(s, mask, H / 2);
-}
-
-// The status line in its box, large font, centred on the middle.
-bool status_says(const e2e::Shot& s, const TextMask& mask) {
-    return shows_text(s, mask, H / 2 - mask.height / 2);
-}
 
 // The colour most of a grid of board points show (the board's background
 // when few pieces lie on it).
@@ -261,21 +193,21 @@ struct Catalogue {
     // answers it and the board comes back in the colour it had. False
     // (with the failure added) when any of that did not happen.
     bool expect_message(const std::string& what, const std::string& text, uint32_t board) {
-        TextMask mask = render_text(text, 14);
+        e2e::TextMask mask = e2e::render_text(text, 14);
         if (mask.lit_count == 0) {
             ADD_FAILURE() << "cannot render the expected text";
             return false;
         }
         e2e::Shot last;
-        bool seen = game.wait_for_screen([&](const e2e::Shot& s) { return message_says(s, mask); }, 20000, &last);
+        bool seen = game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, mask); }, 20000, &last);
         keep_shot(last, what);
         if (!seen) {
             ADD_FAILURE() << what << ": no message showing \"" << text << "\""
-                          << (message_screen(last) ? " (another message is shown)" : "");
+                          << (e2e::message_screen(last) ? " (another message is shown)" : "");
             return false;
         }
         game.key("space");
-        if (!game.wait_for_screen([&](const e2e::Shot& s) { return !message_screen(s) && board_colour(s) == board; },
+        if (!game.wait_for_screen([&](const e2e::Shot& s) { return !e2e::message_screen(s) && board_colour(s) == board; },
                                   15000, &last)) {
             ADD_FAILURE() << what << ": the board did not come back in #" << std::hex << board << ", it shows #"
                           << board_colour(last);
@@ -289,7 +221,7 @@ struct Catalogue {
     void expect_plays(const std::string& what, uint32_t colour) {
         e2e::Shot last;
         EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return board_colour(s) == colour; }, 20000, &last))
-            << what << ": the board shows #" << std::hex << board_colour(last) << (message_screen(last) ? " (a message)" : "");
+            << what << ": the board shows #" << std::hex << board_colour(last) << (e2e::message_screen(last) ? " (a message)" : "");
         expect_same_files(files, all_files(), what);
     }
 
@@ -505,29 +437,29 @@ TEST(MalformedE2e, OpeningJigsawRefusedSavesNothing) {
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_TRUE(game.wait_for_window(title, 30000));
     Catalogue catalogue(game);
-    TextMask refused = render_text("jigsaws/0000bexil/pieces.txt", 14);
+    e2e::TextMask refused = e2e::render_text("jigsaws/0000bexil/pieces.txt", 14);
     e2e::Shot message;
-    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return message_says(s, refused); }, 30000, &message));
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, refused); }, 30000, &message));
     keep_shot(message, "opening-refused");
     // The reader tells files apart: the same message does not name tn.png.
-    EXPECT_FALSE(message_says(message, render_text("jigsaws/0000bexil/tn.png", 14)));
+    EXPECT_FALSE(e2e::message_says(message, e2e::render_text("jigsaws/0000bexil/tn.png", 14)));
     catalogue.files = catalogue.all_files();
     game.key("space");
-    TextMask nothing = render_text("There is no jigsaw to save", 22);
-    TextMask other = render_text("I can't find any saved jigsaws to load", 22);
+    e2e::TextMask nothing = e2e::render_text("There is no jigsaw to save", 22);
+    e2e::TextMask other = e2e::render_text("I can't find any saved jigsaws to load", 22);
     // The two status lines are told apart (the reader is not fooled).
-    ASSERT_FALSE(status_says(game.grab(), nothing));
+    ASSERT_FALSE(e2e::status_says(game.grab(), nothing));
     game.pause(300);
     game.key("s");
     e2e::Shot last;
-    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return status_says(s, nothing); }, 15000, &last));
+    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return e2e::status_says(s, nothing); }, 15000, &last));
     keep_shot(last, "nothing-to-save");
-    EXPECT_FALSE(status_says(last, other));
+    EXPECT_FALSE(e2e::status_says(last, other));
     EXPECT_FALSE(fs::exists(game.game_dir + "/players/default/.txt"));
     EXPECT_FALSE(fs::exists(game.game_dir + "/players/default/.png"));
     game.key("l");
-    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return status_says(s, other); }, 15000, &last));
-    EXPECT_FALSE(status_says(last, nothing));
+    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return e2e::status_says(s, other); }, 15000, &last));
+    EXPECT_FALSE(e2e::status_says(last, nothing));
     expect_same_files(catalogue.files, catalogue.all_files(), "after S and L");
     catalogue.expect_clean_exit();
 }
