@@ -212,7 +212,7 @@ bool write_saved_game(std::string* problem) {
     problem->clear();
     // With no jigsaw loaded (the opening one refused) there is nothing to
     // save, and an empty name would write players/default/.txt.
-    if (jigsaw_name.empty() || piece_count < 1) {
+    if (jigsaw_name.empty()) {
         *problem = NO_JIGSAW_TO_SAVE;
         return false;
     }
@@ -266,7 +266,7 @@ bool save_game() {
 }
 
 void save_command() {
-    if (jigsaw_name.empty() || piece_count < 1) {
+    if (jigsaw_name.empty()) {
         status_message = NO_JIGSAW_TO_SAVE;
         return;
     }
