@@ -84,6 +84,8 @@ void list_saved_games() {
             // A saved game is listed through its thumbnail only.
             if (text_tail(name, 4) != ".png") continue;
             std::string game = text_head(name, static_cast<int>(name.size()) - 4);
+            // ".png" alone names no jigsaw, so it can never be resumed.
+            if (game.empty()) continue;
             if (game == RESERVED_JIGSAW_NAME) {
                 reserved = true;
                 continue;

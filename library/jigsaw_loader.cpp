@@ -254,7 +254,7 @@ bool resume_saved_game(const std::string& name) {
     show_message_held("please wait");
     click_pending = 0;
     screen_state = SCREEN_JIGSAW;
-    if (!load_jigsaw(name)) return false;
+    if (!saved_game_fits(name) || !load_jigsaw(name)) return false;  // the current game goes on
     jigsaw_name = name;
     reset_play_state();
     if (!load_saved_game()) {

@@ -58,17 +58,27 @@ bool resume_saved_game(const std::string& name);
 // ===========================================================================
 
 // Lays the player's saved game of jigsaw_name over the loaded jigsaw,
-// repairing out-of-range values; false when the file cannot be opened.
+// repairing out-of-range values. All or nothing: a file that cannot be
+// opened or does not hold 7 lines a piece and 5 more is reported and no
+// table changes (false).
 bool load_saved_game();
 // load_saved_game without talking to the player; the text for him in *problem.
 bool read_saved_game(std::string* problem);
+// Before a resume replaces the current game: true when the saved game of
+// `name` can be opened and has the lines its jigsaw's pieces file asks
+// for (a pieces file that cannot be read is left to the jigsaw loader).
+// saved_game_fits reports the problem to the player.
+bool check_saved_game(const std::string& name, std::string* problem);
+bool saved_game_fits(const std::string& name);
 // Writes the saved game and its thumbnail, each beside the old one and
-// renamed into place; true when the game file was written.
+// renamed into place; true when the game file was written. With no jigsaw
+// loaded nothing is written (false).
 bool save_game();
 // save_game without talking to the player; the text for him in *problem
 // (also set when only the thumbnail failed, the result then being true).
 bool write_saved_game(std::string* problem);
-// Key S: draws the board for the thumbnail, saves, plays the magic cue.
+// Key S: draws the board for the thumbnail, saves, plays the magic cue;
+// with no jigsaw loaded it only says so on the status line.
 void save_command();
 
 // ===========================================================================

@@ -1,7 +1,9 @@
 // The saved game of a jigsaw: players/default/<name>.txt (seven lines per
 // piece, then colour, display size and group counter, CR LF) and its
-// 264x198 thumbnail <name>.png. Reading repairs every out-of-range value
-// so a damaged file can never break the tables; writing goes to a file
+// 264x198 thumbnail <name>.png. Reading is all or nothing: the whole file
+// is read and its line count checked against the jigsaw before any table
+// changes, then every out-of-range value is repaired so a damaged number
+// can never break the tables. Writing goes to a file
 // beside the old one and is renamed into place, so the old saved game
 // stays whole until the new one is.
 #include "library/library.h"
@@ -14,9 +16,66 @@ enum {
     SAVED_FILE_MODE = 0666,
 };
 
-static int read_int_line(TStream* stream) { return text_to_int(read_line(stream)); }
+static const char* const NO_JIGSAW_TO_SAVE = "There is no jigsaw to save";
 
 static int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// ===========================================================================
+// Reading: the whole file into a staging record, checked, then applied
+// ===========================================================================
+
+enum {
+    SAVED_LINES_PER_PIECE = 7,
+    SAVED_TAIL_LINES = 5,  // colour, display size, group counter
+    SAVED_LINES_MAX = SAVED_LINES_PER_PIECE * MAX_PIECES + SAVED_TAIL_LINES,
+    // bytes; a game of 300 pieces written by the game is under 28 KB
+    SAVED_FILE_MAX = 64 * 1024,
+};
+
+// A saved game read from its file but not yet laid over the tables.
+struct staged_saved_game {
+    int lines = 0;                          // lines up to the last non-empty one
+    int values[SAVED_LINES_MAX + 1] = {};   // the numbers, line 1 first; [0] unused
+};
+
+// Reads every line of the file at path; false with the text for the player
+// when it cannot be opened or is too large to be a saved game.
+static bool stage_saved_game(const std::string& path, staged_saved_game& staged, std::string* problem) {
+    TStream* stream = read_file(path);
+    if (!stream) {
+        *problem = "Unable to access " + path;
+        return false;
+    }
+    if (stream_size(stream) > SAVED_FILE_MAX) {
+        close_file(stream);
+        *problem = "Unable to resume " + path + ": the file is damaged (too large)";
+        return false;
+    }
+    staged.lines = 0;
+    int read = 0;
+    while (!eof(stream)) {
+        std::string line = read_line(stream);
+        read++;
+        // A blank line inside the game reads as 0, as any unreadable
+        // number does; blank lines at the end (an editor's last newline)
+        // are not counted.
+        if (read <= SAVED_LINES_MAX) staged.values[read] = text_to_int(line);
+        if (!line.empty()) staged.lines = read;
+    }
+    close_file(stream);
+    return true;
+}
+
+// The text for the player when the staged file is not a game of `count`
+// pieces: every piece's seven lines and the five closing ones, no more.
+static bool check_staged_lines(const std::string& path, const staged_saved_game& staged, int count,
+                               std::string* problem) {
+    int expected = SAVED_LINES_PER_PIECE * count + SAVED_TAIL_LINES;
+    if (staged.lines == expected) return true;
+    *problem = "Unable to resume " + path + ": the file is damaged (" + int_to_text(staged.lines) +
+               " lines, " + int_to_text(expected) + " expected)";
+    return false;
+}
 
 // Keeps the first appearance of every piece number in order and appends
 // the numbers that never appeared, so draw_order is a permutation again.
@@ -35,50 +94,88 @@ static void repair_draw_order(const int* read_order, int count) {
     }
 }
 
-bool read_saved_game(std::string* problem) {
-    problem->clear();
-    std::string path = player_dir + jigsaw_name + ".txt";
-    TStream* stream = read_file(path);
-    if (!stream) {
-        *problem = "Unable to access " + path;
-        return false;
-    }
+// Lays a checked staging record of piece_count pieces over the tables,
+// repairing every value that is out of range.
+static void apply_saved_game(const staged_saved_game& staged) {
     static int read_order[PIECE_TABLE_SIZE];
+    const int* v = staged.values;
     int highest_group = 0;
     for (int i = 1; i <= piece_count; i++) {
+        const int* line = v + SAVED_LINES_PER_PIECE * (i - 1);  // line[1..7] are piece i's
         piece_type& p = pieces[i];
-        p.x = clamp_int(read_int_line(stream), -SAVED_POSITION_LIMIT, SAVED_POSITION_LIMIT);
-        p.y = clamp_int(read_int_line(stream), -SAVED_POSITION_LIMIT, SAVED_POSITION_LIMIT);
-        int a = read_int_line(stream);
-        p.a = (a >= 0 && a <= 3) ? a : 0;
-        p.visible = read_int_line(stream) ? 1 : 0;
-        int gp = read_int_line(stream);
-        p.gp = gp > 0 ? gp : 0;
+        p.x = clamp_int(line[1], -SAVED_POSITION_LIMIT, SAVED_POSITION_LIMIT);
+        p.y = clamp_int(line[2], -SAVED_POSITION_LIMIT, SAVED_POSITION_LIMIT);
+        p.a = (line[3] >= 0 && line[3] <= 3) ? line[3] : 0;
+        p.visible = line[4] ? 1 : 0;
+        p.gp = line[5] > 0 ? line[5] : 0;
         if (p.gp > 0) show_grouped = p.visible;
         if (p.gp > highest_group) highest_group = p.gp;
-        read_order[i] = read_int_line(stream);
-        int box = read_int_line(stream);
-        p.box = (box >= 0 && box <= BOX_COUNT) ? box : 0;
+        read_order[i] = line[6];
+        p.box = (line[7] >= 0 && line[7] <= BOX_COUNT) ? line[7] : 0;
     }
     repair_draw_order(read_order, piece_count);
-    bg_red = clamp_int(read_int_line(stream), 0, 255);
-    bg_green = clamp_int(read_int_line(stream), 0, 255);
-    bg_blue = clamp_int(read_int_line(stream), 0, 255);
-    int large = read_int_line(stream) ? 1 : 0;
-    int counter = read_int_line(stream);
-    close_file(stream);
+    const int* tail = v + SAVED_LINES_PER_PIECE * piece_count;  // tail[1..5]
+    bg_red = clamp_int(tail[1], 0, 255);
+    bg_green = clamp_int(tail[2], 0, 255);
+    bg_blue = clamp_int(tail[3], 0, 255);
+    int large = tail[4] ? 1 : 0;
     if (large != large_display) {
         toggle_display_size();
         fill_tray();
     }
     // A group above the counter would make group_counter + 1 a number in
     // use; the counter is raised so the next join is still fresh.
-    group_counter = counter > highest_group ? counter : highest_group;
+    group_counter = tail[5] > highest_group ? tail[5] : highest_group;
     rebuild_boxes();
     relayout_tray();
     spread_edge_flags();
+}
+
+// The pieces the jigsaw folder's pieces file declares; 0 when it cannot be
+// read or declares no playable grid (the jigsaw loader then says why).
+static int declared_piece_count(const std::string& name) {
+    TStream* stream = read_file(jigsaws_base + "jigsaws/" + name + "/pieces.txt");
+    if (!stream) return 0;
+    int r = text_to_int(read_line(stream));
+    int c = text_to_int(read_line(stream));
+    close_file(stream);
+    if (r < 1 || c < 1 || r > MAX_PIECES || c > MAX_PIECES || r * c > MAX_PIECES) return 0;
+    return r * c;
+}
+
+// Static: a staging record of 2106 numbers is kept off the stack.
+static staged_saved_game staged_game;
+
+bool check_saved_game(const std::string& name, std::string* problem) {
+    problem->clear();
+    std::string path = player_dir + name + ".txt";
+    if (!stage_saved_game(path, staged_game, problem)) return false;
+    // Without a usable pieces file the jigsaw loader refuses the jigsaw and
+    // says why; the file is checked again once a jigsaw has loaded.
+    int count = declared_piece_count(name);
+    if (count == 0) return true;
+    return check_staged_lines(path, staged_game, count, problem);
+}
+
+bool saved_game_fits(const std::string& name) {
+    std::string problem;
+    bool fits = check_saved_game(name, &problem);
+    if (!fits) message_and_wait(problem);
+    return fits;
+}
+
+bool read_saved_game(std::string* problem) {
+    problem->clear();
+    std::string path = player_dir + jigsaw_name + ".txt";
+    if (!stage_saved_game(path, staged_game, problem)) return false;
+    if (!check_staged_lines(path, staged_game, piece_count, problem)) return false;
+    apply_saved_game(staged_game);
     return true;
 }
+
+// ===========================================================================
+// Writing
+// ===========================================================================
 
 // Writes the game file beside its final place; false when any byte failed.
 static bool write_game_file(const std::string& part) {
@@ -113,6 +210,12 @@ static void write_thumbnail(const std::string& part) {
 
 bool write_saved_game(std::string* problem) {
     problem->clear();
+    // With no jigsaw loaded (the opening one refused) there is nothing to
+    // save, and an empty name would write players/default/.txt.
+    if (jigsaw_name.empty()) {
+        *problem = NO_JIGSAW_TO_SAVE;
+        return false;
+    }
     std::string path = player_dir + jigsaw_name + ".txt";
     std::string part = path + ".part";
     if (!write_game_file(part)) {
@@ -163,6 +266,10 @@ bool save_game() {
 }
 
 void save_command() {
+    if (jigsaw_name.empty()) {
+        status_message = NO_JIGSAW_TO_SAVE;
+        return;
+    }
     draw_board();
     if (picture_shown && picture) draw_image(picture, static_cast<float>(picture_x), static_cast<float>(picture_y), 0);
     if (save_game() && pref_save_message) status_message = "jigsaw saved";

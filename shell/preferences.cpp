@@ -16,11 +16,26 @@ int bg_red = 0, bg_green = 0, bg_blue = 0;                 // board background, 
 int saved_bg_red = 0, saved_bg_green = 0, saved_bg_blue = 0;  // as last read or written
 int forced_refresh_rate = 0;  // 0 = choose from the mode list
 
+enum {
+    REFRESH_RATE_MAX = 1000,  // hertz; a larger forced rate is a typing slip and is ignored
+};
+
 static int read_number(TStream* stream) { return text_to_int(read_line(stream)); }
+
+// Flags are written back as read and the preferences screen keeps -1 as
+// its own "not copied yet" mark, so any non-zero value becomes 1.
+static int read_flag(TStream* stream) { return read_number(stream) ? 1 : 0; }
+
+static int read_colour(TStream* stream) {
+    int v = read_number(stream);
+    return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
 
 void read_preferences() {
     if (TStream* refresh = read_file(player_dir + "refresh.txt")) {
-        forced_refresh_rate = read_number(refresh);
+        int hertz = read_number(refresh);
+        // 0 (or anything outside 1..1000) lets the mode list choose.
+        forced_refresh_rate = (hertz > 0 && hertz <= REFRESH_RATE_MAX) ? hertz : 0;
         close_file(refresh);
     }
 
@@ -28,18 +43,18 @@ void read_preferences() {
     if (!file) return;
     // The first three lines are always there in files the game wrote; a
     // missing one reads as an empty line, that is 0.
-    pref_click_help = read_number(file);
-    pref_large_display = read_number(file);
-    pref_sound = read_number(file);
+    pref_click_help = read_flag(file);
+    pref_large_display = read_flag(file);
+    pref_sound = read_flag(file);
     // The later lines were added over time: a short file keeps the defaults.
     int* optional[] = {&pref_windowed, &pref_help_prompt, &pref_save_message, &pref_custom_colour};
     for (int* value : optional) {
-        if (!eof(file)) *value = read_number(file);
+        if (!eof(file)) *value = read_flag(file);
     }
     if (pref_custom_colour) {
-        bg_red = saved_bg_red = read_number(file);
-        bg_green = saved_bg_green = read_number(file);
-        bg_blue = saved_bg_blue = read_number(file);
+        bg_red = saved_bg_red = read_colour(file);
+        bg_green = saved_bg_green = read_colour(file);
+        bg_blue = saved_bg_blue = read_colour(file);
     }
     close_file(file);
 }

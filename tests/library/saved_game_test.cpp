@@ -1,6 +1,7 @@
 // Saved games: the file's exact shape (7N + 5 lines, CR LF, mode 666), a
-// round trip of every saved field, the repairs of damaged values, the
-// display-size line, the thumbnail, and failures that keep the old save.
+// round trip of every saved field, the repairs of damaged values, damaged
+// files refused whole, the display-size line, the thumbnail, failures that
+// keep the old save, and no save without a jigsaw.
 #include "storage_fixture.h"
 
 struct SavedGame : StorageFixture {
@@ -152,14 +153,102 @@ TEST_F(SavedGame, OutOfRangeValuesAreRepairedWhileReading) {
     held_piece = 0;
 }
 
-TEST_F(SavedGame, ShortFileReadsMissingValuesAsZero) {
-    write_text(saved_path(), "5\r\n6\r\n");
+// What a damaged file must leave alone: the pieces, the colour, the
+// display and the file itself.
+struct DamagedSavedGame : SavedGame {
+    std::vector<std::string> lines;
+    int before_x[7] = {};
+    void SetUp() override {
+        SavedGame::SetUp();
+        ASSERT_TRUE(save_game());
+        bool all_crlf;
+        lines = split_crlf(read_text(saved_path()), &all_crlf);
+        ASSERT_EQ(lines.size(), 47u);
+        lines[7 * 6 + 3] = "1";  // a game saved at 1024x768
+        for (int i = 1; i <= 6; i++) before_x[i] = pieces[i].x;
+        bg_red = 3;
+    }
+    // Writes `text`, tries to read it, and checks that nothing changed.
+    void expect_refused(const std::string& text, const std::string& why) {
+        write_text(saved_path(), text);
+        for (int i = 1; i <= 6; i++) pieces[i].x = before_x[i];
+        std::string problem;
+        EXPECT_FALSE(read_saved_game(&problem)) << why;
+        EXPECT_EQ(problem.rfind("Unable to resume players/default/grid.txt: the file is damaged", 0), 0u)
+            << why << ": " << problem;
+        for (int i = 1; i <= 6; i++) EXPECT_EQ(pieces[i].x, before_x[i]) << why << " piece " << i;
+        EXPECT_EQ(bg_red, 3) << why;
+        EXPECT_EQ(large_display, 0) << why;
+        EXPECT_EQ(display_width(), 800) << why;
+        EXPECT_EQ(read_text(saved_path()), text) << why;
+    }
+    std::string first(size_t n) const {
+        return crlf(std::vector<std::string>(lines.begin(), lines.begin() + static_cast<long>(n)));
+    }
+};
+
+TEST_F(DamagedSavedGame, ShortOrLongFilesAreRefusedWithoutChangingAnything) {
+    expect_refused("", "empty");
+    expect_refused("5\r\n6\r\n", "two lines");
+    expect_refused(first(46), "last line missing");
+    expect_refused(first(40), "one piece's lines missing");
+    // Line ends of CR alone make the whole file one line.
+    std::string cr_only;
+    for (const std::string& l : lines) cr_only += l + "\r";
+    expect_refused(cr_only, "CR-only line ends");
+    // A game of a larger jigsaw of the same name: seven lines too many.
+    std::vector<std::string> longer = lines;
+    longer.insert(longer.begin(), {"1", "2", "0", "1", "0", "7", "0"});
+    expect_refused(crlf(longer), "a game of 7 pieces");
+    expect_refused(std::string(70 * 1024, '1'), "too large");
+}
+
+TEST_F(DamagedSavedGame, RefusalTellsTheLinesFoundAndExpected) {
+    write_text(saved_path(), first(12));
+    std::string problem;
+    EXPECT_FALSE(read_saved_game(&problem));
+    EXPECT_EQ(problem, "Unable to resume players/default/grid.txt: the file is damaged (12 lines, 47 expected)");
+}
+
+TEST_F(DamagedSavedGame, LfOnlyEndsAndTrailingBlankLinesStillLoad) {
+    std::string text;
+    for (const std::string& l : lines) text += l + "\n";
+    write_text(saved_path(), text + "\n\r\n\n");
     ASSERT_TRUE(load_saved_game());
-    EXPECT_EQ(pieces[1].x, 5);
-    EXPECT_EQ(pieces[1].y, 6);
-    EXPECT_EQ(pieces[3].x, 0);
-    EXPECT_EQ(draw_order[1], 1);
-    EXPECT_EQ(group_counter, 0);
+    EXPECT_EQ(large_display, 1);
+    for (int i = 1; i <= 6; i++) EXPECT_EQ(pieces[i].x, before_x[i]);
+}
+
+TEST_F(DamagedSavedGame, ResumingADamagedGameKeepsTheCurrentJigsaw) {
+    make_grid_jigsaw("other", 1, 2);
+    ASSERT_TRUE(start_jigsaw("other"));
+    pieces[1].x = 77;
+    write_text(saved_path(), first(40));
+    TEvent key;
+    key.id = EVENT_KEY_DOWN;
+    key.data = ' ';
+    null_push_event_for_wait(key);  // answers the "press any key" message
+    EXPECT_FALSE(resume_saved_game("grid"));
+    EXPECT_EQ(events_waiting(), 1);  // the message took the key and left it queued
+    while (events_waiting() > 0) wait_event();
+    EXPECT_EQ(jigsaw_name, "other");
+    EXPECT_EQ(piece_count, 2);
+    EXPECT_EQ(pieces[1].x, 77);
+    EXPECT_EQ(screen_state, SCREEN_JIGSAW);
+    std::string problem;
+    EXPECT_FALSE(check_saved_game("grid", &problem));
+    EXPECT_EQ(problem, "Unable to resume players/default/grid.txt: the file is damaged (40 lines, 47 expected)");
+    // Whole again, it resumes.
+    write_text(saved_path(), crlf(lines));
+    EXPECT_TRUE(check_saved_game("grid", &problem)) << problem;
+}
+
+TEST_F(DamagedSavedGame, GameOfADeletedJigsawIsLeftToTheLoader) {
+    std::filesystem::remove_all("jigsaws/grid");
+    std::string problem;
+    EXPECT_TRUE(check_saved_game("grid", &problem));  // no pieces file to count against
+    EXPECT_FALSE(check_saved_game("none", &problem));
+    EXPECT_EQ(problem, "Unable to access players/default/none.txt");
 }
 
 TEST_F(SavedGame, MissingFileIsReported) {
@@ -239,4 +328,24 @@ TEST_F(SavedGame, CompletePuzzleSavesTheJigsawsOwnPicture) {
     EXPECT_EQ(thumb->width, 264);
     EXPECT_EQ(thumb->height, 198);
     free_pixmap(thumb);
+}
+
+TEST_F(SavedGame, NothingIsSavedWithoutAJigsaw) {
+    jigsaw_name = "";  // the opening jigsaw was refused
+    saved_page = 2;
+    save_command();
+    EXPECT_EQ(status_message, "There is no jigsaw to save");
+    std::string problem;
+    EXPECT_FALSE(write_saved_game(&problem));
+    EXPECT_EQ(problem, "There is no jigsaw to save");
+    EXPECT_FALSE(std::filesystem::exists("players/default/.txt"));
+    EXPECT_FALSE(std::filesystem::exists("players/default/.png"));
+    EXPECT_TRUE(std::filesystem::is_empty("players/default"));
+    EXPECT_EQ(saved_page, 2);
+    // A ".png" left by an older game names no saved game to resume.
+    ASSERT_TRUE(write_png("players/default/.png", 264, 198, 0xFF808080));
+    ASSERT_TRUE(write_png("players/default/kept.png", 264, 198, 0xFF808080));
+    list_saved_games();
+    ASSERT_EQ(saved_count, 1);
+    EXPECT_EQ(saved_list->front().tessellon, "kept");
 }

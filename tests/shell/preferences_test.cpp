@@ -99,11 +99,49 @@ TEST_F(PreferencesTest, ColourLinesAreReadAndRemembered) {
 }
 
 TEST_F(PreferencesTest, NumbersFollowTheTextToIntegerRule) {
-    write("prefer.txt", " 12abc\r\n-1\r\n$1F\r\n");
+    write("prefer.txt", "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n 12abc\r\n$1F\r\n%101\r\n");
     read_preferences();
-    EXPECT_EQ(pref_click_help, 12);
-    EXPECT_EQ(pref_large_display, -1);  // non-zero counts as on
-    EXPECT_EQ(pref_sound, 31);
+    EXPECT_EQ(bg_red, 12);
+    EXPECT_EQ(bg_green, 31);
+    EXPECT_EQ(bg_blue, 5);
+}
+
+TEST_F(PreferencesTest, AnyNonZeroFlagReadsAsOn) {
+    // -1 would otherwise reach the preferences screen, which takes -1 in
+    // its first row for "copy the preferences afresh".
+    write("prefer.txt", "-1\r\n7\r\n0\r\n-5\r\n$10\r\n0\r\n0\r\n");
+    read_preferences();
+    EXPECT_EQ(pref_click_help, 1);
+    EXPECT_EQ(pref_large_display, 1);
+    EXPECT_EQ(pref_sound, 0);
+    EXPECT_EQ(pref_windowed, 1);
+    EXPECT_EQ(pref_help_prompt, 1);
+    EXPECT_EQ(pref_save_message, 0);
+    EXPECT_EQ(pref_custom_colour, 0);
+}
+
+TEST_F(PreferencesTest, ColoursOutsideAByteAreClamped) {
+    write("prefer.txt", "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n-2\r\n99999\r\n-40\r\n255\r\n");
+    read_preferences();
+    EXPECT_EQ(pref_custom_colour, 1);
+    EXPECT_EQ(bg_red, 255);
+    EXPECT_EQ(bg_green, 0);
+    EXPECT_EQ(bg_blue, 255);
+    EXPECT_EQ(saved_bg_red, 255);
+    EXPECT_EQ(saved_bg_green, 0);
+    EXPECT_EQ(saved_bg_blue, 255);
+}
+
+TEST_F(PreferencesTest, RefreshRateOutsideOneToAThousandIsIgnored) {
+    write("refresh.txt", "99999\r\n");
+    read_preferences();
+    EXPECT_EQ(forced_refresh_rate, 0);
+    write("refresh.txt", "-75\r\n");
+    read_preferences();
+    EXPECT_EQ(forced_refresh_rate, 0);
+    write("refresh.txt", "1000\r\n");
+    read_preferences();
+    EXPECT_EQ(forced_refresh_rate, 1000);
 }
 
 TEST_F(PreferencesTest, RefreshFileGivesItsFirstLine) {
@@ -131,13 +169,13 @@ TEST_F(PreferencesTest, WriterAddsTheColourAndRemembersIt) {
     EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n200\r\n-3\r\n0\r\n");
     EXPECT_EQ(saved_bg_red, 200);
     EXPECT_EQ(saved_bg_green, -3);
-    // And it reads back the same.
+    // It reads back the same, the colour out of range clamped.
     pref_custom_colour = 0;
     bg_red = bg_green = 0;
     read_preferences();
     EXPECT_EQ(pref_custom_colour, 1);
     EXPECT_EQ(bg_red, 200);
-    EXPECT_EQ(bg_green, -3);
+    EXPECT_EQ(bg_green, 0);
 }
 
 }  // namespace
