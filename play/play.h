@@ -185,6 +185,15 @@ void unrotate_all_groups();
 // boxes.cpp: the box lists and the tray
 // ===========================================================================
 
+// The strip and the tray show each piece in a square cell of this side:
+// a piece whose longer side is larger is drawn and picked scaled down to
+// it (never up), so a row of 58 pixels holds it with a 2-pixel gap.
+enum { BOX_CELL = 56 };
+// The scale at which piece p is drawn and picked on the box screen, <= 1.
+float box_piece_scale(int p);
+// The side of the square p covers on the box screen, turned any way.
+int box_piece_side(int p);
+
 void next_box();               // 5 wraps to 1
 void previous_box();           // 1 wraps to 5
 // Lays every loose interior piece out in the tray, in random order.
