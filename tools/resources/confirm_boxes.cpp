@@ -99,7 +99,7 @@ bool make_confirm_boxes(Fonts& fonts, const std::string& out) {
         kit::Canvas c = kit::make_canvas(w, h, kit::Color{0, 0, 0, 0});
         draw_panel(c, PANEL_TOP, PANEL_BOTTOM, PANEL_RIM, 12);
         draw_text_centred(c, fonts.bold, 17, w / 2.0, 22, PANEL_TEXT, "Leave Tessellon?", true);
-        icon_piece(c, 46, 29, 52);
+        icon_piece(c, 60, 29, 52);
         draw_button(c, fonts, 149, 29, 78, 51, YES_GREEN, "Yes", 18, kit::rgb(255, 255, 255));
         draw_button(c, fonts, 243, 29, 78, 51, NO_RED, "No", 18, kit::rgb(255, 255, 255));
         draw_text_centred(c, fonts.regular, 12, w / 2.0, 102, PANEL_SUBTEXT, "or press Esc again", false);
