@@ -210,8 +210,8 @@ void show_current_box();
 void remove_box_entry(int i);
 // Shuffles list[1..m] in place by m * 100 random swaps.
 void shuffle_ints(int* list, int m);
-// Strip entry i of the current box goes back into the tray (a free slot,
-// else appended); false when the tray has no room at all.
+// Strip entry i of the current box goes back into the tray (the first free
+// slot with room for it, else appended); false when the tray has no room.
 bool take_out_of_box(int i);
 // Tray slot j's piece goes to the end of the current box's list; false
 // when the slot is empty or the list is full.
