@@ -3,6 +3,8 @@
 // pieces that are in no box. A click moves a piece between the two, a
 // right click turns one, the "Box" label steps to the next box and the
 // board button goes back to the board with the box's pieces shown.
+// Pieces larger than a cell are drawn and picked scaled down to it; the
+// board, tidy and saved games always see them at their own size.
 #include "play/play.h"
 
 #include "shell/shell.h"
@@ -31,18 +33,38 @@ static int strip_length() {
 
 static bool is_piece(int p) { return p >= 1 && p <= piece_count && p <= MAX_PIECES; }
 
-static void draw_turned(int p, int x, int y) {
+// Piece p centred on (x, y), turned, at its box-screen scale.
+static void draw_boxed(int p, int x, int y) {
     if (!is_piece(p) || !pieces[p].img) return;
+    float s = box_piece_scale(p);
+    set_scale(s, s);
     set_rotation(static_cast<float>(pieces[p].a * 90));
     draw_image(pieces[p].img, static_cast<float>(x), static_cast<float>(y), 0);
     set_rotation(0);
+    set_scale(1, 1);
+}
+
+// The pixel test of piece p drawn as draw_boxed draws it at (x, y). The
+// pointer is carried back into the piece's own size about its centre,
+// (x, y) + (mouse - (x, y)) / scale, and the probe tested there against the
+// piece at full size: the point it lands on is the piece's pixel under the
+// pointer. At scale 1 this is the board's own test.
+static bool mouse_over_boxed(int p, int x, int y) {
+    if (!is_piece(p) || !pieces[p].img || !white_image) return false;
+    float s = box_piece_scale(p);
+    float px = static_cast<float>(x) + static_cast<float>(mouse_x - x) / s;
+    float py = static_cast<float>(y) + static_cast<float>(mouse_y - y) / s;
+    set_rotation(static_cast<float>(pieces[p].a * 90));
+    bool hit = images_overlap(pieces[p].img, static_cast<float>(x), static_cast<float>(y), 0, white_image, px, py, 0);
+    set_rotation(0);
+    return hit;
 }
 
 // ===========================================================================
 // Drawing
 // ===========================================================================
 
-// The strip: natural widths side by side while they fit, else spread
+// The strip: the pieces' cells side by side while they fit, else spread
 // evenly over the width, overlapping. Each entry keeps where it was drawn
 // for the next frame's hit tests.
 static void draw_strip() {
@@ -53,19 +75,19 @@ static void draw_strip() {
     int s = strip_width();
     set_viewport(76, 11, s, 58);
     int total = 0;
-    for (int i = 1; i <= n; i++) {
-        int p = box_contents[b][i].n;
-        if (is_piece(p)) total += pieces[p].wd + 2;
-    }
+    for (int i = 1; i <= n; i++) total += box_piece_side(box_contents[b][i].n) + 2;
     int step = (w - 111) / n;
     int x = STRIP_FIRST_X;
     for (int i = 1; i <= n; i++) {
         pce_type& entry = box_contents[b][i];
-        draw_turned(entry.n, x, STRIP_Y);
+        // Centres half of each side plus 2 apart, as in the tray.
+        if (i > 1) {
+            int last = box_piece_side(box_contents[b][i - 1].n);
+            x += total > s ? step : (last + box_piece_side(entry.n)) / 2 + 2;
+        }
+        draw_boxed(entry.n, x, STRIP_Y);
         entry.x = x;
         entry.y = STRIP_Y;
-        if (total > s) x += step;
-        else x += is_piece(entry.n) ? pieces[entry.n].wd + 2 : 2;
     }
 }
 
@@ -93,7 +115,7 @@ void draw_box_screen() {
     set_viewport(0, 77, w, h - 77);
     int slots = tray_count < MAX_PIECES ? tray_count : MAX_PIECES;
     for (int j = 1; j <= slots; j++) {
-        if (tray[j].n > 0) draw_turned(tray[j].n, tray[j].x, tray[j].y);
+        if (tray[j].n > 0) draw_boxed(tray[j].n, tray[j].x, tray[j].y);
     }
     if (tray_overflow > 0) draw_outlined_number(tray_overflow, w - 29, h - 29);
     set_viewport(0, 0, w, h);
@@ -110,9 +132,7 @@ static int strip_entry_under_mouse() {
     int n = strip_length();
     for (int i = 1; i <= n; i++) {
         const pce_type& entry = box_contents[b][i];
-        if (!is_piece(entry.n)) continue;
-        const piece_type& pc = pieces[entry.n];
-        if (mouse_over_image(pc.img, entry.x, entry.y, pc.a)) return i;
+        if (mouse_over_boxed(entry.n, entry.x, entry.y)) return i;
     }
     return 0;
 }
@@ -122,8 +142,7 @@ static int tray_slot_under_mouse() {
     int slots = tray_count < MAX_PIECES ? tray_count : MAX_PIECES;
     for (int j = slots; j >= 1; j--) {
         int p = tray[j].n;
-        if (!is_piece(p)) continue;
-        if (mouse_over_image(pieces[p].img, tray[j].x, tray[j].y, pieces[p].a)) return j;
+        if (mouse_over_boxed(p, tray[j].x, tray[j].y)) return j;
     }
     return 0;
 }

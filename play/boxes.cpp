@@ -21,8 +21,31 @@ static int box_now() {
 }
 
 // The tray rows start at (29, 106) and are 58 pixels apart; a row ends
-// when the next centre would pass 10 pixels short of the right edge.
+// before a piece that would reach past the right edge of the display.
 enum { TRAY_LEFT = 29, TRAY_TOP = 106, TRAY_ROW = 58 };
+// Neighbours in a row or in the strip keep this many pixels between them.
+enum { BOX_GAP = 2 };
+
+// ===========================================================================
+// Piece sizes on the box screen
+// ===========================================================================
+
+// A piece's longer side, which is its width whichever way it is turned.
+static int longer_side(int p) {
+    if (!is_piece(p)) return 0;
+    return pieces[p].wd > pieces[p].ht ? pieces[p].wd : pieces[p].ht;
+}
+
+float box_piece_scale(int p) {
+    int side = longer_side(p);
+    if (side <= BOX_CELL) return 1.0f;
+    return static_cast<float>(BOX_CELL) / static_cast<float>(side);
+}
+
+int box_piece_side(int p) {
+    int side = longer_side(p);
+    return side < BOX_CELL ? side : BOX_CELL;
+}
 
 // ===========================================================================
 // Choosing the box
@@ -105,6 +128,21 @@ void shuffle_ints(int* list, int m) {
     }
 }
 
+// The place of the next tray piece, of side `side`, after the one at
+// (*x, *y) of side *last (0 when the tray is still empty). Centres are
+// half of each side plus the gap apart, so a piece never reaches into its
+// neighbour's square, however either is turned.
+static void tray_advance(int side, int* x, int* y, int* last) {
+    if (*last > 0) {
+        *x += (*last + side) / 2 + BOX_GAP;
+        if (*x + side / 2 > display_width()) {
+            *x = TRAY_LEFT;
+            *y += TRAY_ROW;
+        }
+    }
+    *last = side;
+}
+
 void fill_tray() {
     static int list[PIECE_TABLE_SIZE];  // the loose interior pieces, 1-based
     int m = 0;
@@ -114,50 +152,60 @@ void fill_tray() {
     shuffle_ints(list, m);
     tray_count = m;
     int w = display_width(), h = display_height();
-    int x = TRAY_LEFT, y = TRAY_TOP, overflow = 0;
+    int x = TRAY_LEFT, y = TRAY_TOP, last = 0, overflow = 0;
     bool full = false;
     for (int j = 1; j <= m; j++) {
         tray[j].n = list[j];
-        tray[j].x = x;
-        tray[j].y = y;
-        // Once the last row is used up every further piece is stacked in
-        // the bottom-right corner, where their number is shown.
-        if (full) {
-            overflow++;
-            continue;
+        if (!full) {
+            int nx = x, ny = y, nlast = last;
+            tray_advance(box_piece_side(list[j]), &nx, &ny, &nlast);
+            // A piece that would start a row below the last one begins the
+            // stack in the bottom-right corner, where their number is shown.
+            full = ny > h - 29;
+            if (!full) {
+                x = nx, y = ny, last = nlast;
+                tray[j].x = x;
+                tray[j].y = y;
+                continue;
+            }
         }
-        x += pieces[list[j]].wd + 2;
-        if (x > w - 10) {
-            x = TRAY_LEFT;
-            y += TRAY_ROW;
-        }
-        if (y > h - 29) {
-            full = true;
-            x = w - 29;
-            y = h - 29;
-        }
+        overflow++;
+        tray[j].x = w - 29;
+        tray[j].y = h - 29;
     }
     tray_overflow = overflow;
 }
 
 void relayout_tray() {
-    int w = display_width(), h = display_height();
-    int x = TRAY_LEFT, y = TRAY_TOP;
+    int h = display_height();
+    int x = TRAY_LEFT, y = TRAY_TOP, last = 0;
     int n = tray_count < MAX_PIECES ? tray_count : MAX_PIECES;
     for (int j = 1; j <= n; j++) {
         int p = tray[j].n;
         if (p <= 0) continue;  // a free slot keeps its old place
-        tray[j].x = x;
-        tray[j].y = y;
-        x += is_piece(p) ? pieces[p].wd + 2 : 2;
-        if (x > w - 10) {
-            x = TRAY_LEFT;
-            y += TRAY_ROW;
-        }
+        tray_advance(box_piece_side(p), &x, &y, &last);
         // Past the last row nothing is stacked: the slots go on below
         // the visible tray, one row further down each.
         if (y > h - 29) y += TRAY_ROW;
+        tray[j].x = x;
+        tray[j].y = y;
     }
+}
+
+// True when piece p at free slot j keeps clear of every other occupied
+// slot's square. Slots at the very same place are the corner stack,
+// which p may join.
+static bool slot_has_room(int j, int p, int slots) {
+    int side = box_piece_side(p);
+    for (int k = 1; k <= slots; k++) {
+        int q = tray[k].n;
+        if (k == j || q <= 0) continue;
+        if (tray[k].x == tray[j].x && tray[k].y == tray[j].y) continue;
+        int reach = (side + box_piece_side(q)) / 2;
+        int dx = tray[k].x - tray[j].x, dy = tray[k].y - tray[j].y;
+        if (dx < reach && -dx < reach && dy < reach && -dy < reach) return false;
+    }
+    return true;
 }
 
 // ===========================================================================
@@ -170,11 +218,14 @@ bool take_out_of_box(int i) {
     int p = box_contents[b][i].n;
     int n = tray_count < MAX_PIECES ? tray_count : MAX_PIECES;
     int slot = 0;
+    // The first free slot it fits, at that slot's old place; the others
+    // stay. A larger piece than the one that left would crowd its
+    // neighbours, so it looks further.
     for (int j = 1; j <= n && !slot; j++) {
-        if (tray[j].n == 0) slot = j;
+        if (tray[j].n == 0 && slot_has_room(j, p, n)) slot = j;
     }
     if (slot) {
-        tray[slot].n = p;  // at the free slot's old place; the others stay
+        tray[slot].n = p;
     } else {
         // Every piece is in at most one list or slot, so the tray cannot
         // be full here; the test only keeps the table safe.

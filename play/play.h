@@ -185,6 +185,15 @@ void unrotate_all_groups();
 // boxes.cpp: the box lists and the tray
 // ===========================================================================
 
+// The strip and the tray show each piece in a square cell of this side:
+// a piece whose longer side is larger is drawn and picked scaled down to
+// it (never up), so a row of 58 pixels holds it with a 2-pixel gap.
+enum { BOX_CELL = 56 };
+// The scale at which piece p is drawn and picked on the box screen, <= 1.
+float box_piece_scale(int p);
+// The side of the square p covers on the box screen, turned any way.
+int box_piece_side(int p);
+
 void next_box();               // 5 wraps to 1
 void previous_box();           // 1 wraps to 5
 // Lays every loose interior piece out in the tray, in random order.
@@ -201,8 +210,8 @@ void show_current_box();
 void remove_box_entry(int i);
 // Shuffles list[1..m] in place by m * 100 random swaps.
 void shuffle_ints(int* list, int m);
-// Strip entry i of the current box goes back into the tray (a free slot,
-// else appended); false when the tray has no room at all.
+// Strip entry i of the current box goes back into the tray (the first free
+// slot with room for it, else appended); false when the tray has no room.
 bool take_out_of_box(int i);
 // Tray slot j's piece goes to the end of the current box's list; false
 // when the slot is empty or the list is full.

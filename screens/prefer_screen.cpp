@@ -110,13 +110,17 @@ static void prefer_click(int left, int top) {
     }
 }
 
+// A preference staged as 0 or 1: prefer.txt may hold any number for
+// "on" (-1 among them), and -1 in prefer_state means "not editing".
+static int staged(int preference) { return preference != 0 ? 1 : 0; }
+
 void prefer_screen_frame() {
     if (prefer_state == -1) {
-        prefer_state = pref_click_help;
-        staged_large_display = pref_large_display;
-        staged_sound = pref_sound;
-        staged_windowed = pref_windowed;
-        staged_help_prompt = pref_help_prompt;
+        prefer_state = staged(pref_click_help);
+        staged_large_display = staged(pref_large_display);
+        staged_sound = staged(pref_sound);
+        staged_windowed = staged(pref_windowed);
+        staged_help_prompt = staged(pref_help_prompt);
     }
     set_clear_color(bg_red, bg_green, bg_blue);
     clear_screen();

@@ -90,9 +90,13 @@ void celebrate(const std::string& text) {
     }
     TImageFont* before = draw_state.image_font;
     select_font(font);
-    int hw = text_width(text) / 2, hh = text_height(text) / 2;
-    int x = cx;
-    for (char c : text) x += flash_letter(static_cast<unsigned char>(c), x - hw, cy - hh);
+    // The pen starts half the line's width left of the centre; each letter
+    // is flashed centred on its own middle, on the screen's middle line.
+    int x = cx - text_width(text) / 2;
+    for (char c : text) {
+        int lw = text_width(std::string(1, c));
+        x += flash_letter(static_cast<unsigned char>(c), x + lw / 2, cy);
+    }
     delay(CELEBRATION_HOLD_MS);
     select_font(before);
     if (font) free_font(font);

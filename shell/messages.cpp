@@ -4,6 +4,9 @@
 // "press any key" message of file errors; and the F2 display info.
 #include "shell/shell.h"
 
+// How much of the board a translucent message box's inside hides.
+static const float MESSAGE_INSIDE_ALPHA = 0.85f;
+
 void show_message(const std::string& text, int y, float alpha) {
     const std::string& shown = text.empty() ? status_message : text;
     int old_blend = get_blend();
@@ -20,11 +23,15 @@ void show_message(const std::string& text, int y, float alpha) {
     int top = y - th / 2 - 12;
     set_color(64, 64, 255);
     draw_rect(left, top, tw + 24, th + 24);
-    // An opaque box (the browsers' page titles) gets a navy inside.
-    if (alpha == 1.0f)
+    // An opaque box (the browsers' page titles) gets a navy inside. A
+    // translucent one lets the board show through a dark teal that is
+    // deep enough for the pale text on a white board as on a black one.
+    if (alpha == 1.0f) {
         set_color(0, 0, 128);
-    else
-        set_color(0, 255, 255);
+    } else {
+        set_alpha(MESSAGE_INSIDE_ALPHA);
+        set_color(0, 60, 84);
+    }
     draw_rect(left + 2, top + 2, tw + 20, th + 20);
 
     set_alpha(1);

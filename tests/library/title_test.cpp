@@ -1,6 +1,10 @@
 // The opening and the celebration: the title's first frame loads and deals
 // the reserved jigsaw and starts its flight; a flashed letter ends up in
-// both display buffers, and a blank only moves the pen.
+// both display buffers, a blank only moves the pen, and the celebration's
+// line stands in the middle of the screen.
+#include <algorithm>
+#include <filesystem>
+
 #include "media/null/null_backend.h"
 #include "storage_fixture.h"
 
@@ -61,4 +65,34 @@ TEST_F(Title, FlashedLetterEndsInBothBuffersAndABlankOnlyMoves) {
     EXPECT_LT(clock_ms() - start, 50);
     select_font(nullptr);
     free_font(font);
+}
+
+TEST_F(Title, TheCelebrationLineIsCentredOnTheScreen) {
+    // The celebration reads its font and flash frames from the game folder.
+    std::filesystem::create_symlink(TEST_GAME_DIR "/fonts", "fonts");
+    std::filesystem::create_symlink(TEST_GAME_DIR "/images", "images");
+    set_clear_color(0, 0, 0);
+    clear_screen();
+    celebrate("WM");
+    // The letters' ink: light yellow, well apart from the tinted black.
+    int x0 = 800, x1 = -1, y0 = 600, y1 = -1;
+    for (int y = 0; y < 600; y++)
+        for (int x = 0; x < 800; x++) {
+            uint32_t p = read_pixel(null_back_buffer(), x, y);
+            int r = (p >> 16) & 255, b = p & 255;
+            if (r < 160 || r - b < 60) continue;
+            x0 = std::min(x0, x), x1 = std::max(x1, x);
+            y0 = std::min(y0, y), y1 = std::max(y1, y);
+        }
+    ASSERT_GE(x1, x0);
+    EXPECT_NEAR((x0 + x1 + 1) / 2.0, 400, 3);
+    // On the middle line: the ink lies within the line's height about y 300.
+    TImageFont* font = load_font("fonts/courbi.ttf", 28, 4);
+    ASSERT_NE(font, nullptr);
+    select_font(font);
+    int lh = text_height("WM");
+    select_font(nullptr);
+    free_font(font);
+    EXPECT_GE(y0, 300 - lh / 2 - 1);
+    EXPECT_LE(y1, 300 + lh / 2 + 1);
 }

@@ -81,6 +81,31 @@ TEST_F(PreferScreen, EntryCopiesThePreferencesIntoTheStagedRows) {
     EXPECT_EQ(staged_sound, 0);
 }
 
+TEST_F(PreferScreen, AnyOnValueFromTheFileIsStagedAsOne) {
+    // prefer.txt may say "on" with any non-zero number, -1 included.
+    pref_click_help = -1;
+    pref_large_display = 7;
+    pref_sound = -1;
+    pref_windowed = 0;
+    pref_help_prompt = -5;
+    prefer_screen_frame();
+    EXPECT_EQ(prefer_state, 1);
+    EXPECT_EQ(staged_large_display, 1);
+    EXPECT_EQ(staged_sound, 1);
+    EXPECT_EQ(staged_windowed, 0);
+    EXPECT_EQ(staged_help_prompt, 1);
+    // The screen is being edited: row clicks stay and are not copied over.
+    click_no(1);
+    click_no(3);
+    prefer_screen_frame();
+    EXPECT_EQ(prefer_state, 0);
+    EXPECT_EQ(staged_sound, 0);
+    click_yes(1);
+    click_ok();
+    EXPECT_EQ(pref_click_help, 1);
+    EXPECT_EQ(file_bytes(prefer_file()), "1\r\n1\r\n0\r\n0\r\n1\r\n1\r\n0\r\n");
+}
+
 TEST_F(PreferScreen, RowsOneToFiveChangeOnlyTheStagedValues) {
     prefer_screen_frame();
     click_yes(1);

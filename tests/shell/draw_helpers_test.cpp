@@ -2,6 +2,8 @@
 // CPU back buffer: the message box's rectangles and colours, the centred
 // image and its shadow, the thick frame, the inclusive hit tests and the
 // saved-game thumbnail grab.
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "media/null/null_backend.h"
@@ -67,17 +69,51 @@ TEST_F(Helpers, OpaqueMessageBoxHasABlueRimAndANavyInside) {
     expect_state_restored(BLEND_SOLID);
 }
 
-TEST_F(Helpers, TranslucentMessageBoxIsCyanAndCentredOnTheScreen) {
+TEST_F(Helpers, TranslucentMessageBoxIsDarkTealAndCentredOnTheScreen) {
     clear_to(0, 0, 0);
     show_message("Hello", 0, 0.5f);
     select_font(font_large);
     int tw = text_width("Hello"), th = text_height("Hello");
     int left = 400 - tw / 2 - 12, top = 300 - th / 2 - 12;
-    // Half of the rim colour over black, then half cyan over that.
+    // Half of the rim colour over black, then mostly dark teal over that.
     EXPECT_TRUE(near(back_pixel(left, top), 32, 32, 127));
-    EXPECT_TRUE(near(back_pixel(left + 2, top + 2), 16, 143, 191));
+    EXPECT_TRUE(near(back_pixel(left + 2, top + 2), 5, 56, 90));
     EXPECT_TRUE(near(back_pixel(left - 1, top - 1), 0, 0, 0));
     expect_state_restored(BLEND_SOLID);
+}
+
+// Relative luminance of a display colour, 0 (black) .. 1 (white).
+double luminance(Rgb c) {
+    auto channel = [](int v) {
+        double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
+}
+
+TEST_F(Helpers, MessageTextStandsOutOnWhiteBlackAndGreyBoards) {
+    const int boards[3] = {255, 0, 128};
+    for (int board : boards) {
+        SCOPED_TRACE(board);
+        clear_to(board, board, board);
+        show_message("Readable on any board", 0, 0.5f);
+        select_font(font_large);
+        int tw = text_width("Readable on any board"), th = text_height("Readable on any board");
+        int left = 400 - tw / 2 - 12, top = 300 - th / 2 - 12;
+        double box = luminance(back_pixel(left + 5, top + 5));
+        int text = 0;
+        double darkest_text = 1;
+        for (int y = 300 - th / 2; y < 300 + th / 2; y++)
+            for (int x = 400 - tw / 2; x < 400 + tw / 2; x++) {
+                Rgb p = back_pixel(x, y);
+                if (!near(p, 255, 255, 192)) continue;
+                text++;
+                darkest_text = std::min(darkest_text, luminance(p));
+            }
+        EXPECT_GT(text, 100);
+        // The usual measure of legible text: a contrast ratio of 4.5 or more.
+        EXPECT_GE((darkest_text + 0.05) / (box + 0.05), 4.5);
+    }
 }
 
 TEST_F(Helpers, MessageTextIsLightYellowOverItsShadow) {

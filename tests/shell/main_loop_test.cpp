@@ -359,19 +359,19 @@ TEST_F(KeyTables, SSavesTheGameFromAnyScreen) {
 }
 
 TEST_F(KeyTables, FSwitchesTheDisplaySizeAndLaysTheTrayOutAgain) {
-    // Five pieces 200 wide: four fit in a row of the small tray, five in
-    // a row of the large one.
-    deal_loose_pieces(*this, 5, 200);
+    // Eighteen pieces 50 wide: fifteen fit in a row of the small tray,
+    // all eighteen in a row of the large one.
+    deal_loose_pieces(*this, 18, 50);
     fill_tray();
-    EXPECT_EQ(tray_slots_in_first_row(), 4);
+    EXPECT_EQ(tray_slots_in_first_row(), 15);
     press(F);
     EXPECT_EQ(large_display, 1);
     EXPECT_EQ(display_width(), 1024);
-    EXPECT_EQ(tray_count, 5);
-    EXPECT_EQ(tray_slots_in_first_row(), 5);
+    EXPECT_EQ(tray_count, 18);
+    EXPECT_EQ(tray_slots_in_first_row(), 18);
     press(F);
     EXPECT_EQ(display_width(), 800);
-    EXPECT_EQ(tray_slots_in_first_row(), 4);
+    EXPECT_EQ(tray_slots_in_first_row(), 15);
 }
 
 TEST_F(KeyTables, BoxScreenKeys) {

@@ -92,14 +92,17 @@ struct Question {
 bool make_confirm_boxes(Fonts& fonts, const std::string& out) {
     bool ok = true;
     {
-        // Leave the game: yes at x 149..226, y 29..79 (78 x 51).
-        kit::Canvas c = kit::make_canvas(340, 100, kit::Color{0, 0, 0, 0});
+        // Leave the game: yes at x 149..226, y 29..79 (78 x 51). The title
+        // runs centred across the top, the piece stands left of the
+        // buttons, and the hint has a line of its own below them.
+        const int w = 340, h = 116;
+        kit::Canvas c = kit::make_canvas(w, h, kit::Color{0, 0, 0, 0});
         draw_panel(c, PANEL_TOP, PANEL_BOTTOM, PANEL_RIM, 12);
-        draw_text_centred(c, fonts.bold, 18, 235, 22, PANEL_TEXT, "Leave Tessellon?", true);
-        icon_piece(c, 36, 24, 56);
+        draw_text_centred(c, fonts.bold, 17, w / 2.0, 22, PANEL_TEXT, "Leave Tessellon?", true);
+        icon_piece(c, 60, 29, 52);
         draw_button(c, fonts, 149, 29, 78, 51, YES_GREEN, "Yes", 18, kit::rgb(255, 255, 255));
         draw_button(c, fonts, 243, 29, 78, 51, NO_RED, "No", 18, kit::rgb(255, 255, 255));
-        draw_text_centred(c, fonts.regular, 12, 235, 94, PANEL_SUBTEXT, "or press Esc again", false);
+        draw_text_centred(c, fonts.regular, 12, w / 2.0, 102, PANEL_SUBTEXT, "or press Esc again", false);
         ok &= save_image(c, out, "images/exit.png");
     }
     const Question questions[] = {
