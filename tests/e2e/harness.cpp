@@ -296,6 +296,35 @@ bool Session::wait_for_screen(const std::function<bool(const Shot&)>& pred, int 
     return met;
 }
 
+bool Session::wait_until_still(int timeout_ms, Shot* last) {
+    int deadline = now_ms() + timeout_ms;
+    Shot before = grab();
+    while (now_ms() <= deadline) {
+        pause(250);
+        Shot now = grab();
+        bool drawn = false;
+        for (size_t k = 0; k < now.pixels.size() && !drawn; k += 31) drawn = now.pixels[k] != 0;
+        if (drawn && now.width == before.width && now.pixels == before.pixels) {
+            if (last) *last = now;
+            return true;
+        }
+        before = now;
+    }
+    if (last) *last = before;
+    return false;
+}
+
+bool Session::wait_for_file(const std::string& path,
+                            const std::function<bool(const std::string&)>& pred, int timeout_ms) {
+    int deadline = now_ms() + timeout_ms;
+    while (true) {
+        std::error_code ec;
+        if (fs::exists(path, ec) && pred(read_file_text(path))) return true;
+        if (now_ms() > deadline || !running()) return false;
+        pause(50);
+    }
+}
+
 static unsigned keycode_of(Display* display, const char* name) {
     KeySym sym = XStringToKeysym(name);
     return sym == NoSymbol ? 0 : XKeysymToKeycode(display, sym);
