@@ -325,6 +325,36 @@ bool Session::wait_for_file(const std::string& path,
     }
 }
 
+bool Session::wait_for_focus(unsigned long window, int timeout_ms) {
+    if (!display) return false;
+    int deadline = now_ms() + timeout_ms;
+    while (true) {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        // Walk up from the focus window: a focus inside the game's window counts.
+        for (Window w = focus; w > PointerRoot;) {
+            if (w == window) return true;
+            Window root = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(display, w, &root, &parent, &children, &count)) break;
+            if (children) XFree(children);
+            w = parent;
+        }
+        if (now_ms() > deadline || !running()) return false;
+        pause(20);
+    }
+}
+
+bool Session::keyboard_grabbed_elsewhere() {
+    if (!display) return false;
+    int result = XGrabKeyboard(display, DefaultRootWindow(display), True, GrabModeAsync, GrabModeAsync,
+                               CurrentTime);
+    if (result == GrabSuccess) XUngrabKeyboard(display, CurrentTime);
+    XSync(display, False);
+    return result == AlreadyGrabbed;
+}
+
 static unsigned keycode_of(Display* display, const char* name) {
     KeySym sym = XStringToKeysym(name);
     return sym == NoSymbol ? 0 : XKeysymToKeycode(display, sym);
