@@ -30,6 +30,7 @@ TImageFont* font_small = nullptr;    // Tahoma 14
 TTimer* frame_timer = nullptr;       // 50 Hz
 
 static const int small_width = 800, small_height = 600;
+static const char* const full_screen_refused_message = "Full screen is not available here - playing in a window";
 static const int large_width = 1024, large_height = 768;
 
 void choose_display_mode(const std::vector<TGraphicsMode>& modes, int width, int height,
@@ -63,10 +64,13 @@ int open_display(int width, int height) {
         choose_display_mode(display_modes(), width, height, &depth, &hertz);
     if (open_screen(width, height, depth, hertz, 0)) return 1;
 
-    // No mode of that size (a screen with a single mode, say): rather than
-    // leave the game without a display, fall back to a window of that size.
+    // No mode of that size (a screen with a single mode, say) or input that
+    // cannot be grabbed: rather than leave the game without a display, fall
+    // back to a window of that size, and say so.
     windowed = 1;
-    return open_screen(width, height, 0, 60, 0) ? 1 : 0;
+    if (!open_screen(width, height, 0, 60, 0)) return 0;
+    status_message = full_screen_refused_message;
+    return 1;
 }
 
 void reopen_display() {

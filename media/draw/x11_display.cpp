@@ -146,33 +146,60 @@ static void store_title(Window window)
                     (const unsigned char*)app_title.data(), (int)app_title.size());
 }
 
-// Waits (up to two seconds) until the server has mapped the window.
-static void wait_until_mapped(Window window)
+enum {
+    VIEWABLE_WAIT_MS = 10000,  // a loaded server may take seconds to map a window
+    GRAB_WAIT_MS = 10000,      // how long another client may hold the keyboard or pointer
+    RETRY_STEP_MS = 10,        // pause between two tries
+};
+
+// Waits (bounded) until the window is viewable: MapNotify has come and the
+// server reports it mapped. A grab or focus change tried before then fails
+// with GrabNotViewable or BadMatch, which on a busy machine is the usual case
+// rather than the exception.
+static bool wait_until_viewable(Window window)
 {
     XEvent event;
-    for (int tries = 0; tries < 200; tries++) {
-        if (XCheckTypedWindowEvent(x11_display, window, MapNotify, &event))
-            return;
-        XSync(x11_display, False);
-        usleep(10000);
+    bool notified = false;
+    int deadline = clock_ms() + VIEWABLE_WAIT_MS;
+    while (true) {
+        if (!notified && XCheckTypedWindowEvent(x11_display, window, MapNotify, &event))
+            notified = true;
+        XWindowAttributes attributes;
+        if (XGetWindowAttributes(x11_display, window, &attributes) && attributes.map_state == IsViewable)
+            return true;
+        if (clock_ms() > deadline)
+            return false;
+        usleep(RETRY_STEP_MS * 1000);
     }
 }
 
-// Grabs keyboard and pointer, retrying while another client holds them.
-static void grab_input(Window window)
+// One grab, retried while it fails for a passing reason (another client
+// holds the device, the window is not viewable yet, the server is frozen by
+// someone else's grab); true once both are held, false on a refusal that
+// lasts the whole bounded wait.
+static bool grab_input(Window window)
 {
-    for (int tries = 0; tries < 100; tries++) {
-        if (XGrabKeyboard(x11_display, window, True, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess)
-            break;
-        usleep(10000);
-    }
     unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
-    for (int tries = 0; tries < 100; tries++) {
-        if (XGrabPointer(x11_display, window, True, mask, GrabModeAsync, GrabModeAsync, window, None,
-                         CurrentTime) == GrabSuccess)
+    bool keyboard = false, pointer = false;
+    int deadline = clock_ms() + GRAB_WAIT_MS;
+    while (true) {
+        if (!keyboard)
+            keyboard = XGrabKeyboard(x11_display, window, True, GrabModeAsync, GrabModeAsync, CurrentTime) ==
+                       GrabSuccess;
+        if (!pointer)
+            pointer = XGrabPointer(x11_display, window, True, mask, GrabModeAsync, GrabModeAsync, window, None,
+                                   CurrentTime) == GrabSuccess;
+        if (keyboard && pointer)
+            return true;
+        if (clock_ms() > deadline)
             break;
-        usleep(10000);
+        usleep(RETRY_STEP_MS * 1000);
     }
+    if (keyboard)
+        XUngrabKeyboard(x11_display, CurrentTime);
+    if (pointer)
+        XUngrabPointer(x11_display, CurrentTime);
+    return false;
 }
 
 static Window create_window(XVisualInfo* visual, int width, int height, bool full)
@@ -274,18 +301,20 @@ void* open_screen(int width, int height, int depth, int hertz, int flags)
         return nullptr;
     }
     XMapRaised(x11_display, x11_window);
-    wait_until_mapped(x11_window);
-    if (!glXMakeCurrent(x11_display, x11_window, x11_context)) {
+    bool viewable = wait_until_viewable(x11_window);
+    // Full screen without the input grabbed is not full screen: the caller
+    // is told, and may open a window instead.
+    if ((full && (!viewable || !grab_input(x11_window))) ||
+        !glXMakeCurrent(x11_display, x11_window, x11_context)) {
         destroy_display();
         backend_restore_video_mode();
         return nullptr;
     }
     x11_fullscreen = full;
-    XSetInputFocus(x11_display, x11_window, RevertToParent, CurrentTime);
-    if (full) {
-        grab_input(x11_window);
+    if (viewable)
+        XSetInputFocus(x11_display, x11_window, RevertToParent, CurrentTime);
+    if (full)
         XWarpPointer(x11_display, None, x11_window, 0, 0, 0, 0, width / 2, height / 2);
-    }
     XSync(x11_display, False);
 
     open_width = width;

@@ -98,11 +98,10 @@ void start_with_a_fresh_deal(e2e::Session& game) {
     ASSERT_NE(game.wait_for_window(title, 20000), 0u);
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(700, 560) == BACKGROUND; }, 30000));
     game.click(700, 560);
-    game.pause(500);
+    ASSERT_TRUE(game.wait_until_still(30000));
     game.key("r");
-    game.pause(200);
     game.key("y");
-    game.pause(500);
+    // The save comes after R and Y, so reading it waits for the new deal.
     std::vector<int> saved = save_and_read(game);
     ASSERT_EQ(saved.size(), 7u * COUNT + 5);
     for (int i = 1; i <= COUNT; i++) ASSERT_EQ(piece(saved, i).gp, 0) << i;
@@ -125,8 +124,13 @@ TEST(BoxesE2e, APieceClickedIntoBoxOneIsShownAndHiddenByItsKey) {
     start_with_a_fresh_deal(game);
 
     game.key("b");
-    game.pause(400);
-    e2e::Shot tray = game.grab();
+    e2e::Shot tray;
+    // The tray is shown when its first slot holds an interior piece.
+    game.wait_for_screen([](const e2e::Shot& s) {
+        for (int i = 1; i <= COUNT; i++)
+            if (interior(i) && s.at(29, 106) == colour_of(i)) return true;
+        return false;
+    }, 20000, &tray);
     keep_shot(tray, "box_screen_800.png");
     // Twelve interior pieces side by side in the tray's first row.
     int in_tray = 0;
@@ -141,14 +145,13 @@ TEST(BoxesE2e, APieceClickedIntoBoxOneIsShownAndHiddenByItsKey) {
 
     uint32_t first = tray.at(29, 106);
     game.click(29, 106);
-    game.pause(400);
-    e2e::Shot strip = game.grab();
+    e2e::Shot strip;
+    game.wait_for_screen([&](const e2e::Shot& s) { return s.at(105, 40) == first; }, 20000, &strip);
     keep_shot(strip, "box_screen_800_one_boxed.png");
     EXPECT_EQ(strip.at(105, 40), first);  // now first in the strip
     EXPECT_EQ(strip.at(9, 120), BACKGROUND);  // its slot is free (the pointer is at its centre)
 
     game.key("j");
-    game.pause(400);
     std::vector<int> saved = save_and_read(game);
     ASSERT_EQ(saved.size(), 7u * COUNT + 5);
     int p = boxed_piece(saved);
@@ -158,8 +161,7 @@ TEST(BoxesE2e, APieceClickedIntoBoxOneIsShownAndHiddenByItsKey) {
 
     // On the board 1 hides box 1 (on the box screen it would only choose it).
     game.key("1");
-    game.pause(400);
-    EXPECT_EQ(pixels_of(game.grab(), first), 0);
+    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return pixels_of(s, first) == 0; }, 20000));
     saved = save_and_read(game);
     ASSERT_EQ(saved.size(), 7u * COUNT + 5);
     EXPECT_EQ(piece(saved, p).visible, 0);
@@ -169,7 +171,6 @@ TEST(BoxesE2e, APieceClickedIntoBoxOneIsShownAndHiddenByItsKey) {
         }
 
     game.key("1");
-    game.pause(400);
     saved = save_and_read(game);
     ASSERT_EQ(saved.size(), 7u * COUNT + 5);
     EXPECT_EQ(piece(saved, p).visible, 1);
@@ -179,10 +180,12 @@ TEST(BoxesE2e, TheLargeDisplayHasTheWideStripAndTray) {
     e2e::Session game(options(true));
     start_with_a_fresh_deal(game);
     game.key("b");
-    game.pause(400);
     game.click(29, 106);
-    game.pause(400);
-    e2e::Shot s = game.grab();
+    // Events are handled in order: the click lands on the box screen.
+    e2e::Shot s;
+    game.wait_for_screen([](const e2e::Shot& shot) {
+        return shot.at(70 + 936 + 8, 40) != BACKGROUND && shot.at(105, 40) != BACKGROUND;
+    }, 20000, &s);
     keep_shot(s, "box_screen_1024.png");
     ASSERT_EQ(s.width, 1024);
     EXPECT_NE(s.at(70 + 936 + 8, 40), BACKGROUND);  // the wide frame's right rail
@@ -191,10 +194,8 @@ TEST(BoxesE2e, TheLargeDisplayHasTheWideStripAndTray) {
     uint32_t boxed = s.at(105, 40);
     // The button goes back to the board, where 1 hides the boxed piece.
     game.click(7 + 30, 41 + 16);
-    game.pause(400);
     game.key("1");
-    game.pause(400);
-    EXPECT_EQ(pixels_of(game.grab(), boxed), 0);
+    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& shot) { return pixels_of(shot, boxed) == 0; }, 20000));
 }
 
 }  // namespace

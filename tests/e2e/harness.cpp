@@ -296,6 +296,65 @@ bool Session::wait_for_screen(const std::function<bool(const Shot&)>& pred, int 
     return met;
 }
 
+bool Session::wait_until_still(int timeout_ms, Shot* last) {
+    int deadline = now_ms() + timeout_ms;
+    Shot before = grab();
+    while (now_ms() <= deadline) {
+        pause(250);
+        Shot now = grab();
+        bool drawn = false;
+        for (size_t k = 0; k < now.pixels.size() && !drawn; k += 31) drawn = now.pixels[k] != 0;
+        if (drawn && now.width == before.width && now.pixels == before.pixels) {
+            if (last) *last = now;
+            return true;
+        }
+        before = now;
+    }
+    if (last) *last = before;
+    return false;
+}
+
+bool Session::wait_for_file(const std::string& path,
+                            const std::function<bool(const std::string&)>& pred, int timeout_ms) {
+    int deadline = now_ms() + timeout_ms;
+    while (true) {
+        std::error_code ec;
+        if (fs::exists(path, ec) && pred(read_file_text(path))) return true;
+        if (now_ms() > deadline || !running()) return false;
+        pause(50);
+    }
+}
+
+bool Session::wait_for_focus(unsigned long window, int timeout_ms) {
+    if (!display) return false;
+    int deadline = now_ms() + timeout_ms;
+    while (true) {
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        // Walk up from the focus window: a focus inside the game's window counts.
+        for (Window w = focus; w > PointerRoot;) {
+            if (w == window) return true;
+            Window root = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            if (!XQueryTree(display, w, &root, &parent, &children, &count)) break;
+            if (children) XFree(children);
+            w = parent;
+        }
+        if (now_ms() > deadline || !running()) return false;
+        pause(20);
+    }
+}
+
+bool Session::keyboard_grabbed_elsewhere() {
+    if (!display) return false;
+    int result = XGrabKeyboard(display, DefaultRootWindow(display), True, GrabModeAsync, GrabModeAsync,
+                               CurrentTime);
+    if (result == GrabSuccess) XUngrabKeyboard(display, CurrentTime);
+    XSync(display, False);
+    return result == AlreadyGrabbed;
+}
+
 static unsigned keycode_of(Display* display, const char* name) {
     KeySym sym = XStringToKeysym(name);
     return sym == NoSymbol ? 0 : XKeysymToKeycode(display, sym);

@@ -58,6 +58,18 @@ struct Session {
     bool wait_for_screen(const std::function<bool(const Shot&)>& pred, int timeout_ms,
                          Shot* last = nullptr);
     Shot grab();
+    // Waits until two grabs a few frames apart are the same and not all
+    // black: the game has stopped moving anything.
+    bool wait_until_still(int timeout_ms, Shot* last = nullptr);
+    // Waits until the keyboard focus is on `window` (or inside it), so that
+    // keys sent next reach the game.
+    bool wait_for_focus(unsigned long window, int timeout_ms);
+    // Whether some other client holds the keyboard grab now (the game does
+    // when it is full screen).
+    bool keyboard_grabbed_elsewhere();
+    // Waits until the file at path exists and `pred` holds for its text.
+    bool wait_for_file(const std::string& path, const std::function<bool(const std::string&)>& pred,
+                       int timeout_ms);
 
     void key(const char* keysym_name);      // press and release
     void key_down(const char* keysym_name);

@@ -1,8 +1,11 @@
-// A whole starter jigsaw solved as a player would: a fresh deal, the loose
-// pieces tidied apart, then every piece turned upright with right clicks,
-// picked up by its centre, carried to its home and dropped, with the
-// grouped pieces hidden (G) while the next loose one is picked. The last
-// drop completes the jigsaw and the flight plays.
+// A whole starter jigsaw solved as a player would, from a saved game the
+// test writes (so every run plays the same layout): the saved game is
+// resumed from the L browser, then every piece is picked up by a point no
+// other piece covers, turned upright with right clicks, carried beside the
+// pieces already placed and dropped, and each drop must join; the placed
+// group is carried aside when it covers the next piece. The last drop
+// completes the jigsaw and the flight plays. After every click the test
+// saves (S) and reads the game back, so it never acts before the game has.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -33,26 +36,64 @@ struct Board {
     std::vector<int> order;     // drawing order, bottom to top
 };
 
-// Presses S and reads the saved game of the reserved jigsaw afresh.
+const char* saved_name = "0000bexil";  // the starter stands in for the reserved jigsaw
+
+// Presses S and reads the saved game afresh. The save is also the test's
+// way to wait for the game: it is written after every earlier event.
 bool save_and_read(e2e::Session& game, int count, Board* board) {
-    std::string path = game.game_dir + "/players/default/0000bexil.txt";
+    std::string path = game.game_dir + "/players/default/" + saved_name + ".txt";
     fs::remove(path);
     game.key("s");
-    for (int waited = 0; waited < 10000; waited += 100) {
-        std::vector<int> v = e2e::read_numbers(path);
-        if (static_cast<int>(v.size()) == 7 * count + 5) {
-            board->pieces.assign(count + 1, Saved());
-            board->order.assign(count + 1, 0);
-            for (int i = 1; i <= count; i++) {
-                size_t b = static_cast<size_t>(7 * (i - 1));
-                board->pieces[i] = {v[b], v[b + 1], v[b + 2], v[b + 3], v[b + 4]};
-                board->order[i] = v[b + 5];
-            }
-            return true;
-        }
-        game.pause(100);
+    std::vector<int> v;
+    if (!game.wait_for_file(path, [&](const std::string&) {
+            v = e2e::read_numbers(path);
+            return static_cast<int>(v.size()) == 7 * count + 5;
+        }, 30000))
+        return false;
+    board->pieces.assign(count + 1, Saved());
+    board->order.assign(count + 1, 0);
+    for (int i = 1; i <= count; i++) {
+        size_t b = static_cast<size_t>(7 * (i - 1));
+        board->pieces[i] = {v[b], v[b + 1], v[b + 2], v[b + 3], v[b + 4]};
+        board->order[i] = v[b + 5];
     }
-    return false;
+    return true;
+}
+
+// The layout the test starts from: every piece loose, turned and spread
+// over the board by a fixed sequence, drawn in number order.
+std::vector<Saved> start_layout(int count) {
+    std::vector<Saved> layout(count + 1, Saved());
+    unsigned state = 12345;
+    auto next = [&state](int range) {
+        state = state * 1103515245u + 12345u;
+        return static_cast<int>((state >> 16) % static_cast<unsigned>(range));
+    };
+    for (int i = 1; i <= count; i++) layout[i] = {130 + next(540), 110 + next(380), next(4), 1, 0};
+    return layout;
+}
+
+void write_saved_game(const std::string& game_dir, const std::vector<Saved>& layout) {
+    std::string folder = game_dir + "/players/default/";
+    fs::create_directories(folder);
+    std::string text;
+    for (size_t i = 1; i < layout.size(); i++) {
+        const Saved& p = layout[i];
+        for (int v : {p.x, p.y, p.a, p.visible, p.gp, static_cast<int>(i), 0}) text += std::to_string(v) + "\r\n";
+    }
+    for (int v : {30, 70, 40, 0, 0}) text += std::to_string(v) + "\r\n";
+    FILE* f = std::fopen((folder + saved_name + ".txt").c_str(), "wb");
+    if (f) {
+        std::fputs(text.c_str(), f);
+        std::fclose(f);
+    }
+    e2e::write_solid_png(folder + saved_name + ".png", 264, 198, 0xFFC08020);
+}
+
+bool beside_placed(int i, int rows, int columns, const std::vector<bool>& placed) {
+    int r = (i - 1) / columns, c = (i - 1) % columns;
+    return (r > 0 && placed[i - columns]) || (r + 1 < rows && placed[i + columns]) || (c > 0 && placed[i - 1]) ||
+           (c + 1 < columns && placed[i + 1]);
 }
 
 // Whether board point (bx, by) is on an opaque pixel of piece q as it lies.
@@ -127,20 +168,24 @@ Board carried(const Board& board, const std::vector<bool>& placed, int dx, int d
 TEST(SolveE2e, AStarterJigsawIsSolvedPieceByPieceAndCompletes) {
     e2e::GameOptions options;
     options.prefer = prefer;
-    // The starter jigsaw stands in for the opening one, so the game opens on it.
-    options.prepare = [](const std::string& game_dir) {
-        fs::path reserved = fs::path(game_dir) / "jigsaws" / "0000bexil";
+    const int count = 12;
+    const std::vector<Saved> layout = start_layout(count);
+    // The starter jigsaw stands in for the opening one, so the game opens
+    // on it, and its saved game is the one the L browser offers.
+    options.prepare = [&layout](const std::string& game_dir) {
+        fs::path reserved = fs::path(game_dir) / "jigsaws" / saved_name;
         fs::remove_all(reserved);
         fs::copy(fs::path(game_dir) / "jigsaws" / starter, reserved, fs::copy_options::recursive);
+        write_saved_game(game_dir, layout);
     };
     e2e::Session game(options);
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_NE(game.wait_for_window(title, 20000), 0u);
-    const std::string dir = game.game_dir + "/jigsaws/0000bexil/";
+    const std::string dir = game.game_dir + "/jigsaws/" + saved_name + "/";
     std::vector<int> homes = e2e::read_numbers(dir + "pieces.txt");
     ASSERT_GE(homes.size(), 4u);
-    const int count = homes[0] * homes[1];
-    ASSERT_EQ(count, 12);
+    const int rows = homes[0], columns = homes[1];
+    ASSERT_EQ(rows * columns, count);
     std::vector<TPixmap*> images(count + 1, nullptr);
     for (int i = 1; i <= count; i++) {
         images[i] = load_pixmap(dir + std::to_string(i) + ".png");
@@ -149,22 +194,38 @@ TEST(SolveE2e, AStarterJigsawIsSolvedPieceByPieceAndCompletes) {
     auto home_x = [&](int i) { return homes[4 + 2 * (i - 1)]; };
     auto home_y = [&](int i) { return homes[5 + 2 * (i - 1)]; };
 
-    // Wait out the opening; a click cuts it short. Then a fresh deal
-    // (restart, yes).
-    game.pause(1500);
+    // The opening flight shows the board's colour between the pieces; a
+    // click cuts it short, and the board then stands still.
+    const uint32_t board_colour = 0x1E4628;
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) {
+        for (size_t k = 0; k < s.pixels.size(); k += 97)
+            if (s.pixels[k] == board_colour) return true;
+        return false;
+    }, 30000)) << "the opening flight never showed";
     game.click(790, 590);
-    game.pause(1000);
-    game.key("r");
-    game.key("y");
-    game.pause(1500);
+    ASSERT_TRUE(game.wait_until_still(30000)) << "the board never stood still after the opening";
+
+    // L, then the saved game's thumbnail: the known layout is resumed.
+    const uint32_t browser = 0xE0FFFF;
+    game.key("l");
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) {
+        return s.at(400, 592) == browser && s.at(4, 300) == browser && s.at(8 + 96, 66 + 72) != browser;
+    }, 30000)) << "the saved-game browser never showed";
+    game.click(8 + 96, 66 + 72);
+    Board board;
+    ASSERT_TRUE(save_and_read(game, count, &board));
+    for (int i = 1; i <= count; i++) {
+        ASSERT_EQ(board.pieces[i].x, layout[i].x) << "piece " << i << " was not resumed";
+        ASSERT_EQ(board.pieces[i].y, layout[i].y) << "piece " << i;
+        ASSERT_EQ(board.pieces[i].a, layout[i].a) << "piece " << i;
+        ASSERT_EQ(board.pieces[i].gp, 0) << "piece " << i;
+    }
 
     // The placed pieces form one group, which may be carried aside to
     // uncover the pieces beneath it; offset is where it lies from home.
     std::vector<bool> placed(count + 1, false);
-    Board board;
     int moves = 0;
     for (int step = 1; step <= count;) {
-        ASSERT_TRUE(save_and_read(game, count, &board));
         int offset_x = 0, offset_y = 0;
         for (int q = 1; q <= count; q++) {
             if (placed[q]) {
@@ -178,10 +239,7 @@ TEST(SolveE2e, AStarterJigsawIsSolvedPieceByPieceAndCompletes) {
         int p = 0, px = 0, py = 0;
         for (int i = 1; i <= count && !p; i++) {
             if (placed[i]) continue;
-            int r = (i - 1) / homes[1], c = (i - 1) % homes[1];
-            bool beside = (r > 0 && placed[i - homes[1]]) || (r + 1 < homes[0] && placed[i + homes[1]]) ||
-                          (c > 0 && placed[i - 1]) || (c + 1 < homes[1] && placed[i + 1]);
-            if ((step == 1 || beside) && free_point(board, images, i, &px, &py)) p = i;
+            if ((step == 1 || beside_placed(i, rows, columns, placed)) && free_point(board, images, i, &px, &py)) p = i;
         }
         const int drop_x = p ? home_x(p) + offset_x + (px - board.pieces[p].x) : 0;
         const int drop_y = p ? home_y(p) + offset_y + (py - board.pieces[p].y) : 0;
@@ -202,16 +260,12 @@ TEST(SolveE2e, AStarterJigsawIsSolvedPieceByPieceAndCompletes) {
                         if (tx == gx && ty == gy) continue;
                         Board after = carried(board, placed, tx - gx, ty - gy);
                         for (int i = 1; i <= count && to_x < 0; i++) {
-                            if (placed[i]) continue;
+                            if (placed[i] || !beside_placed(i, rows, columns, placed)) continue;
                             int cx = 0, cy = 0;
                             if (!free_point(after, images, i, &cx, &cy, 6)) continue;
-                            int r = (i - 1) / homes[1], c = (i - 1) % homes[1];
-                            bool beside = (r > 0 && placed[i - homes[1]]) ||
-                                          (r + 1 < homes[0] && placed[i + homes[1]]) ||
-                                          (c > 0 && placed[i - 1]) || (c + 1 < homes[1] && placed[i + 1]);
                             int ex = home_x(i) + offset_x + (tx - gx) + (cx - board.pieces[i].x);
                             int ey = home_y(i) + offset_y + (ty - gy) + (cy - board.pieces[i].y);
-                            if (beside && ex >= 2 && ey >= 2 && ex <= 797 && ey <= 597) {
+                            if (ex >= 2 && ey >= 2 && ex <= 797 && ey <= 597) {
                                 to_x = tx;
                                 to_y = ty;
                             }
@@ -220,32 +274,65 @@ TEST(SolveE2e, AStarterJigsawIsSolvedPieceByPieceAndCompletes) {
                 }
             }
             ASSERT_GE(to_x, 0) << "no place for the group uncovers a piece at step " << step;
+            Board before = board;
             game.click(gx, gy);
+            ASSERT_TRUE(save_and_read(game, count, &board));
+            ASSERT_TRUE(placed[board.order[count]]) << "the group was not picked up at step " << step;
             game.move(to_x, to_y);
-            game.pause(150);
             game.click(to_x, to_y);
+            ASSERT_TRUE(save_and_read(game, count, &board));
+            for (int i = 1; i <= count; i++) {
+                if (!placed[i]) continue;
+                ASSERT_EQ(board.pieces[i].x, before.pieces[i].x + to_x - gx) << "piece " << i << " at step " << step;
+                ASSERT_EQ(board.pieces[i].y, before.pieces[i].y + to_y - gy) << "piece " << i << " at step " << step;
+            }
             continue;
         }
-        const Saved& me = board.pieces[p];
+        const Saved me = board.pieces[p];
         game.click(px, py);  // picked up; the grab offset is kept while carried
+        ASSERT_TRUE(save_and_read(game, count, &board));
+        ASSERT_EQ(board.order[count], p) << "piece " << p << " was not picked up at step " << step;
         for (int turns = (4 - me.a) % 4; turns > 0; turns--) game.click(px, py, 3);
+        ASSERT_TRUE(save_and_read(game, count, &board));
+        ASSERT_EQ(board.pieces[p].a, 0) << "piece " << p << " was not turned upright at step " << step;
         game.move(drop_x, drop_y);
-        game.pause(150);
         game.click(drop_x, drop_y);
+        ASSERT_TRUE(save_and_read(game, count, &board));
         placed[p] = true;
+        // The last drop completes the jigsaw, which is dealt again for the
+        // flight: the check below is the completion's.
+        if (step == count) break;
+        // Dropped where it was carried; from the second piece on it joins
+        // the placed group, which takes its number.
+        EXPECT_EQ(board.pieces[p].x, home_x(p) + offset_x) << "piece " << p << " at step " << step;
+        EXPECT_EQ(board.pieces[p].y, home_y(p) + offset_y) << "piece " << p << " at step " << step;
+        if (step > 1) {
+            ASSERT_NE(board.pieces[p].gp, 0) << "piece " << p << " did not join at step " << step;
+            for (int q = 1; q <= count; q++) {
+                if (!placed[q]) continue;
+                ASSERT_EQ(board.pieces[q].gp, board.pieces[p].gp) << "piece " << q << " at step " << step;
+            }
+        }
         step++;
     }
 
-    // The completion flight plays; afterwards the puzzle is one upright group.
-    game.pause(6000);
-    ASSERT_TRUE(save_and_read(game, count, &board));
+    // The completion flight plays and ends with every piece home, upright,
+    // in group 1 (its last frame groups them all).
+    bool home = false;
+    for (int tries = 0; tries < 60 && !home; tries++) {
+        ASSERT_TRUE(save_and_read(game, count, &board));
+        home = true;
+        for (int i = 1; i <= count; i++)
+            home = home && board.pieces[i].gp == 1 && board.pieces[i].a == 0 && board.pieces[i].x == home_x(i) &&
+                   board.pieces[i].y == home_y(i);
+        if (!home) game.pause(500);
+    }
     for (int i = 1; i <= count; i++) {
         EXPECT_EQ(board.pieces[i].a, 0) << "piece " << i;
-        EXPECT_EQ(board.pieces[i].gp, board.pieces[1].gp) << "piece " << i;
+        EXPECT_EQ(board.pieces[i].gp, 1) << "piece " << i;
         EXPECT_EQ(board.pieces[i].x, home_x(i)) << "piece " << i;
         EXPECT_EQ(board.pieces[i].y, home_y(i)) << "piece " << i;
     }
-    EXPECT_NE(board.pieces[1].gp, 0);
     if (const char* shots = std::getenv("TESSELLON_E2E_SHOTS")) game.grab().save_png(shots);
     EXPECT_TRUE(game.running());
     for (TPixmap* image : images) free_pixmap(image);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <X11/Xlib.h>
+
 #include "tests/e2e/harness.h"
 
 namespace {
@@ -35,12 +37,29 @@ e2e::GameOptions on_screen(int width, int height, const char* prefer, const char
     return options;
 }
 
-// The game's window appears with the title and exactly that size.
-void expect_window(e2e::Session& game, int width, int height, int timeout_ms = 20000) {
+// The game's window appears with the title and exactly that size (after
+// a toggle the old one may still be found for a moment), and takes the
+// keyboard. Its id, 0 when none came.
+unsigned long expect_window(e2e::Session& game, int width, int height, int timeout_ms = 30000) {
     int w = 0, h = 0;
-    ASSERT_NE(game.wait_for_window(title, timeout_ms, &w, &h), 0u);
+    unsigned long window = 0;
+    for (int waited = 0; waited < timeout_ms; waited += 100) {
+        window = game.wait_for_window(title, 100, &w, &h);
+        if (window && w == width && h == height) break;
+        if (!game.running()) break;
+    }
+    EXPECT_NE(window, 0u);
     EXPECT_EQ(w, width);
     EXPECT_EQ(h, height);
+    EXPECT_TRUE(window && game.wait_for_focus(window, 10000)) << "the window never took the keyboard";
+    return window;
+}
+
+// Whether the game's window is a full-screen one (not managed, covering).
+bool is_full_screen(e2e::Session& game, unsigned long window) {
+    XWindowAttributes attributes;
+    return window && XGetWindowAttributes(game.display, window, &attributes) && attributes.override_redirect &&
+           attributes.x == 0 && attributes.y == 0;
 }
 
 TEST(Startup, WindowHasTheTitleAndTheSmallSize) {
@@ -53,13 +72,10 @@ TEST(Startup, LargeWindowAndTheFKeySwitchesSizes) {
     e2e::Session game(on_screen(1024, 768, large_window));
     ASSERT_TRUE(game.ok()) << game.error;
     expect_window(game, 1024, 768);
-    game.pause(500);
     game.key("f");
-    game.pause(1500);
-    expect_window(game, 800, 600, 10000);
+    expect_window(game, 800, 600);
     game.key("f");
-    game.pause(1500);
-    expect_window(game, 1024, 768, 10000);
+    expect_window(game, 1024, 768);
     EXPECT_TRUE(game.running());
 }
 
@@ -67,7 +83,9 @@ TEST(Startup, FullScreenWithoutPreferencesCoversASmallScreen) {
     e2e::GameOptions options;  // no prefer.txt: full screen 800x600
     e2e::Session game(options);
     ASSERT_TRUE(game.ok()) << game.error;
-    expect_window(game, 800, 600);
+    unsigned long window = expect_window(game, 800, 600);
+    EXPECT_TRUE(is_full_screen(game, window)) << "opened as a window";
+    EXPECT_TRUE(game.keyboard_grabbed_elsewhere()) << "full screen without the keyboard grabbed";
     EXPECT_TRUE(game.running());
 }
 
@@ -87,30 +105,45 @@ TEST(Startup, FullScreenOfASizeTheScreenLacksFallsBackToAWindow) {
     // own size: the game opens an 800x600 window instead of dying.
     e2e::Session game(on_screen(1024, 768, ""));
     ASSERT_TRUE(game.ok()) << game.error;
-    expect_window(game, 800, 600);
+    unsigned long window = expect_window(game, 800, 600);
+    EXPECT_FALSE(is_full_screen(game, window));
+    EXPECT_FALSE(game.keyboard_grabbed_elsewhere());
+    if (const char* shots = std::getenv("TESSELLON_E2E_SHOTS_DIR")) {
+        e2e::Shot shot;
+        game.wait_until_still(20000, &shot);
+        shot.save_png(std::string(shots) + "/fallback.png");
+    }
     EXPECT_TRUE(game.running());
 }
 
 TEST(Startup, WKeyTurnsAWindowIntoFullScreenAndBack) {
     e2e::Session game(on_screen(800, 600, small_window));
     ASSERT_TRUE(game.ok()) << game.error;
-    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
-    game.pause(500);
+    unsigned long window = expect_window(game, 800, 600);
+    EXPECT_FALSE(is_full_screen(game, window));
     game.key("w");
-    game.pause(1500);
-    expect_window(game, 800, 600, 10000);
+    bool full = false;
+    for (int waited = 0; waited < 30000 && !full; waited += 100) {
+        window = game.wait_for_window(title, 100);
+        full = is_full_screen(game, window) && game.keyboard_grabbed_elsewhere();
+    }
+    EXPECT_TRUE(full) << "W did not turn the window into full screen";
+    ASSERT_TRUE(game.wait_for_focus(window, 10000));
     game.key("w");
-    game.pause(1500);
-    EXPECT_NE(game.wait_for_window(title, 10000), 0u);
+    bool back = false;
+    for (int waited = 0; waited < 30000 && !back; waited += 100) {
+        window = game.wait_for_window(title, 100);
+        back = window && !is_full_screen(game, window);
+    }
+    EXPECT_TRUE(back) << "W did not turn full screen back into a window";
     EXPECT_TRUE(game.running());
 }
 
 TEST(Startup, CloseRequestEndsWithStatusZero) {
     e2e::Session game(on_screen(800, 600, small_window));
     ASSERT_TRUE(game.ok()) << game.error;
-    unsigned long window = game.wait_for_window(title, 20000);
+    unsigned long window = expect_window(game, 800, 600);
     ASSERT_NE(window, 0u);
-    game.pause(500);
     game.close_window(window);
     EXPECT_EQ(game.wait_exit(10000), 0);
 }
@@ -118,8 +151,7 @@ TEST(Startup, CloseRequestEndsWithStatusZero) {
 TEST(Startup, EscapeEndsWithStatusZero) {
     e2e::Session game(on_screen(800, 600, small_window));
     ASSERT_TRUE(game.ok()) << game.error;
-    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
-    game.pause(500);
+    ASSERT_NE(expect_window(game, 800, 600), 0u);
     // During the opening one Escape ends the game; afterwards the second
     // one confirms the question. Two cover both.
     game.key("Escape");

@@ -4,6 +4,9 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 
+#include <chrono>
+#include <thread>
+
 #include "media/draw/x11_backend.h"
 #include "media/media_internal.h"
 #include "tests/media_x11/xvfb_server.h"
@@ -147,4 +150,44 @@ TEST(X11Display, HiddenPointerIsInvisibleUntilTheDisplayIsReopened)
     XSync(observer(), False);
     EXPECT_GT(visible_cursor_pixels(), 0);
     close_screen();
+}
+
+// Another client holding the keyboard for a moment (as a busy desktop may
+// while the game starts) delays the full-screen open but does not stop it.
+TEST(X11Display, FullScreenWaitsOutAKeyboardGrabHeldBriefly)
+{
+    Display* other = observer();
+    ASSERT_EQ(XGrabKeyboard(other, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync, CurrentTime),
+              GrabSuccess);
+    XSync(other, False);
+    std::thread release([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        XUngrabKeyboard(other, CurrentTime);
+        XSync(other, False);
+    });
+    void* screen = open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 32, 60, 0);
+    release.join();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_TRUE(x11_fullscreen);
+    EXPECT_EQ(other_client_keyboard_grab(), AlreadyGrabbed);
+    close_screen();
+}
+
+// A grab that never ends is a real refusal: no half full screen without input.
+TEST(X11Display, FullScreenFailsWhenTheKeyboardStaysGrabbed)
+{
+    Display* other = observer();
+    ASSERT_EQ(XGrabKeyboard(other, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync, CurrentTime),
+              GrabSuccess);
+    XSync(other, False);
+    EXPECT_EQ(open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 32, 60, 0), nullptr);
+    EXPECT_EQ(x11_window, 0u);
+    XUngrabKeyboard(other, CurrentTime);
+    XSync(other, False);
+    // The pointer grab taken meanwhile was let go as well.
+    EXPECT_EQ(XGrabPointer(other, DefaultRootWindow(other), True, 0, GrabModeAsync, GrabModeAsync, None, None,
+                           CurrentTime),
+              GrabSuccess);
+    XUngrabPointer(other, CurrentTime);
+    XSync(other, False);
 }
