@@ -1,9 +1,10 @@
 // The board screen ("jigsaw"): its per-frame work (drop, picture and
 // swatch clicks, pick-up, the right-click turn), the drawing of the board
 // that the other board-based screens share, and the held group drawn
-// again above the swatch and the picture. While a group is carried, the
-// rest of the frame is drawn once, kept, and put back under the group in
-// every frame until something it was drawn from changes.
+// again above the swatch and the picture. The board (without a carried
+// group) is drawn once, kept, and put back in every frame until something
+// it was drawn from changes, so the pointer and the carried group are all
+// that a frame draws while the player moves them.
 #include <vector>
 
 #include "play/play.h"
@@ -11,7 +12,7 @@
 #include "shell/shell.h"
 
 // --- the kept board under a carried group ---
-int board_composing = 1;                 // 0 draws the whole board in every frame
+int board_composing = 1;                  // 0 draws the whole board in every frame
 static std::vector<intptr_t> kept_board;  // what the kept copy was drawn from; empty = none
 
 // True for the pieces that draw_held_group draws: the held piece, and its
@@ -120,7 +121,7 @@ static std::vector<intptr_t> board_inputs() {
         bg_red, bg_green, bg_blue, piece_count, tidy_state.k, tidy_state.x, tidy_state.y,
         pref_help_prompt, help_prompt_active,
         swatch_shown, reinterpret_cast<intptr_t>(swatch_image), swatch_x, swatch_y,
-        picture_shown, reinterpret_cast<intptr_t>(picture), picture_x, picture_y,
+        picture_shown, reinterpret_cast<intptr_t>(picture), picture_x, picture_y, held_piece,
     };
     v.reserve(v.size() + 6 * static_cast<size_t>(piece_count));
     for (int i = 1; i <= piece_count; i++) {
@@ -133,21 +134,19 @@ static std::vector<intptr_t> board_inputs() {
     return v;
 }
 
-// The frame while a group is carried: the kept board when nothing under
-// the group changed, else the board drawn without the group and kept; then
-// the group. The same pixels as drawing it all, as the group drawn last
-// covers exactly what its drawing in the board would have.
-static void draw_carrying_frame() {
+// The board under the held group (all of it when nothing is held): the
+// kept copy when nothing it shows changed, else drawn and kept. A held
+// group drawn last covers exactly what its drawing in the board would
+// have, so leaving it out gives the same pixels.
+static void draw_kept_board() {
     std::vector<intptr_t> inputs = board_inputs();
-    if (inputs != kept_board || !restore_back_buffer()) {
-        draw_board_pieces(true);
-        draw_swatch_and_picture();
-        if (save_back_buffer())
-            kept_board.swap(inputs);
-        else
-            kept_board.clear();
-    }
-    draw_held_group();
+    if (inputs == kept_board && restore_back_buffer()) return;
+    draw_board_pieces(true);
+    draw_swatch_and_picture();
+    if (save_back_buffer())
+        kept_board.swap(inputs);
+    else
+        kept_board.clear();
 }
 
 void jigsaw_screen_frame() {
@@ -166,11 +165,11 @@ void jigsaw_screen_frame() {
             turn_piece(p);
         }
     }
-    if (held_piece && board_composing) {
-        draw_carrying_frame();
-        return;
+    if (board_composing) {
+        draw_kept_board();
+    } else {
+        draw_board();
+        draw_swatch_and_picture();
     }
-    draw_board();
-    draw_swatch_and_picture();
     if (held_piece) draw_held_group();
 }

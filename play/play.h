@@ -106,7 +106,7 @@ void set_grid_edges();
 // ===========================================================================
 
 // --- kept for the run ---
-extern int board_composing;  // 1: the board under a carried group is drawn once and kept; 0: drawn every frame
+extern int board_composing;  // 1: the board (less a carried group) is drawn once and kept; 0: drawn every frame
 
 // Per-frame operation of "jigsaw": clicks, right clicks, then the drawing.
 void jigsaw_screen_frame();

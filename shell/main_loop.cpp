@@ -531,6 +531,11 @@ void main_loop_iteration() {
     if (id == EVENT_KEY_UP && (data == KEY_LEFT_CONTROL || data == KEY_RIGHT_CONTROL))
         ctrl_down = 0;
     if (id == EVENT_MOUSE_DOWN) dispatch_button(data);
+    // A motion moves what follows the mouse at once, not a tick later.
+    if (id == EVENT_MOUSE_MOVE) {
+        mouse_x = pointer_x();
+        mouse_y = pointer_y();
+    }
 
     if (picture_dragging) {
         picture_x = mouse_x - picture_grab_dx;

@@ -5,13 +5,17 @@
 // changed pixels, nothing held), and carrying a piece over it (the same
 // latency, and CPU while the pointer circles). CPU is the game process
 // (the software renderer's threads included) and, apart, the X server.
-//   bench_game [--rounds N] [label=]GAME_DIR ...
+//   bench_game [--rounds N] [--shots FOLDER] [label=]GAME_DIR ...
 // Several game folders (say before=... after=...) are run in turn, round
 // by round, so a noisy machine weighs on all of them alike; each figure is
-// printed as the median with min-max over the rounds. Needs Xvfb and Mesa.
+// printed as the median with min-max over the rounds. --shots writes a PNG
+// of every screen it measures (first round), for a look. Needs Xvfb and Mesa.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+
+#include "media/draw/draw.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -124,6 +128,20 @@ static std::vector<uint32_t> grab(int x, int y, int w, int h) {
     return pixels;
 }
 
+static std::string shots_folder;  // --shots; empty = none
+static std::string shot_prefix;   // the game's label, first round only
+
+static void shot(const std::string& name) {
+    if (shots_folder.empty() || shot_prefix.empty()) return;
+    std::vector<uint32_t> p = grab(0, 0, W, H);
+    if (p.size() != (size_t)W * H) return;
+    TPixmap* pixmap = create_pixmap(W, H, PF_RGBA8888);
+    for (int y = 0; y < H; y++)
+        for (int x = 0; x < W; x++) write_pixel(pixmap, x, y, 0xFF000000u | p[(size_t)y * W + x]);
+    save_pixmap_png(pixmap, shots_folder + "/" + shot_prefix + "-" + name + ".png", 5);
+    free_pixmap(pixmap);
+}
+
 static bool board_colour_at(int x, int y) {
     std::vector<uint32_t> p = grab(x, y, 1, 1);
     return !p.empty() && p[0] == (uint32_t)(BG_R << 16 | BG_G << 8 | BG_B);
@@ -231,6 +249,7 @@ static bool prepare(const std::string& game, const std::string& root) {
 // percent of one core.
 static void idle_cpu(Figures* f, const std::string& screen, int game, int xvfb) {
     wait_still(400, 5000);
+    shot(screen);
     double g0 = cpu_ns(game), x0 = cpu_ns(xvfb), t0 = now_ms();
     sleep_ms(IDLE_SECONDS * 1000);
     double ms = now_ms() - t0;
@@ -332,6 +351,7 @@ static bool run_game(const std::string& game, const std::string& display_name, i
             wait_still(100, 2000);
         }
         put(f, "carrying: motion -> pixels, ms", median(carry));
+        shot("carrying");
         double g0 = cpu_ns(pid), x0 = cpu_ns(xvfb), c0 = now_ms();
         for (int i = 0; now_ms() - c0 < CARRY_SECONDS * 1000; i++) {
             double angle = i * 0.05;
@@ -357,6 +377,8 @@ int main(int argc, char** argv) {
         std::string a = argv[i];
         if (a == "--rounds" && i + 1 < argc) {
             rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--shots" && i + 1 < argc) {
+            shots_folder = argv[++i];
         } else {
             size_t eq = a.find('=');
             if (eq == std::string::npos) games.push_back({a, a});
@@ -381,6 +403,7 @@ int main(int argc, char** argv) {
     for (int r = 0; r < rounds; r++) {
         for (size_t g = 0; g < games.size(); g++) {
             Figures f;
+            shot_prefix = r == 0 ? games[g].first : "";
             if (!run_game(games[g].second, display_name, xvfb, &f))
                 fprintf(stderr, "bench_game: round %d of %s did not reach the board\n", r + 1,
                         games[g].first.c_str());
