@@ -586,6 +586,24 @@ TEST_F(Clicks, TheDraggedPictureAndTheHeldPieceFollowTheMouse) {
     EXPECT_EQ(pieces[1].y, 146);
 }
 
+TEST_F(Clicks, AMotionMovesTheHeldPieceInTheIterationThatTakesIt) {
+    piece_count = 1;
+    pieces[1] = piece_type();
+    held_piece = 1;
+    grab_dx = -3;
+    grab_dy = 4;
+    // Delivered while the loop waits, after it sampled the mouse.
+    TEvent motion;
+    motion.id = EVENT_MOUSE_MOVE;
+    motion.x = 200;
+    motion.y = 150;
+    null_push_event_for_wait(motion);
+    run(1);
+    EXPECT_EQ(mouse_x, 200);
+    EXPECT_EQ(pieces[1].x, 203);
+    EXPECT_EQ(pieces[1].y, 146);
+}
+
 // --- animations and completion -------------------------------------------------
 
 TEST_F(Animations, TheOpeningEndsOnTheBoardWithThePointerShown) {
