@@ -50,6 +50,11 @@ struct FrameSkip : LibraryLoop {
         run(3);
     }
     void TearDown() override {
+        // The help pages the game loaded from the real images.
+        for (TImage*& page : help_images) {
+            if (page) free_image(page);
+            page = nullptr;
+        }
         frame_skipping = 1;
         base_dir = "";
         swatch_image = nullptr;
