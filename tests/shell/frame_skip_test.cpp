@@ -194,7 +194,6 @@ TEST_F(FrameSkip, ScreensThatMoveWithTimeDrawEveryTick) {
     pieces[1].x = 50;
     start_completion_animation();
     int flips = null_flip_count();
-    std::vector<uint8_t> first;
     int changes = 0;
     for (int i = 0; i < 20 && screen_state == SCREEN_ANIM; i++) {
         delay(anim_tick_ms + 2);  // each step is due
