@@ -1,12 +1,32 @@
 // The board screen ("jigsaw"): its per-frame work (drop, picture and
 // swatch clicks, pick-up, the right-click turn), the drawing of the board
 // that the other board-based screens share, and the held group drawn
-// again above the swatch and the picture.
+// again above the swatch and the picture. The board (without a carried
+// group) is drawn once, kept, and put back in every frame until something
+// it was drawn from changes, so the pointer and the carried group are all
+// that a frame draws while the player moves them.
+#include <vector>
+
 #include "play/play.h"
 
 #include "shell/shell.h"
 
-void draw_board() {
+// --- the kept board under a carried group ---
+int board_composing = 1;                  // 0 draws the whole board in every frame
+static std::vector<intptr_t> kept_board;  // what the kept copy was drawn from; empty = none
+
+// True for the pieces that draw_held_group draws: the held piece, and its
+// group when it has one.
+static bool in_held_group(int p) {
+    int h = held_piece;
+    if (h < 1 || h > piece_count || p < 1 || p > piece_count) return false;
+    if (pieces[h].gp <= 0) return p == h;
+    return pieces[p].gp == pieces[h].gp;
+}
+
+// The board's pieces; with `without_held` the held group is left out (it
+// is drawn again on top of everything, which hides this drawing of it).
+static void draw_board_pieces(bool without_held) {
     set_clear_color(bg_red, bg_green, bg_blue);
     clear_screen();
     for (int i = 1; i <= piece_count; i++) {
@@ -14,6 +34,7 @@ void draw_board() {
         if (p < 1 || p > piece_count) continue;
         const piece_type& pc = pieces[p];
         if (!pc.visible || !pc.img) continue;
+        if (without_held && in_held_group(p)) continue;
         set_rotation(static_cast<float>(pc.a * 90));
         draw_image(pc.img, static_cast<float>(pc.x), static_cast<float>(pc.y), 0);
         set_rotation(0);
@@ -21,6 +42,8 @@ void draw_board() {
     if (tidy_state.k > 0) draw_outlined_number(tidy_state.k, tidy_state.x, tidy_state.y);
     draw_help_prompt();
 }
+
+void draw_board() { draw_board_pieces(false); }
 
 static void draw_piece_again(int i) {
     piece_type& pc = pieces[i];
@@ -77,6 +100,55 @@ void swatch_click() {
     bg_blue = static_cast<int>(argb & 0xFF);
 }
 
+static void draw_swatch_and_picture() {
+    if (swatch_shown && swatch_image) draw_image(swatch_image, static_cast<float>(swatch_x), static_cast<float>(swatch_y), 0);
+    if (picture_shown && picture) draw_image(picture, static_cast<float>(picture_x), static_cast<float>(picture_y), 0);
+}
+
+// Everything the board under the carried group is drawn from: the display,
+// the drawing state the frame starts with (the tidy count and the prompt
+// choose their own font), the colour, every piece in
+// drawing order (the held group only by its place in that order), the
+// tidy count, the help prompt, the swatch and the picture.
+static std::vector<intptr_t> board_inputs() {
+    const TDrawState& s = draw_state;
+    std::vector<intptr_t> v = {
+        display_generation, s.g_width, s.g_height, s.color_red, s.color_green, s.color_blue,
+        static_cast<intptr_t>(s.color_alpha * 65536), s.blend_mode,
+        static_cast<intptr_t>(s.tform_rot * 65536), static_cast<intptr_t>(s.tform_scale_x * 65536),
+        static_cast<intptr_t>(s.tform_scale_y * 65536), static_cast<intptr_t>(s.origin_x * 65536),
+        static_cast<intptr_t>(s.origin_y * 65536), s.viewport_x, s.viewport_y, s.viewport_w, s.viewport_h,
+        bg_red, bg_green, bg_blue, piece_count, tidy_state.k, tidy_state.x, tidy_state.y,
+        pref_help_prompt, help_prompt_active,
+        swatch_shown, reinterpret_cast<intptr_t>(swatch_image), swatch_x, swatch_y,
+        picture_shown, reinterpret_cast<intptr_t>(picture), picture_x, picture_y, held_piece,
+    };
+    v.reserve(v.size() + 6 * static_cast<size_t>(piece_count));
+    for (int i = 1; i <= piece_count; i++) {
+        int p = draw_order[i];
+        v.push_back(p);
+        if (p < 1 || p > piece_count || in_held_group(p)) continue;
+        const piece_type& pc = pieces[p];
+        v.insert(v.end(), {pc.x, pc.y, pc.a, pc.visible, reinterpret_cast<intptr_t>(pc.img)});
+    }
+    return v;
+}
+
+// The board under the held group (all of it when nothing is held): the
+// kept copy when nothing it shows changed, else drawn and kept. A held
+// group drawn last covers exactly what its drawing in the board would
+// have, so leaving it out gives the same pixels.
+static void draw_kept_board() {
+    std::vector<intptr_t> inputs = board_inputs();
+    if (inputs == kept_board && restore_back_buffer()) return;
+    draw_board_pieces(true);
+    draw_swatch_and_picture();
+    if (save_back_buffer())
+        kept_board.swap(inputs);
+    else
+        kept_board.clear();
+}
+
 void jigsaw_screen_frame() {
     if (click_pending && held_piece) {
         click_pending = 0;
@@ -93,8 +165,11 @@ void jigsaw_screen_frame() {
             turn_piece(p);
         }
     }
-    draw_board();
-    if (swatch_shown && swatch_image) draw_image(swatch_image, static_cast<float>(swatch_x), static_cast<float>(swatch_y), 0);
-    if (picture_shown && picture) draw_image(picture, static_cast<float>(picture_x), static_cast<float>(picture_y), 0);
+    if (board_composing) {
+        draw_kept_board();
+    } else {
+        draw_board();
+        draw_swatch_and_picture();
+    }
     if (held_piece) draw_held_group();
 }

@@ -105,6 +105,9 @@ void set_grid_edges();
 // board.cpp: the board screen, the picture, the swatch and the filters
 // ===========================================================================
 
+// --- kept for the run ---
+extern int board_composing;  // 1: the board (less a carried group) is drawn once and kept; 0: drawn every frame
+
 // Per-frame operation of "jigsaw": clicks, right clicks, then the drawing.
 void jigsaw_screen_frame();
 // Clears to the background colour and draws the visible pieces in draw order.

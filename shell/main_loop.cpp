@@ -24,6 +24,9 @@ int ctrl_down = 0;                        // a Control key is held
 int intro_pending = 1;                    // "anim" is the opening animation
 int key7_count = 0;                       // consecutive presses of 7
 
+// --- the frame on the screen, kept for the run ---
+int frame_skipping = 1;                   // 0 draws every iteration, as a reference for tests
+
 // Key codes of the dispatch tables.
 enum {
     KEY_ESCAPE = 27,
@@ -82,32 +85,42 @@ static void unrotate_frame() {
     if (unrotate_phase == 4) screen_state = SCREEN_JIGSAW;
 }
 
+// A screen whose row leaves `still` at 0 is drawn every iteration, ticks
+// included: that is right for anything that moves with time, and a new
+// row gets it unless it says otherwise. A still screen (1) promises that
+// its frame depends only on the game's state, which changes with input
+// (keys, buttons, pointer motion) and with what that input sets off;
+// frames after a plain tick that would repeat the one shown are skipped.
 struct screen_type {
     const char* state;   // the screen_state value
     void (*frame)();     // its per-frame operation
+    int still;           // 1: unchanged by time alone; 0: drawn every tick
 };
 
 static const screen_type screens[] = {
-    {SCREEN_TITLE, title_step},
-    {SCREEN_ANIM, anim_frame},
-    {SCREEN_JIGSAW, jigsaw_screen_frame},
-    {SCREEN_BOX, box_screen_frame},
-    {SCREEN_NEW, new_screen_frame},
-    {SCREEN_DELETE, delete_screen_frame},
-    {SCREEN_LOAD, load_screen_frame},
-    {SCREEN_HELP, help_screen_frame},
-    {SCREEN_UNROTATE, unrotate_frame},
-    {SCREEN_PREFER, prefer_screen_frame},
+    {SCREEN_TITLE, title_step, 0},
+    {SCREEN_ANIM, anim_frame, 0},
+    {SCREEN_JIGSAW, jigsaw_screen_frame, 1},
+    {SCREEN_BOX, box_screen_frame, 1},
+    {SCREEN_NEW, new_screen_frame, 1},
+    {SCREEN_DELETE, delete_screen_frame, 1},
+    {SCREEN_LOAD, load_screen_frame, 1},
+    {SCREEN_HELP, help_screen_frame, 1},
+    {SCREEN_UNROTATE, unrotate_frame, 0},
+    {SCREEN_PREFER, prefer_screen_frame, 1},
 };
+
+static const screen_type* current_screen() {
+    for (const screen_type& screen : screens) {
+        if (screen_state == screen.state) return &screen;
+    }
+    return nullptr;
+}
 
 // Any other state runs nothing.
 static void run_screen_frame() {
-    for (const screen_type& screen : screens) {
-        if (screen_state == screen.state) {
-            screen.frame();
-            return;
-        }
-    }
+    const screen_type* screen = current_screen();
+    if (screen) screen->frame();
 }
 
 // ===========================================================================
@@ -427,12 +440,73 @@ static void draw_pointer() {
     draw_image(pointer_image, pointer_x(), pointer_y(), 0);
 }
 
+// ===========================================================================
+// Skipping identical frames
+// ===========================================================================
+
+// What the loop itself knows a frame is drawn from, beside the screens'
+// own tables: taken at the start of an iteration, before its per-frame
+// operation runs.
+struct frame_inputs_type {
+    std::string screen, previous, confirm, status;
+    int pointer_shown, help_prompt;
+    int held, held_x, held_y;  // the held piece and where the mouse put it
+    int picture_at_x, picture_at_y;
+    int generation, width, height;
+};
+
+// Pointer motion itself is not here: it always arrives as an event. What
+// the loop moves after the event with the mouse position it sampled
+// before it (the held piece, the dragged picture) is.
+static frame_inputs_type frame_inputs_now() {
+    bool holding = held_piece >= 1 && held_piece <= MAX_PIECES;
+    return {screen_state, previous_screen, pending_confirm, status_message,
+            pointer_visible, help_prompt_active,
+            held_piece, holding ? pieces[held_piece].x : 0, holding ? pieces[held_piece].y : 0,
+            picture_x, picture_y,
+            display_generation, display_width(), display_height()};
+}
+
+static bool same_inputs(const frame_inputs_type& a, const frame_inputs_type& b) {
+    return a.screen == b.screen && a.previous == b.previous && a.confirm == b.confirm &&
+           a.status == b.status && a.pointer_shown == b.pointer_shown &&
+           a.help_prompt == b.help_prompt && a.held == b.held && a.held_x == b.held_x &&
+           a.held_y == b.held_y && a.picture_at_x == b.picture_at_x &&
+           a.picture_at_y == b.picture_at_y && a.generation == b.generation &&
+           a.width == b.width && a.height == b.height;
+}
+
+// --- the frame on the screen, kept for the run ---
+static int frame_stale = 1;                 // input arrived, or something said the frame changed
+static frame_inputs_type shown_inputs;      // frame_inputs_now() of the frame on the screen
+static int shown_serial = -1;               // display_shown_serial right after that frame's flip
+
+void mark_frame_stale() { frame_stale = 1; }
+
+// The frame must be drawn unless the screen is still, no input came since
+// the frame on the screen was drawn, nothing that frame was drawn from has
+// changed, and nobody else has drawn over it (a message that waited for a
+// key, the celebration, an expose, a re-opened display).
+static bool frame_needed(const frame_inputs_type& now) {
+    const screen_type* screen = current_screen();
+    return !frame_skipping || frame_stale || !screen || !screen->still ||
+           shown_serial != display_shown_serial || !same_inputs(now, shown_inputs);
+}
+
 void main_loop_iteration() {
-    run_screen_frame();
-    if (!status_message.empty()) show_message(status_message, 0, 0.5f);
-    draw_confirm_box();
-    draw_pointer();
-    flip(1);
+    frame_inputs_type inputs = frame_inputs_now();
+    // A click the frame takes may change the state after the frame drew it.
+    int clicked = click_pending, right_clicked = right_click_pending;
+    if (frame_needed(inputs)) {
+        frame_stale = 0;
+        shown_inputs = inputs;
+        run_screen_frame();
+        if (!status_message.empty()) show_message(status_message, 0, 0.5f);
+        draw_confirm_box();
+        draw_pointer();
+        flip(1);
+        shown_serial = display_shown_serial;
+    }
     mouse_x = pointer_x();
     mouse_y = pointer_y();
 
@@ -445,14 +519,23 @@ void main_loop_iteration() {
         completion_seen = 1;
     }
 
+    if (clicked || (right_clicked && !right_click_pending)) frame_stale = 1;
+
     wait_event();
     int id = event_id();
     int data = event_data();
+    // Every event but the timer's tick is input, and input gets its frame.
+    if (id != EVENT_TIMER_TICK) frame_stale = 1;
     if (id == EVENT_QUIT) end_program();
     if (id == EVENT_KEY_DOWN) dispatch_key(data);
     if (id == EVENT_KEY_UP && (data == KEY_LEFT_CONTROL || data == KEY_RIGHT_CONTROL))
         ctrl_down = 0;
     if (id == EVENT_MOUSE_DOWN) dispatch_button(data);
+    // A motion moves what follows the mouse at once, not a tick later.
+    if (id == EVENT_MOUSE_MOVE) {
+        mouse_x = pointer_x();
+        mouse_y = pointer_y();
+    }
 
     if (picture_dragging) {
         picture_x = mouse_x - picture_grab_dx;

@@ -114,10 +114,18 @@ extern int ctrl_down;                // a Control key is held
 extern int intro_pending;            // the running "anim" is the opening animation
 extern int key7_count;               // consecutive presses of 7
 
+// --- the frame on the screen, kept for the run ---
+extern int frame_skipping;           // 1: still screens skip frames identical to the shown one; 0: every frame drawn
+
 // Runs iterations until the program ends; never returns.
 [[noreturn]] void main_loop();
-// One iteration: the frame, the flip, one event and its dispatch.
+// One iteration: the frame, the flip, one event and its dispatch. On a
+// still screen the frame and its flip are skipped when nothing it is drawn
+// from changed since the frame on the screen.
 void main_loop_iteration();
+// Says that what a still screen shows has changed without input (a timer
+// of its own, a file that appeared), so the next iteration draws.
+void mark_frame_stale();
 // Draws the box of the open question centred, with its shadow.
 void draw_confirm_box();
 // A pending click answers the open question: yes inside its yes rectangle.

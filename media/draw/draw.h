@@ -134,6 +134,7 @@ struct TDrawState {
 // ---------------------------------------------------------------------------
 extern TDrawState draw_state;       // state of the current display
 extern int display_generation;      // bumped by every open_screen; textures of older ones are stale
+extern int display_shown_serial;    // bumped by every flip and every loss of the shown frame (an expose)
 
 // ---------------------------------------------------------------------------
 // Display (backend)
@@ -160,6 +161,15 @@ void clear_screen();
 void set_clear_color(int r, int g, int b);
 // Sets the window title used by displays opened afterwards (and the current one).
 void set_app_title(const std::string& title);
+
+// A copy of the whole back buffer, for a frame that is mostly the one
+// before: keep it once the unchanging part is drawn, put it back instead of
+// drawing that part again. False when the display cannot keep one.
+bool save_back_buffer();
+// Puts the kept copy back over the whole back buffer, pixel for pixel:
+// colour, alpha, blend, matrix and viewport do not apply. False (and the
+// buffer untouched) when nothing was kept for the current display.
+bool restore_back_buffer();
 
 // ---------------------------------------------------------------------------
 // Drawing state (draw_state.cpp)

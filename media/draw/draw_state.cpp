@@ -12,6 +12,7 @@
 // ---------------------------------------------------------------------------
 TDrawState draw_state;       // state of the current display, applied by open_screen
 int display_generation = 0;  // bumped by every open_screen; 0 = no display opened yet
+int display_shown_serial = 0;  // bumped when what the display shows changes: each flip, each expose
 
 // sin and cos of an angle in degrees, exact at quarter turns so that
 // pieces turned by multiples of 90 degrees map pixels onto pixels.

@@ -391,6 +391,7 @@ void flip(int sync)
     if (pace)
         pace_frame();
     glXSwapBuffers(x11_display, x11_window);
+    display_shown_serial++;
     backend_pump_events(false);
 }
 

@@ -5,6 +5,7 @@
 // Depends on GL (immediate mode, fixed function) and the shared pixmap code.
 #include <GL/gl.h>
 #include <algorithm>
+#include <cstring>
 
 #include "media/draw/x11_backend.h"
 #include "media/media_internal.h"
@@ -19,6 +20,9 @@ static bool scissor_on = false;     // GL_SCISSOR_TEST enabled
 static int scissor_x = 0, scissor_y = 0, scissor_w = -1, scissor_h = -1;  // last glScissor, display coords
 static int texture_changes = 0;     // texture binds since the last glFlush
 static GLint max_texture_size = 0;  // GL_MAX_TEXTURE_SIZE
+static GLuint kept_texture = 0;     // save_back_buffer's copy; 0 = none
+static int kept_tw = 0, kept_th = 0;  // its texture size (covers the display)
+static bool any_texture_size = false;  // textures need not be powers of two
 
 // Software renderers (llvmpipe) run much faster when a long run of
 // texture changes is handed over in pieces than in one go at the swap.
@@ -140,6 +144,9 @@ void x11_render_begin()
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
 
     released_textures.clear();  // names of a context that is gone
+    kept_texture = 0;
+    const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
+    any_texture_size = extensions && strstr(extensions, "GL_ARB_texture_non_power_of_two");
     glDisable(GL_TEXTURE_2D);
     texturing = false;
     bound_texture = 0;
@@ -329,6 +336,66 @@ void draw_rect(float x, float y, float w, float h)
     use_texture(0);
     apply_color();
     draw_quad(x, y, draw_state.handle_x, draw_state.handle_y, w, h, 0, 0);
+}
+
+// The copy is a texture of the display's size (a power of two where the
+// driver wants one), filled straight from the back buffer by the GL.
+bool save_back_buffer()
+{
+    if (!x11_context)
+        return false;
+    int w = draw_state.g_width, h = draw_state.g_height;
+    int tw = any_texture_size ? w : next_power_of_two(std::max(1, w));
+    int th = any_texture_size ? h : next_power_of_two(std::max(1, h));
+    if (tw > max_texture_size || th > max_texture_size)
+        return false;
+    if (kept_texture == 0 || tw != kept_tw || th != kept_th) {
+        if (kept_texture == 0)
+            glGenTextures(1, &kept_texture);
+        use_texture(kept_texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        kept_tw = tw;
+        kept_th = th;
+    }
+    use_texture(kept_texture);
+    for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; i++) {
+    }  // earlier errors are not this copy's
+    glReadBuffer(GL_BACK);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
+    return glGetError() == GL_NO_ERROR;
+}
+
+// One unblended, untinted quad over the whole display, texel for pixel.
+// GL's rows run bottom-up, so the texture's first row is the screen's last.
+bool restore_back_buffer()
+{
+    if (!x11_context || kept_texture == 0)
+        return false;
+    float w = (float)draw_state.g_width, h = (float)draw_state.g_height;
+    float u = w / kept_tw, v = h / kept_th;
+    if (scissor_on) {
+        glDisable(GL_SCISSOR_TEST);
+        scissor_on = false;
+    }
+    apply_blend(BLEND_SOLID);
+    use_texture(kept_texture);
+    glColor4ub(255, 255, 255, 255);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, v);
+    glVertex2f(0, 0);
+    glTexCoord2f(u, v);
+    glVertex2f(w, 0);
+    glTexCoord2f(u, 0);
+    glVertex2f(w, h);
+    glTexCoord2f(0, 0);
+    glVertex2f(0, h);
+    glEnd();
+    return true;
 }
 
 void grab_image(TImage* image, int x, int y, int frame)

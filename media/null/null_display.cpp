@@ -14,6 +14,7 @@ struct NullDisplay {
     bool open = false;
     int width = 0, height = 0, depth = 0, hertz = 0;
     TPixmap back, front;        // RGBA, width x height
+    TPixmap kept;               // save_back_buffer's copy; empty = none
     bool mouse_hidden = false;  // hide_mouse ran for this display
 };
 
@@ -222,6 +223,7 @@ void close_screen() {
     null_display.open = false;
     null_display.back = TPixmap();
     null_display.front = TPixmap();
+    null_display.kept = TPixmap();
     draw_state._graphics = nullptr;
     draw_state._driver = nullptr;
 }
@@ -267,8 +269,23 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
 void flip(int sync) {
     last_flip_sync = sync;
     flip_count++;
+    display_shown_serial++;
     if (null_display.open) null_display.front.pixels = null_display.back.pixels;
     backend_pump_events(false);
+}
+
+bool save_back_buffer() {
+    if (!null_display.open) return false;
+    null_display.kept = null_display.back;
+    return true;
+}
+
+bool restore_back_buffer() {
+    if (!null_display.open || null_display.kept.pixels.size() != null_display.back.pixels.size() ||
+        null_display.kept.pixels.empty())
+        return false;
+    null_display.back.pixels = null_display.kept.pixels;
+    return true;
 }
 
 void clear_screen() {

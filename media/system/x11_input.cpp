@@ -103,6 +103,11 @@ static bool translate(XEvent& event)
             return false;
         emit(EVENT_QUIT, 0, 0, 0);
         return true;
+    case Expose:
+        // The window lost part of the shown frame: whoever skips identical
+        // frames must draw the next one.
+        display_shown_serial++;
+        return false;
     case MapNotify:
         // Without a window manager nobody else gives the window the keyboard.
         XSetInputFocus(x11_display, x11_window, RevertToParent, CurrentTime);

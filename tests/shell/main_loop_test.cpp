@@ -2,13 +2,8 @@
 // the ways out, the help keys, the global, box, jigsaw and delete key
 // tables and the rule that picks one of the last three, the 7-7-7 count,
 // Control + click, the status line, and what follows the mouse.
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "media/null/null_backend.h"
-#include "tests/shell/loop_fixture.h"
+#include "tests/shell/library_loop.h"
 
 namespace {
 
@@ -18,63 +13,6 @@ enum {
     A = 65, B = 66, C = 67, D = 68, F = 70, G = 71, H = 72, I = 73, J = 74, K = 75,
     L = 76, N = 78, O = 79, P = 80, Q = 81, R = 82, S = 83, T = 84, U = 85, W = 87,
     X = 88, Y = 89, Z = 90, F1 = 112, F2 = 113, LCTRL = 162,
-};
-
-// The loop in a temporary working folder with a small library (the
-// reserved jigsaw, "alpha" and "beta", one piece each) and one saved game
-// ("alpha"), so that the browsers and the flows reached by the keys work
-// on real folders and no listing fails.
-struct LibraryLoop : LoopFixture {
-    std::string old_cwd;
-    std::string root;
-
-    void SetUp() override {
-        LoopFixture::SetUp();
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        old_cwd = cwd;
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessellon-loop-XXXXXX").string();
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        root = buf.data();
-        ASSERT_EQ(chdir(root.c_str()), 0);
-        std::filesystem::create_directories("players/default");
-        for (const char* name : {"0000bexil", "alpha", "beta"}) make_jigsaw(name);
-        ASSERT_TRUE(write_png("players/default/alpha.png", 264, 198));
-        player_dir = "players/default/";
-        jigsaw_page = saved_page = 0;
-        list_clear(jigsaw_list);
-        list_clear(saved_list);
-    }
-    void TearDown() override {
-        for (TList<tn3_type>* list : {jigsaw_list, saved_list}) {
-            for (tn3_type& entry : *list)
-                if (entry.img) free_image(entry.img);
-            list_clear(list);
-        }
-        jigsaw_page = saved_page = 0;
-        player_dir.clear();
-        if (chdir(old_cwd.c_str()) != 0) ADD_FAILURE() << "could not go back";
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-        LoopFixture::TearDown();
-    }
-    static bool write_png(const std::string& path, int w, int h) {
-        TPixmap* px = create_pixmap(w, h, PF_RGBA8888);
-        for (int y = 0; y < h; y++)
-            for (int x = 0; x < w; x++) write_pixel(px, x, y, 0xFF3060A0);
-        bool ok = save_pixmap_png(px, path, 5);
-        free_pixmap(px);
-        return ok;
-    }
-    static void make_jigsaw(const std::string& name) {
-        std::string dir = "jigsaws/" + name;
-        std::filesystem::create_directories(dir);
-        std::ofstream(dir + "/pieces.txt", std::ios::binary) << "1\r\n1\r\n0\r\n0\r\n400\r\n300\r\n";
-        ASSERT_TRUE(write_png(dir + "/1.png", 40, 40));
-        ASSERT_TRUE(write_png(dir + "/tn.png", 80, 60));
-    }
 };
 
 using Questions = LibraryLoop;
@@ -644,6 +582,24 @@ TEST_F(Clicks, TheDraggedPictureAndTheHeldPieceFollowTheMouse) {
     run(2);
     EXPECT_EQ(picture_x, 195);
     EXPECT_EQ(picture_y, 144);
+    EXPECT_EQ(pieces[1].x, 203);
+    EXPECT_EQ(pieces[1].y, 146);
+}
+
+TEST_F(Clicks, AMotionMovesTheHeldPieceInTheIterationThatTakesIt) {
+    piece_count = 1;
+    pieces[1] = piece_type();
+    held_piece = 1;
+    grab_dx = -3;
+    grab_dy = 4;
+    // Delivered while the loop waits, after it sampled the mouse.
+    TEvent motion;
+    motion.id = EVENT_MOUSE_MOVE;
+    motion.x = 200;
+    motion.y = 150;
+    null_push_event_for_wait(motion);
+    run(1);
+    EXPECT_EQ(mouse_x, 200);
     EXPECT_EQ(pieces[1].x, 203);
     EXPECT_EQ(pieces[1].y, 146);
 }

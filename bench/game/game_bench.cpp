@@ -1,0 +1,438 @@
+// The real game on an Xvfb this program starts, driven through XTEST:
+// exec -> window mapped and -> first painted board frame, idle CPU on every
+// screen, RSS with the 48-piece opening jigsaw and with the 300-piece
+// patchwork_quilt, the 300-piece board's frame time (pointer motion ->
+// changed pixels, nothing held), and carrying a piece over it (the same
+// latency, and CPU while the pointer circles). CPU is the game process
+// (the software renderer's threads included) and, apart, the X server.
+//   bench_game [--rounds N] [--shots FOLDER] [label=]GAME_DIR ...
+// Several game folders (say before=... after=...) are run in turn, round
+// by round, so a noisy machine weighs on all of them alike; each figure is
+// printed as the median with min-max over the rounds. --shots writes a PNG
+// of every screen it measures (first round), for a look. Needs Xvfb and Mesa.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include "media/draw/draw.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+enum { W = 800, H = 600, BG_R = 40, BG_G = 80, BG_B = 120 };
+static const double IDLE_SECONDS = 3.0, CARRY_SECONDS = 3.0;
+static const int LATENCY_SAMPLES = 15;
+
+static double now_ms() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+static void sleep_ms(double ms) {
+    if (ms <= 0) return;
+    timespec t = {(time_t)(ms / 1000), (long)((ms - (time_t)(ms / 1000) * 1000) * 1e6)};
+    nanosleep(&t, nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Processes: CPU time (all threads) and resident memory
+// ---------------------------------------------------------------------------
+
+// Nanoseconds on the CPU of every thread of the process, from schedstat.
+static double cpu_ns(int pid) {
+    double total = 0;
+    std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir) return 0;
+    while (dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        std::ifstream in(tasks + "/" + entry->d_name + "/schedstat");
+        double ns = 0;
+        if (in >> ns) total += ns;
+    }
+    closedir(dir);
+    return total;
+}
+
+static double rss_mib(int pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// The X server and the screen
+// ---------------------------------------------------------------------------
+
+static int start_xvfb(int* pid) {
+    int fds[2];
+    if (pipe(fds) != 0) return -1;
+    std::string fd_text = std::to_string(fds[1]);
+    pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        int null_fd = open("/dev/null", O_WRONLY);
+        dup2(null_fd, 1);
+        dup2(null_fd, 2);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+               "-noreset", "+extension", "GLX", (char*)nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    *pid = child;
+    std::string number;
+    pollfd p = {fds[0], POLLIN, 0};
+    char c;
+    while (poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    return number.empty() ? -1 : std::atoi(number.c_str());
+}
+
+static Display* dpy = nullptr;
+
+// The screen rectangle as 0xRRGGBB, clipped to the screen.
+static std::vector<uint32_t> grab(int x, int y, int w, int h) {
+    x = std::max(0, std::min(x, W - 1));
+    y = std::max(0, std::min(y, H - 1));
+    w = std::min(w, W - x);
+    h = std::min(h, H - y);
+    std::vector<uint32_t> pixels;
+    XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), x, y, w, h, AllPlanes, ZPixmap);
+    if (!image) return pixels;
+    pixels.reserve((size_t)w * h);
+    for (int j = 0; j < h; j++)
+        for (int i = 0; i < w; i++) pixels.push_back(XGetPixel(image, i, j) & 0xFFFFFF);
+    XDestroyImage(image);
+    return pixels;
+}
+
+static std::string shots_folder;  // --shots; empty = none
+static std::string shot_prefix;   // the game's label, first round only
+
+static void shot(const std::string& name) {
+    if (shots_folder.empty() || shot_prefix.empty()) return;
+    std::vector<uint32_t> p = grab(0, 0, W, H);
+    if (p.size() != (size_t)W * H) return;
+    TPixmap* pixmap = create_pixmap(W, H, PF_RGBA8888);
+    for (int y = 0; y < H; y++)
+        for (int x = 0; x < W; x++) write_pixel(pixmap, x, y, 0xFF000000u | p[(size_t)y * W + x]);
+    save_pixmap_png(pixmap, shots_folder + "/" + shot_prefix + "-" + name + ".png", 5);
+    free_pixmap(pixmap);
+}
+
+static bool board_colour_at(int x, int y) {
+    std::vector<uint32_t> p = grab(x, y, 1, 1);
+    return !p.empty() && p[0] == (uint32_t)(BG_R << 16 | BG_G << 8 | BG_B);
+}
+
+// Waits until the whole screen has stayed the same for quiet_ms (at most
+// timeout_ms); false on time-out.
+static bool wait_still(double quiet_ms, double timeout_ms) {
+    double start = now_ms(), since = now_ms();
+    std::vector<uint32_t> last = grab(0, 0, W, H);
+    while (now_ms() - start < timeout_ms) {
+        sleep_ms(20);
+        std::vector<uint32_t> p = grab(0, 0, W, H);
+        if (p != last) {
+            last = p;
+            since = now_ms();
+        } else if (now_ms() - since >= quiet_ms) {
+            return true;
+        }
+    }
+    return false;
+}
+
+static void move(int x, int y) {
+    XTestFakeMotionEvent(dpy, 0, x, y, 0);
+    XFlush(dpy);
+}
+
+static void click(int x, int y, int button = 1) {
+    move(x, y);
+    sleep_ms(30);
+    XTestFakeButtonEvent(dpy, button, True, 0);
+    XTestFakeButtonEvent(dpy, button, False, 0);
+    XFlush(dpy);
+}
+
+static void key(const char* name) {
+    KeyCode code = XKeysymToKeycode(dpy, XStringToKeysym(name));
+    XTestFakeKeyEvent(dpy, code, True, 0);
+    XTestFakeKeyEvent(dpy, code, False, 0);
+    XFlush(dpy);
+}
+
+// Milliseconds from a pointer motion to (x, y) until the pixels around it
+// change; -1 when they did not within a second.
+static double motion_latency(int x, int y) {
+    const int r = 40;
+    std::vector<uint32_t> before = grab(x - r, y - r, 2 * r, 2 * r);
+    double t0 = now_ms();
+    move(x, y);
+    while (now_ms() - t0 < 1000) {
+        if (grab(x - r, y - r, 2 * r, 2 * r) != before) return now_ms() - t0;
+    }
+    return -1;
+}
+
+// ---------------------------------------------------------------------------
+// One run of one game folder
+// ---------------------------------------------------------------------------
+
+typedef std::map<std::string, double> Figures;
+
+static std::vector<std::string> figure_order;  // names in the order first measured
+
+static void put(Figures* f, const std::string& name, double value) {
+    if (std::find(figure_order.begin(), figure_order.end(), name) == figure_order.end())
+        figure_order.push_back(name);
+    (*f)[name] = value;
+}
+
+static void write_text(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A folder that runs the game's binary over the given folder's resources:
+// a copy of the binary (the game finds its folder through its own file),
+// links to the read-only folders, and a player folder of its own with the
+// preferences (a window, the board's colour) and a saved 300-piece game.
+static bool prepare(const std::string& game, const std::string& root) {
+    std::error_code ec;
+    fs::create_directories(root + "/players/default", ec);
+    fs::copy_file(game + "/tessellon", root + "/tessellon", ec);
+    if (ec) return false;
+    for (const char* sub : {"images", "fonts", "sounds", "jigsaws"})
+        fs::create_directory_symlink(fs::absolute(game + "/" + sub), root + "/" + sub, ec);
+    std::string p = root + "/players/default/";
+    // click help 0, small, sound on, windowed, no prompt, save message, own colour
+    write_text(p + "prefer.txt", "0\r\n0\r\n1\r\n1\r\n0\r\n1\r\n1\r\n" + std::to_string(BG_R) + "\r\n" +
+                                     std::to_string(BG_G) + "\r\n" + std::to_string(BG_B) + "\r\n");
+    // patchwork_quilt dealt over the whole board in rows, every piece
+    // turned by its number, the last (on top) upright in the middle.
+    std::string saved;
+    for (int i = 1; i <= 300; i++) {
+        int x = 30 + ((i - 1) % 20) * 39, y = 30 + ((i - 1) / 20) * 38, a = i % 4;
+        if (i == 300) x = 400, y = 300, a = 0;
+        for (int v : {x, y, a, 1, 0, i, 0}) saved += std::to_string(v) + "\r\n";
+    }
+    for (int v : {(int)BG_R, (int)BG_G, (int)BG_B, 0, 0}) saved += std::to_string(v) + "\r\n";
+    write_text(p + "patchwork_quilt.txt", saved);
+    fs::copy_file(game + "/jigsaws/patchwork_quilt/tn.png", p + "patchwork_quilt.png", ec);
+    return !ec;
+}
+
+// CPU of the game and of the X server over `seconds` of doing nothing, in
+// percent of one core.
+static void idle_cpu(Figures* f, const std::string& screen, int game, int xvfb) {
+    wait_still(400, 5000);
+    shot(screen);
+    double g0 = cpu_ns(game), x0 = cpu_ns(xvfb), t0 = now_ms();
+    sleep_ms(IDLE_SECONDS * 1000);
+    double ms = now_ms() - t0;
+    put(f, "idle CPU %, " + screen, (cpu_ns(game) - g0) / 1e4 / ms);
+    put(f, "idle CPU % of Xvfb, " + screen, (cpu_ns(xvfb) - x0) / 1e4 / ms);
+}
+
+static double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1 : v[v.size() / 2];
+}
+
+static bool run_game(const std::string& game, const std::string& display_name, int xvfb, Figures* f) {
+    char pattern[] = "/tmp/tessellon-bench-XXXXXX";
+    if (!mkdtemp(pattern)) return false;
+    std::string root = pattern;
+    if (!prepare(game, root)) {
+        fprintf(stderr, "bench_game: cannot prepare a copy of %s\n", game.c_str());
+        return false;
+    }
+    Window rootw = DefaultRootWindow(dpy);
+    XSelectInput(dpy, rootw, SubstructureNotifyMask);
+    XSync(dpy, True);  // forget earlier notifications
+
+    double t0 = now_ms();
+    pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        setenv("DISPLAY", display_name.c_str(), 1);
+        setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+        int null_fd = open("/dev/null", O_WRONLY);
+        dup2(null_fd, 1);
+        dup2(null_fd, 2);
+        std::string binary = root + "/tessellon";
+        execl(binary.c_str(), binary.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    bool ok = false;
+    double mapped = -1, first = -1;
+    while (now_ms() - t0 < 10000 && mapped < 0) {
+        while (XPending(dpy)) {
+            XEvent e;
+            XNextEvent(dpy, &e);
+            if (e.type == MapNotify && mapped < 0) mapped = now_ms() - t0;
+        }
+        if (mapped < 0) sleep_ms(0.2);
+    }
+    XSelectInput(dpy, rootw, NoEventMask);
+    // The first board frame: the board's colour where the title box is not.
+    while (mapped >= 0 && now_ms() - t0 < 20000) {
+        if (board_colour_at(3, 3)) {
+            first = now_ms() - t0;
+            break;
+        }
+        sleep_ms(0.5);
+    }
+    if (first >= 0) {
+        ok = true;
+        put(f, "exec -> window mapped, ms", mapped);
+        put(f, "exec -> first board frame, ms", first);
+        click(790, 590);  // cuts the opening flight short
+        wait_still(400, 8000);
+        idle_cpu(f, "board (48)", pid, xvfb);
+        put(f, "RSS MiB, 48 pieces", rss_mib(pid));
+        const struct { const char* open; const char* close; const char* name; } screens[] = {
+            {"b", "Escape", "box"}, {"h", "h", "help"},     {"i", "Escape", "prefs"},
+            {"n", "Escape", "new1"}, {"l", "Escape", "load1"}, {"k", "Escape", "delete1"},
+        };
+        for (const auto& s : screens) {
+            key(s.open);
+            idle_cpu(f, s.name, pid, xvfb);
+            key(s.close);
+            wait_still(300, 5000);
+        }
+        // The saved 300-piece game, first in the load browser.
+        key("l");
+        wait_still(300, 5000);
+        click(106, 140);
+        double load_start = now_ms();
+        while (now_ms() - load_start < 20000 && !board_colour_at(3, 3)) sleep_ms(5);
+        move(700, 560);
+        idle_cpu(f, "board (300)", pid, xvfb);
+        put(f, "RSS MiB, 300 pieces", rss_mib(pid));
+
+        // A board frame: the pointer moved, nothing held.
+        std::vector<double> frame;
+        for (int i = 0; i < LATENCY_SAMPLES; i++) {
+            frame.push_back(motion_latency(600 + (i % 2) * 90, 500 - (i % 3) * 40));
+            wait_still(100, 2000);
+        }
+        put(f, "300 board: motion -> pixels, ms", median(frame));
+
+        // Carrying the top piece.
+        click(400, 300);
+        wait_still(200, 3000);
+        std::vector<double> carry;
+        for (int i = 0; i < LATENCY_SAMPLES; i++) {
+            carry.push_back(motion_latency(400 + (i % 2) * 60, 300 + (i % 3) * 30));
+            wait_still(100, 2000);
+        }
+        put(f, "carrying: motion -> pixels, ms", median(carry));
+        shot("carrying");
+        double g0 = cpu_ns(pid), x0 = cpu_ns(xvfb), c0 = now_ms();
+        for (int i = 0; now_ms() - c0 < CARRY_SECONDS * 1000; i++) {
+            double angle = i * 0.05;
+            move(400 + (int)(150 * cos(angle)), 300 + (int)(120 * sin(angle)));
+            sleep_ms(10);  // a hand on a mouse: about 100 motions a second
+        }
+        double ms = now_ms() - c0;
+        put(f, "carrying CPU %", (cpu_ns(pid) - g0) / 1e4 / ms);
+        put(f, "carrying CPU % of Xvfb", (cpu_ns(xvfb) - x0) / 1e4 / ms);
+    }
+    kill(-pid, SIGKILL);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    return ok;
+}
+
+int main(int argc, char** argv) {
+    int rounds = 5;
+    std::vector<std::pair<std::string, std::string>> games;  // label, folder
+    for (int i = 1; i < argc; i++) {
+        std::string a = argv[i];
+        if (a == "--rounds" && i + 1 < argc) {
+            rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--shots" && i + 1 < argc) {
+            shots_folder = argv[++i];
+        } else {
+            size_t eq = a.find('=');
+            if (eq == std::string::npos) games.push_back({a, a});
+            else games.push_back({a.substr(0, eq), a.substr(eq + 1)});
+        }
+    }
+    if (games.empty()) games.push_back({"game", BENCH_GAME_DIR});
+
+    int xvfb = 0;
+    int number = start_xvfb(&xvfb);
+    std::string display_name = ":" + std::to_string(number);
+    for (int tries = 0; number >= 0 && tries < 50 && !dpy; tries++) {
+        dpy = XOpenDisplay(display_name.c_str());
+        if (!dpy) sleep_ms(100);
+    }
+    if (!dpy) {
+        fprintf(stderr, "bench_game: Xvfb did not start\n");
+        if (xvfb > 0) kill(xvfb, SIGTERM);
+        return 1;
+    }
+    std::vector<std::vector<Figures>> results(games.size());
+    for (int r = 0; r < rounds; r++) {
+        for (size_t g = 0; g < games.size(); g++) {
+            Figures f;
+            shot_prefix = r == 0 ? games[g].first : "";
+            if (!run_game(games[g].second, display_name, xvfb, &f))
+                fprintf(stderr, "bench_game: round %d of %s did not reach the board\n", r + 1,
+                        games[g].first.c_str());
+            else
+                results[g].push_back(f);
+            fprintf(stderr, "round %d/%d %s done\n", r + 1, rounds, games[g].first.c_str());
+        }
+    }
+    XCloseDisplay(dpy);
+    kill(xvfb, SIGTERM);
+    waitpid(xvfb, nullptr, 0);
+
+    printf("%-38s", "median (min-max)");
+    for (const auto& g : games) printf(" | %-22s", g.first.c_str());
+    printf("\n");
+    for (const std::string& name : figure_order) {
+        printf("%-38s", name.c_str());
+        for (size_t g = 0; g < games.size(); g++) {
+            std::vector<double> v;
+            for (const Figures& f : results[g])
+                if (f.count(name)) v.push_back(f.at(name));
+            char cell[64] = "-";
+            if (!v.empty()) {
+                std::sort(v.begin(), v.end());
+                snprintf(cell, sizeof cell, "%.1f (%.1f-%.1f)", median(v), v.front(), v.back());
+            }
+            printf(" | %-22s", cell);
+        }
+        printf("\n");
+    }
+    return 0;
+}

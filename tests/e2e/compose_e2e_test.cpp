@@ -1,0 +1,108 @@
+// The board kept under a carried piece, on the real binary: the frame while
+// the piece is carried (the kept board put back, the piece drawn over it)
+// has the pixels of the whole board drawn afresh once the piece is put down
+// where it was carried, with turned, hidden and boxed pieces, the picture
+// and the swatch on the board. Only the pointer, drawn after the drop,
+// differs.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "tests/e2e/harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* title = "Tessellon v3.3";
+// click help, large, sound, windowed, help prompt, save message, own colour
+const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+const uint32_t BACKGROUND = 0x285078;  // the saved game's colour
+const int PIECES = 48, CARRIED_X = 430, CARRIED_Y = 330;
+
+// A saved game of the reserved jigsaw: its pieces in overlapping rows,
+// turned by their numbers, piece 5 hidden, 6 in box 1 (hidden), 7 in box 2
+// (shown), the last on top, upright, at (400, 300).
+void prepare_saved_game(const std::string& game_dir) {
+    std::string dir = game_dir + "/players/default/";
+    fs::create_directories(dir);
+    std::string text;
+    for (int i = 1; i <= PIECES; i++) {
+        int x = 80 + ((i - 1) % 8) * 85, y = 90 + ((i - 1) / 8) * 80, a = i % 4;
+        int visible = i == 5 || i == 6 ? 0 : 1, box = i == 6 ? 1 : i == 7 ? 2 : 0;
+        if (i == PIECES) x = 400, y = 300, a = 0;
+        for (int v : {x, y, a, visible, 0, i, box}) text += std::to_string(v) + "\r\n";
+    }
+    for (int v : {0x28, 0x50, 0x78, 0, 0}) text += std::to_string(v) + "\r\n";
+    FILE* f = std::fopen((dir + "0000bexil.txt").c_str(), "wb");
+    if (f) {
+        std::fputs(text.c_str(), f);
+        std::fclose(f);
+    }
+    std::error_code ec;
+    fs::copy_file(game_dir + "/jigsaws/0000bexil/tn.png", dir + "0000bexil.png", ec);
+}
+
+// Two shots alike but for a box around (x, y); the first difference is told.
+::testing::AssertionResult alike_beside(const e2e::Shot& a, const e2e::Shot& b, int x, int y, int box) {
+    if (a.width != b.width || a.height != b.height) return ::testing::AssertionFailure() << "sizes differ";
+    for (int j = 0; j < a.height; j++)
+        for (int i = 0; i < a.width; i++) {
+            if (i >= x - 2 && i < x + box && j >= y - 2 && j < y + box) continue;
+            if (a.at(i, j) != b.at(i, j))
+                return ::testing::AssertionFailure()
+                       << "pixel " << i << "," << j << ": " << std::hex << a.at(i, j) << " vs " << b.at(i, j);
+        }
+    return ::testing::AssertionSuccess();
+}
+
+TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
+    e2e::GameOptions options;
+    options.prefer = prefer;
+    options.prepare = prepare_saved_game;
+    e2e::Session game(options);
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
+    game.click(790, 590);  // cuts the opening short
+    game.pause(300);
+    game.key("l");
+    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 590) == 0xE0FFFF; }, 10000))
+        << "no saved-game page";
+    game.click(106, 140);  // the saved game, alone on the page
+    auto on_board = [](const e2e::Shot& s) { return s.at(3, 3) == BACKGROUND; };
+    ASSERT_TRUE(game.wait_for_screen(on_board, 20000)) << "the saved game was not loaded";
+    game.key("p");  // the picture, top left
+    game.key("c");  // the swatch, bottom left
+    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(20, 470) != BACKGROUND; }, 5000));
+
+    // Take the top piece and carry it in small steps, the board unchanged below.
+    game.click(400, 300);
+    for (int k = 1; k <= 6; k++) {
+        game.move(400 + k * (CARRIED_X - 400) / 6, 300 + k * (CARRIED_Y - 300) / 6);
+        game.pause(30);
+    }
+    auto piece_arrived = [](const e2e::Shot& s) {
+        return s.at(CARRIED_X, CARRIED_Y) != BACKGROUND && s.at(CARRIED_X - 30, CARRIED_Y) != BACKGROUND;
+    };
+    e2e::Shot carried;
+    ASSERT_TRUE(game.wait_for_screen(piece_arrived, 5000, &carried));
+    game.pause(200);  // nothing moves now
+    carried = game.grab();
+
+    // Put it down where it is: the next frame draws the whole board.
+    game.click(CARRIED_X, CARRIED_Y);
+    e2e::Shot whole;
+    auto pointer_shown = [&carried](const e2e::Shot& s) {
+        for (int d = 2; d < 12; d++)
+            if (s.at(CARRIED_X + d, CARRIED_Y + d) != carried.at(CARRIED_X + d, CARRIED_Y + d)) return true;
+        return false;
+    };
+    ASSERT_TRUE(game.wait_for_screen(pointer_shown, 5000, &whole)) << "no frame after the drop";
+    game.pause(200);
+    whole = game.grab();
+    EXPECT_TRUE(alike_beside(carried, whole, CARRIED_X, CARRIED_Y, 40));
+}
+
+}  // namespace
