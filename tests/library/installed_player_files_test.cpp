@@ -125,6 +125,24 @@ TEST_F(PlayerFolder, TheBrowserListsOwnJigsawsBesideTheLibraryAndTheyLoadFromThe
     for (const tn3_type& entry : *jigsaw_list) EXPECT_NE(entry.img, nullptr) << entry.tessellon;
 }
 
+TEST_F(PlayerFolder, AGameOfAnOwnJigsawSavesIntoTheDataFolderAndResumes) {
+    install_marker();
+    ensure_player_dir();
+    make_own_jigsaw("garden", 2, 3);
+    ASSERT_TRUE(start_jigsaw("garden"));
+    pieces[4].x = 321;
+    ASSERT_TRUE(save_game());
+    EXPECT_TRUE(fs::exists(player_dir + "garden.txt"));
+    EXPECT_FALSE(fs::exists("players"));
+    ASSERT_TRUE(start_jigsaw("0000bexil"));
+    arm_message_answer();
+    ASSERT_TRUE(resume_saved_game("garden"));
+    EXPECT_FALSE(message_was_shown());
+    EXPECT_EQ(jigsaw_dir, own_jigsaws_dir + "/garden");
+    EXPECT_EQ(piece_count, 6);
+    EXPECT_EQ(pieces[4].x, 321);
+}
+
 TEST_F(PlayerFolder, AMissingOwnJigsawsFolderIsNoFault) {
     install_marker();
     ensure_player_dir();
