@@ -9,7 +9,8 @@ cd "$(dirname "$0")"
 PACKAGES="cmake ninja-build g++ pkg-config \
   libx11-dev libxxf86vm-dev libxrandr-dev libxtst-dev libxfixes-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri \
   libfreetype-dev libpng-dev libjpeg-dev zlib1g-dev libvorbis-dev libasound2-dev \
-  libgtest-dev libbenchmark-dev fonts-wine fonts-liberation xvfb xauth"
+  libgtest-dev libbenchmark-dev fonts-wine fonts-liberation xvfb xauth \
+  dpkg-dev desktop-file-utils appstream openbox"
 
 missing=""
 for p in $PACKAGES; do

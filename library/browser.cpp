@@ -52,25 +52,36 @@ static int fill_browser_list(TList<tn3_type>* list, std::vector<std::string>& na
 // Listing
 // ===========================================================================
 
+// Adds the names of the jigsaw folders in folder that are not yet in
+// names; false when the folder cannot be listed.
+static bool add_jigsaw_names(const std::string& folder, std::vector<std::string>& names) {
+    void* dir = open_dir(folder);
+    if (!dir) return false;
+    for (std::string name = next_dir_entry(dir); !name.empty(); name = next_dir_entry(dir)) {
+        if (name == "." || name == ".." || name == RESERVED_JIGSAW_NAME) continue;
+        // Only folders are jigsaws; plain files beside them are ignored.
+        if (path_kind(folder + "/" + name) != 2) continue;
+        // A jigsaw of the player's own with a library name is listed once.
+        if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+        names.push_back(name);
+    }
+    close_dir(dir);
+    return true;
+}
+
 void list_jigsaws() {
     clear_browser_list(jigsaw_list);
     std::vector<std::string> names;
     std::string folder = jigsaws_base + "jigsaws";
-    void* dir = open_dir(folder);
-    if (dir) {
-        for (std::string name = next_dir_entry(dir); !name.empty(); name = next_dir_entry(dir)) {
-            if (name == "." || name == ".." || name == RESERVED_JIGSAW_NAME) continue;
-            // Only folders are jigsaws; plain files beside them are ignored.
-            if (path_kind(folder + "/" + name) != 2) continue;
-            names.push_back(name);
-        }
-        close_dir(dir);
-    }
+    // The player's own jigsaws beside an installed library; a folder he
+    // has not made (yet) is no fault.
+    if (!own_jigsaws_dir.empty()) add_jigsaw_names(own_jigsaws_dir, names);
+    bool listed = add_jigsaw_names(folder, names);
     // The reserved jigsaw is listed whether or not its folder is there.
     jigsaw_count = fill_browser_list(jigsaw_list, names, true);
     jigsaw_page = 1;
     // Told after the list is whole, so that the browser is usable at once.
-    if (!dir) message_and_wait("Unable to access " + folder);
+    if (!listed) message_and_wait("Unable to access " + folder);
 }
 
 void list_saved_games() {

@@ -28,7 +28,7 @@ static browser_layout layout_of(int browser) {
 
 static std::string thumbnail_path(int browser, const tn3_type& entry) {
     if (browser == BROWSER_SAVED) return player_dir + entry.tessellon + ".png";
-    return jigsaws_base + "jigsaws/" + entry.tessellon + "/tn.png";
+    return jigsaw_folder(entry.tessellon) + "/tn.png";
 }
 
 // A page number kept within 1 .. pages (1 when there are none).

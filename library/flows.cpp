@@ -91,8 +91,8 @@ static bool deletable_name(const std::string& name) {
 }
 
 bool delete_jigsaw_folder(const std::string& name) {
-    if (!deletable_name(name)) return false;
-    std::string path = jigsaws_base + "jigsaws/" + name;
+    if (!deletable_name(name) || jigsaw_installed(name)) return false;
+    std::string path = jigsaw_folder(name);
     // Links inside are removed as links; a jigsaw entry that is itself a
     // link to a folder is removed as a link too, its target untouched.
     bool gone = delete_dir(path, true);
@@ -109,8 +109,23 @@ void kill_marked_jigsaws() {
     show_message("Killing " + int_to_text(k) + " jigsaw" + (k == 1 ? "" : "s") + " - please wait", 0,
                  0.5f);
     flip(1);
-    for (const tn3_type& entry : *jigsaw_list)
-        if (entry.marked) delete_jigsaw_folder(entry.tessellon);
+    // Jigsaws installed with the game are the system's: they are refused,
+    // once for all of them, rather than deleted.
+    int installed = 0;
+    std::string refused;
+    for (const tn3_type& entry : *jigsaw_list) {
+        if (!entry.marked) continue;
+        if (jigsaw_installed(entry.tessellon)) {
+            installed++;
+            refused = entry.tessellon;
+        } else {
+            delete_jigsaw_folder(entry.tessellon);
+        }
+    }
+    if (installed == 1)
+        message_and_wait("Unable to kill " + refused + ": it was installed with the game");
+    else if (installed > 1)
+        message_and_wait("Unable to kill " + int_to_text(installed) + " jigsaws: they were installed with the game");
     jigsaw_page = 0;  // read the library again at its next showing
     load_default_jigsaw();
     for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = 0;

@@ -15,7 +15,7 @@
 
 // --- set by every flow that loads a jigsaw ---
 std::string jigsaw_name;  // current jigsaw and saved-game name; "" = none yet
-std::string jigsaw_dir;   // "jigsaws/" + name, no trailing slash
+std::string jigsaw_dir;   // jigsaw_folder(name) of the current jigsaw
 
 int grid_index(int row, int column) {
     if (row < 1 || row > rows || column < 1 || column > columns) return 0;
@@ -201,7 +201,7 @@ static void load_picture(std::string* problem) {
 
 bool read_jigsaw(const std::string& name, std::string* problem) {
     problem->clear();
-    std::string dir = jigsaws_base + "jigsaws/" + name;
+    std::string dir = jigsaw_folder(name);
     // Static: three tables of 301 entries are kept off the stack.
     static staged_jigsaw staged;
     staged = staged_jigsaw();

@@ -13,15 +13,37 @@
 // ===========================================================================
 
 // --- kept for the run ---
-extern std::string player_name;  // always "default"
-extern std::string player_dir;   // "players/default/" once made sure of
-extern std::string jigsaws_base; // prefix of "jigsaws/"; stays empty
+extern std::string player_name;     // always "default"
+extern std::string player_dir;      // "players/default/" (or in the player's data folder) once made sure of
+extern std::string jigsaws_base;    // prefix of "jigsaws/"; stays empty
+extern std::string own_jigsaws_dir; // the player's jigsaws beside an installed library; "" = none
 
 // Makes sure a folder exists and can be listed (created with mode 777);
 // tells the player "Unable to access " + path when it cannot.
 void ensure_folder(const std::string& path);
-// Makes sure players/ and players/<name>/ exist and sets player_dir.
+// Makes sure the player's folder exists and sets player_dir: players/<name>/
+// in the game folder, or, when the game is installed, in the player's data
+// folder, with his own jigsaws folder beside it (own_jigsaws_dir).
 void ensure_player_dir();
+// The folder of a jigsaw (no trailing slash): the player's own one of that
+// name when there is one, else the library's.
+std::string jigsaw_folder(const std::string& name);
+// True when the jigsaw comes with an installed game and so is not the
+// player's to delete.
+bool jigsaw_installed(const std::string& name);
+
+// ===========================================================================
+// player_files.cpp: where the player's files live
+// ===========================================================================
+
+// The file an install puts into the game folder to say it is installed.
+constexpr const char* INSTALLED_MARKER = "installed.txt";
+// True when the player's files must not go into the game folder: it cannot
+// be written, or it holds the install's marker.
+bool game_folder_installed(const std::string& game_folder);
+// user_data_folder() + "/tessellon": the player's files of an installed
+// game; "" when the user has no data folder.
+std::string user_game_folder();
 
 // ===========================================================================
 // jigsaw_loader.cpp: loading a jigsaw and the two loading sequences
@@ -29,7 +51,7 @@ void ensure_player_dir();
 
 // --- set by every flow that loads a jigsaw ---
 extern std::string jigsaw_name;  // current jigsaw; also the saved game's file name; "" = none yet
-extern std::string jigsaw_dir;   // jigsaws_base + "jigsaws/" + name, no trailing slash
+extern std::string jigsaw_dir;   // jigsaw_folder(name) of the current jigsaw
 
 // The largest piece image, picture or thumbnail the game decodes: the
 // largest board. Larger files are refused from their header.
@@ -154,10 +176,12 @@ void delete_screen_frame();    // per-frame operation of "delete1"
 void mark_page(int flag);
 // Marked entries over the whole library list.
 int count_marked();
-// Deletes jigsaws/<name> with everything in it; never the reserved jigsaw
-// nor a name that could reach outside jigsaws/. True when it is gone.
+// Deletes jigsaw_folder(name) with everything in it; never the reserved
+// jigsaw, an installed one, nor a name that could reach outside its
+// folder. True when it is gone.
 bool delete_jigsaw_folder(const std::string& name);
-// Key K on "delete1": deletes the marked jigsaws, then the opening jigsaw.
+// Key K on "delete1": deletes the marked jigsaws (installed ones are
+// refused with one message), then the opening jigsaw.
 void kill_marked_jigsaws();
 void quick_pick();             // confirmed Q: a random other library jigsaw
 void do_new();                 // confirmed D: the first jigsaw without a saved game

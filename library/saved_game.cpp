@@ -134,7 +134,7 @@ static void apply_saved_game(const staged_saved_game& staged) {
 // The pieces the jigsaw folder's pieces file declares; 0 when it cannot be
 // read or declares no playable grid (the jigsaw loader then says why).
 static int declared_piece_count(const std::string& name) {
-    TStream* stream = read_file(jigsaws_base + "jigsaws/" + name + "/pieces.txt");
+    TStream* stream = read_file(jigsaw_folder(name) + "/pieces.txt");
     if (!stream) return 0;
     int r = text_to_int(read_line(stream));
     int c = text_to_int(read_line(stream));

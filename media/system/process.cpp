@@ -1,6 +1,6 @@
 // The process itself: the start-up folder rule, the end of the program,
 // the millisecond clock, sleeping and the random generator.
-// Depends on the C library, POSIX (readlink, chdir, sigaction) and the
+// Depends on the C library, POSIX (chdir, sigaction), program_folder and the
 // backend's audio start and video-mode restore. The generator is a
 // Park-Miller "minimal standard" one: 31-bit state, never 0 or 2^31-1.
 #include <climits>
@@ -73,18 +73,9 @@ void media_start(const char* argv0) {
     char buffer[4096];
     if (getcwd(buffer, sizeof buffer)) launch_dir = buffer;
 
-    char link[64];
-    snprintf(link, sizeof link, "/proc/%i/exe", (int)getpid());
-    ssize_t n = readlink(link, buffer, sizeof buffer - 1);
-    if (n > 0 && n < (ssize_t)sizeof buffer - 1) {
-        std::string exe(buffer, (size_t)n);
-        size_t slash = exe.rfind('/');
-        if (slash != std::string::npos) {
-            std::string folder = slash == 0 ? std::string("/") : exe.substr(0, slash);
-            if (chdir(folder.c_str()) != 0) {
-                // The folder stays as it was; relative paths then fail visibly.
-            }
-        }
+    std::string folder = program_folder();
+    if (!folder.empty() && chdir(folder.c_str()) != 0) {
+        // The folder stays as it was; relative paths then fail visibly.
     }
 
     start_clock();

@@ -122,6 +122,20 @@ void set_channel_volume(TChannel* channel, float volume);  // 0..1
 void mix_audio(int16_t* out, int frames);
 
 // ---------------------------------------------------------------------------
+// The user's folders (user_folders.cpp)
+// ---------------------------------------------------------------------------
+
+// The user's home folder: $HOME when absolute, else his password entry; "".
+std::string user_home_folder();
+// Where the user's data files belong: $XDG_DATA_HOME when absolute, else
+// the home folder + "/.local/share"; "" when neither is known.
+std::string user_data_folder();
+// True when this process may create and remove entries in the folder.
+bool folder_writable(const std::string& path);
+// The folder of the running executable (links resolved); "" if unknown.
+std::string program_folder();
+
+// ---------------------------------------------------------------------------
 // Files and folders (files.cpp). "\" is taken as "/"; a trailing "/" is
 // ignored except for the root.
 // ---------------------------------------------------------------------------

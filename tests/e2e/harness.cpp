@@ -8,12 +8,14 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -138,7 +140,7 @@ Session::Session(const GameOptions& options) {
     game_dir = temp_root + "/game";
     home_dir = temp_root + "/home";
     std::error_code ec;
-    fs::copy(TEST_GAME_DIR, game_dir, fs::copy_options::recursive, ec);
+    if (options.program.empty()) fs::copy(TEST_GAME_DIR, game_dir, fs::copy_options::recursive, ec);
     if (ec) {
         error = "cannot copy the game folder: " + ec.message();
         return;
@@ -168,6 +170,23 @@ Session::Session(const GameOptions& options) {
         return;
     }
 
+    // Another user must reach his HOME inside the temporary folder and own
+    // it, also what before_game writes there.
+    auto give_home = [&]() {
+        if (options.uid == 0) return true;
+        ec.clear();
+        fs::permissions(temp_root, fs::perms(0755), ec);
+        if (chown(home_dir.c_str(), options.uid, options.gid) != 0) ec.assign(errno, std::generic_category());
+        for (auto it = fs::recursive_directory_iterator(home_dir, ec); !ec && it != fs::recursive_directory_iterator();
+             it.increment(ec))
+            if (lchown(it->path().c_str(), options.uid, options.gid) != 0) ec.assign(errno, std::generic_category());
+        if (ec) error = "cannot give the home folder to the user: " + ec.message();
+        return !ec;
+    };
+    if (!give_home()) return;
+    if (options.before_game) options.before_game(display_name, home_dir);
+    if (!give_home()) return;
+
     pid_t child = fork();
     if (child < 0) {
         error = "cannot fork the game";
@@ -175,11 +194,15 @@ Session::Session(const GameOptions& options) {
     }
     if (child == 0) {
         setpgid(0, 0);
+        if (options.uid != 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(options.gid) != 0 || setuid(options.uid) != 0))
+            _exit(125);
         setenv("DISPLAY", display_name.c_str(), 1);
         setenv("HOME", home_dir.c_str(), 1);
+        unsetenv("XDG_DATA_HOME");
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
         if (chdir(home_dir.c_str()) != 0) _exit(126);
-        std::string binary = game_dir + "/tessellon";
+        std::string binary = options.program.empty() ? game_dir + "/tessellon" : options.program;
         execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -33,6 +33,16 @@ struct GameOptions {
     // Called with the copied game folder before the game starts (to add
     // test jigsaws or saved games).
     std::function<void(const std::string&)> prepare;
+    // Called once Xvfb is up, just before the game starts, with the display
+    // name and the game's HOME (to start a window manager, or to give an
+    // installed game a saved game in its player's data folder).
+    std::function<void(const std::string& display, const std::string& home)> before_game;
+    // The program to start instead of the copied game folder's tessellon
+    // (an installed launcher); no copy is made then.
+    std::string program;
+    // Run the game as this user (0: as the test itself). The temporary
+    // folder is opened for him and the game's HOME made his.
+    int uid = 0, gid = 0;
 };
 
 // One Xvfb server, one copy of the game folder, one game process.

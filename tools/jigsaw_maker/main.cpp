@@ -6,14 +6,18 @@
 #include <cstring>
 #include <string>
 
+#include "library/library.h"
 #include "tools/jigsaw_maker/jigsaw_cut.h"
 
 static const char* USAGE =
-    "Usage: tessellon-cut [options] PICTURE FOLDER\n"
+    "Usage: tessellon-cut [options] PICTURE [FOLDER]\n"
     "\n"
     "Cuts PICTURE (a PNG or JPEG file) into a Tessellon jigsaw and writes it\n"
-    "into FOLDER, which is made if missing. To add it to the game's library,\n"
-    "give a folder inside the game's jigsaws/ folder, e.g. jigsaws/my_garden.\n"
+    "into FOLDER, which is made if missing. Without FOLDER the jigsaw goes\n"
+    "into the game's library, named after the picture: the jigsaws/ folder\n"
+    "beside this program, or, when the game is installed, your own\n"
+    "$XDG_DATA_HOME/tessellon/jigsaws/ (~/.local/share/tessellon/jigsaws/),\n"
+    "which the game lists beside its own jigsaws.\n"
     "The picture is scaled to fit the 800 x 600 board and centred on it.\n"
     "\n"
     "Options:\n"
@@ -30,8 +34,29 @@ static const char* USAGE =
     "                       100 (default 100)\n"
     "  -q, --quiet          no progress line and no summary\n"
     "  -h, --help           this text\n"
+    "  -v, --version        the version\n"
     "\n"
-    "Example: tessellon-cut --pieces 120 --seed 7 holiday.jpg jigsaws/holiday\n";
+    "Example: tessellon-cut --pieces 120 --seed 7 holiday.jpg\n";
+
+// The library folder the game reads the player's jigsaws from: jigsaws/
+// beside this program when that game folder is his to write, else his own
+// data folder's. "" when neither can be found.
+static std::string default_library() {
+    std::string game = program_folder();
+    if (game.empty()) return "";
+    if (!game_folder_installed(game)) return game + "/jigsaws";
+    std::string own = user_game_folder();
+    return own.empty() ? "" : own + "/jigsaws";
+}
+
+// The picture's file name without its folder and extension: the jigsaw's name.
+static std::string picture_stem(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name = name.substr(0, dot);
+    return name;
+}
 
 static bool parse_int(const char* text, int* value) {
     char* end = nullptr;
@@ -60,6 +85,9 @@ int main(int argc, char** argv) {
         };
         if (a == "-h" || a == "--help") {
             std::fputs(USAGE, stdout);
+            return 0;
+        } else if (a == "-v" || a == "--version") {
+            std::printf("tessellon-cut %s\n", TESSELLON_VERSION);
             return 0;
         } else if (a == "-p" || a == "--pieces") {
             if (!value(&options.pieces)) return fail("--pieces needs a number");
@@ -98,9 +126,17 @@ int main(int argc, char** argv) {
             return fail("too many arguments (see --help)");
         }
     }
-    if (picture_path.empty() || folder.empty()) {
+    if (picture_path.empty()) {
         std::fputs(USAGE, stderr);
         return 2;
+    }
+    if (folder.empty()) {
+        std::string library = default_library();
+        std::string name = picture_stem(picture_path);
+        if (library.empty()) return fail("cannot find the game's library folder: give FOLDER");
+        if (name.empty() || name == "." || name == "..") return fail("cannot name a jigsaw after " + picture_path + ": give FOLDER");
+        if (!kit::make_folders(library)) return fail("cannot make the library folder " + library);
+        folder = library + "/" + name;
     }
     options.progress = !quiet;
 

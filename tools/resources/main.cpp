@@ -1,15 +1,18 @@
 // tessellon-resources: makes every file of the game folder's images/ and
 // sounds/ from code. Usage: tessellon-resources GAME_DIR TAHOMA.ttf
-// [TAHOMA_BOLD.ttf]. The output depends only on this code and the fonts:
-// no clocks, no unseeded randomness.
+// [TAHOMA_BOLD.ttf], or tessellon-resources --icons FOLDER for the desktop
+// icons. The output depends only on this code and the fonts: no clocks,
+// no unseeded randomness.
 #include <cstdio>
 #include <string>
 
 #include "tools/resources/resources.h"
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--icons") return res::make_app_icons(argv[2]) ? 0 : 1;
     if (argc < 3) {
-        std::fprintf(stderr, "usage: tessellon-resources GAME_DIR TAHOMA.ttf [TAHOMA_BOLD.ttf]\n");
+        std::fprintf(stderr, "usage: tessellon-resources GAME_DIR TAHOMA.ttf [TAHOMA_BOLD.ttf]\n"
+                             "       tessellon-resources --icons FOLDER\n");
         return 2;
     }
     std::string out = argv[1];

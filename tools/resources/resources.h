@@ -54,5 +54,8 @@ bool make_board_images(Fonts& fonts, const std::string& out);   // board_images.
 bool make_flash_frames(const std::string& out);                 // flash_frames.cpp
 bool make_effects(const std::string& out);                      // effects.cpp
 bool make_music(const std::string& out);                        // music.cpp
+// The desktop icon into out/<size>x<size>/apps/tessellon.png (an icon
+// theme's layout), for the install; not part of the game folder.
+bool make_app_icons(const std::string& out);                    // app_icon.cpp
 
 }  // namespace res
