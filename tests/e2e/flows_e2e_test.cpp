@@ -25,6 +25,13 @@ const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
 const uint32_t BROWSER = 0xE0FFFF;  // the browsers' background
 const uint32_t KILL_RED = 0xFF0000;
 
+// Anything but black: the game has drawn.
+bool drawn_within(const e2e::Shot& s) {
+    for (size_t k = 0; k < s.pixels.size(); k += 97)
+        if (s.pixels[k] != 0) return true;
+    return false;
+}
+
 bool same_shot(const e2e::Shot& a, const e2e::Shot& b) {
     return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
 }
@@ -37,17 +44,21 @@ void keep_shot(const e2e::Shot& shot, const std::string& name) {
 // Cuts the opening short and waits until the board stands still.
 bool reach_board(e2e::Session& game) {
     if (!game.wait_for_window(title, 20000)) return false;
-    game.pause(1500);
+    // The opening has drawn its first frame: a click now reaches it.
+    if (!game.wait_for_screen([](const e2e::Shot& s) { return drawn_within(s); }, 20000)) return false;
     game.click(790, 590);
     game.move(790, 590);
-    e2e::Shot last = game.grab();
-    for (int tries = 0; tries < 40; tries++) {
-        game.pause(300);
-        e2e::Shot now = game.grab();
-        if (same_shot(now, last) && now.at(400, 590) != BROWSER) return true;
-        last = now;
-    }
+    e2e::Shot still;
+    for (int deadline = e2e::now_ms() + 20000; e2e::now_ms() < deadline;)
+        if (game.wait_until_still(deadline - e2e::now_ms(), &still) && still.at(400, 590) != BROWSER) return true;
     return false;
+}
+
+// Waits (bounded) until path exists (or, with gone, no longer does).
+bool wait_for_path(e2e::Session& game, const std::string& path, bool gone = false, int timeout_ms = 10000) {
+    for (int deadline = e2e::now_ms() + timeout_ms; e2e::now_ms() < deadline; game.pause(50))
+        if (fs::exists(path) != gone) return true;
+    return fs::exists(path) != gone;
 }
 
 // A browser page: its background around the grid and, in the first cell,
@@ -82,8 +93,7 @@ TEST(FlowsE2e, NewShowsTheLibraryAndAClickStartsThatJigsaw) {
     game.key("n");
     e2e::Shot page;
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, BROWSER); }, 10000, &page));
-    game.pause(300);
-    page = game.grab();
+    ASSERT_TRUE(game.wait_until_still(10000, &page));
     keep_shot(page, "new1");
     // One thumbnail per library jigsaw, the reserved one last: cells 1 ..
     // count + 1 hold pictures, the cell after them is empty.
@@ -98,20 +108,19 @@ TEST(FlowsE2e, NewShowsTheLibraryAndAClickStartsThatJigsaw) {
     // The third cell is the third name; the board shows after the click.
     game.click(8 + 2 * 98 + 40, 66 + 30);
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 592) != BROWSER; }, 10000));
-    std::string saved = game.game_dir + "/players/default/" + names[2] + ".txt";
-    game.pause(500);
+    std::string saved = game.game_dir + "/players/default/" + names[2];
+    ASSERT_TRUE(game.wait_until_still(10000));
     game.key("s");
-    for (int waited = 0; waited < 10000 && !fs::exists(saved); waited += 100) game.pause(100);
-    EXPECT_TRUE(fs::exists(saved)) << names[2];
-    EXPECT_TRUE(fs::exists(game.game_dir + "/players/default/" + names[2] + ".png"));
+    // The game file is put in place before the thumbnail is written: wait for both.
+    EXPECT_TRUE(wait_for_path(game, saved + ".txt")) << names[2];
+    EXPECT_TRUE(wait_for_path(game, saved + ".png")) << names[2];
     keep_shot(game.grab(), "board");
 
     // L: the saved game's thumbnail alone on the saved-game page.
     game.key("l");
     e2e::Shot load;
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, BROWSER); }, 10000, &load));
-    game.pause(300);
-    load = game.grab();
+    ASSERT_TRUE(game.wait_until_still(10000, &load));
     keep_shot(load, "load1");
     EXPECT_NE(load.at(8 + 96, 66 + 72), BROWSER);       // the 193 x 145 thumbnail
     EXPECT_EQ(load.at(8 + 196 + 96, 66 + 72), BROWSER);  // nothing in the second cell
@@ -126,8 +135,9 @@ TEST(FlowsE2e, LoadWithoutSavedGamesStaysOnTheBoardAndKShowsTheKillScreen) {
     ASSERT_TRUE(reach_board(game));
     e2e::Shot board = game.grab();
     game.key("l");
-    game.pause(800);
-    e2e::Shot after = game.grab();
+    e2e::Shot after;
+    game.wait_for_screen([&](const e2e::Shot& s) { return !same_shot(s, board); }, 10000);
+    game.wait_until_still(10000, &after);
     // The "load1" screen was not kept: the board with its status line.
     EXPECT_NE(after.at(400, 592), BROWSER);
     EXPECT_EQ(after.at(4, 300), board.at(4, 300));
@@ -136,8 +146,8 @@ TEST(FlowsE2e, LoadWithoutSavedGamesStaysOnTheBoardAndKShowsTheKillScreen) {
     game.key("k");
     e2e::Shot kill;
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, KILL_RED); }, 10000, &kill));
-    game.pause(300);
-    keep_shot(game.grab(), "delete1");
+    game.wait_until_still(10000, &kill);
+    keep_shot(kill, "delete1");
     game.key("Escape");
     EXPECT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 592) != KILL_RED; }, 10000));
     EXPECT_TRUE(game.running());
@@ -165,22 +175,24 @@ TEST(FlowsE2e, KillScreenTurnsPagesMarksWithACrossAndDeletesTheMarkedFolder) {
     game.key("k");
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, KILL_RED); }, 10000));
     // Page 1 of 2: arrows 3 and 4 only.
-    game.pause(300);
-    e2e::Shot first = game.grab();
+    e2e::Shot first;
+    ASSERT_TRUE(game.wait_until_still(10000, &first));
     EXPECT_EQ(first.at(9 + 42, 32), KILL_RED);
     EXPECT_NE(first.at(619 + 42, 32), KILL_RED);
     EXPECT_NE(first.at(706 + 42, 32), KILL_RED);
     // Entry 14, zz_copy01, is row 2, column 6.
     int cell_x = 8 + 5 * 98, cell_y = 66 + 74;
     game.click(cell_x + 40, cell_y + 30);
-    game.pause(400);
-    e2e::Shot marked = game.grab();
+    e2e::Shot marked;
+    game.wait_for_screen([&](const e2e::Shot& s) { return !same_shot(s, first); }, 10000);
+    game.wait_until_still(10000, &marked);
     keep_shot(marked, "delete1_marked");
     EXPECT_FALSE(same_shot(marked, first));  // the cross and the title's count
 
     game.key("Right");
-    game.pause(600);
-    e2e::Shot second = game.grab();
+    e2e::Shot second;
+    game.wait_for_screen([](const e2e::Shot& s) { return s.at(619 + 42, 32) == KILL_RED; }, 10000);
+    game.wait_until_still(10000, &second);
     keep_shot(second, "delete1_page2");
     EXPECT_NE(second.at(9 + 42, 32), KILL_RED);   // arrows 1 and 2
     EXPECT_NE(second.at(96 + 42, 32), KILL_RED);
@@ -188,16 +200,16 @@ TEST(FlowsE2e, KillScreenTurnsPagesMarksWithACrossAndDeletesTheMarkedFolder) {
     EXPECT_NE(second.at(30, 90), KILL_RED);        // entry 57 in the first cell
     EXPECT_EQ(second.at(8 + 8 * 98 - 40, 66 + 74 + 30), KILL_RED);  // 8 entries: row 2 empty
     game.click(9 + 42, 32);  // arrow 1: back to page 1
-    game.pause(600);
-    e2e::Shot back = game.grab();
+    e2e::Shot back;
+    game.wait_for_screen([](const e2e::Shot& s) { return s.at(9 + 20, 32) == KILL_RED; }, 10000);
+    game.wait_until_still(10000, &back);
     EXPECT_EQ(back.at(9 + 20, 32), KILL_RED);  // no arrow 1 on page 1
     for (int dx : {10, 47, 85})                // the same cross on the same cell
         EXPECT_EQ(back.at(cell_x + dx, cell_y + 10), marked.at(cell_x + dx, cell_y + 10));
 
     game.key("k");
     std::string killed = game.game_dir + "/jigsaws/zz_copy01";
-    for (int waited = 0; waited < 10000 && fs::exists(killed); waited += 100) game.pause(100);
-    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(wait_for_path(game, killed, true)) << "the marked folder is still there";
     EXPECT_TRUE(fs::exists(game.game_dir + "/jigsaws/zz_copy02/tn.png"));
     EXPECT_TRUE(fs::exists(game.game_dir + "/jigsaws/0000bexil"));
     EXPECT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 592) != KILL_RED; }, 10000));

@@ -1,7 +1,9 @@
 // End-to-end harness: Xvfb on a display it picks itself (-displayfd), a
 // copy of the built game folder in a temporary folder, the game started
 // there, XTEST input and root-window grabs. The destructor kills what it
-// started and removes the temporary folder.
+// started and removes the temporary folder. The game and Xvfb die with
+// the test process even when it is killed, and a watchdog ends a session
+// that outlives its time limit, so no X round trip can hang a test.
 #include "tests/e2e/harness.h"
 
 #include <X11/Xlib.h>
@@ -10,6 +12,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,10 +20,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -30,10 +36,33 @@ namespace fs = std::filesystem;
 
 namespace e2e {
 
-static int now_ms() {
+int now_ms() {
     using namespace std::chrono;
     return static_cast<int>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// In a child just forked: it gets SIGKILL when the test process ends, by
+// any death, so a killed test leaves no game or X server behind. A parent
+// that died before the request took effect is seen through getppid().
+void die_with_parent(int parent) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(125);
+}
+
+// Windows come and go while a test looks at them (a toggle destroys the
+// old one): an X error on a vanished window is the query's failure, not
+// the end of the test process, which Xlib's default handler would make it.
+static int ignore_x_error(Display*, XErrorEvent*) { return 0; }
+
+// The connection to Xvfb is gone (the watchdog killed it, or it crashed):
+// no X call can go on, so the test process ends here, saying why. The
+// children die with it.
+static int lost_x_server(Display*) {
+    static const char text[] = "e2e harness: the connection to Xvfb was lost\n";
+    ssize_t written = write(2, text, sizeof text - 1);
+    (void)written;
+    _exit(1);
 }
 
 uint32_t Shot::at(int x, int y) const {
@@ -98,9 +127,11 @@ static int start_xvfb(int width, int height, int* pid) {
     if (pipe(fds) != 0) return -1;
     std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     std::string fd_text = std::to_string(fds[1]);
+    pid_t parent = getpid();
     pid_t child = fork();
     if (child < 0) return -1;
     if (child == 0) {
+        die_with_parent(parent);
         close(fds[0]);
         int null_fd = open("/dev/null", O_WRONLY);
         if (null_fd >= 0) {
@@ -155,6 +186,8 @@ Session::Session(const GameOptions& options) {
     }
     if (options.prepare) options.prepare(game_dir);
 
+    XSetErrorHandler(ignore_x_error);
+    XSetIOErrorHandler(lost_x_server);
     int number = start_xvfb(options.screen_width, options.screen_height, &xvfb_pid);
     if (number < 0) {
         error = "Xvfb did not start";
@@ -187,6 +220,7 @@ Session::Session(const GameOptions& options) {
     if (options.before_game) options.before_game(display_name, home_dir);
     if (!give_home()) return;
 
+    pid_t parent = getpid();
     pid_t child = fork();
     if (child < 0) {
         error = "cannot fork the game";
@@ -197,6 +231,8 @@ Session::Session(const GameOptions& options) {
         if (options.uid != 0 &&
             (setgroups(0, nullptr) != 0 || setgid(options.gid) != 0 || setuid(options.uid) != 0))
             _exit(125);
+        // After the change of user, which clears the death signal.
+        die_with_parent(parent);
         setenv("DISPLAY", display_name.c_str(), 1);
         setenv("HOME", home_dir.c_str(), 1);
         unsetenv("XDG_DATA_HOME");
@@ -207,9 +243,36 @@ Session::Session(const GameOptions& options) {
         _exit(127);
     }
     game_pid = child;
+    start_watchdog(options.time_limit_ms);
+}
+
+// The watchdog sleeps until the session ends or its time limit passes; then
+// it kills the game and Xvfb, which turns any X call the test is blocked in
+// into a lost connection (see lost_x_server) instead of a hang.
+void Session::start_watchdog(int limit_ms) {
+    int game = game_pid, xvfb = xvfb_pid;
+    watchdog = std::thread([this, limit_ms, game, xvfb] {
+        std::unique_lock<std::mutex> lock(watchdog_mutex);
+        if (watchdog_cv.wait_for(lock, std::chrono::milliseconds(limit_ms), [this] { return ending; }))
+            return;
+        std::fprintf(stderr, "e2e harness: the session outlived its %d ms, ending it\n", limit_ms);
+        if (game > 0) {
+            kill(-game, SIGKILL);
+            kill(game, SIGKILL);
+        }
+        if (xvfb > 0) kill(xvfb, SIGKILL);
+    });
 }
 
 Session::~Session() {
+    if (watchdog.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(watchdog_mutex);
+            ending = true;
+        }
+        watchdog_cv.notify_all();
+        watchdog.join();
+    }
     if (game_pid > 0 && !reaped) {
         kill(-game_pid, SIGKILL);
         kill(game_pid, SIGKILL);

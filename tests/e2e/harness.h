@@ -4,9 +4,12 @@
 // when a test fails part-way.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct _XDisplay;
@@ -43,7 +46,17 @@ struct GameOptions {
     // Run the game as this user (0: as the test itself). The temporary
     // folder is opened for him and the game's HOME made his.
     int uid = 0, gid = 0;
+    // After this long the harness kills the game and Xvfb, so a test that
+    // blocks in an X call fails instead of hanging (below ctest's limit).
+    int time_limit_ms = 240000;
 };
+
+// Milliseconds of a monotonic clock, for the tests' own deadlines.
+int now_ms();
+// For a process a test forks (after any change of user): it is killed when
+// the test process ends, however it ends; `parent` is the test's getpid()
+// taken before the fork.
+void die_with_parent(int parent);
 
 // One Xvfb server, one copy of the game folder, one game process.
 struct Session {
@@ -96,10 +109,15 @@ struct Session {
     bool running();
 
 private:
+    void start_watchdog(int limit_ms);
     int xvfb_pid = 0;
     std::string temp_root;
     bool reaped = false;   // the game process has been waited for
     int exit_status = -1;  // its status once reaped (-1: killed by a signal)
+    std::thread watchdog;  // ends the session past its time limit
+    std::mutex watchdog_mutex;
+    std::condition_variable watchdog_cv;
+    bool ending = false;   // the destructor has begun: the watchdog stands down
 };
 
 // Writes a PNG of one colour (0xAARRGGBB), for test jigsaws; false on failure.

@@ -38,8 +38,10 @@ struct WindowManager {
     bool ready = false;
 
     void start(const std::string& display_name) {
+        pid_t parent = getpid();
         pid = fork();
         if (pid == 0) {
+            e2e::die_with_parent(parent);
             int null_fd = open("/dev/null", O_WRONLY);
             if (null_fd >= 0) {
                 dup2(null_fd, 1);
