@@ -107,6 +107,7 @@ struct Session {
     // signal.
     int wait_exit(int timeout_ms);
     bool running();
+    int xvfb() const { return xvfb_pid; }  // the X server's process id, 0 before it starts
 
 private:
     void start_watchdog(int limit_ms);
