@@ -72,14 +72,30 @@ int now_ms() {
 // Presses S and waits for a saved game that was written afresh.
 std::vector<int> save_and_read(e2e::Session& game) {
     std::string path = game.game_dir + "/players/default/0000bexil.txt";
+    std::string thumb = game.game_dir + "/players/default/0000bexil.png";
     fs::remove(path);
+    fs::remove(thumb);
     game.key("s");
-    for (int waited = 0; waited < 10000; waited += 100) {
-        std::vector<int> values = e2e::read_numbers(path);
-        if (values.size() == 19) return values;
+    std::vector<int> values;
+    game.wait_for_file(path, [&](const std::string&) {
+        values = e2e::read_numbers(path);
+        return values.size() == 19;
+    }, 10000);
+    // The thumbnail is put in place after the game file.
+    if (!game.wait_for_file(thumb, [](const std::string&) { return true; }, 10000)) return {};
+    return values.size() == 19 ? values : std::vector<int>();
+}
+
+// Saves until every piece is in group 1 (the flight's last frame puts
+// them there) or the time is up; the last saved game.
+std::vector<int> save_when_whole(e2e::Session& game, int timeout_ms = 10000) {
+    std::vector<int> saved;
+    for (int deadline = e2e::now_ms() + timeout_ms; e2e::now_ms() < deadline;) {
+        saved = save_and_read(game);
+        if (saved.size() == 19 && saved[4] == 1 && saved[7 + 4] == 1) break;
         game.pause(100);
     }
-    return {};
+    return saved;
 }
 
 struct Piece {
@@ -97,7 +113,8 @@ void start_and_wait_for_the_opening(e2e::Session& game) {
     bool whole = game.wait_for_screen(whole_at_home, 30000, &last);
     if (!whole && std::getenv("TESSELLON_E2E_SHOTS")) last.save_png(std::getenv("TESSELLON_E2E_SHOTS"));
     ASSERT_TRUE(whole) << "the opening never came together";
-    game.pause(500);  // past the flight's last frame
+    // Past the flight's last frame: the pieces are one group.
+    ASSERT_EQ(save_when_whole(game).size(), 19u);
 }
 
 TEST(PlayE2e, OpeningFlightEndsOnTheBoardWithTheReservedJigsawWhole) {
@@ -110,9 +127,8 @@ TEST(PlayE2e, OpeningFlightEndsOnTheBoardWithTheReservedJigsawWhole) {
     }, 20000);
     EXPECT_TRUE(seen_flying);
     EXPECT_TRUE(game.wait_for_screen(whole_at_home, 30000));
-    game.pause(500);  // the flight's last frame puts every piece in group 1
     // Finished: a complete puzzle is saved with the jigsaw's own picture.
-    std::vector<int> saved = save_and_read(game);
+    std::vector<int> saved = save_when_whole(game);
     ASSERT_EQ(saved.size(), 19u);
     EXPECT_EQ(piece(saved, 1).gp, 1);
     EXPECT_EQ(piece(saved, 2).x, HOME2_X);
@@ -244,8 +260,7 @@ TEST(PlayE2e, DraggedPieceJoinsWithinNinePixelsAndFinishingPlaysTheFlight) {
     // home, ending in one group.
     turn_to(game, tx, ty, 1, 0);
     EXPECT_TRUE(game.wait_for_screen(whole_at_home, 30000));
-    game.pause(500);  // the flight's last frame puts every piece in group 1
-    saved = save_and_read(game);
+    saved = save_when_whole(game);
     ASSERT_EQ(saved.size(), 19u);
     EXPECT_EQ(piece(saved, 1).gp, 1);
     EXPECT_EQ(piece(saved, 2).gp, 1);

@@ -125,12 +125,7 @@ TEST(ScreensE2e, HShowsTheBoardsHelpPageAndItsSLineSaves) {
     std::string saved = game.game_dir + "/players/default/0000bexil.txt";
     EXPECT_FALSE(fs::exists(saved));
     game.click(x, y);
-    bool written = false;
-    for (int waited = 0; waited < 10000 && !written; waited += 100) {
-        written = fs::exists(saved);
-        game.pause(100);
-    }
-    EXPECT_TRUE(written);
+    EXPECT_TRUE(game.wait_for_file(saved, [](const std::string&) { return true; }, 10000));
     // S closes the help: back on the board.
     EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return !help0.shown_in(s); }, 5000));
 }
@@ -145,8 +140,7 @@ TEST(ScreensE2e, EveryScreenWithCommandsShowsItsOwnHelpPage) {
     // A saved game, so that the saved-game browser has something to show.
     game.key("s");
     std::string saved = game.game_dir + "/players/default/0000bexil.txt";
-    for (int waited = 0; waited < 10000 && !fs::exists(saved); waited += 100) game.pause(100);
-    ASSERT_TRUE(fs::exists(saved));
+    ASSERT_TRUE(game.wait_for_file(saved, [](const std::string&) { return true; }, 10000));
     for (const auto& screen : screens) {
         Page page(game.game_dir + "/images/help" + std::to_string(screen.page) + ".png");
         ASSERT_NE(page.pixels, nullptr);
@@ -195,12 +189,8 @@ TEST(ScreensE2e, TheHelpLineIOpensThePreferencesWhoseRowsAndOkWritePreferTxt) {
     game.click(left + 230, top + 460);
     std::string path = game.game_dir + "/players/default/prefer.txt";
     std::string expected = "1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n";
-    std::string text;
-    for (int waited = 0; waited < 5000 && text != expected; waited += 100) {
-        game.pause(100);
-        text = e2e::read_file_text(path);
-    }
-    EXPECT_EQ(text, expected);
+    EXPECT_TRUE(game.wait_for_file(path, [&](const std::string& text) { return text == expected; }, 5000));
+    EXPECT_EQ(e2e::read_file_text(path), expected);
     EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return s.at(400, 300) == BOARD; }, 5000));
 }
 
