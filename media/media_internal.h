@@ -2,6 +2,7 @@
 // each other. Game code never includes this file.
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 
 #include "media/draw/draw.h"
@@ -34,6 +35,24 @@ int timer_wake_fd();
 void deliver_timer_ticks();
 // True once the sound layer could start a device.
 extern bool audio_device_running;
+
+// ---------------------------------------------------------------------------
+// Supplied by the sound loader (media/system/sound.cpp) to the mixer: the
+// decoder of one channel of a streamed sound. Only the thread that mixes
+// reads from a decoder while its channel plays.
+// ---------------------------------------------------------------------------
+struct TSoundDecoder;
+// Opens the streamed sound's file again, positioned at its first frame.
+// Null when the file no longer opens or its header changed.
+TSoundDecoder* open_sound_decoder(const TSound* sound);
+// Decodes up to `frames` frames (16-bit stereo, 44100 Hz) into out and
+// returns how many; fewer only at the end of the sound, 0 after it or when
+// the stream turns out damaged.
+int read_sound_decoder(TSoundDecoder* decoder, int16_t* out, int frames);
+void close_sound_decoder(TSoundDecoder* decoder);
+
+// --- kept for the run ---
+extern std::atomic<int> sound_decoders_open;  // decoders opened and not yet closed (tests read it)
 
 // ---------------------------------------------------------------------------
 // Supplied by the shared drawing code (media/draw/draw_state.cpp, pixmap.cpp, image.cpp)

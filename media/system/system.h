@@ -101,13 +101,21 @@ struct TAudioSample {
     int capacity = 0;            // frames allocated
 };
 struct TSound {
-    TAudioSample sample;
+    TAudioSample sample;  // length is known even when samples is Null
     int flags = 0;
     std::string path;
+    bool streamed = false;  // samples Null: each channel decodes `path` as it plays
 };
 struct TChannel;  // one playing instance; owned by the mixer
 
-// Decodes a WAV or Ogg Vorbis file whole. Null when unreadable.
+// load_sound flags. 0: the sound plays once, decoded in the cheapest way.
+enum { SOUND_DECODE_WHOLE = 0x100 };  // samples decoded into memory, device or not
+
+// Reads a WAV or Ogg Vorbis file and checks its header. Null when the file
+// is unreadable or malformed. With a device, WAV files (and Ogg files not
+// at 44100 Hz) are decoded whole and Ogg files at 44100 Hz are streamed
+// from the file while they play. Without a device nothing is decoded: the
+// sound is valid, its length is set, its samples stay Null and it plays silently.
 TSound* load_sound(const std::string& path, int flags);
 // Stops every channel playing the sound, then frees it. Those channels
 // stay valid, idle handles.

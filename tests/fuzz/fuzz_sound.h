@@ -9,7 +9,7 @@
 inline int fuzz_sound(const uint8_t* data, size_t size) {
     static const std::string path = fuzz_scratch() + "/input.snd";
     fuzz_write(path, data, size);
-    TSound* sound = load_sound(path, 0);
+    TSound* sound = load_sound(path, SOUND_DECODE_WHOLE);  // every sample is checked
     if (sound) {
         const TAudioSample& s = sound->sample;
         if (s.hertz != 44100 || s.format != 2 || s.length < 0 || s.length > 600 * 44100 || !s.samples)

@@ -1,7 +1,8 @@
 // Sounds and the mixer: WAV files the test writes decode into 16-bit
 // stereo at 44100 Hz, malformed ones are refused, and mix_audio sums the
-// playing channels with their volumes, clipped; without a device every
-// channel stays silent.
+// playing channels with their volumes, clipped; without a device nothing
+// is decoded and every channel stays silent. Streamed Ogg sounds:
+// sound_stream_test.cpp.
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -41,7 +42,9 @@ std::string wav(int channels, int hertz, int bits, const std::string& data, int 
 class SoundTest : public ::testing::Test {
 protected:
     std::string dir;
+    // Decoding is only done for a device, so these tests have a fake one.
     void SetUp() override {
+        null_set_audio_device(true);
         std::string pattern = ::testing::TempDir() + "media_sound_XXXXXX";
         std::vector<char> buf(pattern.begin(), pattern.end());
         buf.push_back(0);
@@ -49,6 +52,7 @@ protected:
         dir = buf.data();
     }
     void TearDown() override {
+        null_set_audio_device(false);
         std::string cmd = "rm -rf '" + dir + "'";
         ASSERT_EQ(system(cmd.c_str()), 0);
     }
@@ -130,11 +134,33 @@ TEST_F(SoundTest, DataChunkLongerThanTheFileKeepsWhatIsThere) {
 TEST_F(SoundTest, TheGamesMusicDecodesIfTheGameFolderHasIt) {
     std::string music = std::string(TEST_GAME_DIR) + "/sounds/music.ogg";
     if (access(music.c_str(), R_OK) != 0) GTEST_SKIP() << "no music file built";
-    TSound* s = load_sound(music, 0);
+    TSound* s = load_sound(music, SOUND_DECODE_WHOLE);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->sample.hertz, 44100);
     EXPECT_GT(s->sample.length, 44100 / 10);
+    EXPECT_NE(s->sample.samples, nullptr);
+    EXPECT_FALSE(s->streamed);
     free_sound(s);
+}
+
+TEST_F(SoundTest, WithoutADeviceAWavIsCheckedAndMeasuredButNotDecoded) {
+    null_set_audio_device(false);
+    std::string data(4 * 100, '\x10');  // 100 frames of 16-bit stereo
+    TSound* s = load_sound(file("quiet.wav", wav(2, 22050, 16, data)), 0);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->sample.samples, nullptr);
+    EXPECT_EQ(s->sample.length, 200);  // as long as the decoded one would be
+    TChannel* ch = play_sound(s);
+    ASSERT_NE(ch, nullptr);
+    EXPECT_FALSE(channel_busy(ch));
+    free_sound(s);
+    EXPECT_EQ(load_sound(file("bits.wav", wav(2, 44100, 12, data)), 0), nullptr);
+    // Tools that inspect the samples still get them.
+    TSound* whole = load_sound(file("whole.wav", wav(2, 44100, 16, data)), SOUND_DECODE_WHOLE);
+    ASSERT_NE(whole, nullptr);
+    ASSERT_NE(whole->sample.samples, nullptr);
+    EXPECT_EQ(whole->sample.samples[0], 0x1010);
+    free_sound(whole);
 }
 
 // --- the mixer ---
