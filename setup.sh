@@ -24,7 +24,9 @@ if [ -n "$missing" ]; then
 fi
 
 BUILD=${BUILD_DIR:-build}
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Tests build with warnings as errors; playing does not stop on a warning.
+if [ "${1:-play}" = test ]; then WERROR=ON; else WERROR=OFF; fi
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSELLON_WERROR=$WERROR >/dev/null
 ninja -C "$BUILD"
 
 case "${1:-play}" in
