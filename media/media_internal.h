@@ -86,12 +86,54 @@ bool image_frame_needs_texture(const TImage* image, int frame);
 // Records the texture the backend made for the frame: its name, the
 // texture-coordinate reach, the current generation; clears the dirty mark.
 void image_frame_set_texture(TImage* image, int frame, unsigned texture, float u, float v);
+// The same for a frame drawn from a cell of an atlas page: the texture
+// coordinates of its top-left and bottom-right corners. Freeing the image
+// then hands the page to released_atlas_cells rather than released_textures.
+void image_frame_set_atlas_cell(TImage* image, int frame, unsigned texture, float u0, float v0, float u1,
+                                float v1);
 // Stores grabbed RGBA pixels (the frame's size) into the frame; masked
 // images get the mask applied. Marks the frame dirty.
 void image_store_grab(TImage* image, int frame, const TPixmap* rgba);
 // Textures of the current display generation whose images were freed.
 // The backend deletes them while its context is current and clears the list.
 extern std::vector<unsigned> released_textures;
+
+// ---------------------------------------------------------------------------
+// Supplied by the shared atlas code (media/draw/atlas.cpp) to the backend:
+// pages of one large texture each, on which small frames get a cell of
+// their size plus a one-pixel border. Pages of one kind share sampling
+// parameters (the backend picks kinds, say filtered or not).
+// ---------------------------------------------------------------------------
+struct TAtlasPage {
+    unsigned texture = 0;  // the backend's texture, 0 until it made one
+    int kind = 0;          // the backend's sampling kind
+    int shelf_y = 0;       // top of the last shelf
+    int shelf_h = 0;       // its height
+    int cursor_x = 0;      // first free column on it
+    int live = 0;          // cells placed and not yet released
+};
+// A cell takes at most this fraction of a page side, so a page holds many.
+enum { ATLAS_CELL_FRACTION = 4 };
+// Forgets every page (their textures died with the old display); side 0
+// switches atlases off.
+void atlas_reset(int side);
+// True when a frame of that size gets an atlas cell on this display.
+bool atlas_fits(int width, int height);
+// Places a cell for a width x height frame (border included by the call):
+// the page (an index into atlas_pages, possibly a new page with texture 0)
+// and the cell's top-left corner. False when the frame does not fit.
+bool atlas_place(int kind, int width, int height, int* page, int* x, int* y);
+// One cell of the page with that texture is gone; the texture to delete
+// when it was the page's last (the page is then forgotten), else 0.
+unsigned atlas_release(unsigned texture);
+// The frame's pixels as RGBA with a border of one pixel repeating its
+// first and last columns and rows.
+TPixmap* atlas_cell_pixmap(const TPixmap* pixmap);
+
+// --- reset for every display ---
+extern std::vector<TAtlasPage> atlas_pages;          // the current display's pages
+extern std::vector<unsigned> released_atlas_cells;   // page texture of each freed atlas frame, for the backend
+extern int atlas_side;                               // pixels per page side; 0 = no atlas
 
 // ---------------------------------------------------------------------------
 // Supplied by the shared file code (media/system/files.cpp): every file the

@@ -79,7 +79,9 @@ struct TImage {
     std::vector<TPixmap*> pixmaps;  // one per frame; owned by the image
     std::vector<unsigned> frames;   // backend texture per frame, 0 = none yet
     std::vector<int> seqs;          // display generation of each texture
-    std::vector<float> tex_u, tex_v;  // texture coordinate reach per frame
+    std::vector<float> tex_x0, tex_y0;  // texture coordinates of each frame's top-left corner
+    std::vector<float> tex_u, tex_v;  // texture coordinates of its bottom-right corner
+    std::vector<uint8_t> atlased;   // the texture is an atlas page the frame shares with others
     std::vector<uint8_t> dirty;     // pixmap written since the texture was made
 };
 

@@ -31,6 +31,9 @@ static TImage* new_image(int width, int height, int flags, int count) {
     image->pixmaps.assign(static_cast<size_t>(count), nullptr);
     image->frames.assign(static_cast<size_t>(count), 0);
     image->seqs.assign(static_cast<size_t>(count), 0);
+    image->tex_x0.assign(static_cast<size_t>(count), 0.0f);
+    image->tex_y0.assign(static_cast<size_t>(count), 0.0f);
+    image->atlased.assign(static_cast<size_t>(count), 0);
     image->tex_u.assign(static_cast<size_t>(count), 0.0f);
     image->tex_v.assign(static_cast<size_t>(count), 0.0f);
     image->dirty.assign(static_cast<size_t>(count), 0);
@@ -115,9 +118,14 @@ void free_image(TImage* image) {
     if (!image) return;
     for (size_t f = 0; f < image->pixmaps.size(); f++) {
         // Textures of older generations died with their display.
+        // An atlas page lives on while other frames use it.
         if (f < image->frames.size() && image->frames[f] && f < image->seqs.size() &&
-            image->seqs[f] == display_generation)
-            released_textures.push_back(image->frames[f]);
+            image->seqs[f] == display_generation) {
+            if (f < image->atlased.size() && image->atlased[f])
+                released_atlas_cells.push_back(image->frames[f]);
+            else
+                released_textures.push_back(image->frames[f]);
+        }
         free_pixmap(image->pixmaps[f]);
     }
     delete image;
@@ -157,12 +165,21 @@ bool image_frame_needs_texture(const TImage* image, int frame) {
 }
 
 void image_frame_set_texture(TImage* image, int frame, unsigned texture, float u, float v) {
+    image_frame_set_atlas_cell(image, frame, texture, 0, 0, u, v);
+    if (frame_ok(image, frame)) image->atlased[static_cast<size_t>(frame)] = 0;
+}
+
+void image_frame_set_atlas_cell(TImage* image, int frame, unsigned texture, float u0, float v0, float u1,
+                                float v1) {
     if (!frame_ok(image, frame)) return;
     size_t f = static_cast<size_t>(frame);
     image->frames[f] = texture;
     image->seqs[f] = display_generation;
-    image->tex_u[f] = u;
-    image->tex_v[f] = v;
+    image->tex_x0[f] = u0;
+    image->tex_y0[f] = v0;
+    image->tex_u[f] = u1;
+    image->tex_v[f] = v1;
+    image->atlased[f] = 1;
     image->dirty[f] = 0;
 }
 

@@ -39,3 +39,5 @@ int x11_io_error(Display* display);
 // Sets up the fixed GL state of a freshly made context and forgets every
 // cached state (bound texture, blend mode, scissor).
 void x11_render_begin();
+// Hands every quad drawn so far to the GL; before a swap or a context goes.
+void x11_render_flush();

@@ -387,6 +387,7 @@ void flip(int sync)
     } else {
         interval = sync ? 1 : 0;
     }
+    x11_render_flush();
     set_swap_interval(interval);
     if (pace)
         pace_frame();

@@ -1,11 +1,16 @@
 // OpenGL 1.x drawing for the X11 backend: clearing, textured quads for
 // image frames, filled rectangles and reading the back buffer. Textures are
-// made lazily from the frames' pixmaps (one power-of-two texture per
-// frame) and rebuilt after a display re-open or a write lock.
-// Depends on GL (immediate mode, fixed function) and the shared pixmap code.
+// made lazily from the frames' pixmaps and rebuilt after a display re-open
+// or a write lock: small frames get a cell on a shared atlas page, larger
+// ones a power-of-two texture of their own. Quads wait in a batch while
+// the texture, blend and clipping stay the same, and go to the GL in one
+// vertex-array call, in the order they were drawn.
+// Depends on GL (vertex arrays, fixed function) and the shared pixmap code.
 #include <GL/gl.h>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "media/draw/x11_backend.h"
 #include "media/media_internal.h"
@@ -24,6 +29,18 @@ static GLuint kept_texture = 0;     // save_back_buffer's copy; 0 = none
 static int kept_tw = 0, kept_th = 0;  // its texture size (covers the display)
 static bool any_texture_size = false;  // textures need not be powers of two
 
+// One corner of a batched quad.
+struct TBatchVertex {
+    float x, y;        // display position
+    float u, v;        // texture coordinates
+    GLubyte rgba[4];   // colour and alpha
+};
+static std::vector<TBatchVertex> batch;  // quads drawn but not yet handed to the GL
+
+// The side of an atlas page, and the sampling kinds of pages.
+enum { ATLAS_PAGE_SIDE = 1024 };
+enum { ATLAS_NEAREST = 0, ATLAS_LINEAR = 1 };
+
 // Software renderers (llvmpipe) run much faster when a long run of
 // texture changes is handed over in pieces than in one go at the swap.
 enum { TEXTURE_CHANGES_PER_FLUSH = 50 };
@@ -32,10 +49,27 @@ enum { TEXTURE_CHANGES_PER_FLUSH = 50 };
 // State
 // ---------------------------------------------------------------------------
 
+// Hands the waiting quads to the GL. Called before anything that changes
+// the state they were drawn with, or that reads or shows the back buffer.
+static void flush_batch()
+{
+    if (batch.empty())
+        return;
+    const TBatchVertex* first = batch.data();
+    glVertexPointer(2, GL_FLOAT, sizeof(TBatchVertex), &first->x);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(TBatchVertex), &first->u);
+    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(TBatchVertex), first->rgba);
+    glDrawArrays(GL_QUADS, 0, (GLsizei)batch.size());
+    batch.clear();
+}
+
+void x11_render_flush() { flush_batch(); }
+
 static void apply_blend(int mode)
 {
     if (mode == applied_blend)
         return;
+    flush_batch();
     applied_blend = mode;
     switch (mode) {
     case BLEND_MASK:
@@ -73,17 +107,21 @@ static void apply_viewport()
                  s.viewport_h == s.g_height;
     if (whole) {
         if (scissor_on) {
+            flush_batch();
             glDisable(GL_SCISSOR_TEST);
             scissor_on = false;
         }
         return;
     }
+    int w = std::max(0, s.viewport_w), h = std::max(0, s.viewport_h);
+    bool moved = s.viewport_x != scissor_x || s.viewport_y != scissor_y || w != scissor_w || h != scissor_h;
+    if (!scissor_on || moved)
+        flush_batch();
     if (!scissor_on) {
         glEnable(GL_SCISSOR_TEST);
         scissor_on = true;
     }
-    int w = std::max(0, s.viewport_w), h = std::max(0, s.viewport_h);
-    if (s.viewport_x != scissor_x || s.viewport_y != scissor_y || w != scissor_w || h != scissor_h) {
+    if (moved) {
         scissor_x = s.viewport_x;
         scissor_y = s.viewport_y;
         scissor_w = w;
@@ -96,11 +134,14 @@ static void use_texture(GLuint texture)
 {
     if (texture == 0) {
         if (texturing) {
+            flush_batch();
             glDisable(GL_TEXTURE_2D);
             texturing = false;
         }
         return;
     }
+    if (!texturing || texture != bound_texture)
+        flush_batch();
     if (!texturing) {
         glEnable(GL_TEXTURE_2D);
         texturing = true;
@@ -115,13 +156,16 @@ static void use_texture(GLuint texture)
     }
 }
 
-static void apply_color()
+// The drawing colour as the bytes a quad's corners carry.
+static void current_color(GLubyte rgba[4])
 {
     const TDrawState& s = draw_state;
     float a = s.color_alpha;
     a = a > 1.0f ? 1.0f : (a > 0.0f ? a : 0.0f);  // NaN ends up 0 too
-    glColor4ub((GLubyte)std::clamp(s.color_red, 0, 255), (GLubyte)std::clamp(s.color_green, 0, 255),
-               (GLubyte)std::clamp(s.color_blue, 0, 255), (GLubyte)(int)(a * 255.0f));
+    rgba[0] = (GLubyte)std::clamp(s.color_red, 0, 255);
+    rgba[1] = (GLubyte)std::clamp(s.color_green, 0, 255);
+    rgba[2] = (GLubyte)std::clamp(s.color_blue, 0, 255);
+    rgba[3] = (GLubyte)(int)(a * 255.0f);
 }
 
 void x11_render_begin()
@@ -144,6 +188,11 @@ void x11_render_begin()
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_texture_size);
 
     released_textures.clear();  // names of a context that is gone
+    batch.clear();
+    atlas_reset(std::min((int)ATLAS_PAGE_SIDE, (int)max_texture_size));
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
     kept_texture = 0;
     const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
     any_texture_size = extensions && strstr(extensions, "GL_ARB_texture_non_power_of_two");
@@ -210,21 +259,94 @@ static bool frame_usable(const TImage* image, int frame)
     size_t f = (size_t)frame;
     return f < image->pixmaps.size() && image->pixmaps[f] && f < image->frames.size() &&
            f < image->seqs.size() && f < image->tex_u.size() && f < image->tex_v.size() &&
+           f < image->tex_x0.size() && f < image->tex_y0.size() && f < image->atlased.size() &&
            f < image->dirty.size();
 }
 
-// Deletes the textures of images freed since the last call.
+static void delete_texture(unsigned texture)
+{
+    flush_batch();
+    if (texture == bound_texture)
+        bound_texture = 0;
+    GLuint name = texture;
+    glDeleteTextures(1, &name);
+}
+
+// Deletes the textures of images freed since the last call, and the atlas
+// pages whose last frame went.
 static void delete_released_textures()
 {
-    if (released_textures.empty())
-        return;
-    for (unsigned texture : released_textures) {
-        if (texture == bound_texture)
-            bound_texture = 0;
-        GLuint name = texture;
-        glDeleteTextures(1, &name);
-    }
+    for (unsigned texture : released_textures)
+        delete_texture(texture);
     released_textures.clear();
+    for (unsigned page : released_atlas_cells) {
+        unsigned texture = atlas_release(page);
+        if (texture)
+            delete_texture(texture);
+    }
+    released_atlas_cells.clear();
+}
+
+static void set_sampling(bool filtered, bool mipmapped)
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    GLint min_filter = filtered ? (mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR)
+                                : (mipmapped ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filtered ? GL_LINEAR : GL_NEAREST);
+}
+
+// Frames that are drawn unchanged for long (not mipmapped, not written
+// every frame) and small enough share atlas pages.
+static bool wants_atlas(const TImage* image, const TPixmap* source)
+{
+    return !(image->flags & (IMG_MIPMAPPED | IMG_DYNAMIC)) && atlas_fits(source->width, source->height);
+}
+
+// Puts the frame's pixels into its atlas cell: the one it has when only
+// its pixels changed, else a new one. The cell's border makes filtered
+// sampling at the frame's edges read what clamping its own texture did.
+static bool make_atlas_cell(TImage* image, int frame, const TPixmap* source)
+{
+    size_t f = (size_t)frame;
+    int w = source->width, h = source->height, side = atlas_side;
+    int x = 0, y = 0;
+    GLuint texture = 0;
+    if (image->seqs[f] == display_generation && image->atlased[f] && image->frames[f]) {
+        texture = image->frames[f];
+        x = (int)std::lround(image->tex_x0[f] * side) - 1;
+        y = (int)std::lround(image->tex_y0[f] * side) - 1;
+    } else {
+        int kind = (image->flags & IMG_FILTERED) ? ATLAS_LINEAR : ATLAS_NEAREST;
+        int page = 0;
+        if (!atlas_place(kind, w, h, &page, &x, &y) || page < 0 || (size_t)page >= atlas_pages.size())
+            return false;
+        TAtlasPage& pg = atlas_pages[(size_t)page];
+        if (pg.texture == 0) {
+            GLuint name = 0;
+            glGenTextures(1, &name);
+            use_texture(name);
+            set_sampling(kind == ATLAS_LINEAR, false);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+            pg.texture = name;
+        }
+        texture = pg.texture;
+    }
+    TPixmap* cell = atlas_cell_pixmap(source);
+    if (!cell)
+        return false;
+    use_texture(texture);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, cell->pitch / 4);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, cell->width, cell->height, GL_RGBA, GL_UNSIGNED_BYTE,
+                    cell->pixels.data());
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    free_pixmap(cell);
+    float fs = (float)side;
+    image_frame_set_atlas_cell(image, frame, texture, (x + 1) / fs, (y + 1) / fs, (x + 1 + w) / fs,
+                               (y + 1 + h) / fs);
+    return true;
 }
 
 // Builds (or rebuilds) the frame's texture from its pixmap.
@@ -233,6 +355,16 @@ static bool make_drawable(TImage* image, int frame)
     const TPixmap* source = image->pixmaps[frame];
     if (!source || source->width <= 0 || source->height <= 0)
         return false;
+    flush_batch();
+    if (wants_atlas(image, source))
+        return make_atlas_cell(image, frame, source);
+    // A frame leaving an atlas (it grew, or became dynamic) keeps nothing of its cell.
+    if (image->atlased[frame] && image->seqs[frame] == display_generation && image->frames[frame]) {
+        unsigned texture = atlas_release(image->frames[frame]);
+        if (texture)
+            delete_texture(texture);
+        image->frames[frame] = 0;
+    }
     int tw = 0, th = 0;
     if (!choose_texture_size(source->width, source->height, &tw, &th))
         return false;
@@ -250,14 +382,8 @@ static bool make_drawable(TImage* image, int frame)
     if (texture == 0)
         glGenTextures(1, &texture);
     use_texture(texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    bool filtered = image->flags & IMG_FILTERED;
     bool mipmapped = image->flags & IMG_MIPMAPPED;
-    GLint min_filter = filtered ? (mipmapped ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR)
-                                : (mipmapped ? GL_NEAREST_MIPMAP_NEAREST : GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min_filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filtered ? GL_LINEAR : GL_NEAREST);
+    set_sampling(image->flags & IMG_FILTERED, mipmapped);
 
     bool ok = upload_level(level, 0);
     int last_level = 0;
@@ -291,25 +417,28 @@ void clear_screen()
         return;
     const TDrawState& s = draw_state;
     apply_viewport();
+    flush_batch();
     glClearColor(std::clamp(s.clscolor_red, 0, 255) / 255.0f, std::clamp(s.clscolor_green, 0, 255) / 255.0f,
                  std::clamp(s.clscolor_blue, 0, 255) / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
 // One quad of size w x h whose point (hx, hy) lands on (x, y) through the
-// matrix and origin, textured up to (u, v) when a texture is in use.
-static void draw_quad(float x, float y, float hx, float hy, float w, float h, float u, float v)
+// matrix and origin, textured from (u0, v0) to (u1, v1) when a texture is
+// in use, in the drawing colour. It joins the batch.
+static void draw_quad(float x, float y, float hx, float hy, float w, float h, float u0, float v0, float u1,
+                      float v1)
 {
     float corners[4][2] = {{-hx, -hy}, {-hx + w, -hy}, {-hx + w, -hy + h}, {-hx, -hy + h}};
-    float tex[4][2] = {{0, 0}, {u, 0}, {u, v}, {0, v}};
-    glBegin(GL_QUADS);
+    float tex[4][2] = {{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}};
+    TBatchVertex vertex;
+    current_color(vertex.rgba);
     for (int i = 0; i < 4; i++) {
-        float px = 0, py = 0;
-        transform_point(x, y, corners[i][0], corners[i][1], &px, &py);
-        glTexCoord2f(tex[i][0], tex[i][1]);
-        glVertex2f(px, py);
+        transform_point(x, y, corners[i][0], corners[i][1], &vertex.x, &vertex.y);
+        vertex.u = tex[i][0];
+        vertex.v = tex[i][1];
+        batch.push_back(vertex);
     }
-    glEnd();
 }
 
 void draw_image(TImage* image, float x, float y, int frame)
@@ -322,9 +451,8 @@ void draw_image(TImage* image, float x, float y, int frame)
     apply_viewport();
     apply_blend(draw_state.blend_mode);
     use_texture(image->frames[frame]);
-    apply_color();
     draw_quad(x, y, image->handle_x, image->handle_y, (float)image->width, (float)image->height,
-              image->tex_u[frame], image->tex_v[frame]);
+              image->tex_x0[frame], image->tex_y0[frame], image->tex_u[frame], image->tex_v[frame]);
 }
 
 void draw_rect(float x, float y, float w, float h)
@@ -334,8 +462,7 @@ void draw_rect(float x, float y, float w, float h)
     apply_viewport();
     apply_blend(draw_state.blend_mode);
     use_texture(0);
-    apply_color();
-    draw_quad(x, y, draw_state.handle_x, draw_state.handle_y, w, h, 0, 0);
+    draw_quad(x, y, draw_state.handle_x, draw_state.handle_y, w, h, 0, 0, 0, 0);
 }
 
 // The copy is a texture of the display's size (a power of two where the
@@ -344,6 +471,7 @@ bool save_back_buffer()
 {
     if (!x11_context)
         return false;
+    flush_batch();
     int w = draw_state.g_width, h = draw_state.g_height;
     int tw = any_texture_size ? w : next_power_of_two(std::max(1, w));
     int th = any_texture_size ? h : next_power_of_two(std::max(1, h));
@@ -376,6 +504,7 @@ bool restore_back_buffer()
 {
     if (!x11_context || kept_texture == 0)
         return false;
+    flush_batch();
     float w = (float)draw_state.g_width, h = (float)draw_state.g_height;
     float u = w / kept_tw, v = h / kept_th;
     if (scissor_on) {
@@ -414,6 +543,7 @@ void grab_image(TImage* image, int x, int y, int frame)
     if (x1 > x0 && y1 > y0) {
         int rw = x1 - x0, rh = y1 - y0;
         std::vector<uint8_t> rows((size_t)rw * rh * 4);
+        flush_batch();
         apply_blend(BLEND_SOLID);
         glReadBuffer(GL_BACK);
         glReadPixels(x0, gh - y1, rw, rh, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());

@@ -1,0 +1,104 @@
+// Texture atlases: small image frames share a few large textures, so a
+// board of hundreds of pieces binds a handful of textures instead of one
+// per piece and its quads go to the GL in a few long runs. This file holds
+// the display-free half: the shelf packer that places cells on pages and
+// the cell pixels (a frame with a one-pixel border that repeats its edges,
+// so filtered sampling near an edge reads what a texture of its own gave).
+// The backend owns the textures and fills in each page's name.
+#include <cstring>
+
+#include "media/media_internal.h"
+
+// ---------------------------------------------------------------------------
+// The current display's pages; cleared by atlas_reset at every open_screen
+// ---------------------------------------------------------------------------
+std::vector<TAtlasPage> atlas_pages;     // pages in the order they were made
+std::vector<unsigned> released_atlas_cells;  // page texture of each freed atlas frame, awaiting the backend
+int atlas_side = 0;                      // pixels per page side; 0 = no atlas on this display
+
+void atlas_reset(int side) {
+    atlas_pages.clear();
+    released_atlas_cells.clear();
+    atlas_side = side;
+}
+
+bool atlas_fits(int width, int height) {
+    int cell_limit = atlas_side / ATLAS_CELL_FRACTION;
+    return atlas_side > 0 && width > 0 && height > 0 && width + 2 <= cell_limit && height + 2 <= cell_limit;
+}
+
+// A cell goes on the first shelf of a page of its kind with room left on
+// the shelf, else opens a new shelf below the page's last one, else starts
+// a new page. Shelves keep the height of the cell that opened them.
+bool atlas_place(int kind, int width, int height, int* page, int* x, int* y) {
+    if (!atlas_fits(width, height)) return false;
+    int cw = width + 2, ch = height + 2;
+    for (size_t i = 0; i < atlas_pages.size(); i++) {
+        TAtlasPage& pg = atlas_pages[i];
+        if (pg.kind != kind) continue;
+        if (ch <= pg.shelf_h && pg.cursor_x + cw <= atlas_side) {
+            *page = static_cast<int>(i);
+            *x = pg.cursor_x;
+            *y = pg.shelf_y;
+            pg.cursor_x += cw;
+            pg.live++;
+            return true;
+        }
+        if (pg.shelf_y + pg.shelf_h + ch <= atlas_side) {
+            pg.shelf_y += pg.shelf_h;
+            pg.shelf_h = ch;
+            *page = static_cast<int>(i);
+            *x = 0;
+            *y = pg.shelf_y;
+            pg.cursor_x = cw;
+            pg.live++;
+            return true;
+        }
+    }
+    TAtlasPage pg;
+    pg.kind = kind;
+    pg.shelf_h = ch;
+    pg.cursor_x = cw;
+    pg.live = 1;
+    atlas_pages.push_back(pg);
+    *page = static_cast<int>(atlas_pages.size() - 1);
+    *x = 0;
+    *y = 0;
+    return true;
+}
+
+// Returns the texture to delete when the page's last cell went, else 0.
+unsigned atlas_release(unsigned texture) {
+    for (size_t i = 0; i < atlas_pages.size(); i++) {
+        if (atlas_pages[i].texture != texture) continue;
+        if (--atlas_pages[i].live > 0) return 0;
+        atlas_pages.erase(atlas_pages.begin() + static_cast<long>(i));
+        return texture;
+    }
+    return 0;
+}
+
+TPixmap* atlas_cell_pixmap(const TPixmap* pixmap) {
+    if (!pixmap || pixmap->width <= 0 || pixmap->height <= 0) return nullptr;
+    TPixmap* src = convert_pixmap(pixmap, PF_RGBA8888);
+    if (!src) return nullptr;
+    const int w = src->width, h = src->height;
+    TPixmap* cell = create_pixmap(w + 2, h + 2, PF_RGBA8888);
+    if (!cell) {
+        free_pixmap(src);
+        return nullptr;
+    }
+    const size_t row_bytes = static_cast<size_t>(w) * 4;
+    for (int y = 0; y < h; y++) {
+        uint8_t* dst = cell->pixels.data() + static_cast<size_t>(y + 1) * cell->pitch;
+        std::memcpy(dst + 4, src->pixels.data() + static_cast<size_t>(y) * src->pitch, row_bytes);
+        std::memcpy(dst, dst + 4, 4);                              // left border: the first column
+        std::memcpy(dst + row_bytes + 4, dst + row_bytes, 4);     // right border: the last column
+    }
+    uint8_t* first = cell->pixels.data();
+    std::memcpy(first, first + cell->pitch, static_cast<size_t>(cell->pitch));  // top border: the first row
+    uint8_t* last = cell->pixels.data() + static_cast<size_t>(h + 1) * cell->pitch;
+    std::memcpy(last, last - cell->pitch, static_cast<size_t>(cell->pitch));    // bottom border: the last row
+    free_pixmap(src);
+    return cell;
+}
