@@ -104,6 +104,9 @@ extern std::vector<unsigned> released_textures;
 // their size plus a one-pixel border. Pages of one kind share sampling
 // parameters (the backend picks kinds, say filtered or not).
 // ---------------------------------------------------------------------------
+struct TAtlasRect {
+    int x = 0, y = 0, w = 0, h = 0;  // pixels, border included
+};
 struct TAtlasPage {
     unsigned texture = 0;  // the backend's texture, 0 until it made one
     int kind = 0;          // the backend's sampling kind
@@ -111,6 +114,12 @@ struct TAtlasPage {
     int shelf_h = 0;       // its height
     int cursor_x = 0;      // first free column on it
     int live = 0;          // cells placed and not yet released
+    std::vector<TAtlasRect> free_cells;  // released cells, taken again by frames that fit
+};
+// A released cell: its page's texture and where it lay.
+struct TAtlasCell {
+    unsigned texture = 0;
+    TAtlasRect rect;
 };
 // A cell takes at most this fraction of a page side, so a page holds many.
 enum { ATLAS_CELL_FRACTION = 4 };
@@ -123,16 +132,20 @@ bool atlas_fits(int width, int height);
 // the page (an index into atlas_pages, possibly a new page with texture 0)
 // and the cell's top-left corner. False when the frame does not fit.
 bool atlas_place(int kind, int width, int height, int* page, int* x, int* y);
-// One cell of the page with that texture is gone; the texture to delete
-// when it was the page's last (the page is then forgotten), else 0.
-unsigned atlas_release(unsigned texture);
+// The cell of the page with that texture is gone and its room free for
+// another frame; the texture to delete when it was the page's last (the
+// page is then forgotten), else 0.
+unsigned atlas_release(const TAtlasCell& cell);
+// The cell a frame drawn from texture coordinates (u0, v0)..(u1, v1) of a
+// page occupies, border included.
+TAtlasRect atlas_cell_rect(float u0, float v0, float u1, float v1);
 // The frame's pixels as RGBA with a border of one pixel repeating its
 // first and last columns and rows.
 TPixmap* atlas_cell_pixmap(const TPixmap* pixmap);
 
 // --- reset for every display ---
 extern std::vector<TAtlasPage> atlas_pages;          // the current display's pages
-extern std::vector<unsigned> released_atlas_cells;   // page texture of each freed atlas frame, for the backend
+extern std::vector<TAtlasCell> released_atlas_cells;  // cells of freed atlas frames, for the backend
 extern int atlas_side;                               // pixels per page side; 0 = no atlas
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 // the cell pixels (a frame with a one-pixel border that repeats its edges,
 // so filtered sampling near an edge reads what a texture of its own gave).
 // The backend owns the textures and fills in each page's name.
+#include <cmath>
 #include <cstring>
 
 #include "media/media_internal.h"
@@ -13,7 +14,7 @@
 // The current display's pages; cleared by atlas_reset at every open_screen
 // ---------------------------------------------------------------------------
 std::vector<TAtlasPage> atlas_pages;     // pages in the order they were made
-std::vector<unsigned> released_atlas_cells;  // page texture of each freed atlas frame, awaiting the backend
+std::vector<TAtlasCell> released_atlas_cells;  // cells of freed atlas frames, awaiting the backend
 int atlas_side = 0;                      // pixels per page side; 0 = no atlas on this display
 
 void atlas_reset(int side) {
@@ -27,12 +28,29 @@ bool atlas_fits(int width, int height) {
     return atlas_side > 0 && width > 0 && height > 0 && width + 2 <= cell_limit && height + 2 <= cell_limit;
 }
 
-// A cell goes on the first shelf of a page of its kind with room left on
-// the shelf, else opens a new shelf below the page's last one, else starts
-// a new page. Shelves keep the height of the cell that opened them.
+// A cell goes into a released cell at least its size on a page of its
+// kind, else on the last shelf of such a page with room left on it, else
+// on a new shelf below that one, else on a new page. Shelves keep the
+// height of the cell that opened them. Reusing released cells keeps a page
+// whose other frames live on (glyphs beside thumbnails, say) from filling
+// with dead room as frames come and go.
 bool atlas_place(int kind, int width, int height, int* page, int* x, int* y) {
     if (!atlas_fits(width, height)) return false;
     int cw = width + 2, ch = height + 2;
+    for (size_t i = 0; i < atlas_pages.size(); i++) {
+        TAtlasPage& pg = atlas_pages[i];
+        if (pg.kind != kind) continue;
+        for (size_t k = 0; k < pg.free_cells.size(); k++) {
+            const TAtlasRect& r = pg.free_cells[k];
+            if (r.w < cw || r.h < ch) continue;
+            *page = static_cast<int>(i);
+            *x = r.x;
+            *y = r.y;
+            pg.free_cells.erase(pg.free_cells.begin() + static_cast<long>(k));
+            pg.live++;
+            return true;
+        }
+    }
     for (size_t i = 0; i < atlas_pages.size(); i++) {
         TAtlasPage& pg = atlas_pages[i];
         if (pg.kind != kind) continue;
@@ -67,15 +85,28 @@ bool atlas_place(int kind, int width, int height, int* page, int* x, int* y) {
     return true;
 }
 
-// Returns the texture to delete when the page's last cell went, else 0.
-unsigned atlas_release(unsigned texture) {
+unsigned atlas_release(const TAtlasCell& cell) {
     for (size_t i = 0; i < atlas_pages.size(); i++) {
-        if (atlas_pages[i].texture != texture) continue;
-        if (--atlas_pages[i].live > 0) return 0;
+        TAtlasPage& pg = atlas_pages[i];
+        if (pg.texture != cell.texture) continue;
+        if (--pg.live > 0) {
+            pg.free_cells.push_back(cell.rect);
+            return 0;
+        }
         atlas_pages.erase(atlas_pages.begin() + static_cast<long>(i));
-        return texture;
+        return cell.texture;
     }
     return 0;
+}
+
+TAtlasRect atlas_cell_rect(float u0, float v0, float u1, float v1) {
+    float side = static_cast<float>(atlas_side);
+    TAtlasRect r;
+    r.x = static_cast<int>(std::lround(u0 * side)) - 1;
+    r.y = static_cast<int>(std::lround(v0 * side)) - 1;
+    r.w = static_cast<int>(std::lround(u1 * side)) + 1 - r.x;
+    r.h = static_cast<int>(std::lround(v1 * side)) + 1 - r.y;
+    return r;
 }
 
 TPixmap* atlas_cell_pixmap(const TPixmap* pixmap) {

@@ -122,7 +122,9 @@ void free_image(TImage* image) {
         if (f < image->frames.size() && image->frames[f] && f < image->seqs.size() &&
             image->seqs[f] == display_generation) {
             if (f < image->atlased.size() && image->atlased[f])
-                released_atlas_cells.push_back(image->frames[f]);
+                released_atlas_cells.push_back(
+                    {image->frames[f], atlas_cell_rect(image->tex_x0[f], image->tex_y0[f], image->tex_u[f],
+                                                       image->tex_v[f])});
             else
                 released_textures.push_back(image->frames[f]);
         }

@@ -38,7 +38,7 @@ struct TBatchVertex {
 static std::vector<TBatchVertex> batch;  // quads drawn but not yet handed to the GL
 
 // The side of an atlas page, and the sampling kinds of pages.
-enum { ATLAS_PAGE_SIDE = 1024 };
+enum { ATLAS_PAGE_SIDE = 512 };
 enum { ATLAS_NEAREST = 0, ATLAS_LINEAR = 1 };
 
 // Software renderers (llvmpipe) run much faster when a long run of
@@ -279,8 +279,8 @@ static void delete_released_textures()
     for (unsigned texture : released_textures)
         delete_texture(texture);
     released_textures.clear();
-    for (unsigned page : released_atlas_cells) {
-        unsigned texture = atlas_release(page);
+    for (const TAtlasCell& cell : released_atlas_cells) {
+        unsigned texture = atlas_release(cell);
         if (texture)
             delete_texture(texture);
     }
@@ -315,8 +315,9 @@ static bool make_atlas_cell(TImage* image, int frame, const TPixmap* source)
     GLuint texture = 0;
     if (image->seqs[f] == display_generation && image->atlased[f] && image->frames[f]) {
         texture = image->frames[f];
-        x = (int)std::lround(image->tex_x0[f] * side) - 1;
-        y = (int)std::lround(image->tex_y0[f] * side) - 1;
+        TAtlasRect r = atlas_cell_rect(image->tex_x0[f], image->tex_y0[f], image->tex_u[f], image->tex_v[f]);
+        x = r.x;
+        y = r.y;
     } else {
         int kind = (image->flags & IMG_FILTERED) ? ATLAS_LINEAR : ATLAS_NEAREST;
         int page = 0;
@@ -360,7 +361,9 @@ static bool make_drawable(TImage* image, int frame)
         return make_atlas_cell(image, frame, source);
     // A frame leaving an atlas (it grew, or became dynamic) keeps nothing of its cell.
     if (image->atlased[frame] && image->seqs[frame] == display_generation && image->frames[frame]) {
-        unsigned texture = atlas_release(image->frames[frame]);
+        unsigned texture = atlas_release(
+            {image->frames[frame], atlas_cell_rect(image->tex_x0[frame], image->tex_y0[frame],
+                                                   image->tex_u[frame], image->tex_v[frame])});
         if (texture)
             delete_texture(texture);
         image->frames[frame] = 0;

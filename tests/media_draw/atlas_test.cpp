@@ -63,12 +63,42 @@ TEST(Atlas, APageGoesWithItsLastCell) {
     ASSERT_TRUE(atlas_place(0, 10, 10, &page, &x, &y));
     ASSERT_TRUE(atlas_place(0, 10, 10, &page, &x, &y));
     atlas_pages[0].texture = 5;
-    EXPECT_EQ(atlas_release(5), 0u) << "one cell still uses the page";
-    EXPECT_EQ(atlas_release(5), 5u);
+    EXPECT_EQ(atlas_release({5, {0, 0, 12, 12}}), 0u) << "one cell still uses the page";
+    EXPECT_EQ(atlas_release({5, {12, 0, 12, 12}}), 5u);
     EXPECT_TRUE(atlas_pages.empty());
-    EXPECT_EQ(atlas_release(5), 0u) << "an unknown page is nothing to delete";
+    EXPECT_EQ(atlas_release({5, {0, 0, 12, 12}}), 0u) << "an unknown page is nothing to delete";
     ASSERT_TRUE(atlas_place(0, 10, 10, &page, &x, &y));
     EXPECT_EQ(x, 0) << "a new page starts at its corner";
+    atlas_reset(0);
+}
+
+TEST(Atlas, FramesComingAndGoingBesideALastingOneReuseTheirRoom) {
+    atlas_reset(256);
+    int page = 0, x = 0, y = 0;
+    ASSERT_TRUE(atlas_place(0, 8, 8, &page, &x, &y));  // lasts, like a glyph
+    atlas_pages[0].texture = 3;
+    for (int round = 0; round < 100; round++) {
+        std::vector<TAtlasCell> cells;
+        for (int i = 0; i < 20; i++) {
+            int w = 20 + (round + i) % 7;  // sizes vary a little from round to round
+            ASSERT_TRUE(atlas_place(0, w, 30, &page, &x, &y));
+            ASSERT_LT(static_cast<size_t>(page), atlas_pages.size());
+            if (atlas_pages[static_cast<size_t>(page)].texture == 0) atlas_pages[static_cast<size_t>(page)].texture = 10 + page;
+            cells.push_back({atlas_pages[static_cast<size_t>(page)].texture, {x, y, w + 2, 32}});
+        }
+        for (const TAtlasCell& c : cells) atlas_release(c);
+    }
+    EXPECT_EQ(atlas_pages.size(), 1u) << "the first page never fills with dead room";
+    atlas_reset(0);
+}
+
+TEST(Atlas, ACellIsFoundAgainFromItsTextureCoordinates) {
+    atlas_reset(512);
+    TAtlasRect r = atlas_cell_rect(101 / 512.0f, 7 / 512.0f, (101 + 45) / 512.0f, (7 + 33) / 512.0f);
+    EXPECT_EQ(r.x, 100);
+    EXPECT_EQ(r.y, 6);
+    EXPECT_EQ(r.w, 47);
+    EXPECT_EQ(r.h, 35);
     atlas_reset(0);
 }
 
@@ -109,7 +139,7 @@ TEST(Atlas, FreeingAnAtlasFrameReleasesItsCell) {
     free_image(image);
     EXPECT_TRUE(released_textures.empty()) << "the page is shared: not for deletion";
     ASSERT_EQ(released_atlas_cells.size(), 1u);
-    EXPECT_EQ(released_atlas_cells[0], 11u);
+    EXPECT_EQ(released_atlas_cells[0].texture, 11u);
     released_atlas_cells.clear();
 
     TImage* own = create_image(4, 4, 1, 0);
