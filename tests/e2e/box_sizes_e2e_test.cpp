@@ -99,26 +99,20 @@ bool box_screen(const e2e::Shot& s) { return s.at(72, 40) != BACKGROUND && s.at(
 // the browser shows.
 bool open_box_screen(e2e::Session& game, int width, int height) {
     if (!game.wait_for_window(title, 20000)) return false;
-    bool browsing = false;
-    for (int tries = 0; tries < 20 && !browsing; tries++) {
-        game.click(width - 10, height - 10);
-        game.key("l");
-        browsing = game.wait_for_screen(browser_page, 1500);
-    }
+    bool browsing = e2e::poll_until(
+        [&] {
+            game.click(width - 10, height - 10);
+            game.key("l");
+            return game.wait_for_screen(browser_page, 1500);
+        },
+        30000, 0);
     if (!browsing) return false;
     game.click(8 + 96, 66 + 72);  // the first (only) saved game
     if (!game.wait_for_screen([](const e2e::Shot& s) { return s.at(1, 1) == BACKGROUND; }, 15000)) return false;
     game.key("b");
     if (!game.wait_for_screen(box_screen, 10000)) return false;
     game.move(width - 1, 0);  // the pointer off the strip and the tray
-    e2e::Shot last = game.grab();
-    for (int tries = 0; tries < 50; tries++) {
-        game.pause(100);
-        e2e::Shot now = game.grab();
-        if (now.pixels == last.pixels && box_screen(now)) return true;
-        last = now;
-    }
-    return false;
+    return game.wait_until_still(10000, nullptr, box_screen);
 }
 
 // A piece as seen in the tray: its pixels, bounding box and a point well

@@ -64,12 +64,12 @@ std::vector<int> save_and_read(e2e::Session& game) {
     std::string path = game.game_dir + "/players/default/0000bexil.txt";
     fs::remove(path);
     game.key("s");
-    for (int waited = 0; waited < 10000; waited += 100) {
-        std::vector<int> values = e2e::read_numbers(path);
-        if (values.size() == 7u * COUNT + 5) return values;
-        game.pause(100);
-    }
-    return {};
+    std::vector<int> values;
+    bool written = game.wait_for_file(path, [&](const std::string&) {
+        values = e2e::read_numbers(path);
+        return values.size() == 7u * COUNT + 5;
+    }, 10000);
+    return written ? values : std::vector<int>();
 }
 
 struct Saved {

@@ -66,7 +66,7 @@ TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_NE(game.wait_for_window(title, 20000), 0u);
     game.click(790, 590);  // cuts the opening short
-    game.pause(300);
+    ASSERT_TRUE(game.wait_until_still(20000)) << "the opening did not end";
     game.key("l");
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 590) == 0xE0FFFF; }, 10000))
         << "no saved-game page";
@@ -81,15 +81,13 @@ TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
     game.click(400, 300);
     for (int k = 1; k <= 6; k++) {
         game.move(400 + k * (CARRIED_X - 400) / 6, 300 + k * (CARRIED_Y - 300) / 6);
-        game.pause(30);
+        game.pause(30);  // input pacing: a hand's motion, not a wait
     }
     auto piece_arrived = [](const e2e::Shot& s) {
         return s.at(CARRIED_X, CARRIED_Y) != BACKGROUND && s.at(CARRIED_X - 30, CARRIED_Y) != BACKGROUND;
     };
     e2e::Shot carried;
-    ASSERT_TRUE(game.wait_for_screen(piece_arrived, 5000, &carried));
-    game.pause(200);  // nothing moves now
-    carried = game.grab();
+    ASSERT_TRUE(game.wait_until_still(10000, &carried, piece_arrived)) << "the carried piece did not settle";
 
     // Put it down where it is: the next frame draws the whole board.
     game.click(CARRIED_X, CARRIED_Y);
@@ -99,9 +97,7 @@ TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
             if (s.at(CARRIED_X + d, CARRIED_Y + d) != carried.at(CARRIED_X + d, CARRIED_Y + d)) return true;
         return false;
     };
-    ASSERT_TRUE(game.wait_for_screen(pointer_shown, 5000, &whole)) << "no frame after the drop";
-    game.pause(200);
-    whole = game.grab();
+    ASSERT_TRUE(game.wait_until_still(10000, &whole, pointer_shown)) << "no still frame after the drop";
     EXPECT_TRUE(alike_beside(carried, whole, CARRIED_X, CARRIED_Y, 40));
 }
 

@@ -25,13 +25,6 @@ const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
 const uint32_t BROWSER = 0xE0FFFF;  // the browsers' background
 const uint32_t KILL_RED = 0xFF0000;
 
-// Anything but black: the game has drawn.
-bool drawn_within(const e2e::Shot& s) {
-    for (size_t k = 0; k < s.pixels.size(); k += 97)
-        if (s.pixels[k] != 0) return true;
-    return false;
-}
-
 bool same_shot(const e2e::Shot& a, const e2e::Shot& b) {
     return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
 }
@@ -45,20 +38,16 @@ void keep_shot(const e2e::Shot& shot, const std::string& name) {
 bool reach_board(e2e::Session& game) {
     if (!game.wait_for_window(title, 20000)) return false;
     // The opening has drawn its first frame: a click now reaches it.
-    if (!game.wait_for_screen([](const e2e::Shot& s) { return drawn_within(s); }, 20000)) return false;
+    if (!game.wait_for_screen([](const e2e::Shot& s) { return s.drawn(); }, 20000)) return false;
     game.click(790, 590);
     game.move(790, 590);
     e2e::Shot still;
-    for (int deadline = e2e::now_ms() + 20000; e2e::now_ms() < deadline;)
-        if (game.wait_until_still(deadline - e2e::now_ms(), &still) && still.at(400, 590) != BROWSER) return true;
-    return false;
+    return game.wait_until_still(20000, &still, [](const e2e::Shot& s) { return s.at(400, 590) != BROWSER; });
 }
 
 // Waits (bounded) until path exists (or, with gone, no longer does).
-bool wait_for_path(e2e::Session& game, const std::string& path, bool gone = false, int timeout_ms = 10000) {
-    for (int deadline = e2e::now_ms() + timeout_ms; e2e::now_ms() < deadline; game.pause(50))
-        if (fs::exists(path) != gone) return true;
-    return fs::exists(path) != gone;
+bool wait_for_path(const std::string& path, bool gone = false, int timeout_ms = 10000) {
+    return e2e::poll_until([&] { return fs::exists(path) != gone; }, timeout_ms, 50);
 }
 
 // A browser page: its background around the grid and, in the first cell,
@@ -112,8 +101,8 @@ TEST(FlowsE2e, NewShowsTheLibraryAndAClickStartsThatJigsaw) {
     ASSERT_TRUE(game.wait_until_still(10000));
     game.key("s");
     // The game file is put in place before the thumbnail is written: wait for both.
-    EXPECT_TRUE(wait_for_path(game, saved + ".txt")) << names[2];
-    EXPECT_TRUE(wait_for_path(game, saved + ".png")) << names[2];
+    EXPECT_TRUE(wait_for_path(saved + ".txt")) << names[2];
+    EXPECT_TRUE(wait_for_path(saved + ".png")) << names[2];
     keep_shot(game.grab(), "board");
 
     // L: the saved game's thumbnail alone on the saved-game page.
@@ -209,7 +198,7 @@ TEST(FlowsE2e, KillScreenTurnsPagesMarksWithACrossAndDeletesTheMarkedFolder) {
 
     game.key("k");
     std::string killed = game.game_dir + "/jigsaws/zz_copy01";
-    EXPECT_TRUE(wait_for_path(game, killed, true)) << "the marked folder is still there";
+    EXPECT_TRUE(wait_for_path(killed, true)) << "the marked folder is still there";
     EXPECT_TRUE(fs::exists(game.game_dir + "/jigsaws/zz_copy02/tn.png"));
     EXPECT_TRUE(fs::exists(game.game_dir + "/jigsaws/0000bexil"));
     EXPECT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 592) != KILL_RED; }, 10000));

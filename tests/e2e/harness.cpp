@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -40,6 +41,16 @@ int now_ms() {
     using namespace std::chrono;
     return static_cast<int>(
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+bool poll_until(const std::function<bool()>& met, int timeout_ms, int interval_ms,
+                const std::function<bool()>& give_up) {
+    int deadline = now_ms() + timeout_ms;
+    while (true) {
+        if (met()) return true;
+        if (now_ms() > deadline || (give_up && give_up())) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(interval_ms));
+    }
 }
 
 // In a child just forked: it gets SIGKILL when the test process ends, by
@@ -68,6 +79,12 @@ static int lost_x_server(Display*) {
 uint32_t Shot::at(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) return 0;
     return pixels[static_cast<size_t>(y) * width + x];
+}
+
+bool Shot::drawn() const {
+    for (size_t k = 0; k < pixels.size(); k += 31)
+        if (pixels[k] != 0) return true;
+    return false;
 }
 
 bool Shot::save_png(const std::string& path) const {
@@ -194,10 +211,7 @@ Session::Session(const GameOptions& options) {
         return;
     }
     std::string display_name = ":" + std::to_string(number);
-    for (int tries = 0; tries < 50 && !display; tries++) {
-        display = XOpenDisplay(display_name.c_str());
-        if (!display) pause(100);
-    }
+    poll_until([&] { return (display = XOpenDisplay(display_name.c_str())) != nullptr; }, 5000, 100);
     if (!display) {
         error = "cannot connect to Xvfb";
         return;
@@ -281,14 +295,9 @@ Session::~Session() {
     if (display) XCloseDisplay(display);
     if (xvfb_pid > 0) {
         kill(xvfb_pid, SIGTERM);
-        int deadline = now_ms() + 3000;
-        while (waitpid(xvfb_pid, nullptr, WNOHANG) == 0) {
-            if (now_ms() > deadline) {
-                kill(xvfb_pid, SIGKILL);
-                waitpid(xvfb_pid, nullptr, 0);
-                break;
-            }
-            pause(20);
+        if (!poll_until([this] { return waitpid(xvfb_pid, nullptr, WNOHANG) != 0; }, 3000, 20)) {
+            kill(xvfb_pid, SIGKILL);
+            waitpid(xvfb_pid, nullptr, 0);
         }
     }
     if (!temp_root.empty() && !getenv("TESSELLON_E2E_KEEP")) {
@@ -328,20 +337,15 @@ static Window find_titled(Display* display, Window parent, const std::string& ti
 
 unsigned long Session::wait_for_window(const std::string& title, int timeout_ms, int* w, int* h) {
     if (!display) return 0;
-    int deadline = now_ms() + timeout_ms;
-    while (now_ms() < deadline) {
-        Window window = find_titled(display, DefaultRootWindow(display), title, 0);
-        if (window) {
-            XWindowAttributes attributes;
-            XGetWindowAttributes(display, window, &attributes);
-            if (w) *w = attributes.width;
-            if (h) *h = attributes.height;
-            return window;
-        }
-        if (!running()) return 0;
-        pause(50);
-    }
-    return 0;
+    Window window = 0;
+    if (!poll_until([&] { return (window = find_titled(display, DefaultRootWindow(display), title, 0)) != 0; },
+                    timeout_ms, 50, [this] { return !running(); }))
+        return 0;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) return 0;
+    if (w) *w = attributes.width;
+    if (h) *h = attributes.height;
+    return window;
 }
 
 Shot Session::grab() {
@@ -366,55 +370,48 @@ Shot Session::grab() {
 
 bool Session::wait_for_screen(const std::function<bool(const Shot&)>& pred, int timeout_ms,
                               Shot* last) {
-    int deadline = now_ms() + timeout_ms;
     Shot shot;
-    bool met = false;
-    while (true) {
-        shot = grab();
-        if (pred(shot)) {
-            met = true;
-            break;
-        }
-        if (now_ms() > deadline) break;
-        pause(100);
-    }
+    bool met = poll_until([&] { return pred(shot = grab()); }, timeout_ms, 100);
     if (last) *last = shot;
     return met;
 }
 
-bool Session::wait_until_still(int timeout_ms, Shot* last) {
+bool Session::wait_until_still(int timeout_ms, Shot* last, const std::function<bool(const Shot&)>& pred) {
+    Shot before = grab(), now;
+    // The first check compares two grabs a quarter second apart.
+    pause(250);  // pacing between the two grabs compared, not a wait for a state
+    bool met = poll_until(
+        [&] {
+            now = grab();
+            bool still = now.drawn() && now.width == before.width && now.pixels == before.pixels && (!pred || pred(now));
+            before = now;
+            return still;
+        },
+        timeout_ms, 250);
+    if (last) *last = now;
+    return met;
+}
+
+bool Session::wait_for_change(const Shot& before, int timeout_ms, Shot* last) {
     int deadline = now_ms() + timeout_ms;
-    Shot before = grab();
-    while (now_ms() <= deadline) {
-        pause(250);
-        Shot now = grab();
-        bool drawn = false;
-        for (size_t k = 0; k < now.pixels.size() && !drawn; k += 31) drawn = now.pixels[k] != 0;
-        if (drawn && now.width == before.width && now.pixels == before.pixels) {
-            if (last) *last = now;
-            return true;
-        }
-        before = now;
-    }
-    if (last) *last = before;
-    return false;
+    auto changed = [&before](const Shot& s) { return s.width != before.width || s.pixels != before.pixels; };
+    if (!wait_for_screen(changed, timeout_ms, last)) return false;
+    return wait_until_still(std::max(0, deadline - now_ms()), last, changed);
 }
 
 bool Session::wait_for_file(const std::string& path,
                             const std::function<bool(const std::string&)>& pred, int timeout_ms) {
-    int deadline = now_ms() + timeout_ms;
-    while (true) {
-        std::error_code ec;
-        if (fs::exists(path, ec) && pred(read_file_text(path))) return true;
-        if (now_ms() > deadline || !running()) return false;
-        pause(50);
-    }
+    return poll_until(
+        [&] {
+            std::error_code ec;
+            return fs::exists(path, ec) && pred(read_file_text(path));
+        },
+        timeout_ms, 50, [this] { return !running(); });
 }
 
 bool Session::wait_for_focus(unsigned long window, int timeout_ms) {
     if (!display) return false;
-    int deadline = now_ms() + timeout_ms;
-    while (true) {
+    auto focused = [&] {
         Window focus = 0;
         int revert = 0;
         XGetInputFocus(display, &focus, &revert);
@@ -427,9 +424,9 @@ bool Session::wait_for_focus(unsigned long window, int timeout_ms) {
             if (children) XFree(children);
             w = parent;
         }
-        if (now_ms() > deadline || !running()) return false;
-        pause(20);
-    }
+        return false;
+    };
+    return poll_until(focused, timeout_ms, 20, [this] { return !running(); });
 }
 
 bool Session::keyboard_grabbed_elsewhere() {
@@ -458,6 +455,8 @@ void Session::key_up(const char* name) {
     XFlush(display);
 }
 
+// The pauses in key and click space the events as a player's hand would:
+// input pacing, not waits for the game.
 void Session::key(const char* name) {
     key_down(name);
     pause(30);
@@ -509,11 +508,7 @@ bool Session::running() {
 }
 
 int Session::wait_exit(int timeout_ms) {
-    int deadline = now_ms() + timeout_ms;
-    while (running()) {
-        if (now_ms() > deadline) return -1;
-        pause(50);
-    }
+    if (!poll_until([this] { return !running(); }, timeout_ms, 50)) return -1;
     return reaped ? exit_status : -1;
 }
 

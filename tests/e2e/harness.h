@@ -21,6 +21,8 @@ struct Shot {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
     uint32_t at(int x, int y) const;
+    // Anything but black: the game has drawn a frame.
+    bool drawn() const;
     // Writes the grab as a PNG (for looking at it); false on failure.
     bool save_png(const std::string& path) const;
 };
@@ -53,6 +55,12 @@ struct GameOptions {
 
 // Milliseconds of a monotonic clock, for the tests' own deadlines.
 int now_ms();
+// Checks `met` every interval_ms until it holds, timeout_ms passes or
+// `give_up` (when given) holds; whether `met` held. `met` is checked at
+// least once, and once more after the deadline. Every wait of the tests
+// for a state of the game goes through here.
+bool poll_until(const std::function<bool()>& met, int timeout_ms, int interval_ms = 50,
+                const std::function<bool()>& give_up = nullptr);
 // For a process a test forks (after any change of user): it is killed when
 // the test process ends, however it ends; `parent` is the test's getpid()
 // taken before the fork.
@@ -81,9 +89,14 @@ struct Session {
     bool wait_for_screen(const std::function<bool(const Shot&)>& pred, int timeout_ms,
                          Shot* last = nullptr);
     Shot grab();
-    // Waits until two grabs a few frames apart are the same and not all
-    // black: the game has stopped moving anything.
-    bool wait_until_still(int timeout_ms, Shot* last = nullptr);
+    // Waits until two grabs a few frames apart are the same, not all black
+    // and satisfy `pred` (when given): the game has stopped moving anything.
+    bool wait_until_still(int timeout_ms, Shot* last = nullptr,
+                          const std::function<bool(const Shot&)>& pred = nullptr);
+    // Waits until the screen differs from `before` and then stands still:
+    // the game has answered what was sent since `before` was grabbed. Only
+    // for input that changes the screen.
+    bool wait_for_change(const Shot& before, int timeout_ms, Shot* last = nullptr);
     // Waits until the keyboard focus is on `window` (or inside it), so that
     // keys sent next reach the game.
     bool wait_for_focus(unsigned long window, int timeout_ms);
@@ -99,6 +112,8 @@ struct Session {
     void key_up(const char* keysym_name);
     void move(int x, int y);                // root-window pixels
     void click(int x, int y, int button = 1);
+    // A plain sleep: only for pacing input events and for checks that
+    // something stays as it is over time, never to wait for a state.
     void pause(int ms);
     // Sends the window manager's close request (WM_DELETE_WINDOW).
     void close_window(unsigned long window);

@@ -47,9 +47,7 @@ TEST(Harness, AKilledTestLeavesNoGameOrXServerRunning) {
     ASSERT_GT(pids[0], 0);
     ASSERT_GT(pids[1], 0);
     EXPECT_TRUE(WIFSIGNALED(status));
-    bool gone = false;
-    for (int deadline = e2e::now_ms() + 5000; e2e::now_ms() < deadline && !gone; usleep(20000))
-        gone = !alive(pids[0]) && !alive(pids[1]);
+    e2e::poll_until([&] { return !alive(pids[0]) && !alive(pids[1]); }, 5000, 20);
     EXPECT_FALSE(alive(pids[0])) << "the game outlived the killed test";
     EXPECT_FALSE(alive(pids[1])) << "Xvfb outlived the killed test";
 }

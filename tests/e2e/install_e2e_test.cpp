@@ -27,10 +27,6 @@ const uint32_t KILL_RED = 0xFF0000;
 const char* OWN_JIGSAW = "zz_own_magenta";  // listed after the starter library
 const char* TEST_USER = "tessellon-e2e";
 
-bool same_shot(const e2e::Shot& a, const e2e::Shot& b) {
-    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
-}
-
 // Width and height from a PNG's header; false when it is not a PNG.
 bool png_size(const std::string& path, int* w, int* h) {
     std::string bytes = e2e::read_file_text(path);
@@ -199,18 +195,11 @@ TEST(InstallE2e, TheInstalledGameRunsForAnOrdinaryUserFromAReadOnlyTree) {
 
     // The opening, cut short, until the board stands still.
     ASSERT_TRUE(session.wait_for_window(title, 20000)) << "exit " << session.wait_exit(0);
-    session.pause(1000);
+    // The opening has drawn its first frame: a click now reaches it.
+    ASSERT_TRUE(session.wait_for_screen([](const e2e::Shot& s) { return s.drawn(); }, 20000));
     session.click(790, 590);
     session.move(790, 590);
-    e2e::Shot last = session.grab();
-    bool still = false;
-    for (int tries = 0; tries < 40 && !still; tries++) {
-        session.pause(300);
-        e2e::Shot now = session.grab();
-        still = same_shot(now, last);
-        last = now;
-    }
-    ASSERT_TRUE(still);
+    ASSERT_TRUE(session.wait_until_still(20000));
 
     // N: the installed library, then the player's own jigsaw, then the
     // reserved one.
@@ -239,8 +228,7 @@ TEST(InstallE2e, TheInstalledGameRunsForAnOrdinaryUserFromAReadOnlyTree) {
     session.key("s");
     std::string saved = data + "/players/default/" + OWN_JIGSAW + ".txt";
     std::string thumbnail = data + "/players/default/" + OWN_JIGSAW + ".png";
-    for (int waited = 0; waited < 10000 && (e2e::read_numbers(saved).size() < 33 || !fs::exists(thumbnail)); waited += 100)
-        session.pause(100);
+    e2e::poll_until([&] { return e2e::read_numbers(saved).size() >= 33 && fs::exists(thumbnail); }, 10000, 100);
     EXPECT_EQ(e2e::read_numbers(saved).size(), 7u * 4 + 5);
     EXPECT_TRUE(fs::is_regular_file(thumbnail));
     struct stat st;
@@ -250,11 +238,12 @@ TEST(InstallE2e, TheInstalledGameRunsForAnOrdinaryUserFromAReadOnlyTree) {
     // K: mark an installed jigsaw and the own one; K again kills the own
     // one and refuses the installed one with a message.
     session.key("k");
-    ASSERT_TRUE(session.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 592) == KILL_RED; }, 10000));
-    session.pause(300);
+    auto kill_page = [](const e2e::Shot& s) { return s.at(400, 592) == KILL_RED; };
+    e2e::Shot unmarked;
+    ASSERT_TRUE(session.wait_until_still(10000, &unmarked, kill_page));
     session.click(cell_x(0), cell_y(0));
     session.click(cell_x(own_cell), cell_y(own_cell));
-    session.pause(300);
+    ASSERT_TRUE(session.wait_for_change(unmarked, 10000)) << "the marks were not shown";
     session.key("k");
     // The message on black: the left edge of the screen turns black.
     e2e::Shot message;

@@ -45,19 +45,18 @@ void make_opening_jigsaw(const std::string& game_dir) {
 bool reach_still_board(e2e::Session& game, e2e::Shot* board) {
     if (!game.wait_for_window(title, 20000)) return false;
     e2e::Shot last = game.grab();
-    for (int tries = 0; tries < 60; tries++) {
-        // The game's pointer out of the middle, again each time: the
-        // start-up places the pointer itself once its window is up.
-        game.move(790, 20);
-        game.pause(400);
-        e2e::Shot now = game.grab();
-        if (same_shot(now, last) && e2e::green(now.at(400, 300)) == 90) {
-            *board = now;
-            return true;
-        }
-        last = now;
-    }
-    return false;
+    // Each check moves the game's pointer out of the middle again: the
+    // start-up places the pointer itself once its window is up.
+    return e2e::poll_until(
+        [&] {
+            game.move(790, 20);
+            e2e::Shot now = game.grab();
+            bool still = same_shot(now, last) && e2e::green(now.at(400, 300)) == 90;
+            last = now;
+            if (still) *board = now;
+            return still;
+        },
+        30000, 400);
 }
 
 // The first and last x of row y where the two shots differ; false when none.
@@ -161,7 +160,7 @@ TEST_F(LoopE2E, XShowsTheTitleAndAddressUntilTheNextClick) {
     ASSERT_TRUE(changed_span(board, shot, 300, &first, &last));
     EXPECT_EQ(first, 400 - tw / 2 - 12);
     EXPECT_EQ(last, 400 - tw / 2 - 12 + tw + 23);
-    game.pause(1000);  // it stays over the following frames
+    game.pause(1000);  // a check that it stays over the following frames: a plain wait
     EXPECT_EQ(game.grab().at(first, 300), shot.at(first, 300));
 
     game.click(5, 5);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -86,16 +87,20 @@ std::vector<int> save_and_read(e2e::Session& game) {
     return values.size() == 19 ? values : std::vector<int>();
 }
 
-// Saves until every piece is in group 1 (the flight's last frame puts
-// them there) or the time is up; the last saved game.
-std::vector<int> save_when_whole(e2e::Session& game, int timeout_ms = 10000) {
+// Saves until the saved game satisfies `met` or the time is up; the last
+// saved game. The game takes input in order, but a drop or a turn may end
+// in a later frame than the one that read it.
+std::vector<int> save_until(e2e::Session& game, const std::function<bool(const std::vector<int>&)>& met,
+                            int timeout_ms = 10000) {
     std::vector<int> saved;
-    for (int deadline = e2e::now_ms() + timeout_ms; e2e::now_ms() < deadline;) {
-        saved = save_and_read(game);
-        if (saved.size() == 19 && saved[4] == 1 && saved[7 + 4] == 1) break;
-        game.pause(100);
-    }
+    e2e::poll_until([&] { return (saved = save_and_read(game)).size() == 19 && met(saved); }, timeout_ms, 100);
     return saved;
+}
+
+// Saves until every piece is in group 1 (the flight's last frame puts
+// them there).
+std::vector<int> save_when_whole(e2e::Session& game, int timeout_ms = 10000) {
+    return save_until(game, [](const std::vector<int>& s) { return s[4] == 1 && s[7 + 4] == 1; }, timeout_ms);
 }
 
 struct Piece {
@@ -159,8 +164,7 @@ TEST(PlayE2e, SaveWritesTheGameAndA264By198Thumbnail) {
     // A right click turns the finished puzzle, which makes it incomplete:
     // the thumbnail is then the board.
     game.click(HOME1_X, HOME_Y, 3);
-    game.pause(300);
-    std::vector<int> saved = save_and_read(game);
+    std::vector<int> saved = save_until(game, [](const std::vector<int>& s) { return piece(s, 1).a == 1; });
     ASSERT_EQ(saved.size(), 19u);
     EXPECT_EQ(piece(saved, 1).a, 1);
     EXPECT_EQ(piece(saved, 2).a, 1);
@@ -199,10 +203,12 @@ TEST(PlayE2e, DraggedPieceJoinsWithinNinePixelsAndFinishingPlaysTheFlight) {
     // Deal afresh (R, then Y) until the two pieces lie apart.
     std::vector<int> saved;
     for (int tries = 0; tries < 10; tries++) {
+        e2e::Shot before = game.grab();
         game.key("r");
-        game.pause(200);
+        ASSERT_TRUE(game.wait_for_change(before, 10000)) << "no question after R";
+        before = game.grab();
         game.key("y");
-        game.pause(400);
+        ASSERT_TRUE(game.wait_for_change(before, 10000)) << "no deal after Y";
         saved = save_and_read(game);
         ASSERT_EQ(saved.size(), 19u);
         Piece p1 = piece(saved, 1), p2 = piece(saved, 2);
@@ -213,8 +219,7 @@ TEST(PlayE2e, DraggedPieceJoinsWithinNinePixelsAndFinishingPlaysTheFlight) {
     // Both a quarter turn, so that joining them does not finish the jigsaw.
     turn_to(game, p1.x, p1.y, p1.a, 1);
     turn_to(game, p2.x, p2.y, p2.a, 1);
-    game.pause(300);
-    saved = save_and_read(game);
+    saved = save_until(game, [](const std::vector<int>& s) { return piece(s, 1).a == 1 && piece(s, 2).a == 1; });
     ASSERT_EQ(saved.size(), 19u);
     ASSERT_EQ(piece(saved, 1).a, 1);
     ASSERT_EQ(piece(saved, 2).a, 1);
@@ -229,11 +234,10 @@ TEST(PlayE2e, DraggedPieceJoinsWithinNinePixelsAndFinishingPlaysTheFlight) {
     game.click(p1.x, p1.y);
     for (int step = 1; step <= 10; step++) {
         game.move(p1.x + (sx - p1.x) * step / 10, p1.y + (sy - p1.y) * step / 10);
-        game.pause(40);
+        game.pause(40);  // input pacing: a hand's motion, not a wait
     }
     game.click(sx, sy);
-    game.pause(200);
-    saved = save_and_read(game);
+    saved = save_until(game, [&](const std::vector<int>& s) { return piece(s, 1).x == sx; });
     ASSERT_EQ(saved.size(), 19u);
     ASSERT_EQ(piece(saved, 1).x, sx);
     ASSERT_EQ(piece(saved, 1).gp, 0);
@@ -245,11 +249,10 @@ TEST(PlayE2e, DraggedPieceJoinsWithinNinePixelsAndFinishingPlaysTheFlight) {
     game.click(p2.x, p2.y);
     for (int step = 1; step <= 10; step++) {
         game.move(p2.x + (tx - p2.x) * step / 10, p2.y + (ty - p2.y) * step / 10);
-        game.pause(40);
+        game.pause(40);  // input pacing: a hand's motion, not a wait
     }
     game.click(tx, ty);
-    game.pause(200);
-    saved = save_and_read(game);
+    saved = save_until(game, [&](const std::vector<int>& s) { return piece(s, 2).x == tx; });
     ASSERT_EQ(saved.size(), 19u);
     EXPECT_GT(piece(saved, 1).gp, 0);
     EXPECT_EQ(piece(saved, 1).gp, piece(saved, 2).gp);

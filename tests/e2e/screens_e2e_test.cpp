@@ -88,10 +88,9 @@ void reach_board(e2e::Session& game) {
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_NE(game.wait_for_window(title, 20000), 0u);
     game.move(790, 20);
-    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) {
+    ASSERT_TRUE(game.wait_until_still(30000, nullptr, [](const e2e::Shot& s) {
         return s.at(60, 560) == 0xE0E040 && s.at(100, 560) == 0xE0E040 && s.at(400, 300) == BOARD;
-    }, 30000));
-    game.pause(500);
+    }));
 }
 
 // The line of the board's help page for item i (0-based): its middle.
@@ -144,15 +143,16 @@ TEST(ScreensE2e, EveryScreenWithCommandsShowsItsOwnHelpPage) {
     for (const auto& screen : screens) {
         Page page(game.game_dir + "/images/help" + std::to_string(screen.page) + ".png");
         ASSERT_NE(page.pixels, nullptr);
+        e2e::Shot before = game.grab();
         game.key(screen.key);
-        game.pause(500);
+        ASSERT_TRUE(game.wait_for_change(before, 10000)) << "no screen after " << screen.key;
         game.key("h");
         e2e::Shot shot;
         bool shown = game.wait_for_screen([&](const e2e::Shot& s) { return page.shown_in(s); }, 5000, &shot);
         keep_shot(shot, "help" + std::to_string(screen.page));
         EXPECT_TRUE(shown) << "help" << screen.page;
         game.key("h");  // closes the help again
-        game.pause(300);
+        ASSERT_TRUE(game.wait_until_still(10000, nullptr, [&](const e2e::Shot& s) { return !page.shown_in(s); }));
         game.key("Escape");  // from the box screen or a browser: back to the board
         ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 300) == BOARD; }, 5000));
     }
@@ -180,11 +180,11 @@ TEST(ScreensE2e, TheHelpLineIOpensThePreferencesWhoseRowsAndOkWritePreferTxt) {
 
     // Row 1 yes (click for help), row 3 yes (sound), row 6 no (saved message), OK.
     int left = prefer_page.left, top = prefer_page.top;
+    e2e::Shot before = shot;
     game.click(left + 400 + 20, top + 44 + 15);
     game.click(left + 400 + 20, top + 44 + 56 * 2 + 15);
     game.click(left + 462 + 20, top + 44 + 56 * 5 + 15);
-    game.pause(300);
-    shot = game.grab();
+    ASSERT_TRUE(game.wait_for_change(before, 10000, &shot)) << "the rows did not change";
     keep_shot(shot, "prefer_edited");
     game.click(left + 230, top + 460);
     std::string path = game.game_dir + "/players/default/prefer.txt";
@@ -202,11 +202,12 @@ TEST(ScreensE2e, IOpensThePreferencesAndEscapeLeavesWithoutWriting) {
     prefer_page.skip_x2 = 518;
     game.key("i");
     ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return prefer_page.shown_in(s); }, 5000));
+    e2e::Shot before = game.grab();
     game.click(prefer_page.left + 420, prefer_page.top + 44 + 56 + 15);  // row 2 yes
-    game.pause(200);
+    ASSERT_TRUE(game.wait_for_change(before, 10000)) << "the row did not change";
     game.key("Escape");
     EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return s.at(400, 300) == BOARD; }, 5000));
-    game.pause(300);
+    game.pause(300);  // a check that no file is written after the board is back: a plain wait
     EXPECT_EQ(e2e::read_file_text(game.game_dir + "/players/default/prefer.txt"), prefer);
 }
 

@@ -318,15 +318,18 @@ TEST(SolveE2e, AStarterJigsawIsSolvedPieceByPieceAndCompletes) {
 
     // The completion flight plays and ends with every piece home, upright,
     // in group 1 (its last frame groups them all).
-    bool home = false;
-    for (int tries = 0; tries < 60 && !home; tries++) {
-        ASSERT_TRUE(save_and_read(game, count, &board));
-        home = true;
-        for (int i = 1; i <= count; i++)
-            home = home && board.pieces[i].gp == 1 && board.pieces[i].a == 0 && board.pieces[i].x == home_x(i) &&
-                   board.pieces[i].y == home_y(i);
-        if (!home) game.pause(500);
-    }
+    bool read = true;
+    e2e::poll_until(
+        [&] {
+            read = save_and_read(game, count, &board);
+            bool home = read;
+            for (int i = 1; i <= count && home; i++)
+                home = board.pieces[i].gp == 1 && board.pieces[i].a == 0 && board.pieces[i].x == home_x(i) &&
+                       board.pieces[i].y == home_y(i);
+            return home;
+        },
+        30000, 500, [&] { return !read; });
+    ASSERT_TRUE(read) << "the game was not saved";
     for (int i = 1; i <= count; i++) {
         EXPECT_EQ(board.pieces[i].a, 0) << "piece " << i;
         EXPECT_EQ(board.pieces[i].gp, 1) << "piece " << i;

@@ -43,13 +43,12 @@ e2e::GameOptions on_screen(int width, int height, const char* prefer, const char
 unsigned long expect_window(e2e::Session& game, int width, int height, int timeout_ms = 30000) {
     int w = 0, h = 0;
     unsigned long window = 0;
-    int deadline = e2e::now_ms() + timeout_ms;
-    while (e2e::now_ms() < deadline) {
-        window = game.wait_for_window(title, 100, &w, &h);
-        if (window && w == width && h == height) break;
-        if (!game.running()) break;
-        game.pause(50);
-    }
+    e2e::poll_until(
+        [&] {
+            window = game.wait_for_window(title, 100, &w, &h);
+            return window && w == width && h == height;
+        },
+        timeout_ms, 50, [&] { return !game.running(); });
     EXPECT_NE(window, 0u);
     EXPECT_EQ(w, width);
     EXPECT_EQ(h, height);
@@ -126,21 +125,21 @@ TEST(Startup, WKeyTurnsAWindowIntoFullScreenAndBack) {
     game.key("w");
     // Deadlines on the clock: under load one look can take far longer than
     // its 100 ms, so counting looks would stretch the wait without bound.
-    bool full = false;
-    for (int deadline = e2e::now_ms() + 30000; e2e::now_ms() < deadline && !full;) {
-        window = game.wait_for_window(title, 100);
-        full = is_full_screen(game, window) && game.keyboard_grabbed_elsewhere();
-        if (!full) game.pause(100);
-    }
+    bool full = e2e::poll_until(
+        [&] {
+            window = game.wait_for_window(title, 100);
+            return is_full_screen(game, window) && game.keyboard_grabbed_elsewhere();
+        },
+        30000, 100);
     EXPECT_TRUE(full) << "W did not turn the window into full screen";
     ASSERT_TRUE(game.wait_for_focus(window, 10000));
     game.key("w");
-    bool back = false;
-    for (int deadline = e2e::now_ms() + 30000; e2e::now_ms() < deadline && !back;) {
-        window = game.wait_for_window(title, 100);
-        back = window && !is_full_screen(game, window);
-        if (!back) game.pause(100);
-    }
+    bool back = e2e::poll_until(
+        [&] {
+            window = game.wait_for_window(title, 100);
+            return window && !is_full_screen(game, window);
+        },
+        30000, 100);
     EXPECT_TRUE(back) << "W did not turn full screen back into a window";
     EXPECT_TRUE(game.running());
 }

@@ -13,10 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "tests/e2e/harness.h"
 
@@ -24,11 +22,6 @@ namespace {
 
 const char* title = "Tessellon v3.3";
 const char* small_window = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";  // windowed, silent
-
-int now_ms() {
-    using namespace std::chrono;
-    return static_cast<int>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 // The window manager of one test: started on the test's display before
 // the game, ended and reaped when the test is over (the Session, made
@@ -56,34 +49,31 @@ struct WindowManager {
         Display* d = XOpenDisplay(display_name.c_str());
         if (!d) return;
         Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
-        for (int deadline = now_ms() + 15000; now_ms() < deadline && !ready;) {
-            Atom type;
-            int format;
-            unsigned long count, after;
-            unsigned char* data = nullptr;
-            if (XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW, &type, &format, &count,
-                                   &after, &data) == Success &&
-                data && count == 1)
-                ready = true;
-            if (data) XFree(data);
-            if (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            if (waitpid(pid, nullptr, WNOHANG) == pid) {
+        ready = e2e::poll_until(
+            [&] {
+                Atom type;
+                int format;
+                unsigned long count, after;
+                unsigned char* data = nullptr;
+                bool named = XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW, &type, &format,
+                                                &count, &after, &data) == Success &&
+                             data && count == 1;
+                if (data) XFree(data);
+                return named;
+            },
+            15000, 50, [&] {
+                if (waitpid(pid, nullptr, WNOHANG) != pid) return false;
                 pid = 0;
-                break;
-            }
-        }
+                return true;
+            });
         XCloseDisplay(d);
     }
     ~WindowManager() {
         if (pid <= 0) return;
         kill(pid, SIGTERM);
-        for (int deadline = now_ms() + 3000; waitpid(pid, nullptr, WNOHANG) == 0;) {
-            if (now_ms() > deadline) {
-                kill(pid, SIGKILL);
-                waitpid(pid, nullptr, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!e2e::poll_until([this] { return waitpid(pid, nullptr, WNOHANG) != 0; }, 3000, 20)) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
         }
     }
 };
@@ -142,8 +132,7 @@ TEST(WindowManagerE2e, AWindowOfFixedSizeThatTheManagersCloseRequestEnds) {
     EXPECT_EQ(w, 800);
     EXPECT_EQ(h, 600);
     // Managed: the manager has put its frame around the window.
-    for (int deadline = now_ms() + 10000; now_ms() < deadline && parent_of(d, window) == DefaultRootWindow(d);)
-        game.pause(50);
+    e2e::poll_until([&] { return parent_of(d, window) != DefaultRootWindow(d); }, 10000, 50);
     EXPECT_NE(parent_of(d, window), DefaultRootWindow(d));
 
     // Not resizable: the size hints pin it, and a request for another size
@@ -161,10 +150,12 @@ TEST(WindowManagerE2e, AWindowOfFixedSizeThatTheManagersCloseRequestEnds) {
     XMoveResizeWindow(d, window, x0 + 37, y0 + 23, 900, 700);
     XFlush(d);
     int x1 = x0, y1 = y0;
-    for (int deadline = now_ms() + 10000; now_ms() < deadline && x1 == x0 && y1 == y0;) {
-        game.pause(50);
-        geometry(d, window, &x1, &y1, &wd, &ht);
-    }
+    e2e::poll_until(
+        [&] {
+            geometry(d, window, &x1, &y1, &wd, &ht);
+            return x1 != x0 || y1 != y0;
+        },
+        10000, 50);
     EXPECT_NE(x1, x0) << "the manager did not answer the request";
     EXPECT_EQ(wd, 800);
     EXPECT_EQ(ht, 600);
@@ -200,15 +191,17 @@ TEST(WindowManagerE2e, FullScreenCoversTheScreenWithTheInputGrabbed) {
     EXPECT_EQ(h, 600);
     // The keyboard and the pointer are the game's: nobody else can grab them.
     int keyboard = AlreadyGrabbed, pointer = AlreadyGrabbed;
-    for (int deadline = now_ms() + 10000; now_ms() < deadline; game.pause(100)) {
-        keyboard = XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime);
-        pointer = XGrabPointer(d, DefaultRootWindow(d), False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None,
-                               None, CurrentTime);
-        if (keyboard == GrabSuccess) XUngrabKeyboard(d, CurrentTime);
-        if (pointer == GrabSuccess) XUngrabPointer(d, CurrentTime);
-        XSync(d, False);
-        if (keyboard == AlreadyGrabbed && pointer == AlreadyGrabbed) break;
-    }
+    e2e::poll_until(
+        [&] {
+            keyboard = XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+            pointer = XGrabPointer(d, DefaultRootWindow(d), False, ButtonPressMask, GrabModeAsync, GrabModeAsync,
+                                   None, None, CurrentTime);
+            if (keyboard == GrabSuccess) XUngrabKeyboard(d, CurrentTime);
+            if (pointer == GrabSuccess) XUngrabPointer(d, CurrentTime);
+            XSync(d, False);
+            return keyboard == AlreadyGrabbed && pointer == AlreadyGrabbed;
+        },
+        10000, 100);
     EXPECT_EQ(keyboard, AlreadyGrabbed);
     EXPECT_EQ(pointer, AlreadyGrabbed);
     // The game's drawing reaches every edge: no frame or title bar.

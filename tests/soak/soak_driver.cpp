@@ -88,7 +88,7 @@ bool probe(e2e::Session& game, std::mt19937& rng) {
     long start = now_ms();
     bool pressed = false;
     while (now_ms() - start < STALL_MS) {
-        game.pause(50);
+        game.pause(50);  // the probe's own bounded poll, between grabs
         if (!same(game.grab(), before)) return true;
         if (!game.running()) return true;  // an exit, counted by the caller
         if (!pressed && now_ms() - start > STALL_MS / 2) {
@@ -136,7 +136,7 @@ void run_game(long end_ms, std::mt19937& rng, Totals& totals, long run_start) {
             game.key(keys[key(rng)]);
         }
         totals.actions++;
-        game.pause(gap(rng));
+        game.pause(gap(rng));  // input pacing: a player's random think time
         if (now_ms() >= next_probe) {
             if (!probe(game, rng) && game.running()) {
                 totals.stalls++;
@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
     std::thread watchdog([] {
         bool told = false;
         while (!stop_requested) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the watchdog's tick
             long idle = now_ms() - last_progress_ms;
             if (idle > 3 * STALL_MS && !told) {
                 std::printf("STALL: the driver has been blocked for %ld ms\n", idle);
