@@ -67,7 +67,7 @@ TEST(PerfE2e, ReopeningTheDisplayRedrawsEveryPieceAlike) {
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_NE(game.wait_for_window(title, 20000), 0u);
     game.click(790, 590);  // cuts the opening short
-    game.pause(300);
+    ASSERT_TRUE(game.wait_until_still(20000)) << "the opening did not end";
     game.key("l");
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 590) == 0xE0FFFF; }, 10000))
         << "no saved-game page";
@@ -85,11 +85,7 @@ TEST(PerfE2e, ReopeningTheDisplayRedrawsEveryPieceAlike) {
     for (bool full : {true, false}) {
         const char* step = full ? "full screen" : "a window again";
         game.key("w");
-        bool reopened = false;
-        for (int deadline = e2e::now_ms() + 30000; e2e::now_ms() < deadline && !reopened;) {
-            reopened = game.keyboard_grabbed_elsewhere() == full;
-            if (!reopened) game.pause(50);
-        }
+        bool reopened = e2e::poll_until([&] { return game.keyboard_grabbed_elsewhere() == full; }, 30000);
         ASSERT_TRUE(reopened) << "W did not open " << step;
         game.move(799, 599);  // full screen puts the game's pointer in the middle
         e2e::Shot last;

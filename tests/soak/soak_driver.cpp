@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -103,6 +104,9 @@ bool probe(e2e::Session& game, std::mt19937& rng) {
 void run_game(long end_ms, std::mt19937& rng, Totals& totals, long run_start) {
     e2e::GameOptions options;
     options.prefer = prefer;
+    // The harness's own limit must not end a game the soak means to keep
+    // playing: allow the rest of the run and a minute to wind down.
+    options.time_limit_ms = static_cast<int>(std::max(end_ms - now_ms(), 0L) + 60000);
     e2e::Session game(options);
     if (!game.ok()) {
         std::printf("set-up failed: %s\n", game.error.c_str());
