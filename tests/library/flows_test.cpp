@@ -252,6 +252,8 @@ TEST_F(Flows, KillLetsGoOfEverythingTheKilledGameHeld) {
     pending_confirm = ASK_RESTART;
     right_click_pending = 1;
     completion_seen = 1;
+    intro_pending = 1;  // K during the opening flight
+    pointer_visible = 0;
     list_jigsaws();
     entry_named("alpha")->marked = 1;
     screen_state = SCREEN_DELETE;
@@ -263,6 +265,8 @@ TEST_F(Flows, KillLetsGoOfEverythingTheKilledGameHeld) {
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(right_click_pending, 0);
     EXPECT_EQ(completion_seen, 0);
+    EXPECT_EQ(intro_pending, 0);  // the next flight is a completion's
+    EXPECT_EQ(pointer_visible, 1);
     // The jigsaw dealt next starts with nothing held either.
     screen_state = SCREEN_NEW;
     new_screen_frame();
