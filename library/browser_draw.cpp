@@ -186,10 +186,9 @@ std::string jigsaw_at_mouse() {
     tn3_type* entry = thumbnail_at_mouse(jigsaw_list, BROWSER_LIBRARY);
     if (!entry) return "";
     // Names beginning with "0000" (the reserved jigsaw among them) cannot
-    // be marked by a click, nor jigsaws a kill would refuse; the click is
-    // still the screen's.
-    if (screen_state == SCREEN_DELETE && text_head(entry->tessellon, 4) != "0000" &&
-        jigsaw_markable(*entry))
+    // be marked by a click; the click is still the screen's. An installed
+    // jigsaw can: the kill then tells the player why it stays.
+    if (screen_state == SCREEN_DELETE && text_head(entry->tessellon, 4) != "0000")
         entry->marked = !entry->marked;
     return entry->tessellon;
 }

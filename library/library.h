@@ -166,8 +166,8 @@ std::string page_title_text(const std::string& state);
 std::string jigsaw_at_mouse();
 // True when the library entry has a cell on the page drawn last.
 bool jigsaw_drawn(const tn3_type& entry);
-// True when the library entry may be marked for killing: not the
-// reserved jigsaw nor one installed with the game, which a kill refuses.
+// True when A may mark the library entry for killing: not the reserved
+// jigsaw nor one installed with the game, which a kill refuses.
 bool jigsaw_markable(const tn3_type& entry);
 std::string saved_at_mouse();
 // 1 when the mouse is on a page arrow's place (the page changed as that
