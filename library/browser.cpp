@@ -23,13 +23,29 @@ TImage* cross_image = nullptr;                         // over marked thumbnails
 // Internal helpers
 // ===========================================================================
 
+// --- whether any entry holds a thumbnail or a failed load, so that the
+// loop's call on every iteration away from the browsers costs nothing ---
+static int thumbnails_held = 0;
+
+// Frees the thumbnails of one list's entries and forgets failed loads.
+static void free_list_thumbnails(TList<tn3_type>* list) {
+    for (tn3_type& entry : *list) {
+        if (entry.img) free_image(entry.img);
+        entry.img = nullptr;
+        entry.failed = 0;
+    }
+}
+
 // Empties a list, freeing the thumbnails its entries had loaded: a list
 // read again starts without images and unmarked.
 static void clear_browser_list(TList<tn3_type>* list) {
-    for (tn3_type& entry : *list)
-        if (entry.img) free_image(entry.img);
+    free_list_thumbnails(list);
     list_clear(list);
 }
+
+// Hidden names (a leading ".") are the file system's or an editor's, never
+// a jigsaw or a saved game the player made.
+static bool hidden_name(const std::string& name) { return !name.empty() && name[0] == '.'; }
 
 // Appends the names in byte order, numbered from 1, then the reserved
 // entry when wanted. Sorting makes both lists come in the same name
@@ -58,7 +74,7 @@ static bool add_jigsaw_names(const std::string& folder, std::vector<std::string>
     void* dir = open_dir(folder);
     if (!dir) return false;
     for (std::string name = next_dir_entry(dir); !name.empty(); name = next_dir_entry(dir)) {
-        if (name == "." || name == ".." || name == RESERVED_JIGSAW_NAME) continue;
+        if (hidden_name(name) || name == RESERVED_JIGSAW_NAME) continue;
         // Only folders are jigsaws; plain files beside them are ignored.
         if (path_kind(folder + "/" + name) != 2) continue;
         // A jigsaw of the player's own with a library name is listed once.
@@ -91,7 +107,7 @@ void list_saved_games() {
     void* dir = open_dir(player_dir);
     if (dir) {
         for (std::string name = next_dir_entry(dir); !name.empty(); name = next_dir_entry(dir)) {
-            if (name == "." || name == "..") continue;
+            if (hidden_name(name)) continue;
             // A saved game is listed through its thumbnail only.
             if (text_tail(name, 4) != ".png") continue;
             std::string game = text_head(name, static_cast<int>(name.size()) - 4);
@@ -108,6 +124,15 @@ void list_saved_games() {
     saved_count = fill_browser_list(saved_list, names, reserved);
     saved_page = 1;
     if (!dir) message_and_wait("Unable to access " + player_dir);
+}
+
+void note_thumbnail_held() { thumbnails_held = 1; }
+
+void free_browser_thumbnails() {
+    if (!thumbnails_held) return;
+    free_list_thumbnails(jigsaw_list);
+    free_list_thumbnails(saved_list);
+    thumbnails_held = 0;
 }
 
 // ===========================================================================

@@ -39,8 +39,8 @@ static int clamp_page(int page, int pages) {
 }
 
 // Lays the thumbnails of one page into the grid. Entries whose thumbnail
-// cannot be loaded take no cell (their load is tried on the next frame),
-// so later entries move up and the page may reach past its k entries.
+// cannot be loaded take no cell, so later entries move up and the page
+// may reach past its k entries.
 static void draw_thumbnails(TList<tn3_type>* list, int browser, int page, bool crosses) {
     browser_layout g = layout_of(browser);
     int first = 1 + (page - 1) * browser_per_page(browser);
@@ -52,9 +52,15 @@ static void draw_thumbnails(TList<tn3_type>* list, int browser, int page, bool c
     set_alpha(1);
     for (tn3_type& entry : *list) {
         if (entry.n < first) continue;
-        if (!entry.img)
+        // A thumbnail that failed is not tried again on every frame: the
+        // page is drawn after every input event, and a missing or broken
+        // file stays so while the browser shows.
+        if (!entry.img && !entry.failed) {
             entry.img = load_image_within(thumbnail_path(browser, entry), 0,
                                           {JIGSAW_IMAGE_MAX_WIDTH, JIGSAW_IMAGE_MAX_HEIGHT, 0}, nullptr);
+            if (!entry.img) entry.failed = 1;
+            note_thumbnail_held();
+        }
         if (!entry.img) continue;
         entry.x = x;
         entry.y = y;
@@ -77,10 +83,14 @@ static void draw_thumbnails(TList<tn3_type>* list, int browser, int page, bool c
 
 // The first entry drawn on the browser's last page whose cell holds the
 // live mouse; Null when none.
+static bool drawn_on_page(const tn3_type& entry, int browser) {
+    return entry.img && entry.n >= drawn_first[browser] && entry.n <= drawn_last[browser];
+}
+
 static tn3_type* thumbnail_at_mouse(TList<tn3_type>* list, int browser) {
     browser_layout g = layout_of(browser);
     for (tn3_type& entry : *list) {
-        if (entry.n < drawn_first[browser] || entry.n > drawn_last[browser] || !entry.img) continue;
+        if (!drawn_on_page(entry, browser)) continue;
         if (mouse_in_rect(entry.x, entry.y, entry.x + g.pitch_x, entry.y + g.pitch_y)) return &entry;
     }
     return nullptr;
@@ -166,11 +176,18 @@ void draw_page_title(const std::string& state) { show_message(page_title_text(st
 // What a click meets
 // ===========================================================================
 
+bool jigsaw_drawn(const tn3_type& entry) { return drawn_on_page(entry, BROWSER_LIBRARY); }
+
+bool jigsaw_markable(const tn3_type& entry) {
+    return entry.tessellon != RESERVED_JIGSAW_NAME && !jigsaw_installed(entry.tessellon);
+}
+
 std::string jigsaw_at_mouse() {
     tn3_type* entry = thumbnail_at_mouse(jigsaw_list, BROWSER_LIBRARY);
     if (!entry) return "";
     // Names beginning with "0000" (the reserved jigsaw among them) cannot
-    // be marked by a click; the click is still the screen's.
+    // be marked by a click; the click is still the screen's. An installed
+    // jigsaw can: the kill then tells the player why it stays.
     if (screen_state == SCREEN_DELETE && text_head(entry->tessellon, 4) != "0000")
         entry->marked = !entry->marked;
     return entry->tessellon;

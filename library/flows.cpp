@@ -63,13 +63,12 @@ void delete_screen_frame() {
 // ===========================================================================
 
 void mark_page(int flag) {
-    int k = browser_per_page(BROWSER_LIBRARY);
-    int first = 1 + (jigsaw_page - 1) * k;
-    // Entries of the page whether or not they were drawn; the reserved
-    // jigsaw is never marked, other "0000" names are.
+    // The thumbnails the player sees on the page, and no others: an entry
+    // without a thumbnail has no cell to carry its cross, so a mark on it
+    // would be counted and killed unseen. Jigsaws a kill refuses and the
+    // reserved one are never marked; other "0000" names are.
     for (tn3_type& entry : *jigsaw_list) {
-        if (entry.n < first || entry.n > first + k - 1) continue;
-        if (entry.tessellon == RESERVED_JIGSAW_NAME) continue;
+        if (!jigsaw_drawn(entry) || !jigsaw_markable(entry)) continue;
         entry.marked = flag;
     }
 }
@@ -127,6 +126,11 @@ void kill_marked_jigsaws() {
     else if (installed > 1)
         message_and_wait("Unable to kill " + int_to_text(installed) + " jigsaws: they were installed with the game");
     jigsaw_page = 0;  // read the library again at its next showing
+    // Nothing of the game that was on the board carries over into the
+    // opening jigsaw dealt now: no held piece follows the pointer, no
+    // question or pending click answers for it.
+    reset_play_state();
+    forget_interaction();
     load_default_jigsaw();
     for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = 0;
     screen_state = SCREEN_JIGSAW;
@@ -169,18 +173,9 @@ void do_new() {
     screen_state = SCREEN_JIGSAW;
     if (saved_page == 0) list_saved_games();
     if (jigsaw_page == 0) list_jigsaws();
-    if (jigsaw_list->empty()) return;
-    if (saved_count == 0) {
-        start_jigsaw(jigsaw_list->front().tessellon);
-        return;
-    }
-    if (list_length(jigsaw_list) == list_length(saved_list)) {
-        quick_pick();
-        return;
-    }
-    // The first library jigsaw without a saved game. Both lists are in the
-    // same name order, so this is the entry where the two first differ;
-    // testing membership also copes with saved games of killed jigsaws.
+    // The first library jigsaw without a saved game, by name: saved games
+    // of killed jigsaws say nothing about the library, so neither the
+    // lengths of the two lists nor their positions decide.
     for (const tn3_type& entry : *jigsaw_list) {
         if (!has_saved_game(entry.tessellon)) {
             start_jigsaw(entry.tessellon);

@@ -115,6 +115,7 @@ struct tn3_type {
     int x = 0, y = 0;        // top-left corner where last drawn
     int n = 0;               // position in its list, 1..count
     int marked = 0;          // marked for killing (library only)
+    int failed = 0;          // the thumbnail could not be loaded; not tried again while the browser shows
 };
 
 // The jigsaw the game opens with; listed last, never deleted.
@@ -141,6 +142,13 @@ void list_jigsaws();
 // Reads the player's folder again for saved games (their .png files,
 // sorted by name, the reserved one last); page 1.
 void list_saved_games();
+// Frees the thumbnails both lists hold, and forgets which ones failed:
+// the browser that shows next loads its page again. Called whenever no
+// browser is on the screen.
+void free_browser_thumbnails();
+// Tells free_browser_thumbnails that an entry has loaded (or failed to
+// load) its thumbnail since the last freeing.
+void note_thumbnail_held();
 // Entries on one page of either browser at the current display size.
 int browser_per_page(int browser);
 // Pages for count entries at k a page (0 entries: 0 pages).
@@ -156,6 +164,11 @@ std::string page_title_text(const std::string& state);
 // The name of the thumbnail under the mouse on the page drawn last, ""
 // when none; on "delete1" it also flips a markable entry's mark.
 std::string jigsaw_at_mouse();
+// True when the library entry has a cell on the page drawn last.
+bool jigsaw_drawn(const tn3_type& entry);
+// True when A may mark the library entry for killing: not the reserved
+// jigsaw nor one installed with the game, which a kill refuses.
+bool jigsaw_markable(const tn3_type& entry);
 std::string saved_at_mouse();
 // 1 when the mouse is on a page arrow's place (the page changed as that
 // arrow says, "please wait" shown), else 0.

@@ -27,6 +27,9 @@ static const help_page_type help_pages[5] = {
     {SCREEN_DELETE, "ADFHKLNQSU-", 6, 16},
 };
 
+// The status line over a screen that has no help page.
+static const char* const NO_HELP_MESSAGE = "no help here - press F1 again";
+
 enum {
     ITEM_W = 302,        // a line's hit rectangle, ends included
     ITEM_H = 29,         // also the distance between lines
@@ -245,7 +248,16 @@ static void draw_under_page(int k) {
 
 void help_screen_frame() {
     int k = help_page_of(previous_screen);
-    if (k < 0) return;  // no page: nothing drawn, every click left to the loop
+    if (k < 0) {
+        // No page: the screen underneath, held still, says so; every click
+        // is left to the loop, which closes the help.
+        if (!draw_screen_backdrop(previous_screen)) {
+            set_clear_color(0, 0, 0);
+            clear_screen();
+        }
+        status_message = NO_HELP_MESSAGE;
+        return;
+    }
     bool loaded = ensure_help_page(k);
     draw_under_page(k);
     if (!loaded) return;

@@ -114,7 +114,7 @@ static void prefer_click(int left, int top) {
 // "on" (-1 among them), and -1 in prefer_state means "not editing".
 static int staged(int preference) { return preference != 0 ? 1 : 0; }
 
-void prefer_screen_frame() {
+void draw_prefer_screen() {
     if (prefer_state == -1) {
         prefer_state = staged(pref_click_help);
         staged_large_display = staged(pref_large_display);
@@ -132,7 +132,12 @@ void prefer_screen_frame() {
     page_corner(&left, &top);
     for (int row = 1; row <= PREFER_ROWS; row++)
         draw_yes_no(left + YES_X, top + ROW_TOP + ROW_PITCH * (row - 1), NO_GAP, *row_value(row));
+}
 
+void prefer_screen_frame() {
+    draw_prefer_screen();
+    int left, top;
+    page_corner(&left, &top);
     if (click_pending) {
         click_pending = 0;
         prefer_click(left, top);

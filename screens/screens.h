@@ -30,6 +30,8 @@ extern int staged_sound;            // row 3
 extern int staged_windowed;         // row 4
 extern int staged_help_prompt;      // row 5
 
+// The preferences screen as staged, drawn without acting on a click.
+void draw_prefer_screen();
 // Per-frame operation of "prefer".
 void prefer_screen_frame();
 // One row's pair at (x, y) and (x + gap, y): the bright button marks the

@@ -91,23 +91,28 @@ static void unrotate_frame() {
 // its frame depends only on the game's state, which changes with input
 // (keys, buttons, pointer motion) and with what that input sets off;
 // frames after a plain tick that would repeat the one shown are skipped.
+//
+// A screen without a help page of its own names in `backdrop` how to draw
+// what it shows without acting on anything (no step of a flight, no
+// click), so that help over it can show its frame, held still.
 struct screen_type {
     const char* state;   // the screen_state value
     void (*frame)();     // its per-frame operation
     int still;           // 1: unchanged by time alone; 0: drawn every tick
+    void (*backdrop)();  // draws its frame without acting; Null when it has a help page
 };
 
 static const screen_type screens[] = {
-    {SCREEN_TITLE, title_step, 0},
-    {SCREEN_ANIM, anim_frame, 0},
-    {SCREEN_JIGSAW, jigsaw_screen_frame, 1},
-    {SCREEN_BOX, box_screen_frame, 1},
-    {SCREEN_NEW, new_screen_frame, 1},
-    {SCREEN_DELETE, delete_screen_frame, 1},
-    {SCREEN_LOAD, load_screen_frame, 1},
-    {SCREEN_HELP, help_screen_frame, 1},
-    {SCREEN_UNROTATE, unrotate_frame, 0},
-    {SCREEN_PREFER, prefer_screen_frame, 1},
+    {SCREEN_TITLE, title_step, 0, draw_board},
+    {SCREEN_ANIM, anim_frame, 0, draw_board},
+    {SCREEN_JIGSAW, jigsaw_screen_frame, 1, nullptr},
+    {SCREEN_BOX, box_screen_frame, 1, nullptr},
+    {SCREEN_NEW, new_screen_frame, 1, nullptr},
+    {SCREEN_DELETE, delete_screen_frame, 1, nullptr},
+    {SCREEN_LOAD, load_screen_frame, 1, nullptr},
+    {SCREEN_HELP, help_screen_frame, 1, nullptr},
+    {SCREEN_UNROTATE, unrotate_frame, 0, draw_board},
+    {SCREEN_PREFER, prefer_screen_frame, 1, draw_prefer_screen},
 };
 
 static const screen_type* current_screen() {
@@ -121,6 +126,34 @@ static const screen_type* current_screen() {
 static void run_screen_frame() {
     const screen_type* screen = current_screen();
     if (screen) screen->frame();
+}
+
+bool draw_screen_backdrop(const std::string& state) {
+    for (const screen_type& screen : screens) {
+        if (state == screen.state && screen.backdrop) {
+            screen.backdrop();
+            return true;
+        }
+    }
+    return false;
+}
+
+void forget_interaction() {
+    held_piece = 0;
+    picture_dragging = 0;
+    click_pending = 0;
+    right_click_pending = 0;
+    pending_confirm = "";
+    // The tray is filled again whenever the box screen opens; what it held
+    // named pieces of the jigsaw that is gone.
+    tray_count = 0;
+    tray_overflow = 0;
+    // An opening flight left for another screen is over: the game's own
+    // pointer shows from now on, and a later flight is a completion's.
+    if (intro_pending) {
+        intro_pending = 0;
+        pointer_visible = 1;
+    }
 }
 
 // ===========================================================================
@@ -494,6 +527,10 @@ static bool frame_needed(const frame_inputs_type& now) {
 }
 
 void main_loop_iteration() {
+    // Thumbnails are kept while a browser (or help over one) shows only.
+    if (!keys_belong_to(SCREEN_NEW) && !keys_belong_to(SCREEN_DELETE) &&
+        !keys_belong_to(SCREEN_LOAD))
+        free_browser_thumbnails();
     frame_inputs_type inputs = frame_inputs_now();
     // A click the frame takes may change the state after the frame drew it.
     int clicked = click_pending, right_clicked = right_click_pending;

@@ -17,7 +17,8 @@
 extern std::string version;            // "3.3" once the start-up has run
 extern std::string app_title;          // "Tessellon v" + version; the window caption
 extern int large_display;              // 1 = 1024x768, 0 = 800x600
-extern int windowed;                   // 1 = a window, 0 = full screen
+extern int windowed;                   // 1 = the player chose a window, 0 = full screen
+extern int window_stands_in;           // 1 = full screen was refused, a window shows instead
 extern std::string base_dir;           // prefix of images/, fonts/, sounds/; stays empty
 
 // --- shared images and fonts, loaded at start-up and kept ---
@@ -126,6 +127,13 @@ void main_loop_iteration();
 // Says that what a still screen shows has changed without input (a timer
 // of its own, a file that appeared), so the next iteration draws.
 void mark_frame_stale();
+// Draws the frame of a screen without a help page, acting on nothing;
+// false for a screen that has a help page or no drawing of its own.
+bool draw_screen_backdrop(const std::string& state);
+// Lets go of everything a game in progress holds in the loop: the held
+// piece and its group, the dragged picture, pending clicks, the open
+// question, the box screen's tray, an opening flight left unfinished.
+void forget_interaction();
 // Draws the box of the open question centred, with its shadow.
 void draw_confirm_box();
 // A pending click answers the open question: yes inside its yes rectangle.

@@ -10,7 +10,8 @@
 std::string version = "2.0";  // assigned its final value by the start-up
 std::string app_title;        // "Tessellon v" + version
 int large_display = 0;        // 1 = 1024x768, 0 = 800x600
-int windowed = 0;             // 1 = a window, 0 = full screen
+int windowed = 0;             // 1 = the player chose a window, 0 = full screen
+int window_stands_in = 0;     // 1 = full screen was refused, a window shows instead
 std::string base_dir;         // prefix of the resource folders; stays empty
 
 // --- shared images and fonts, loaded at start-up and kept ---
@@ -55,19 +56,26 @@ void choose_display_mode(const std::vector<TGraphicsMode>& modes, int width, int
 }
 
 int open_display(int width, int height) {
-    if (windowed) return open_screen(width, height, 0, 60, 0) ? 1 : 0;
+    if (windowed) {
+        window_stands_in = 0;
+        return open_screen(width, height, 0, 60, 0) ? 1 : 0;
+    }
 
     int depth = 32, hertz = 60;
     if (forced_refresh_rate > 0)
         hertz = forced_refresh_rate;
     else
         choose_display_mode(display_modes(), width, height, &depth, &hertz);
-    if (open_screen(width, height, depth, hertz, 0)) return 1;
+    if (open_screen(width, height, depth, hertz, 0)) {
+        window_stands_in = 0;
+        return 1;
+    }
 
     // No mode of that size (a screen with a single mode, say) or input that
     // cannot be grabbed: rather than leave the game without a display, fall
-    // back to a window of that size, and say so.
-    windowed = 1;
+    // back to a window of that size, and say so. The player's choice stays
+    // full screen, so the next re-open tries full screen again.
+    window_stands_in = 1;
     if (!open_screen(width, height, 0, 60, 0)) return 0;
     status_message = full_screen_refused_message;
     return 1;
@@ -91,7 +99,13 @@ void toggle_display_size() {
 }
 
 void toggle_windowed() {
-    windowed = !windowed;
+    // A window standing in for a refused full screen is not the player's
+    // choice: W then asks for full screen again, as it would from a window
+    // he chose.
+    if (window_stands_in)
+        windowed = 0;
+    else
+        windowed = !windowed;
     reopen_display();
 }
 
@@ -116,7 +130,7 @@ bool start_up() {
         large_display = 0;
         opened = open_display(small_width, small_height);
         if (!opened) {
-            windowed = 1;
+            window_stands_in = 1;
             opened = open_screen(small_width, small_height, 0, 60, 0) != nullptr;
         }
     }

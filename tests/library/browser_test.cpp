@@ -203,11 +203,46 @@ TEST_F(Browser, AJigsawWithoutPictureTakesNoCell) {
     EXPECT_EQ(entry_named("a")->x, 8);
     EXPECT_EQ(entry_named("c")->x, 8 + 98);  // moved into b's place
     EXPECT_EQ(entry_named("b")->img, nullptr);
-    // The picture appearing later is loaded on the next frame.
+    // A picture appearing while the browser shows is not looked for on
+    // every frame; the browser opened again finds it.
     write_png("jigsaws/b/tn.png", 40, 30, 0xFF000000);
+    draw_jigsaw_page(SCREEN_NEW);
+    EXPECT_EQ(entry_named("b")->img, nullptr);
+    EXPECT_EQ(entry_named("c")->x, 8 + 98);
+    free_browser_thumbnails();
+    EXPECT_EQ(entry_named("a")->img, nullptr);
+    EXPECT_EQ(entry_named("c")->img, nullptr);
     draw_jigsaw_page(SCREEN_NEW);
     EXPECT_EQ(entry_named("b")->x, 8 + 98);
     EXPECT_EQ(entry_named("c")->x, 8 + 2 * 98);
+}
+
+TEST_F(Browser, ABrokenThumbnailIsReadOncePerShowing) {
+    make_entry("a");
+    fs::create_directories("jigsaws/b");
+    write_text("jigsaws/b/tn.png", "not a picture");
+    make_entry("c");
+    draw_jigsaw_page(SCREEN_NEW);
+    EXPECT_TRUE(entry_named("b")->failed);
+    // Mended while the browser shows: still not read again.
+    write_png("jigsaws/b/tn.png", 40, 30, 0xFF000000);
+    for (int i = 0; i < 3; i++) draw_jigsaw_page(SCREEN_NEW);
+    EXPECT_EQ(entry_named("b")->img, nullptr);
+    EXPECT_EQ(entry_named("c")->x, 8 + 98);
+    free_browser_thumbnails();
+    EXPECT_FALSE(entry_named("b")->failed);
+}
+
+TEST_F(Browser, HiddenFoldersAndFilesAreNeverListed) {
+    make_entry(".trash");
+    make_entry("..hidden");
+    make_entry("apple");
+    write_png("players/default/.draft.png", 8, 6, 0xFF000000);
+    write_png("players/default/mine.png", 8, 6, 0xFF000000);
+    list_jigsaws();
+    list_saved_games();
+    EXPECT_EQ(names_of(jigsaw_list), (std::vector<std::string>{"apple", "0000bexil"}));
+    EXPECT_EQ(names_of(saved_list), std::vector<std::string>{"mine"});
 }
 
 TEST_F(Browser, ThumbnailsAreDrawnAtScale) {

@@ -141,26 +141,65 @@ TEST_F(Flows, AClickFlipsAMarkButNeverOnANameBeginningWith0000) {
     EXPECT_EQ(count_marked(), 0);
 }
 
-TEST_F(Flows, AMarksTheCurrentPageButTheReservedJigsawAndUUnmarksIt) {
-    for (int i = 1; i <= 57; i++) fs::create_directories("jigsaws/j" + std::to_string(100 + i));
-    list_jigsaws();  // 57 folders and the reserved entry: pages of 56 and 2
-    entry_named("j157")->marked = 1;  // on page 2
+TEST_F(Flows, AMarksTheThumbnailsShownOnThePageAndUUnmarksThem) {
+    // 57 jigsaws with thumbnails but j120, the reserved entry last: j120
+    // takes no cell, so page 1 shows j101 .. j157 but j120.
+    for (int i = 1; i <= 57; i++) {
+        std::string name = "j" + std::to_string(100 + i);
+        if (i == 20)
+            fs::create_directories("jigsaws/" + name);
+        else
+            listed_only(name);
+    }
+    screen_state = SCREEN_DELETE;
+    delete_screen_frame();
+    ASSERT_EQ(jigsaw_pages, 2);
     mark_page(1);
-    EXPECT_EQ(count_marked(), 57);
-    EXPECT_EQ(entry_named("j101")->marked, 1);
-    EXPECT_EQ(entry_named("j156")->marked, 1);
-    jigsaw_page = 2;
-    mark_page(0);  // page 2: j157 and the reserved entry
-    EXPECT_EQ(entry_named("j157")->marked, 0);
+    EXPECT_EQ(entry_named("j120")->marked, 0);  // no cell, no cross
+    EXPECT_EQ(entry_named("j157")->marked, 1);  // moved up into a cell
+    int crossed = 0;
+    for (const tn3_type& entry : *jigsaw_list)
+        if (entry.marked && jigsaw_drawn(entry)) crossed++;
     EXPECT_EQ(count_marked(), 56);
+    EXPECT_EQ(crossed, count_marked());
+    EXPECT_EQ(page_title_text(SCREEN_DELETE), "Page 1 of 2   Press K to Kill 56 jigsaws");
+    // Page 2 starts at entry 57, j157 again, then the reserved entry,
+    // which is never marked.
+    jigsaw_page = 2;
+    delete_screen_frame();
     mark_page(1);
     EXPECT_EQ(entry_named("0000bexil")->marked, 0);
-    EXPECT_EQ(count_marked(), 57);
+    mark_page(0);
+    EXPECT_EQ(entry_named("j157")->marked, 0);
+    EXPECT_EQ(count_marked(), 55);  // page 1's other marks stay
+    jigsaw_page = 1;
+    delete_screen_frame();
+    mark_page(0);
+    EXPECT_EQ(count_marked(), 0);
+}
+
+TEST_F(Flows, AMarksNoJigsawInstalledWithTheGame) {
+    listed_only("alpha");  // the installed library's
+    fs::create_directories("own/garden");
+    ASSERT_TRUE(write_png("own/garden/tn.png", 40, 30, 0xFF000000));
+    own_jigsaws_dir = "own";
+    screen_state = SCREEN_DELETE;
+    delete_screen_frame();  // alpha, garden, 0000bexil
+    ASSERT_EQ(entry_named("garden")->x, 8 + 98);
+    mark_page(1);
+    EXPECT_EQ(entry_named("alpha")->marked, 0);
+    EXPECT_EQ(entry_named("garden")->marked, 1);
+    EXPECT_EQ(page_title_text(SCREEN_DELETE), "Page 1 of 1   Press K to Kill 1 jigsaw");
+    // A click still marks it, and the kill refuses it with a message.
+    click_on(delete_screen_frame, 8 + 5, 70);  // alpha's cell
+    EXPECT_EQ(entry_named("alpha")->marked, 1);
+    own_jigsaws_dir = "";
 }
 
 TEST_F(Flows, AMarksOther0000Names) {
-    fs::create_directories("jigsaws/0000mine");
-    list_jigsaws();
+    listed_only("0000mine");
+    screen_state = SCREEN_DELETE;
+    delete_screen_frame();
     mark_page(1);
     EXPECT_EQ(entry_named("0000mine")->marked, 1);
     EXPECT_EQ(entry_named("0000bexil")->marked, 0);
@@ -200,6 +239,40 @@ TEST_F(Flows, KillDeletesExactlyTheMarkedFoldersAndDealsTheReservedJigsaw) {
     EXPECT_EQ(names, (std::vector<std::string>{"alpha", "0000bexil"}));
     list_saved_games();
     EXPECT_EQ(saved_list->front().tessellon, "beta");
+}
+
+TEST_F(Flows, KillLetsGoOfEverythingTheKilledGameHeld) {
+    make_grid_jigsaw("alpha", 2, 2);
+    make_grid_jigsaw("beta", 2, 3);
+    ASSERT_TRUE(start_jigsaw("alpha"));
+    held_piece = 3;  // carried over to the delete screen with K
+    grab_dx = grab_dy = 0;
+    picture_dragging = 1;
+    tray_count = 4;
+    pending_confirm = ASK_RESTART;
+    right_click_pending = 1;
+    completion_seen = 1;
+    intro_pending = 1;  // K during the opening flight
+    pointer_visible = 0;
+    list_jigsaws();
+    entry_named("alpha")->marked = 1;
+    screen_state = SCREEN_DELETE;
+    kill_marked_jigsaws();
+    EXPECT_EQ(jigsaw_name, "0000bexil");
+    EXPECT_EQ(held_piece, 0);
+    EXPECT_EQ(picture_dragging, 0);
+    EXPECT_EQ(tray_count, 0);
+    EXPECT_EQ(pending_confirm, "");
+    EXPECT_EQ(right_click_pending, 0);
+    EXPECT_EQ(completion_seen, 0);
+    EXPECT_EQ(intro_pending, 0);  // the next flight is a completion's
+    EXPECT_EQ(pointer_visible, 1);
+    // The jigsaw dealt next starts with nothing held either.
+    screen_state = SCREEN_NEW;
+    new_screen_frame();
+    click_on(new_screen_frame, 8 + 10, 66 + 10);  // beta, the first cell now
+    ASSERT_EQ(jigsaw_name, "beta");
+    EXPECT_EQ(held_piece, 0);
 }
 
 TEST_F(Flows, KillRemovesLinksInsideAMarkedFolderWithoutTouchingTheirTargets) {
@@ -325,6 +398,20 @@ TEST_F(Flows, DoNewSkipsSavedGamesOfKilledJigsaws) {
     saved_game_of("beta");
     do_new();
     EXPECT_EQ(jigsaw_name, "gamma");
+}
+
+TEST_F(Flows, DoNewPicksTheUnsavedJigsawWhenAKilledJigsawsGameEvensTheLists) {
+    make_grid_jigsaw("alpha", 1, 2);
+    make_grid_jigsaw("beta", 1, 3);
+    saved_game_of("alpha");
+    saved_game_of("kappa");  // its jigsaw was killed
+    saved_game_of("0000bexil");
+    seed_random(3);
+    for (int i = 0; i < 5; i++) {
+        ASSERT_TRUE(start_jigsaw("alpha"));
+        do_new();  // three entries in each list, yet beta has no saved game
+        EXPECT_EQ(jigsaw_name, "beta");
+    }
 }
 
 TEST_F(Flows, DoNewWithEverythingSavedMakesAQuickPick) {

@@ -108,14 +108,29 @@ TEST_F(HelpScreen, ThePageOfTheBoardLiesOverTheBoardAndItsPicture) {
     EXPECT_EQ(page_mismatches(0), 0);
 }
 
-TEST_F(HelpScreen, AScreenWithoutAPageDrawsNothingAndLeavesTheClick) {
+TEST_F(HelpScreen, AScreenWithoutAPageShowsItselfStillAndLeavesTheClick) {
     previous_screen = SCREEN_PREFER;
+    prefer_state = -1;
+    draw_prefer_screen();  // what the preferences screen shows
+    std::vector<uint32_t> own;
+    for (int y = 0; y < 600; y++)
+        for (int x = 0; x < 800; x++) own.push_back(back_pixel(x, y));
+    paint_back(0x123456);  // whatever the buffer held before
+    frame_at(400, 300, true);
+    int differ = 0;
+    for (int y = 0; y < 600; y++)
+        for (int x = 0; x < 800; x++) differ += back_pixel(x, y) != own[static_cast<size_t>(y * 800 + x)];
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(status_message, "no help here - press F1 again");
+    EXPECT_EQ(click_pending, 1);
+    // A state with nothing of its own to draw gets a clean black frame.
+    previous_screen = "nowhere";
     paint_back(0x123456);
     frame_at(400, 300, true);
-    EXPECT_EQ(back_pixel(400, 300), 0x123456u);
-    EXPECT_EQ(back_pixel(0, 0), 0x123456u);
-    EXPECT_EQ(click_pending, 1);
+    EXPECT_EQ(back_pixel(400, 300), 0u);
+    EXPECT_EQ(back_pixel(0, 0), 0u);
     // Through the loop the first click goes back to that screen.
+    previous_screen = SCREEN_PREFER;
     click_pending = 0;
     while (events_waiting() > 0) wait_event();
     click(400, 300);

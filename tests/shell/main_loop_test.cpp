@@ -207,6 +207,97 @@ TEST_F(HelpKeys, F1OnThePreferencesScreenOpensHelpOverIt) {
     EXPECT_EQ(screen_state, "prefer");
 }
 
+TEST_F(HelpKeys, F1OverTheFlightHoldsItsLastFrameCleanlyAndSaysThereIsNoHelp) {
+    deal_loose_pieces(*this, 3, 40);
+    for (int i = 1; i <= 3; i++) {
+        pieces[i].x0 = 200 * i;
+        pieces[i].y0 = 150;
+    }
+    pieces[2].y = 450;
+    pointer_image = solid_image(10, 10, 0xFFFF00FF);
+    move_to(100, 100);
+    start_completion_animation();
+    run(3);
+    queue(EVENT_KEY_DOWN, F1);
+    main_loop_iteration();  // the flight's frame, then F1
+    ASSERT_EQ(screen_state, "help");
+    std::vector<uint32_t> shown(800 * 600);
+    for (int y = 0; y < 600; y++)
+        for (int x = 0; x < 800; x++) shown[y * 800 + x] = read_pixel(null_front_buffer(), x, y);
+    // The pointer wanders over the frame; it must leave no trail.
+    for (int x : {150, 300, 450, 600, 700}) {
+        move_to(x, 520);
+        main_loop_iteration();
+    }
+    EXPECT_EQ(status_message, "no help here - press F1 again");
+    auto in = [](int x, int y, int x0, int y0, int w, int h) {
+        return x >= x0 && x < x0 + w && y >= y0 && y < y0 + h;
+    };
+    int outside = 0, in_status = 0;
+    for (int y = 0; y < 600; y++) {
+        for (int x = 0; x < 800; x++) {
+            if (read_pixel(null_front_buffer(), x, y) == shown[y * 800 + x]) continue;
+            if (in(x, y, 100, 100, 10, 10) || in(x, y, 700, 520, 10, 10)) continue;  // the pointer, then and now
+            if (y >= 250 && y < 350)
+                in_status++;
+            else
+                outside++;
+        }
+    }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(in_status, 0);  // the status line says so
+    queue(EVENT_KEY_UP, F1);
+    main_loop_iteration();
+    press(F1);
+    EXPECT_EQ(screen_state, "anim");
+    EXPECT_EQ(status_message, "");
+}
+
+TEST_F(KeyTables, AKillWhileHoldingAPieceLeavesNothingFollowingThePointer) {
+    ASSERT_TRUE(start_jigsaw("alpha"));
+    move_to(300, 300);
+    main_loop_iteration();
+    held_piece = 1;  // picked up on the board
+    grab_dx = grab_dy = 0;
+    press(K);
+    ASSERT_EQ(screen_state, "delete1");
+    click(8 + 10, 66 + 10);  // marks alpha
+    press(K);
+    ASSERT_EQ(screen_state, "jigsaw");
+    ASSERT_EQ(jigsaw_name, "0000bexil");
+    EXPECT_EQ(held_piece, 0);
+    int x = pieces[1].x, y = pieces[1].y;
+    move_to(123, 456);
+    run(2);
+    EXPECT_EQ(pieces[1].x, x);
+    EXPECT_EQ(pieces[1].y, y);
+    // The next deal, from the browser, holds nothing either.
+    press(N);
+    click(8 + 10, 66 + 10);  // beta, first now
+    run(1);
+    ASSERT_EQ(jigsaw_name, "beta");
+    x = pieces[1].x;
+    move_to(700, 100);
+    run(2);
+    EXPECT_EQ(held_piece, 0);
+    EXPECT_EQ(pieces[1].x, x);
+}
+
+TEST_F(KeyTables, LeavingABrowserFreesItsThumbnails) {
+    press(N);
+    ASSERT_EQ(screen_state, "new1");
+    ASSERT_NE(jigsaw_list->front().img, nullptr);
+    press(F1);  // help over the browser keeps them
+    EXPECT_NE(jigsaw_list->front().img, nullptr);
+    press(F1);
+    press(ESC);
+    ASSERT_EQ(screen_state, "jigsaw");
+    run(1);
+    for (const tn3_type& entry : *jigsaw_list) EXPECT_EQ(entry.img, nullptr) << entry.tessellon;
+    press(N);  // shown again, loaded again
+    EXPECT_NE(jigsaw_list->front().img, nullptr);
+}
+
 TEST_F(HelpKeys, HOnTheBoardRemembersTheMouseAndLetsGoOfThePiece) {
     piece_count = 1;
     pieces[1] = piece_type();

@@ -37,7 +37,9 @@ TEST(ModeRule, NoModeOfTheSizeGivesDepth32At60) {
 struct OpenDisplayTest : ::testing::Test {
     void SetUp() override {
         windowed = 0;
+        window_stands_in = 0;
         forced_refresh_rate = 0;
+        jigsaw_page = saved_page = 0;
         null_set_display_modes({{800, 600, 32, 60}, {800, 600, 32, 72}, {1024, 768, 16, 60},
                                 {1024, 768, 16, 75}});
     }
@@ -76,8 +78,48 @@ TEST_F(OpenDisplayTest, SizeWithoutAModeFallsBackToAWindow) {
     NullOpenCall call = null_last_open();
     EXPECT_EQ(call.width, 800);
     EXPECT_EQ(call.depth, 0);
-    EXPECT_EQ(windowed, 1);
+    EXPECT_EQ(window_stands_in, 1);
+    EXPECT_EQ(windowed, 0);  // still the player's choice
     EXPECT_EQ(display_width(), 800);
+}
+
+TEST_F(OpenDisplayTest, AnEarlierFallbackNeverTurnsALaterFullScreenIntoAWindow) {
+    null_set_display_modes({{1024, 768, 32, 60}});  // no 800x600 mode
+    large_display = 1;
+    ASSERT_EQ(open_display(1024, 768), 1);
+    ASSERT_EQ(null_last_open().depth, 32);
+    toggle_display_size();  // 800x600 is refused: a window stands in
+    EXPECT_EQ(null_last_open().depth, 0);
+    EXPECT_EQ(display_width(), 800);
+    EXPECT_EQ(window_stands_in, 1);
+    toggle_display_size();  // 1024x768 can be full screen again
+    NullOpenCall call = null_last_open();
+    EXPECT_EQ(call.width, 1024);
+    EXPECT_EQ(call.depth, 32);
+    EXPECT_EQ(window_stands_in, 0);
+    EXPECT_EQ(windowed, 0);
+}
+
+TEST_F(OpenDisplayTest, WInAStandInWindowAsksForFullScreenAgain) {
+    null_set_display_modes({{1024, 768, 32, 60}});
+    large_display = 0;
+    ASSERT_EQ(open_display(800, 600), 1);
+    ASSERT_EQ(window_stands_in, 1);
+    null_set_display_modes({{800, 600, 32, 75}});  // the mode is there now
+    toggle_windowed();
+    NullOpenCall call = null_last_open();
+    EXPECT_EQ(call.depth, 32);
+    EXPECT_EQ(call.hertz, 75);
+    EXPECT_EQ(windowed, 0);
+    EXPECT_EQ(window_stands_in, 0);
+    // From full screen, W is the player's window, and W again full screen.
+    toggle_windowed();
+    EXPECT_EQ(null_last_open().depth, 0);
+    EXPECT_EQ(windowed, 1);
+    EXPECT_EQ(window_stands_in, 0);
+    toggle_windowed();
+    EXPECT_EQ(null_last_open().depth, 32);
+    EXPECT_EQ(windowed, 0);
 }
 
 TEST_F(OpenDisplayTest, ToggleSizeResetsBrowserPagesAndHidesThePointerAgain) {
