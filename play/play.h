@@ -98,7 +98,7 @@ void scatter_pieces();
 void reset_play_state();
 // All pieces share piece 1's group and piece 1 is upright.
 bool puzzle_complete();
-// The border rule over the grid: 1 in the first or last row or column.
+// Whether a grid cell is on the border: 1 in the first or last row or column.
 void set_grid_edges();
 
 // ===========================================================================

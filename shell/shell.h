@@ -14,7 +14,7 @@
 // ===========================================================================
 
 // --- kept for the run ---
-extern std::string version;            // "3.3" once the start-up has run
+extern std::string version;            // the project's version once the start-up has run
 extern std::string app_title;          // "Tessellon v" + version; the window caption
 extern int large_display;              // 1 = 1024x768, 0 = 800x600
 extern int windowed;                   // 1 = the player chose a window, 0 = full screen
@@ -40,7 +40,8 @@ extern TTimer* frame_timer;            // 50 Hz; its ticks wake the main loop
 // Runs the start-up sequence up to the main loop (media_start must have
 // run). False when no display at all could be opened.
 bool start_up();
-// Opens the display of that size by the mode rule. 1 when it opened.
+// Opens the display of that size: full screen in the mode that
+// choose_display_mode picks, or a window. 1 when it opened.
 int open_display(int width, int height);
 // Opens the display again at the current size and kind.
 void reopen_display();
@@ -48,7 +49,7 @@ void reopen_display();
 void toggle_display_size();
 // Key W: window or full screen.
 void toggle_windowed();
-// The mode rule's choice among the listed modes: the depth (32, else 16)
+// The full-screen mode chosen among the listed modes: the depth (32, else 16)
 // and the highest refresh rate of exactly width x height; depth 32 at
 // 60 Hz when none lists a rate.
 void choose_display_mode(const std::vector<TGraphicsMode>& modes, int width, int height,

@@ -1,13 +1,13 @@
 // Start-up and display setup: the fixed order in which the program makes
 // its folder, reads the preferences, opens the display, loads the shared
-// images and fonts and hands over to the main loop; the display-mode rule
-// and the two run-time toggles (size with F, window or full screen with W).
+// images and fonts and hands over to the main loop; the choice of
+// display mode and the two run-time toggles (size with F, window or full screen with W).
 #include "library/library.h"
 #include "play/play.h"
 #include "shell/shell.h"
 
 // --- kept for the run ---
-std::string version = "2.0";  // assigned its final value by the start-up
+std::string version;          // the project's version, set by the start-up
 std::string app_title;        // "Tessellon v" + version
 int large_display = 0;        // 1 = 1024x768, 0 = 800x600
 int windowed = 0;             // 1 = the player chose a window, 0 = full screen
@@ -114,7 +114,7 @@ static TImage* load_shared_image(const char* name, int flags) {
 }
 
 bool start_up() {
-    version = "3.3";
+    version = TESSELLON_VERSION;
     app_title = "Tessellon v" + version;
     set_app_title(app_title);
 

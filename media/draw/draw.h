@@ -251,7 +251,7 @@ bool save_pixmap_png(const TPixmap* pixmap, const std::string& path, int compres
 uint32_t read_pixel(const TPixmap* pixmap, int x, int y);
 // Sets a pixel from 0xAARRGGBB (converted to the pixmap's format).
 void write_pixel(TPixmap* pixmap, int x, int y, uint32_t argb);
-// The masking rule: an RGBA copy in which pixels of the mask colour are
+// Masking: an RGBA copy in which pixels of the mask colour are
 // transparent and carry the average colour of their non-mask neighbours.
 TPixmap* mask_pixmap(const TPixmap* pixmap, int mask_r, int mask_g, int mask_b);
 // The texture buffer for an image frame: the pixmap in the top-left of a

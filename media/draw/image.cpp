@@ -45,7 +45,7 @@ static bool frame_ok(const TImage* image, int frame) {
            image->pixmaps[static_cast<size_t>(frame)];
 }
 
-// Masked images whose pixmap has no alpha get the mask rule; pixmaps that
+// Masked images whose pixmap has no alpha are masked by their mask colour; pixmaps that
 // carry alpha are used as they are.
 static bool needs_mask(const TPixmap* pixmap, int flags) {
     return (flags & IMG_MASKED) && !pixmap_has_alpha(pixmap->format);
@@ -186,7 +186,7 @@ void image_frame_set_atlas_cell(TImage* image, int frame, unsigned texture, floa
 }
 
 // Grabbed pixels come from the back buffer, whose alpha means nothing, so
-// masked images get the mask rule whatever the format.
+// masked images are masked by their mask colour whatever the format.
 void image_store_grab(TImage* image, int frame, const TPixmap* rgba) {
     if (!frame_ok(image, frame) || !rgba) return;
     size_t f = static_cast<size_t>(frame);

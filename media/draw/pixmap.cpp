@@ -1,5 +1,5 @@
 // In-memory pixel buffers: creating, copying and converting them, reading
-// and writing single pixels, the masking rule, bilinear resampling and the
+// and writing single pixels, masking by a colour, bilinear resampling and the
 // power-of-two texture buffers the backends upload. Pure CPU code; every
 // size is checked against PIXMAP_MAX_SIDE / PIXMAP_MAX_PIXELS.
 #include <cmath>

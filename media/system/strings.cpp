@@ -1,4 +1,4 @@
-// Text helpers: the text-to-number rule every file reader uses, number to
+// Text helpers: reading a number from text as every file reader does, number to
 // text, and slicing and searching with 1-based positions. Numbers that do
 // not fit an int wrap around (the digits are accumulated in unsigned 32-bit
 // arithmetic), so "$FFFFFFFF" reads as -1 and nothing is undefined.

@@ -1,4 +1,4 @@
-// The text-line and text-to-number rules every file reader uses: the bytes
+// Reading text lines and numbers as every file reader does: the bytes
 // become a file read line by line. Lines never hold CR, LF or NUL and never
 // exceed 4096 bytes; there are never more lines than bytes plus one; and a
 // number written as text reads back as itself.

@@ -1,8 +1,8 @@
 // The new, load and delete screens and the kill, quick-pick and do-new
-// flows: what a click on a thumbnail starts or marks, the marking rules
-// of clicks and the A and U keys, a kill that deletes exactly the marked
-// folders (never through a symbolic link, never the reserved jigsaw, never
-// outside jigsaws/), quick pick's other jigsaw, and do-new's choice.
+// flows: what a click on a thumbnail starts or marks, what the A and U
+// keys mark, a kill that deletes exactly the marked folders (never
+// through a symbolic link, never the reserved jigsaw, never outside
+// jigsaws/), quick pick's other jigsaw, and do-new's choice.
 #include "storage_fixture.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// The text-to-number rule every file reader relies on, number to text, and
+// Reading numbers from text as every file reader does, number to text, and
 // the 1-based string helpers.
 #include <climits>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// The puzzle model: the deal, the per-game reset and the border rule.
+// The puzzle model: the deal, the per-game reset and which cells are on the border.
 #include "play_fixture.h"
 
 struct Model : PlayFixture {};
