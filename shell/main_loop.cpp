@@ -148,6 +148,10 @@ void forget_interaction() {
     // named pieces of the jigsaw that is gone.
     tray_count = 0;
     tray_overflow = 0;
+    end_opening();
+}
+
+void end_opening() {
     // An opening flight left for another screen is over: the game's own
     // pointer shows from now on, and a later flight is a completion's.
     if (intro_pending) {
@@ -419,6 +423,9 @@ static void dispatch_key(int key) {
         delete_key(key);
     if (key != KEY_7) key7_count = 0;
     cancel_confirmation(key);
+    // A key that took the player away from the opening flight (N, L, I, ...;
+    // help over the flight only pauses it) ends the opening as a kill does.
+    if (screen_state != SCREEN_TITLE && !keys_belong_to(SCREEN_ANIM)) end_opening();
 }
 
 static void dispatch_button(int button) {

@@ -135,6 +135,9 @@ bool draw_screen_backdrop(const std::string& state);
 // piece and its group, the dragged picture, pending clicks, the open
 // question, the box screen's tray, an opening flight left unfinished.
 void forget_interaction();
+// Ends an opening flight that was left unfinished: the pointer shows and a
+// later flight is a completion's. Nothing when no opening is running.
+void end_opening();
 // Draws the box of the open question centred, with its shadow.
 void draw_confirm_box();
 // A pending click answers the open question: yes inside its yes rectangle.

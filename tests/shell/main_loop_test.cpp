@@ -748,6 +748,21 @@ TEST_F(Animations, TheOpeningEndsOnHelpWhenClickHelpIsSetUnlessCutShort) {
     base_dir = "";
 }
 
+TEST_F(Animations, LeavingTheOpeningForABrowserEndsItButHelpOverItDoesNot) {
+    screen_state = SCREEN_ANIM;
+    intro_pending = 1;
+    pointer_visible = 0;
+    anim_phase = 2;
+    press(F1);  // help over the flight pauses it
+    EXPECT_EQ(screen_state, "help");
+    EXPECT_EQ(intro_pending, 1);
+    EXPECT_EQ(pointer_visible, 0);
+    press(N);  // the browser: the opening is over
+    EXPECT_EQ(screen_state, "new1");
+    EXPECT_EQ(intro_pending, 0);
+    EXPECT_EQ(pointer_visible, 1);
+}
+
 TEST_F(Animations, AnOrdinaryCompletionEndsOnTheBoard) {
     jigsaw_name = "0001plain";
     screen_state = SCREEN_ANIM;
