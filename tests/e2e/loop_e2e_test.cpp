@@ -41,6 +41,16 @@ void make_opening_jigsaw(const std::string& game_dir) {
     e2e::write_solid_png(dir + "/tn.png", 80, 40, 0xFFE0E040);
 }
 
+// Whether the game draws its own pointer at (790, 20): it does so only
+// once the opening flight is over, so a still moment of the flight (when
+// Escape would end the game) is not taken for the board.
+bool pointer_drawn(const e2e::Shot& shot) {
+    for (int y = 20; y < 36; y++)
+        for (int x = 790; x < 794; x++)
+            if (e2e::green(shot.at(x, y)) != 90) return true;
+    return false;
+}
+
 // Waits out the opening flight until the board stays still.
 bool reach_still_board(e2e::Session& game, e2e::Shot* board) {
     if (!game.wait_for_window(title, 20000)) return false;
@@ -51,7 +61,7 @@ bool reach_still_board(e2e::Session& game, e2e::Shot* board) {
         [&] {
             game.move(790, 20);
             e2e::Shot now = game.grab();
-            bool still = same_shot(now, last) && e2e::green(now.at(400, 300)) == 90;
+            bool still = same_shot(now, last) && e2e::green(now.at(400, 300)) == 90 && pointer_drawn(now);
             last = now;
             if (still) *board = now;
             return still;
