@@ -10,7 +10,6 @@
 enum {
     ZOOM_STEPS = 200,
     ZOOM_STEP_MS = 11,   // the least time each step is shown
-    KEY_ESCAPE = 27,
 };
 
 // Waits out the rest of one step; true when a left click ends the zoom.

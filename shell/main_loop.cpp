@@ -27,20 +27,6 @@ int key7_count = 0;                       // consecutive presses of 7
 // --- the frame on the screen, kept for the run ---
 int frame_skipping = 1;                   // 0 draws every iteration, as a reference for tests
 
-// Key codes of the dispatch tables.
-enum {
-    KEY_ESCAPE = 27,
-    KEY_LEFT = 37, KEY_UP = 38, KEY_RIGHT = 39, KEY_DOWN = 40,
-    KEY_1 = 49, KEY_5 = 53, KEY_7 = 55,
-    KEY_A = 65, KEY_B = 66, KEY_C = 67, KEY_D = 68, KEY_E = 69, KEY_F = 70,
-    KEY_G = 71, KEY_H = 72, KEY_I = 73, KEY_J = 74, KEY_K = 75, KEY_L = 76,
-    KEY_M = 77, KEY_N = 78, KEY_O = 79, KEY_P = 80, KEY_Q = 81, KEY_R = 82,
-    KEY_S = 83, KEY_T = 84, KEY_U = 85, KEY_W = 87, KEY_X = 88, KEY_Y = 89,
-    KEY_Z = 90,
-    KEY_F1 = 112, KEY_F2 = 113,
-    KEY_LEFT_CONTROL = 162, KEY_RIGHT_CONTROL = 163,
-};
-
 // The jigsaw whose completion is celebrated, and the words shown then.
 static const char* const celebrated_jigsaw = "4975red_mixer";
 static const char* const celebration_text = "You have just completed Tessellon number 1000!";

@@ -80,6 +80,22 @@ bool quit_requested();           // true once after a quit request
 void move_mouse(int x, int y);   // the system pointer, in window pixels
 void hide_mouse();               // on the window current now
 
+// The game's key codes (key_code_from_keysym's results) that the key
+// tables, the help zoom-in and the tests name. Letters are their upper-case
+// character codes, digits their characters.
+enum {
+    KEY_ESCAPE = 27,
+    KEY_LEFT = 37, KEY_UP = 38, KEY_RIGHT = 39, KEY_DOWN = 40,
+    KEY_1 = 49, KEY_5 = 53, KEY_7 = 55,
+    KEY_A = 65, KEY_B = 66, KEY_C = 67, KEY_D = 68, KEY_E = 69, KEY_F = 70,
+    KEY_G = 71, KEY_H = 72, KEY_I = 73, KEY_J = 74, KEY_K = 75, KEY_L = 76,
+    KEY_M = 77, KEY_N = 78, KEY_O = 79, KEY_P = 80, KEY_Q = 81, KEY_R = 82,
+    KEY_S = 83, KEY_T = 84, KEY_U = 85, KEY_V = 86, KEY_W = 87, KEY_X = 88,
+    KEY_Y = 89, KEY_Z = 90,
+    KEY_F1 = 112, KEY_F2 = 113,
+    KEY_LEFT_CONTROL = 162, KEY_RIGHT_CONTROL = 163,
+};
+
 // Turns a window-system key symbol into the game's key code.
 int key_code_from_keysym(unsigned long keysym);
 
