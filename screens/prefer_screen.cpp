@@ -3,6 +3,7 @@
 // copies that only OK commits (and writes to prefer.txt); rows 6 and 7 act
 // on the preferences at once. Every click on this screen is consumed.
 #include "screens/screens.h"
+#include "screens/ui_geometry.h"
 #include "shell/shell.h"
 
 // --- staged edits; -1 in prefer_state means "copy afresh on entry" ---
@@ -18,14 +19,6 @@ static TImage* yes_image = nullptr;       // the chosen yes
 static TImage* no_image = nullptr;        // the chosen no
 static TImage* yes_grey_image = nullptr;  // yes, not chosen
 static TImage* no_grey_image = nullptr;   // no, not chosen
-
-enum {
-    PREFER_ROWS = 7,
-    ROW_TOP = 44,        // first row's buttons, from the page's top
-    ROW_PITCH = 56,
-    YES_X = 400,         // yes button, from the page's left
-    NO_GAP = 62,         // the no button stands this far right of yes
-};
 
 // The page's top-left corner when drawn centred; zero size without a page.
 static void page_corner(int* left, int* top) {
@@ -84,21 +77,29 @@ static void commit_preferences() {
     screen_state = SCREEN_JIGSAW;
 }
 
+// 1 when the mouse lies in that rectangle of the page drawn at left, top.
+static int mouse_in_page_rect(int left, int top, const ui_rect& r) {
+    return mouse_in_rect(left + r.x1, top + r.y1, left + r.x2, top + r.y2);
+}
+
+// The top of row r's buttons (1..PREFER_ROWS) on the page drawn at top.
+static int row_y(int top, int row) { return top + PREFER_ROW_TOP + PREFER_ROW_PITCH * (row - 1); }
+
 // OK and Cancel first, then each row's yes and no; the first hit acts.
 static void prefer_click(int left, int top) {
-    if (mouse_in_rect(left + 202, top + 443, left + 256, top + 476)) {
+    if (mouse_in_page_rect(left, top, PREFER_OK)) {
         commit_preferences();
         return;
     }
-    if (mouse_in_rect(left + 273, top + 443, left + 348, top + 476)) {
+    if (mouse_in_page_rect(left, top, PREFER_CANCEL)) {
         prefer_state = -1;  // rows 1..5 are dropped; rows 6 and 7 stay as clicked
         screen_state = SCREEN_JIGSAW;
         return;
     }
     int w = image_width(yes_image), h = image_height(no_image);
     for (int row = 1; row <= PREFER_ROWS; row++) {
-        int y = top + ROW_TOP + ROW_PITCH * (row - 1);
-        int yes_x = left + YES_X, no_x = yes_x + NO_GAP;
+        int y = row_y(top, row);
+        int yes_x = left + PREFER_YES_X, no_x = yes_x + PREFER_NO_GAP;
         if (mouse_in_rect(yes_x, y, yes_x + w, y + h)) {
             *row_value(row) = 1;
             return;
@@ -131,7 +132,7 @@ void draw_prefer_screen() {
     int left, top;
     page_corner(&left, &top);
     for (int row = 1; row <= PREFER_ROWS; row++)
-        draw_yes_no(left + YES_X, top + ROW_TOP + ROW_PITCH * (row - 1), NO_GAP, *row_value(row));
+        draw_yes_no(left + PREFER_YES_X, row_y(top, row), PREFER_NO_GAP, *row_value(row));
 }
 
 void prefer_screen_frame() {

@@ -77,7 +77,7 @@ void read_preferences();
 void write_preferences();
 
 // ===========================================================================
-// main_loop.cpp: the main loop, the screen states and the key dispatch
+// main_loop.cpp: the main loop and its globals
 // ===========================================================================
 
 // The screen states, each spelled once.
@@ -128,9 +128,6 @@ void main_loop_iteration();
 // Says that what a still screen shows has changed without input (a timer
 // of its own, a file that appeared), so the next iteration draws.
 void mark_frame_stale();
-// Draws the frame of a screen without a help page, acting on nothing;
-// false for a screen that has a help page or no drawing of its own.
-bool draw_screen_backdrop(const std::string& state);
 // Lets go of everything a game in progress holds in the loop: the held
 // piece and its group, the dragged picture, pending clicks, the open
 // question, the box screen's tray, an opening flight left unfinished.
@@ -138,12 +135,60 @@ void forget_interaction();
 // Ends an opening flight that was left unfinished: the pointer shows and a
 // later flight is a completion's. Nothing when no opening is running.
 void end_opening();
+
+// ===========================================================================
+// screen_table.cpp: what each screen is
+// ===========================================================================
+
+// One screen state and everything the game asks about it.
+struct screen_type {
+    const char* state;     // the screen_state value, one of SCREEN_*
+    void (*frame)();       // per-frame operation: draws, then acts on pending clicks
+    int still;             // 1: its frame changes with input alone, so identical frames
+                           // are skipped; 0: drawn every iteration
+    void (*backdrop)();    // draws what it shows without acting, under help; nullptr: nothing
+    int help_page;         // its page of HELP_LAYOUTS (screens/ui_geometry.h), or NO_HELP_PAGE
+    int help_key;          // 1: H opens help over it
+    void (*escape)();      // what Escape does here once it has asked to leave; nullptr:
+                           // the question stays
+    int right_clicks;      // 1: the right button (or Control + click) turns pieces here
+    void (*click)();       // takes the click that closed help over it; nullptr: none
+    int thumbnails;        // 1: a browser; its thumbnails stay loaded while it shows
+};
+
+// The row of a screen state; nullptr for a state without one, which runs nothing.
+const screen_type* find_screen(const std::string& state);
+// The screen whose keys and thumbnails count now: the one under help while
+// help shows, else the current one.
+const std::string& key_screen();
+
+// ===========================================================================
+// commands.cpp: the command table, run by keys and help lines
+// ===========================================================================
+
+// A key pressed: the status line and the help prompt go, the key's global
+// rows run, then its rows of key_screen() as they left it; then the 7
+// count, the open question and an opening flight left behind are settled.
+void dispatch_key(int key);
+// A click on the line of that letter of the help page over previous_screen:
+// the page's own row for the letter's key, else the global one.
+void run_help_line(char letter);
+
+// ===========================================================================
+// questions.cpp: the yes/no questions
+// ===========================================================================
+
 // Draws the box of the open question centred, with its shadow.
 void draw_confirm_box();
 // A pending click answers the open question: yes inside its yes rectangle.
 void confirm_click();
 // After a key: drops every question whose own key it is not.
 void cancel_confirmation(int key);
+// Asks the question of that letter, or withdraws it when it is the open
+// one; asking lets go of a held piece.
+void toggle_question(const char* letter);
+// Key Y: yes to the open question, unless it is the exit question.
+void answer_yes();
 
 // ===========================================================================
 // messages.cpp: message boxes, the status line and the display info

@@ -9,6 +9,7 @@
 
 #include "media/draw/draw.h"
 #include "media/system/system.h"
+#include "screens/ui_geometry.h"
 
 namespace {
 
@@ -108,19 +109,6 @@ TEST(ResourceFiles, PointerTipIsTheTopLeftPixelAndItsBackgroundMasksAway) {
 // Help pages
 // ---------------------------------------------------------------------------
 
-struct HelpPage {
-    const char* file;
-    const char* letters;
-    int per_column;
-    int first_row;
-};
-
-const HelpPage HELP_PAGES[] = {{"images/help0.png", "ABCDEFGHIKLMNOPQRSTUWZ12345-", 14, 12},
-                               {"images/help1.png", "BDFHIKLNPQSZ12345-", 9, 14},
-                               {"images/help2.png", "DFHKNQS-", 4, 16},
-                               {"images/help3.png", "DFHKLQS-", 4, 16},
-                               {"images/help4.png", "ADFHKLNQSU-", 6, 16}};
-
 int ink_in(const TPixmap* p, int x0, int y0, int x1, int y1) {
     int count = 0;
     for (int y = std::max(0, y0); y <= std::min(p->height - 1, y1); y++)
@@ -130,26 +118,27 @@ int ink_in(const TPixmap* p, int x0, int y0, int x1, int y1) {
 }
 
 TEST(HelpPages, EachItemHoldsOneLineAndTheHighlightNeverTakesInANeighbour) {
-    for (const HelpPage& page : HELP_PAGES) {
-        SCOPED_TRACE(page.file);
-        TPixmap* p = load_pixmap(game_file(page.file));
+    for (int k = 0; k < HELP_PAGE_COUNT; k++) {
+        const std::string file = "images/help" + std::to_string(k) + ".png";
+        SCOPED_TRACE(file);
+        TPixmap* p = load_pixmap(game_file(file));
         ASSERT_NE(p, nullptr);
         EXPECT_LE(p->width, 800);
         EXPECT_LE(p->height, 600);
-        int items = static_cast<int>(std::string(page.letters).size());
+        const int w = HELP_LINE_W, h = HELP_LINE_H, m = HELP_FRAME_MARGIN;
+        int items = static_cast<int>(std::string(HELP_LAYOUTS[k].letters).size());
         for (int i = 0; i < items; i++) {
-            int col = i < page.per_column ? 0 : 1;
-            int row = col == 0 ? i : i - page.per_column;
-            int x = col == 0 ? 15 : 327, y = page.first_row + row * 29;
+            int x, y;
+            help_line_corner(HELP_LAYOUTS[k], i, &x, &y);
             SCOPED_TRACE("item " + std::to_string(i + 1));
-            // The whole highlight frame (5 pixels outside the item) is on the page.
-            ASSERT_LE(x + 302 + 5, p->width);
-            ASSERT_LE(y + 29 + 5, p->height);
-            EXPECT_GT(ink_in(p, x, y, x + 302, y + 29), 60) << "the item's line is printed";
+            // The whole highlight frame (m pixels outside the item) is on the page.
+            ASSERT_LE(x + w + m, p->width);
+            ASSERT_LE(y + h + m, p->height);
+            EXPECT_GT(ink_in(p, x, y, x + w, y + h), 60) << "the item's line is printed";
             // Nothing inside the frame's reach above or below the line: the
-            // frame spans y - 5 .. y + 29, the previous line ends above it.
-            EXPECT_EQ(ink_in(p, x - 5, y - 5, x + 307, y + 2), 0) << "ink at the item's top edge";
-            EXPECT_EQ(ink_in(p, x - 5, y + 25, x + 307, y + 29), 0) << "ink at the item's bottom edge";
+            // frame spans y - m .. y + h, the previous line ends above it.
+            EXPECT_EQ(ink_in(p, x - m, y - m, x + w + m, y + 2), 0) << "ink at the item's top edge";
+            EXPECT_EQ(ink_in(p, x - m, y + h - 4, x + w + m, y + h), 0) << "ink at the item's bottom edge";
         }
         free_pixmap(p);
     }
@@ -188,24 +177,25 @@ double green_ring(const TPixmap* p, int x0, int y0, int x1, int y1, int inner, i
 TEST(QuestionBoxes, TheYesRectangleLiesOnTheYesButton) {
     struct Box {
         const char* file;
-        int x0, y0, x1, y1;
+        ui_rect yes;
     };
-    const Box boxes[] = {{"images/exit.png", 149, 29, 226, 79},
-                         {"images/reload.png", 154, 68, 239, 99},
-                         {"images/quick_pick.png", 154, 68, 239, 99},
-                         {"images/do_new.png", 154, 68, 239, 99}};
+    const Box boxes[] = {{"images/exit.png", EXIT_BOX_YES},
+                         {"images/reload.png", QUESTION_BOX_YES},
+                         {"images/quick_pick.png", QUESTION_BOX_YES},
+                         {"images/do_new.png", QUESTION_BOX_YES}};
     for (const Box& b : boxes) {
         SCOPED_TRACE(b.file);
+        const ui_rect& r = b.yes;
         TPixmap* p = load_pixmap(game_file(b.file));
         ASSERT_NE(p, nullptr);
-        ASSERT_LT(b.x1, p->width);
-        ASSERT_LT(b.y1, p->height);
+        ASSERT_LT(r.x2, p->width);
+        ASSERT_LT(r.y2, p->height);
         EXPECT_LE(p->width, 800);
         EXPECT_LE(p->height, 600);
         // The rectangle is button (green, with its white label)...
-        EXPECT_GT(share(p, b.x0, b.y0, b.x1, b.y1, green), 0.8);
+        EXPECT_GT(share(p, r.x1, r.y1, r.x2, r.y2, green), 0.8);
         // ...and the button does not spill far beyond it.
-        EXPECT_LT(green_ring(p, b.x0, b.y0, b.x1, b.y1, 2, 6), 0.02);
+        EXPECT_LT(green_ring(p, r.x1, r.y1, r.x2, r.y2, 2, 6), 0.02);
         free_pixmap(p);
     }
 }
@@ -226,17 +216,24 @@ TEST(PreferencesPage, RowsButtonsAndOkCancelFitTheirRectangles) {
         EXPECT_EQ(p->height, yes->height) << f;
         free_pixmap(p);
     }
-    // Yes and no stand side by side without touching, and the seventh row
+    // Yes and no stand side by side without touching, and the last row
     // stays clear of OK and Cancel.
-    EXPECT_LT(400 + yes->width, 462);
-    EXPECT_LT(44 + 56 * 6 + no->height, 443);
-    EXPECT_LE(462 + no->width, page->width);
-    // OK (202..256, 443..476) and Cancel (273..348) are drawn buttons: opaque
-    // and unlike the panel around them.
+    const int no_x = PREFER_YES_X + PREFER_NO_GAP;
+    const int last_row_y = PREFER_ROW_TOP + PREFER_ROW_PITCH * (PREFER_ROWS - 1);
+    EXPECT_LT(PREFER_YES_X + yes->width, no_x);
+    EXPECT_LT(last_row_y + no->height, PREFER_OK.y1);
+    EXPECT_LT(last_row_y + no->height, PREFER_CANCEL.y1);
+    EXPECT_LE(no_x + no->width, page->width);
+    // OK and Cancel are drawn buttons: opaque and unlike the panel around
+    // them, with a gap between them.
+    const ui_rect& ok = PREFER_OK;
+    const ui_rect& cancel = PREFER_CANCEL;
+    ASSERT_LT(ok.x2 + 2, cancel.x1 - 2);
     auto bright_button = [](const Rgba& c) { return c.a > 128 && (c.r + c.g + c.b) > 3 * 95; };
-    EXPECT_GT(share(page, 204, 445, 254, 474, bright_button), 0.6);
-    EXPECT_GT(share(page, 275, 445, 346, 474, bright_button), 0.6);
-    EXPECT_LT(share(page, 258, 445, 271, 474, bright_button), 0.1) << "a gap between OK and Cancel";
+    EXPECT_GT(share(page, ok.x1 + 2, ok.y1 + 2, ok.x2 - 2, ok.y2 - 2, bright_button), 0.6);
+    EXPECT_GT(share(page, cancel.x1 + 2, cancel.y1 + 2, cancel.x2 - 2, cancel.y2 - 2, bright_button), 0.6);
+    EXPECT_LT(share(page, ok.x2 + 2, ok.y1 + 2, cancel.x1 - 2, ok.y2 - 2, bright_button), 0.1)
+        << "a gap between OK and Cancel";
     free_pixmap(page);
     free_pixmap(yes);
     free_pixmap(no);

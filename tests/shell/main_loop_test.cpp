@@ -7,14 +7,6 @@
 
 namespace {
 
-enum {
-    ESC = 27, LEFT = 37, UP = 38, RIGHT = 39, DOWN = 40,
-    K1 = 49, K2 = 50, K3 = 51, K7 = 55,
-    A = 65, B = 66, C = 67, D = 68, F = 70, G = 71, H = 72, I = 73, J = 74, K = 75,
-    L = 76, N = 78, O = 79, P = 80, Q = 81, R = 82, S = 83, T = 84, U = 85, W = 87,
-    X = 88, Y = 89, Z = 90, F1 = 112, F2 = 113, LCTRL = 162,
-};
-
 using Questions = LibraryLoop;
 using HelpKeys = LibraryLoop;
 using KeyTables = LibraryLoop;
@@ -24,24 +16,24 @@ using Animations = LibraryLoop;
 // --- questions and the ways out -------------------------------------------
 
 TEST_F(Questions, EscapeTwiceOnTheBoardAsksThenEnds) {
-    press(ESC);
+    press(KEY_ESCAPE);
     EXPECT_EQ(pending_confirm, "X");
     EXPECT_EQ(screen_state, "jigsaw");
     run(5);  // the question stays open over plain ticks
     EXPECT_EQ(pending_confirm, "X");
-    EXPECT_EXIT(press(ESC), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(press(KEY_ESCAPE), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Questions, EscapeThenNWithdrawsWithoutOpeningTheNewBrowser) {
-    press(ESC);
-    press(N);
+    press(KEY_ESCAPE);
+    press(KEY_N);
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(screen_state, "jigsaw");
 }
 
 TEST_F(Questions, EscapeThenYWithdrawsAndAnswersNothing) {
-    press(ESC);
-    press(Y);
+    press(KEY_ESCAPE);
+    press(KEY_Y);
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(jigsaw_name, "");  // no flow started a jigsaw
@@ -49,8 +41,8 @@ TEST_F(Questions, EscapeThenYWithdrawsAndAnswersNothing) {
 }
 
 TEST_F(Questions, EscapeThenAnotherKeyWithdrawsAndTheKeyDoesItsWork) {
-    press(ESC);
-    press(L);
+    press(KEY_ESCAPE);
+    press(KEY_L);
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(screen_state, "load1");
 }
@@ -59,22 +51,22 @@ TEST_F(Questions, EscapeDuringTheOpeningEndsWithoutAsking) {
     screen_state = SCREEN_ANIM;
     intro_pending = 1;
     anim_phase = 2;
-    EXPECT_EXIT(press(ESC), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(press(KEY_ESCAPE), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Questions, EscapeAfterTheOpeningAsks) {
     screen_state = SCREEN_ANIM;
     intro_pending = 0;
     anim_phase = 2;
-    queue(EVENT_KEY_DOWN, ESC);
+    queue(EVENT_KEY_DOWN, KEY_ESCAPE);
     main_loop_iteration();
     EXPECT_EQ(pending_confirm, "X");
 }
 
 TEST_F(Questions, DThenYRunsDoNewOnce) {
-    press(D);
+    press(KEY_D);
     EXPECT_EQ(pending_confirm, "D");
-    press(Y);
+    press(KEY_Y);
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(jigsaw_name, "beta");  // the first library jigsaw without a saved game
     EXPECT_EQ(piece_count, 1);
@@ -84,26 +76,26 @@ TEST_F(Questions, DThenYRunsDoNewOnce) {
 }
 
 TEST_F(Questions, DThenDOrNWithdrawsAndOpensNothing) {
-    press(D);
-    press(D);
+    press(KEY_D);
+    press(KEY_D);
     EXPECT_EQ(pending_confirm, "");
-    press(D);
-    press(N);
+    press(KEY_D);
+    press(KEY_N);
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(jigsaw_name, "");
 }
 
 TEST_F(Questions, QAndRAreAnsweredByYWithTheirOwnFlows) {
-    press(Q);
-    press(Y);
+    press(KEY_Q);
+    press(KEY_Y);
     EXPECT_NE(jigsaw_name, "");  // a library jigsaw was picked and loaded
     EXPECT_EQ(piece_count, 1);
     std::string picked = jigsaw_name;
-    press(R);
+    press(KEY_R);
     EXPECT_EQ(pending_confirm, "R");
     completion_seen = 1;
-    press(Y);
+    press(KEY_Y);
     EXPECT_EQ(completion_seen, 0);  // the restart cleared the deal's state
     EXPECT_EQ(jigsaw_name, picked);
 }
@@ -112,28 +104,28 @@ TEST_F(Questions, AskingLetsGoOfTheHeldPiece) {
     piece_count = 1;
     pieces[1] = piece_type();
     held_piece = 1;
-    press(Q);
+    press(KEY_Q);
     EXPECT_EQ(held_piece, 0);
 }
 
 TEST_F(Questions, AnyOtherKeyDropsAQuestionButItsOwn) {
-    press(Q);
-    press(A);
+    press(KEY_Q);
+    press(KEY_A);
     EXPECT_EQ(pending_confirm, "");
-    press(D);
-    press(ESC);  // Escape replaces another question by the exit question
+    press(KEY_D);
+    press(KEY_ESCAPE);  // Escape replaces another question by the exit question
     EXPECT_EQ(pending_confirm, "X");
 }
 
 TEST_F(Questions, AClickOutsideTheYesRectangleAnswersNo) {
     do_new_image = solid_image(300, 140, 0xFF808080);
-    press(D);
+    press(KEY_D);
     int left = (800 - 300) / 2, top = (600 - 140) / 2;
     click(left + 153, top + 80);  // one pixel left of the yes rectangle
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(click_pending, 0);
     EXPECT_EQ(jigsaw_name, "");
-    press(D);
+    press(KEY_D);
     click(10, 10);  // far outside the box
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(jigsaw_name, "");
@@ -141,7 +133,7 @@ TEST_F(Questions, AClickOutsideTheYesRectangleAnswersNo) {
 
 TEST_F(Questions, AClickOnTheYesRectangleRunsTheFlow) {
     quick_pick_image = solid_image(300, 140, 0xFF808080);
-    press(Q);
+    press(KEY_Q);
     int left = (800 - 300) / 2, top = (600 - 140) / 2;
     click(left + 239, top + 99);  // the far corner is inside
     EXPECT_NE(jigsaw_name, "");  // the quick pick loaded a jigsaw
@@ -151,7 +143,7 @@ TEST_F(Questions, AClickOnTheYesRectangleRunsTheFlow) {
 
 TEST_F(Questions, AClickOnTheExitBoxYesRectangleEnds) {
     exit_image = solid_image(375, 110, 0xFF808080);
-    press(ESC);
+    press(KEY_ESCAPE);
     int left = (800 - 375) / 2, top = (600 - 110) / 2;
     EXPECT_EXIT(click(left + 149, top + 29), ::testing::ExitedWithCode(0), "");
     click(left + 148, top + 29);
@@ -194,16 +186,16 @@ int tray_slots_in_first_row() {
 
 TEST_F(HelpKeys, HOnThePreferencesScreenDoesNothing) {
     screen_state = SCREEN_PREFER;
-    press(H);
+    press(KEY_H);
     EXPECT_EQ(screen_state, "prefer");
 }
 
 TEST_F(HelpKeys, F1OnThePreferencesScreenOpensHelpOverIt) {
     screen_state = SCREEN_PREFER;
-    press(F1);
+    press(KEY_F1);
     EXPECT_EQ(screen_state, "help");
     EXPECT_EQ(previous_screen, "prefer");
-    press(F1);
+    press(KEY_F1);
     EXPECT_EQ(screen_state, "prefer");
 }
 
@@ -218,7 +210,7 @@ TEST_F(HelpKeys, F1OverTheFlightHoldsItsLastFrameCleanlyAndSaysThereIsNoHelp) {
     move_to(100, 100);
     start_completion_animation();
     run(3);
-    queue(EVENT_KEY_DOWN, F1);
+    queue(EVENT_KEY_DOWN, KEY_F1);
     main_loop_iteration();  // the flight's frame, then F1
     ASSERT_EQ(screen_state, "help");
     std::vector<uint32_t> shown(800 * 600);
@@ -246,9 +238,9 @@ TEST_F(HelpKeys, F1OverTheFlightHoldsItsLastFrameCleanlyAndSaysThereIsNoHelp) {
     }
     EXPECT_EQ(outside, 0);
     EXPECT_GT(in_status, 0);  // the status line says so
-    queue(EVENT_KEY_UP, F1);
+    queue(EVENT_KEY_UP, KEY_F1);
     main_loop_iteration();
-    press(F1);
+    press(KEY_F1);
     EXPECT_EQ(screen_state, "anim");
     EXPECT_EQ(status_message, "");
 }
@@ -259,10 +251,10 @@ TEST_F(KeyTables, AKillWhileHoldingAPieceLeavesNothingFollowingThePointer) {
     main_loop_iteration();
     held_piece = 1;  // picked up on the board
     grab_dx = grab_dy = 0;
-    press(K);
+    press(KEY_K);
     ASSERT_EQ(screen_state, "delete1");
     click(8 + 10, 66 + 10);  // marks alpha
-    press(K);
+    press(KEY_K);
     ASSERT_EQ(screen_state, "jigsaw");
     ASSERT_EQ(jigsaw_name, "0000bexil");
     EXPECT_EQ(held_piece, 0);
@@ -272,7 +264,7 @@ TEST_F(KeyTables, AKillWhileHoldingAPieceLeavesNothingFollowingThePointer) {
     EXPECT_EQ(pieces[1].x, x);
     EXPECT_EQ(pieces[1].y, y);
     // The next deal, from the browser, holds nothing either.
-    press(N);
+    press(KEY_N);
     click(8 + 10, 66 + 10);  // beta, first now
     run(1);
     ASSERT_EQ(jigsaw_name, "beta");
@@ -284,17 +276,17 @@ TEST_F(KeyTables, AKillWhileHoldingAPieceLeavesNothingFollowingThePointer) {
 }
 
 TEST_F(KeyTables, LeavingABrowserFreesItsThumbnails) {
-    press(N);
+    press(KEY_N);
     ASSERT_EQ(screen_state, "new1");
     ASSERT_NE(jigsaw_list->front().img, nullptr);
-    press(F1);  // help over the browser keeps them
+    press(KEY_F1);  // help over the browser keeps them
     EXPECT_NE(jigsaw_list->front().img, nullptr);
-    press(F1);
-    press(ESC);
+    press(KEY_F1);
+    press(KEY_ESCAPE);
     ASSERT_EQ(screen_state, "jigsaw");
     run(1);
     for (const tn3_type& entry : *jigsaw_list) EXPECT_EQ(entry.img, nullptr) << entry.tessellon;
-    press(N);  // shown again, loaded again
+    press(KEY_N);  // shown again, loaded again
     EXPECT_NE(jigsaw_list->front().img, nullptr);
 }
 
@@ -303,29 +295,29 @@ TEST_F(HelpKeys, HOnTheBoardRemembersTheMouseAndLetsGoOfThePiece) {
     pieces[1] = piece_type();
     held_piece = 1;
     move_to(123, 45);
-    press(H);
+    press(KEY_H);
     EXPECT_EQ(screen_state, "help");
     EXPECT_EQ(previous_screen, "jigsaw");
     EXPECT_EQ(held_piece, 0);
     EXPECT_EQ(click_x, 123);
     EXPECT_EQ(click_y, 45);
-    press(H);
+    press(KEY_H);
     EXPECT_EQ(screen_state, "jigsaw");
 }
 
 TEST_F(HelpKeys, HelpFromTheBoxScreenThenEscapeGoesToTheBoard) {
     screen_state = SCREEN_BOX;
-    press(H);
+    press(KEY_H);
     EXPECT_EQ(screen_state, "help");
     EXPECT_EQ(previous_screen, "box");
-    press(ESC);
+    press(KEY_ESCAPE);
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(pending_confirm, "");
 }
 
 TEST_F(HelpKeys, HelpFromTheBoardThenEscapeAsksOverTheHelpPage) {
-    press(H);
-    press(ESC);
+    press(KEY_H);
+    press(KEY_ESCAPE);
     EXPECT_EQ(screen_state, "help");
     EXPECT_EQ(pending_confirm, "X");
 }
@@ -337,7 +329,7 @@ TEST_F(HelpKeys, EscapeFromTheOtherScreensGoesToTheBoardWithoutAsking) {
     for (const char* state : {SCREEN_NEW, SCREEN_LOAD, SCREEN_DELETE, SCREEN_BOX, SCREEN_PREFER}) {
         screen_state = state;
         prefer_state = 1;
-        press(ESC);
+        press(KEY_ESCAPE);
         EXPECT_EQ(screen_state, "jigsaw") << state;
         EXPECT_EQ(pending_confirm, "") << state;
     }
@@ -350,13 +342,13 @@ TEST_F(HelpKeys, EscapeFromTheOtherScreensGoesToTheBoardWithoutAsking) {
 
 TEST_F(KeyTables, GlobalKeysChangeScreensFromAnywhere) {
     screen_state = SCREEN_PREFER;
-    press(L);
+    press(KEY_L);
     EXPECT_EQ(screen_state, "load1");
-    press(N);
+    press(KEY_N);
     EXPECT_EQ(screen_state, "new1");
-    press(K);
+    press(KEY_K);
     EXPECT_EQ(screen_state, "delete1");
-    press(K);  // K again kills (nothing marked) and deals the reserved jigsaw
+    press(KEY_K);  // K again kills (nothing marked) and deals the reserved jigsaw
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(jigsaw_name, "0000bexil");
     EXPECT_EQ(jigsaw_page, 0);
@@ -364,10 +356,10 @@ TEST_F(KeyTables, GlobalKeysChangeScreensFromAnywhere) {
     screen_state = SCREEN_NEW;
     jigsaw_page = 2;
     jigsaw_count = 120;  // three pages of 56 as far as the keys can tell
-    press(LEFT);
+    press(KEY_LEFT);
     EXPECT_EQ(jigsaw_page, 1);
-    press(RIGHT);
-    press(RIGHT);
+    press(KEY_RIGHT);
+    press(KEY_RIGHT);
     EXPECT_EQ(jigsaw_page, 3);
 }
 
@@ -380,7 +372,7 @@ TEST_F(KeyTables, SSavesTheGameFromAnyScreen) {
     player_dir = folder + "/";
     jigsaw_name = "0001saved";
     screen_state = SCREEN_LOAD;
-    press(S);
+    press(KEY_S);
     EXPECT_EQ(path_kind(folder + "/0001saved.txt"), 1);
     EXPECT_EQ(path_kind(folder + "/0001saved.png"), 1);
     delete_dir(folder, true);
@@ -393,12 +385,12 @@ TEST_F(KeyTables, FSwitchesTheDisplaySizeAndLaysTheTrayOutAgain) {
     deal_loose_pieces(*this, 18, 50);
     fill_tray();
     EXPECT_EQ(tray_slots_in_first_row(), 15);
-    press(F);
+    press(KEY_F);
     EXPECT_EQ(large_display, 1);
     EXPECT_EQ(display_width(), 1024);
     EXPECT_EQ(tray_count, 18);
     EXPECT_EQ(tray_slots_in_first_row(), 18);
-    press(F);
+    press(KEY_F);
     EXPECT_EQ(display_width(), 800);
     EXPECT_EQ(tray_slots_in_first_row(), 15);
 }
@@ -406,13 +398,13 @@ TEST_F(KeyTables, FSwitchesTheDisplaySizeAndLaysTheTrayOutAgain) {
 TEST_F(KeyTables, BoxScreenKeys) {
     deal_loose_pieces(*this, 2, 20);
     screen_state = SCREEN_BOX;
-    press(LEFT);
+    press(KEY_LEFT);
     EXPECT_EQ(current_box, 5);  // 1 wraps to 5
-    press(DOWN);
+    press(KEY_DOWN);
     EXPECT_EQ(current_box, 4);
-    press(RIGHT);
-    press(UP);
-    press(UP);
+    press(KEY_RIGHT);
+    press(KEY_UP);
+    press(KEY_UP);
     EXPECT_EQ(current_box, 2);  // 5 wraps to 1
     // Piece 2 joined a group after it was put in box 3: choosing the box
     // drops it from the list.
@@ -420,51 +412,51 @@ TEST_F(KeyTables, BoxScreenKeys) {
     pieces[2].gp = 1;
     box_count[3] = 1;
     box_contents[3][1].n = 2;
-    press(K3);
+    press(KEY_3);
     EXPECT_EQ(current_box, 3);
     EXPECT_EQ(box_count[3], 0);
     EXPECT_EQ(tray_count, 0);
-    press(B);
+    press(KEY_B);
     EXPECT_EQ(tray_count, 1);  // piece 1, the only loose one
     EXPECT_EQ(tray[1].n, 1);
-    press(P);  // no picture: nothing
+    press(KEY_P);  // no picture: nothing
     EXPECT_EQ(picture_shown, 0);
     picture = solid_image(20, 20, 0xFFFFFFFF);
-    press(P);
+    press(KEY_P);
     EXPECT_EQ(picture_shown, 1);
     pieces[1].box = 3;
     pieces[1].visible = 0;
-    press(J);
+    press(KEY_J);
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(pieces[1].visible, 1);  // J shows the current box on the board
     EXPECT_EQ(box_shown[3], 1);
     screen_state = SCREEN_BOX;
     show_grouped = 1;
-    press(Z);
+    press(KEY_Z);
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(show_grouped, 0);  // every class hidden
     screen_state = SCREEN_BOX;
-    press(I);
+    press(KEY_I);
     EXPECT_EQ(screen_state, "prefer");
 }
 
 TEST_F(KeyTables, BoardKeys) {
-    press(C);
+    press(KEY_C);
     EXPECT_EQ(swatch_shown, 1);
     show_grouped = 1;
-    press(G);
+    press(KEY_G);
     EXPECT_EQ(show_grouped, 0);
     show_loose = 1;
-    press(O);
+    press(KEY_O);
     EXPECT_EQ(show_loose, 0);
     deal_loose_pieces(*this, 3, 20);
     pieces[3].box = 2;
     pieces[3].visible = 0;
     box_shown[2] = 0;
-    press(K2);
+    press(KEY_2);
     EXPECT_EQ(box_shown[2], 1);
     EXPECT_EQ(pieces[3].visible, 1);  // the box's piece is shown
-    press(K2);
+    press(KEY_2);
     EXPECT_EQ(pieces[3].visible, 0);
     // B: the box screen with the two loose pieces in the tray and the
     // current box purged of a piece that has since joined a group.
@@ -472,16 +464,16 @@ TEST_F(KeyTables, BoardKeys) {
     pieces[2].box = 1;
     box_count[1] = 1;
     box_contents[1][1].n = 2;
-    press(B);
+    press(KEY_B);
     EXPECT_EQ(screen_state, "box");
     EXPECT_EQ(tray_count, 1);
     EXPECT_EQ(tray[1].n, 1);
     EXPECT_EQ(box_count[1], 0);
     screen_state = SCREEN_JIGSAW;
-    press(U);
+    press(KEY_U);
     EXPECT_EQ(screen_state, "unrotate");
     screen_state = SCREEN_JIGSAW;
-    press(I);
+    press(KEY_I);
     EXPECT_EQ(screen_state, "prefer");
 }
 
@@ -492,36 +484,36 @@ TEST_F(KeyTables, TTidiesFromTheLiveMouseAndOtherKeysHideTheTidyCount) {
     click_x = 300;
     click_y = 10;
     move_to(400, 300);
-    press(T);
+    press(KEY_T);
     EXPECT_EQ(click_x, -1);
     EXPECT_EQ(tidy_state.k, 4);
     EXPECT_EQ(tidy_state.y, 411 + 10);  // just past the last piece of the last row
-    press(Y);  // not in the board table, still clears the count
+    press(KEY_Y);  // not in the board table, still clears the count
     EXPECT_EQ(tidy_state.k, 0);
 }
 
 TEST_F(KeyTables, TheScreenUnderHelpChoosesTheTable) {
     screen_state = SCREEN_HELP;
     previous_screen = SCREEN_BOX;
-    press(K2);
+    press(KEY_2);
     EXPECT_EQ(current_box, 2);
     EXPECT_EQ(screen_state, "help");
 
     previous_screen = SCREEN_JIGSAW;
     swatch_shown = 0;
-    press(C);
+    press(KEY_C);
     EXPECT_EQ(swatch_shown, 1);
 
     previous_screen = SCREEN_DELETE;
     list_jigsaws();
-    press(A);
+    press(KEY_A);
     EXPECT_EQ(jigsaw_list->front().marked, 1);
     EXPECT_EQ(jigsaw_list->back().marked, 0);  // the reserved jigsaw
-    press(U);
+    press(KEY_U);
     EXPECT_EQ(jigsaw_list->front().marked, 0);
 
     previous_screen = SCREEN_LOAD;
-    press(C);
+    press(KEY_C);
     EXPECT_EQ(swatch_shown, 1);  // no screen table over the saved-game browser
 }
 
@@ -529,45 +521,45 @@ TEST_F(KeyTables, TheTableIsChosenAfterTheGlobalKeysHaveActed) {
     // L leaves the board before the tables are chosen: the board table
     // does not see it and the tidy count stays.
     tidy_state.k = 3;
-    press(L);
+    press(KEY_L);
     EXPECT_EQ(tidy_state.k, 3);
     // Escape brings the box screen back to the board: the board table
     // sees the Escape and clears the count.
     screen_state = SCREEN_BOX;
-    press(ESC);
+    press(KEY_ESCAPE);
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(tidy_state.k, 0);
     // A on the board is the board's, not a mark.
     list_jigsaws();
-    press(A);
+    press(KEY_A);
     EXPECT_EQ(jigsaw_list->front().marked, 0);
 }
 
 TEST_F(KeyTables, SevenThreeTimesInARowStartsTheFlight) {
     completion_seen = 0;
-    press(K7);
-    press(K7);
-    press(X);
-    press(K7);
+    press(KEY_7);
+    press(KEY_7);
+    press(KEY_X);
+    press(KEY_7);
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(completion_seen, 0);
     EXPECT_EQ(key7_count, 1);
-    press(K7);
-    press(K7);
+    press(KEY_7);
+    press(KEY_7);
     EXPECT_EQ(screen_state, "anim");
     EXPECT_EQ(completion_seen, 1);
     EXPECT_EQ(key7_count, 0);
 }
 
 TEST_F(KeyTables, XAndF2ShowTheirMessageUntilTheNextKeyOrClick) {
-    press(X);
+    press(KEY_X);
     EXPECT_EQ(status_message, "Tessellon v3.3 from https://tessellon.example.org");
     run(10);
     EXPECT_EQ(status_message, "Tessellon v3.3 from https://tessellon.example.org");
-    press(A);
+    press(KEY_A);
     EXPECT_EQ(status_message, "");
 
-    press(F2);
+    press(KEY_F2);
     EXPECT_EQ(status_message, "width:800 height:600 depth:" + int_to_text(display_depth()) +
                                   " freq:" + int_to_text(display_hertz()));
     run(10);
@@ -578,7 +570,7 @@ TEST_F(KeyTables, XAndF2ShowTheirMessageUntilTheNextKeyOrClick) {
 
 TEST_F(KeyTables, AnyKeyOrClickEndsTheHelpPrompt) {
     help_prompt_active = 1;
-    press(Y);
+    press(KEY_Y);
     EXPECT_EQ(help_prompt_active, 0);
     help_prompt_active = 1;
     click(5, 5, 2);
@@ -588,7 +580,7 @@ TEST_F(KeyTables, AnyKeyOrClickEndsTheHelpPrompt) {
 // --- clicks ------------------------------------------------------------------
 
 TEST_F(Clicks, ControlClickIsARightClickOnTheBoardAndNothingOnABrowser) {
-    queue(EVENT_KEY_DOWN, LCTRL);
+    queue(EVENT_KEY_DOWN, KEY_LEFT_CONTROL);
     main_loop_iteration();
     EXPECT_EQ(ctrl_down, 1);
     queue(EVENT_MOUSE_DOWN, 1, 200, 200);
@@ -603,7 +595,7 @@ TEST_F(Clicks, ControlClickIsARightClickOnTheBoardAndNothingOnABrowser) {
     EXPECT_EQ(right_click_pending, 0);
     EXPECT_EQ(click_pending, 0);
 
-    queue(EVENT_KEY_UP, LCTRL);
+    queue(EVENT_KEY_UP, KEY_LEFT_CONTROL);
     main_loop_iteration();
     EXPECT_EQ(ctrl_down, 0);
     queue(EVENT_MOUSE_DOWN, 1, 200, 200);
@@ -716,7 +708,7 @@ TEST_F(Animations, TheOpeningEndsOnHelpWhenClickHelpIsSetUnlessCutShort) {
     queue(EVENT_MOUSE_UP, 1);
     while (events_waiting() > 0) wait_event();
     button_presses(1);
-    key_presses(ESC);  // an Escape during the zoom-in would end the program
+    key_presses(KEY_ESCAPE);  // an Escape during the zoom-in would end the program
     pref_click_help = 1;
     screen_state = SCREEN_ANIM;
     intro_pending = 1;
@@ -753,11 +745,11 @@ TEST_F(Animations, LeavingTheOpeningForABrowserEndsItButHelpOverItDoesNot) {
     intro_pending = 1;
     pointer_visible = 0;
     anim_phase = 2;
-    press(F1);  // help over the flight pauses it
+    press(KEY_F1);  // help over the flight pauses it
     EXPECT_EQ(screen_state, "help");
     EXPECT_EQ(intro_pending, 1);
     EXPECT_EQ(pointer_visible, 0);
-    press(N);  // the browser: the opening is over
+    press(KEY_N);  // the browser: the opening is over
     EXPECT_EQ(screen_state, "new1");
     EXPECT_EQ(intro_pending, 0);
     EXPECT_EQ(pointer_visible, 1);
@@ -773,7 +765,7 @@ TEST_F(Animations, AnOrdinaryCompletionEndsOnTheBoard) {
 }
 
 TEST_F(Animations, UnrotateReturnsToTheBoardWhenDone) {
-    press(U);
+    press(KEY_U);
     run(5);
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(unrotate_phase, 4);

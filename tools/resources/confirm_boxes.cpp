@@ -1,7 +1,7 @@
 // The four question boxes drawn centred over the screen: leave the game,
 // restart, quick pick and do-new. The yes buttons cover exactly the
-// rectangles the main loop tests (x 149..226, y 29..79 in the exit box;
-// x 154..239, y 68..99 in the other three).
+// rectangles the game tests (EXIT_BOX_YES, QUESTION_BOX_YES), the no
+// buttons stand beside them.
 #include <cmath>
 
 #include "tools/resources/resources.h"
@@ -92,16 +92,18 @@ struct Question {
 bool make_confirm_boxes(Fonts& fonts, const std::string& out) {
     bool ok = true;
     {
-        // Leave the game: yes at x 149..226, y 29..79 (78 x 51). The title
-        // runs centred across the top, the piece stands left of the
-        // buttons, and the hint has a line of its own below them.
+        // Leave the game. The title runs centred across the top, the piece
+        // stands left of the buttons, and the hint has a line of its own
+        // below them.
         const int w = 340, h = 116;
+        const ui_rect& yes = EXIT_BOX_YES;
+        const int bw = ui_rect_width(yes), bh = ui_rect_height(yes);
         kit::Canvas c = kit::make_canvas(w, h, kit::Color{0, 0, 0, 0});
         draw_panel(c, PANEL_TOP, PANEL_BOTTOM, PANEL_RIM, 12);
         draw_text_centred(c, fonts.bold, 17, w / 2.0, 22, PANEL_TEXT, "Leave Tessellon?", true);
         icon_piece(c, 60, 29, 52);
-        draw_button(c, fonts, 149, 29, 78, 51, YES_GREEN, "Yes", 18, kit::rgb(255, 255, 255));
-        draw_button(c, fonts, 243, 29, 78, 51, NO_RED, "No", 18, kit::rgb(255, 255, 255));
+        draw_button(c, fonts, yes.x1, yes.y1, bw, bh, YES_GREEN, "Yes", 18, kit::rgb(255, 255, 255));
+        draw_button(c, fonts, yes.x1 + 94, yes.y1, bw, bh, NO_RED, "No", 18, kit::rgb(255, 255, 255));
         draw_text_centred(c, fonts.regular, 12, w / 2.0, 102, PANEL_SUBTEXT, "or press Esc again", false);
         ok &= save_image(c, out, "images/exit.png");
     }
@@ -113,7 +115,8 @@ bool make_confirm_boxes(Fonts& fonts, const std::string& out) {
          icon_new},
     };
     for (const Question& q : questions) {
-        // Yes at x 154..239, y 68..99 (86 x 32).
+        const ui_rect& yes = QUESTION_BOX_YES;
+        const int bw = ui_rect_width(yes), bh = ui_rect_height(yes);
         kit::Canvas c = kit::make_canvas(356, 112, kit::Color{0, 0, 0, 0});
         draw_panel(c, PANEL_TOP, PANEL_BOTTOM, PANEL_RIM, 12);
         draw_text_centred(c, fonts.bold, 19, 178, 30, PANEL_TEXT, q.question, true);
@@ -121,8 +124,8 @@ bool make_confirm_boxes(Fonts& fonts, const std::string& out) {
         q.icon(c, 22, 63, 40);
         kit::draw_text(c, fonts.regular, 12, 72, 80, PANEL_SUBTEXT, "key Y: yes");
         kit::draw_text(c, fonts.regular, 12, 72, 96, PANEL_SUBTEXT, "key N: no");
-        draw_button(c, fonts, 154, 68, 86, 32, YES_GREEN, "Yes", 18, kit::rgb(255, 255, 255));
-        draw_button(c, fonts, 256, 68, 86, 32, NO_RED, "No", 18, kit::rgb(255, 255, 255));
+        draw_button(c, fonts, yes.x1, yes.y1, bw, bh, YES_GREEN, "Yes", 18, kit::rgb(255, 255, 255));
+        draw_button(c, fonts, yes.x1 + 102, yes.y1, bw, bh, NO_RED, "No", 18, kit::rgb(255, 255, 255));
         ok &= save_image(c, out, q.file);
     }
     return ok;

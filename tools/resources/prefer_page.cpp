@@ -1,7 +1,7 @@
 // The preferences page and its four buttons. Seven labelled rows whose
-// yes and no buttons the screen draws at left + 400 and left + 462, row r
-// at top + 44 + 56 (r - 1); OK and Cancel are part of the page, drawn on
-// the rectangles the screen tests.
+// yes and no buttons the screen draws where the PREFER_ROW_* and
+// PREFER_YES_X numbers put them; OK and Cancel are part of the page, drawn
+// on the rectangles the screen tests.
 #include "tools/resources/resources.h"
 
 namespace res {
@@ -14,7 +14,7 @@ struct PreferRow {
     const char* detail;
 };
 
-static const PreferRow ROWS[7] = {
+static const PreferRow ROWS[PREFER_ROWS] = {
     {"Click for help", "a click on empty board opens this help"},
     {"Large display", "1024 x 768, from the next start"},
     {"Sound and music", "click, chime and the finishing tune"},
@@ -36,8 +36,8 @@ bool make_prefer_page(Fonts& fonts, const std::string& out) {
     kit::Canvas c = kit::make_canvas(PAGE_W, PAGE_H, kit::Color{0, 0, 0, 0});
     draw_panel(c, PANEL_TOP, PANEL_BOTTOM, PANEL_RIM, 14);
     draw_text_centred(c, fonts.bold, 22, PAGE_W / 2.0, 31, PANEL_TEXT, "Preferences", true);
-    for (int r = 0; r < 7; r++) {
-        int y = 44 + 56 * r;
+    for (int r = 0; r < PREFER_ROWS; r++) {
+        int y = PREFER_ROW_TOP + PREFER_ROW_PITCH * r;
         // A soft well behind the row, around where its buttons will stand.
         kit::Path well;
         kit::add_rounded_rect(well, 16, y - 6, PAGE_W - 32, BUTTON_H + 12, 8);
@@ -45,9 +45,12 @@ bool make_prefer_page(Fonts& fonts, const std::string& out) {
         kit::draw_text(c, fonts.bold, 16, 30, y + 16, PANEL_TEXT, ROWS[r].label);
         kit::draw_text(c, fonts.regular, 12, 30, y + 31, PANEL_SUBTEXT, ROWS[r].detail);
     }
-    // OK at (202, 443)..(256, 476) and Cancel at (273, 443)..(348, 476), ends included.
-    draw_button(c, fonts, 202, 443, 55, 34, kit::rgb(70, 130, 220), "OK", 18, kit::rgb(255, 255, 255));
-    draw_button(c, fonts, 273, 443, 76, 34, kit::rgb(110, 110, 130), "Cancel", 18, kit::rgb(255, 255, 255));
+    const ui_rect& okay = PREFER_OK;
+    const ui_rect& cancel = PREFER_CANCEL;
+    draw_button(c, fonts, okay.x1, okay.y1, ui_rect_width(okay), ui_rect_height(okay), kit::rgb(70, 130, 220), "OK",
+                18, kit::rgb(255, 255, 255));
+    draw_button(c, fonts, cancel.x1, cancel.y1, ui_rect_width(cancel), ui_rect_height(cancel),
+                kit::rgb(110, 110, 130), "Cancel", 18, kit::rgb(255, 255, 255));
     ok &= save_image(c, out, "images/prefer.png");
 
     make_toggle(fonts, "Yes", kit::rgb(64, 180, 76), kit::rgb(255, 255, 255), out, "images/yes.png", &ok);

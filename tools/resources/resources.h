@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "screens/ui_geometry.h"
 #include "tools/toolkit/toolkit.h"
 
 namespace res {
