@@ -4,6 +4,7 @@
 // rectangle, open questions, screens without a page, a missing page, and
 // the zoom-in of the board's page.
 #include "tests/screens/screens_fixture.h"
+#include "tests/shell/library_loop.h"
 
 namespace {
 
@@ -391,11 +392,103 @@ TEST_F(HelpScreen, SaveClosesTheHelpOnTheBoardAndBoxPagesOnly) {
     }
 }
 
+// --- lines and their keys ---------------------------------------------------------
+
+// What the commands of the help pages change, in words, so that a line and
+// its key can be compared and a difference read.
+std::string game_state() {
+    std::ostringstream s;
+    s << "screen " << screen_state << " over " << previous_screen << ", question '" << pending_confirm
+      << "', held " << held_piece << ", swatch " << swatch_shown << ", grouped " << show_grouped << ", loose "
+      << show_loose << ", picture " << picture_shown << ", unrotate " << unrotate_phase << ", box "
+      << current_box << ", click " << click_x << "," << click_y << ", boxes shown";
+    for (int b = 1; b <= BOX_COUNT; b++) s << ' ' << box_shown[b];
+    for (int i = 1; i <= piece_count; i++)
+        s << ", piece " << i << (pieces[i].visible ? " shown" : " hidden") << " at " << pieces[i].x << ","
+          << pieces[i].y << " turned " << pieces[i].a;
+    return s.str();
+}
+
+TEST_F(HelpScreen, ALineDoesWhatItsKeyDoesOverTheSameScreen) {
+    TImage* shown_picture = solid_image(20, 20, 0xFFFFFFFF);
+    // The same game before every line and every key: help over `under`,
+    // a piece in hand, two pieces away from home, every filter on.
+    auto set_up = [&](const char* under) {
+        screen_state = SCREEN_HELP;
+        previous_screen = under;
+        pending_confirm = "";
+        piece_count = 2;
+        for (int i = 1; i <= 2; i++) {
+            pieces[i] = piece_type();
+            pieces[i].x0 = 100 * i;
+            pieces[i].y0 = 150;
+            pieces[i].x = 500;
+            pieces[i].y = 400 + 20 * i;
+            pieces[i].a = i;
+            pieces[i].gp = i;
+            pieces[i].box = i;
+            pieces[i].edge = i == 1;
+            pieces[i].visible = 1;
+            draw_order[i] = i;
+        }
+        held_piece = 1;
+        swatch_shown = 0;
+        show_grouped = show_loose = 1;
+        picture = shown_picture;
+        picture_shown = 0;
+        unrotate_phase = 4;
+        current_box = 2;
+        for (int b = 1; b <= BOX_COUNT; b++) box_shown[b] = 1;
+        click_x = 321;
+        click_y = 123;
+    };
+    // Every line but those that do more than their key: S on the board and
+    // box pages, T and 1..5 on the board's, B, 1..5 and Esc on the box
+    // screen's, K on the kill page (each has a test of its own). F and W
+    // switch the display and have theirs too.
+    const struct {
+        const char* under;
+        const char* letters;
+    } pages[] = {{SCREEN_JIGSAW, "ABCDEGHIKLMNOPQRUZ-"},
+                 {SCREEN_BOX, "DHIKLNPQZ"},
+                 {SCREEN_LOAD, "DHKNQ-"},
+                 {SCREEN_NEW, "DHKLQ-"},
+                 {SCREEN_DELETE, "ADHLNQU-"}};
+    for (const auto& page : pages) {
+        for (const char* c = page.letters; *c; c++) {
+            SCOPED_TRACE(std::string(page.under) + " " + *c);
+            set_up(page.under);
+            dispatch_key(*c == '-' ? static_cast<int>(KEY_ESCAPE) : *c);
+            const std::string by_key = game_state();
+            set_up(page.under);
+            click_line(*c);
+            EXPECT_EQ(click_pending, 0);
+            EXPECT_EQ(game_state(), by_key);
+        }
+    }
+    picture = nullptr;
+}
+
+TEST_F(HelpScreen, TheKillLineKillsWhereItsKeyOverTheHelpOnlyGoesToTheKillScreen) {
+    LibraryLoop::make_jigsaw("0000bexil");  // dealt after a kill
+    LibraryLoop::make_jigsaw("alpha");
+    previous_screen = SCREEN_DELETE;
+    dispatch_key(KEY_K);
+    EXPECT_EQ(screen_state, "delete1");
+    EXPECT_EQ(jigsaw_name, "");
+
+    screen_state = SCREEN_HELP;
+    click_line('K');
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(jigsaw_name, "0000bexil");
+    EXPECT_TRUE(std::filesystem::exists("jigsaws/alpha"));  // nothing was marked
+}
+
 // --- through the loop -------------------------------------------------------------
 
 TEST_F(HelpScreen, HThenAClickOnALineCarriesItOut) {
     screen_state = SCREEN_JIGSAW;
-    press(72);  // H
+    press(KEY_H);
     ASSERT_EQ(screen_state, "help");
     int x, y;
     corner(0, 'I', &x, &y);
@@ -406,7 +499,7 @@ TEST_F(HelpScreen, HThenAClickOnALineCarriesItOut) {
 
 TEST_F(HelpScreen, AClickOnThePageBesideTheLinesClosesTheHelpOnly) {
     screen_state = SCREEN_JIGSAW;
-    press(72);
+    press(KEY_H);
     run(1);  // the page is loaded
     piece_count = 0;
     click(page_left(0) + 5, page_top(0) + 5);
@@ -426,7 +519,7 @@ void forget_presses() {
     emit_event(up);
     while (events_waiting() > 0) wait_event();
     button_presses(1);
-    key_presses(27);
+    key_presses(KEY_ESCAPE);
 }
 
 TEST_F(HelpScreen, TheZoomInTakesTwoHundredStepsOfElevenMilliseconds) {
@@ -474,7 +567,7 @@ TEST_F(HelpScreen, EscapeDuringTheZoomEndsTheProgram) {
     EXPECT_EXIT({
         TEvent key;
         key.id = EVENT_KEY_DOWN;
-        key.data = 27;
+        key.data = KEY_ESCAPE;
         null_push_window_event(key);
         help_zoom_intro();
         std::exit(3);

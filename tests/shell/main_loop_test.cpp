@@ -3,6 +3,7 @@
 // tables and the rule that picks one of the last three, the 7-7-7 count,
 // Control + click, the status line, and what follows the mouse.
 #include "media/null/null_backend.h"
+#include "screens/ui_geometry.h"
 #include "tests/shell/library_loop.h"
 
 namespace {
@@ -182,7 +183,44 @@ int tray_slots_in_first_row() {
     return k;
 }
 
+// --- the screen table -------------------------------------------------------
+
+const char* const all_screens[] = {SCREEN_TITLE, SCREEN_ANIM,   SCREEN_JIGSAW, SCREEN_BOX,      SCREEN_NEW,
+                                   SCREEN_LOAD,  SCREEN_DELETE, SCREEN_HELP,   SCREEN_UNROTATE, SCREEN_PREFER};
+
+TEST(ScreenTable, EveryStateHasItsRowAndEveryHelpPageOneScreen) {
+    int screens_of_page[HELP_PAGE_COUNT] = {};
+    for (const char* state : all_screens) {
+        const screen_type* row = find_screen(state);
+        ASSERT_NE(row, nullptr) << state;
+        EXPECT_STREQ(row->state, state);
+        EXPECT_NE(row->frame, nullptr) << state;
+        if (row->help_page == NO_HELP_PAGE) continue;
+        ASSERT_GE(row->help_page, 0) << state;
+        ASSERT_LT(row->help_page, HELP_PAGE_COUNT) << state;
+        screens_of_page[row->help_page]++;
+        EXPECT_NE(row->backdrop, nullptr) << state << ": help draws its page over it";
+    }
+    for (int k = 0; k < HELP_PAGE_COUNT; k++) EXPECT_EQ(screens_of_page[k], 1) << "page " << k;
+    EXPECT_EQ(find_screen("nowhere"), nullptr);
+    EXPECT_EQ(find_screen(""), nullptr);
+}
+
 // --- help ------------------------------------------------------------------
+
+TEST_F(HelpKeys, HOpensHelpOverTheFiveScreensWithCommandsOnly) {
+    const std::string with_commands = " jigsaw box new1 delete1 load1 ";
+    for (const char* state : all_screens) {
+        if (state == std::string(SCREEN_HELP)) continue;
+        screen_state = state;
+        previous_screen = "";
+        dispatch_key(KEY_H);
+        bool opens = with_commands.find(" " + std::string(state) + " ") != std::string::npos;
+        EXPECT_EQ(screen_state, opens ? "help" : state) << state;
+        EXPECT_EQ(previous_screen, opens ? state : "") << state;
+    }
+}
+
 
 TEST_F(HelpKeys, HOnThePreferencesScreenDoesNothing) {
     screen_state = SCREEN_PREFER;
