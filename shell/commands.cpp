@@ -6,8 +6,6 @@
 // else the global one. Adding a key, or a line to a page, is adding a row.
 #include "library/library.h"
 #include "play/play.h"
-#include "screens/screens.h"
-#include "screens/ui_geometry.h"
 #include "shell/shell.h"
 
 // How a row is run: by its key, by its help line, or both. Where a line
@@ -158,11 +156,6 @@ static void open_box_and_close_help(int key) {
     screen_state = SCREEN_BOX;
 }
 
-static void escape_box_help(int) {
-    screen_state = SCREEN_JIGSAW;
-    show_current_box();
-}
-
 // ===========================================================================
 // The table
 // ===========================================================================
@@ -211,7 +204,7 @@ static const command_type commands[] = {
     {KEY_3, SCREEN_BOX, BY_LINE, open_box_and_close_help},
     {KEY_4, SCREEN_BOX, BY_LINE, open_box_and_close_help},
     {KEY_5, SCREEN_BOX, BY_LINE, open_box_and_close_help},
-    {KEY_ESCAPE, SCREEN_BOX, BY_LINE, escape_box_help},
+    {KEY_ESCAPE, SCREEN_BOX, BY_LINE, leave_box_screen},  // as J: no exit question
 
     // --- the board ---
     {KEY_1, SCREEN_JIGSAW, BY_KEY, show_or_hide_box},
@@ -244,7 +237,6 @@ static const command_type commands[] = {
     {KEY_3, SCREEN_JIGSAW, BY_LINE, flip_box_flag},
     {KEY_4, SCREEN_JIGSAW, BY_LINE, flip_box_flag},
     {KEY_5, SCREEN_JIGSAW, BY_LINE, flip_box_flag},
-    // The exit line asks without letting go of the held piece, as Escape.
 
     // --- the browser marking jigsaws to kill ---
     {KEY_A, SCREEN_DELETE, BY_BOTH, [](int) { mark_page(1); }},

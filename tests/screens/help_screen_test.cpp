@@ -1,8 +1,9 @@
 // The help screen with the real help pages: which page each screen shows,
 // the frame around the line under the mouse, the commands the lines carry
-// out (through direct frames and through the loop), the edges of a line's
-// rectangle, open questions, screens without a page, a missing page, and
-// the zoom-in of the board's page.
+// out (through direct frames and through the loop) and that a line does
+// what its key does over the same screen but where the page says more, the
+// edges of a line's rectangle, open questions, screens without a page, a
+// missing page, and the zoom-in of the board's page.
 #include "tests/screens/screens_fixture.h"
 #include "tests/shell/library_loop.h"
 

@@ -1,7 +1,8 @@
 // The main loop driven through the event queue: the yes/no questions and
-// the ways out, the help keys, the global, box, jigsaw and delete key
-// tables and the rule that picks one of the last three, the 7-7-7 count,
-// Control + click, the status line, and what follows the mouse.
+// the ways out, a row for every screen state, the help keys, the global
+// keys and the box, jigsaw and delete keys with the rule that picks one of
+// the last three, the 7-7-7 count, Control + click, the status line, and
+// what follows the mouse.
 #include "media/null/null_backend.h"
 #include "screens/ui_geometry.h"
 #include "tests/shell/library_loop.h"
