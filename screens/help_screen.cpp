@@ -6,7 +6,6 @@
 #include "library/library.h"
 #include "play/play.h"
 #include "screens/screens.h"
-#include "shell/shell.h"
 
 // The pages themselves are the shell's help_images, loaded here on first
 // use and kept for the run.
@@ -95,7 +94,7 @@ static void toggle_picture() {
 }
 
 static void switch_display_size() {
-    toggle_display_size();
+    if (display_size_hook) display_size_hook();
     fill_tray();
 }
 
@@ -139,7 +138,7 @@ static void board_command(char letter) {
         unrotate_phase = 1;
         screen_state = SCREEN_UNROTATE;
         break;
-    case 'W': toggle_windowed(); break;
+    case 'W': if (windowed_hook) windowed_hook(); break;
     case 'Z': hide_all_pieces(); break;
     // Unlike the key, the line leaves the pieces as they are until box
     // visibility is next applied.
@@ -251,7 +250,7 @@ void help_screen_frame() {
     if (k < 0) {
         // No page: the screen underneath, held still, says so; every click
         // is left to the loop, which closes the help.
-        if (!draw_screen_backdrop(previous_screen)) {
+        if (!backdrop_hook || !backdrop_hook(previous_screen)) {
             set_clear_color(0, 0, 0);
             clear_screen();
         }
