@@ -1,8 +1,8 @@
 // The application shell, the top of the folders: start-up and display
 // setup, the main loop with its key dispatch, the questions, the title and
 // the celebration. It calls into every folder below it; they reach it only
-// through the hooks it installs (ui/ui.h). The shared state, the helpers,
-// the sound cues and the preference values it once held are in ui/.
+// through the hooks it installs (ui/ui.h). The state, helpers, sound cues
+// and preference values that the lower folders share are in ui/.
 #pragma once
 
 #include <string>
