@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "library/library.h"
-#include "shell/shell.h"
 
 // --- kept for the run; read again when their page is 0 ---
 TList<tn3_type>* jigsaw_list = new_list<tn3_type>();  // the library, reserved entry last

@@ -3,7 +3,6 @@
 // and the questions a click asks of the page drawn last: which thumbnail
 // lies under the mouse, and whether a page arrow does.
 #include "library/library.h"
-#include "shell/shell.h"
 
 // The geometry of one browser at the current display size.
 struct browser_layout {

@@ -7,7 +7,6 @@
 
 #include "library/library.h"
 #include "play/play.h"
-#include "shell/shell.h"
 
 // ===========================================================================
 // Browser screens
@@ -128,11 +127,16 @@ void kill_marked_jigsaws() {
     jigsaw_page = 0;  // read the library again at its next showing
     // Nothing of the game that was on the board carries over into the
     // opening jigsaw dealt now: no held piece follows the pointer, no
-    // question or pending click answers for it.
-    reset_play_state();
-    forget_interaction();
-    load_default_jigsaw();
-    for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = 0;
+    // question or pending click answers for it (the shell lets go of its
+    // own moments through the hook).
+    leave_current_game();
+    if (game_replaced_hook) game_replaced_hook();
+    // A reserved jigsaw that cannot be loaded leaves the old pieces on the
+    // board, but as a fresh game: nothing held, shown over it or boxed.
+    if (!load_default_jigsaw()) {
+        reset_play_state();
+        empty_boxes();
+    }
     screen_state = SCREEN_JIGSAW;
 }
 
@@ -155,9 +159,8 @@ void quick_pick() {
     // With no other jigsaw to draw, the current one is dealt afresh.
     if (!name.empty() && load_jigsaw(name)) {
         jigsaw_name = name;
-        reset_play_state();
-        scatter_pieces();
-        for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = 0;
+        leave_current_game();
+        deal_jigsaw();
     }
     screen_state = SCREEN_JIGSAW;
 }

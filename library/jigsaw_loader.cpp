@@ -1,6 +1,7 @@
 // Loading a jigsaw folder (pieces.txt, one image per piece, tn.png) into
 // the piece table, and the sequences the flows use around it: starting a
-// jigsaw afresh, dealing it again (restart) and resuming a saved game.
+// jigsaw afresh (and the reserved one), dealing it again (restart) and
+// resuming a saved game.
 // A load is all or nothing: the pieces file and every piece image are read
 // first, and the tables change only once all of them were found, so a
 // refused or broken jigsaw leaves the game on the jigsaw it had. What a
@@ -11,7 +12,6 @@
 
 #include "library/library.h"
 #include "play/play.h"
-#include "shell/shell.h"
 
 // --- set by every flow that loads a jigsaw ---
 std::string jigsaw_name;  // current jigsaw and saved-game name; "" = none yet
@@ -224,16 +224,16 @@ bool load_jigsaw(const std::string& name) {
     return loaded;
 }
 
-static void empty_boxes() {
-    for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = 0;
+void leave_current_game() {
+    stop_music();
+    pending_confirm = "";
 }
 
 bool start_jigsaw(const std::string& name) {
     if (!load_jigsaw(name)) return false;
     jigsaw_name = name;
-    reset_play_state();
-    scatter_pieces();
-    empty_boxes();
+    leave_current_game();
+    deal_jigsaw();
     if (pref_custom_colour) {
         bg_red = saved_bg_red;
         bg_green = saved_bg_green;
@@ -242,12 +242,19 @@ bool start_jigsaw(const std::string& name) {
     return true;
 }
 
+bool load_default_jigsaw() {
+    // The name changes only with a jigsaw that loaded, so a broken reserved
+    // folder leaves the game on whatever it had.
+    if (!load_jigsaw(RESERVED_JIGSAW_NAME)) return false;
+    jigsaw_name = RESERVED_JIGSAW_NAME;
+    deal_jigsaw();
+    return true;
+}
+
 void restart_jigsaw() {
     show_message_held("please wait");
-    stop_music();
-    reset_play_state();
-    scatter_pieces();
-    empty_boxes();
+    leave_current_game();
+    deal_jigsaw();
 }
 
 bool resume_saved_game(const std::string& name) {
@@ -256,12 +263,10 @@ bool resume_saved_game(const std::string& name) {
     screen_state = SCREEN_JIGSAW;
     if (!saved_game_fits(name) || !load_jigsaw(name)) return false;  // the current game goes on
     jigsaw_name = name;
+    leave_current_game();
     reset_play_state();
-    if (!load_saved_game()) {
-        // Without its saved game the jigsaw is dealt afresh, so that no
-        // piece lies where the previous jigsaw left it.
-        scatter_pieces();
-        empty_boxes();
-    }
+    // Without its saved game the jigsaw is dealt afresh, so that no piece
+    // lies where the previous jigsaw left it.
+    if (!load_saved_game()) deal_jigsaw();
     return true;
 }

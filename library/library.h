@@ -1,12 +1,21 @@
 // The jigsaw library and storage: folder layout and file formats, loading
 // and saving a jigsaw, the thumbnail browsers, and the new, load, delete,
-// kill, restart, quick-pick and do-new flows.
+// kill, restart, quick-pick and do-new flows, and the preferences file.
+// The library builds on play/ and ui/ and never on the folders above it;
+// a saved game of the other display size and a kill reach the shell
+// through the hooks of ui/ui.h.
 #pragma once
 
 #include <string>
 
-#include "media/draw/draw.h"
-#include "media/system/system.h"
+#include "ui/ui.h"
+
+// The jigsaw the game opens with and returns to after a kill; listed last,
+// never deleted. The build gives its name (the starter library cuts it).
+#ifndef TESSELLON_RESERVED_JIGSAW
+#error "the build gives TESSELLON_RESERVED_JIGSAW, the reserved jigsaw's folder name"
+#endif
+constexpr const char* RESERVED_JIGSAW_NAME = TESSELLON_RESERVED_JIGSAW;
 
 // ===========================================================================
 // player_folder.cpp: the player's folder
@@ -66,14 +75,30 @@ bool load_jigsaw(const std::string& name);
 // load_jigsaw without talking to the player: what it would show goes to
 // *problem ("" when nothing went wrong; a missing tn.png still loads).
 bool read_jigsaw(const std::string& name, std::string* problem);
-// Starts a jigsaw afresh: load, reset, deal, empty boxes. False (the old
-// jigsaw still current) when it could not be loaded.
+// A new game replaces the one on the board: the music of a completion
+// stops and the open question lapses. Every flow that loads or deals a
+// jigsaw for the player calls it; the title's opening keeps its music.
+void leave_current_game();
+// Starts a jigsaw afresh: load, deal (deal_jigsaw), the player's own
+// colour. False (the old jigsaw still current) when it could not be loaded.
 bool start_jigsaw(const std::string& name);
+// Loads and deals the reserved jigsaw as the current one; false, and
+// nothing changed, when it cannot be loaded.
+bool load_default_jigsaw();
 // Confirmed R: the current jigsaw dealt afresh; nothing is read again.
 void restart_jigsaw();
 // The "load1" choice: "please wait", load, reset, the saved game over it,
 // the board screen. False when the jigsaw could not be loaded.
 bool resume_saved_game(const std::string& name);
+
+// ===========================================================================
+// preferences.cpp: prefer.txt and refresh.txt (the values are in ui/ui.h)
+// ===========================================================================
+
+// Reads refresh.txt and prefer.txt from the player's folder.
+void read_preferences();
+// Writes prefer.txt; tells the player when it cannot.
+void write_preferences();
 
 // ===========================================================================
 // saved_game.cpp: the saved-game file and its thumbnail
@@ -117,9 +142,6 @@ struct tn3_type {
     int marked = 0;          // marked for killing (library only)
     int failed = 0;          // the thumbnail could not be loaded; not tried again while the browser shows
 };
-
-// The jigsaw the game opens with; listed last, never deleted.
-constexpr const char* RESERVED_JIGSAW_NAME = "0000bexil";
 
 // The two browsers, for the operations that serve either.
 enum { BROWSER_LIBRARY = 0, BROWSER_SAVED = 1 };

@@ -4,7 +4,6 @@
 // game folder, or inside the player's data folder when the game is
 // installed (player_files.cpp says which).
 #include "library/library.h"
-#include "shell/shell.h"
 
 // --- kept for the run ---
 std::string player_name = "default";  // the only player

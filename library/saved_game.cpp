@@ -8,7 +8,6 @@
 // stays whole until the new one is.
 #include "library/library.h"
 #include "play/play.h"
-#include "shell/shell.h"
 
 enum {
     SAVED_POSITION_LIMIT = 10000,  // pixels; no play moves a piece this far off the board
@@ -119,8 +118,10 @@ static void apply_saved_game(const staged_saved_game& staged) {
     bg_green = clamp_int(tail[2], 0, 255);
     bg_blue = clamp_int(tail[3], 0, 255);
     int large = tail[4] ? 1 : 0;
+    // The display is the shell's: it switches through its hook, and the
+    // tray is laid out again for the new size.
     if (large != large_display) {
-        toggle_display_size();
+        if (display_size_hook) display_size_hook();
         fill_tray();
     }
     // A group above the counter would make group_counter + 1 a number in

@@ -9,8 +9,6 @@
 
 #include "play/play.h"
 
-#include "shell/shell.h"
-
 // --- the kept board under a carried group ---
 int board_composing = 1;                  // 0 draws the whole board in every frame
 static std::vector<intptr_t> kept_board;  // what the kept copy was drawn from; empty = none

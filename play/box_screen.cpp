@@ -7,8 +7,6 @@
 // board, tidy and saved games always see them at their own size.
 #include "play/play.h"
 
-#include "shell/shell.h"
-
 // Colour of each box's label, 1..5.
 static const int box_colours[BOX_TABLE_SIZE][3] = {
     {0, 0, 0}, {0, 0, 128}, {0, 128, 0}, {128, 0, 0}, {0, 128, 128}, {128, 128, 0},

@@ -4,8 +4,6 @@
 // opening title and the reward for a finished jigsaw.
 #include "play/play.h"
 
-#include "shell/shell.h"
-
 // --- a moment of the "anim" screen ---
 int anim_phase = 1;          // 1 start, 2 flying, 3 finish, 4 done
 int anim_next_tick = 0;      // clock_ms when the flight started, plus one tick

@@ -4,8 +4,6 @@
 // order, and laying a group out rigidly around one of its members.
 #include "play/play.h"
 
-#include "shell/shell.h"
-
 bool mouse_over_image(TImage* image, int x, int y, int a) {
     if (!image || !white_image) return false;
     set_rotation(static_cast<float>(a * 90));

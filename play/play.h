@@ -2,12 +2,13 @@
 // dragging, snapping and grouping, rotation and the unrotate screen, the
 // boxes and the box screen, tidying, completion and the flight animation.
 // The shell's main loop calls these operations and reads these globals.
+// Play builds on ui/ (the shared state, helpers and sound cues) and never
+// on the folders above it.
 #pragma once
 
 #include <string>
 
-#include "media/draw/draw.h"
-#include "media/system/system.h"
+#include "ui/ui.h"
 
 // ===========================================================================
 // puzzle_model.cpp: the piece, box and tray tables and the deal
@@ -90,12 +91,20 @@ extern int swatch_shown;                 // drawn over the board
 // The turn of a home offset (dx, dy) by a quarter turns clockwise:
 // 0: (dx, dy); 1: (-dy, dx); 2: (-dx, -dy); 3: (dy, -dx).
 void turn_offset(int a, int dx, int dy, int* tx, int* ty);
-// Start-up: fresh records in every table, the swatch loaded, no question open.
+// Start-up: fresh records in every table, no jigsaw, the swatch loaded.
+// The reset of the tables' lifetime group; test fixtures call it too.
 void create_puzzle_tables();
 // The new deal: random places and rotations, no groups, all shown.
 void scatter_pieces();
-// Clears the per-game state before a flow loads or deals.
+// The reset of the per-deal group: nothing shown over the board, nothing
+// held, box 1, both visibility toggles on, completion not yet seen, edge
+// flags from the grid. Resuming a saved game calls it before the reader.
 void reset_play_state();
+// The five box lists emptied (a deal sets every piece's box to 0).
+void empty_boxes();
+// A new deal of the loaded jigsaw: reset_play_state, scatter_pieces,
+// empty_boxes. Every flow that starts or restarts a jigsaw deals with it.
+void deal_jigsaw();
 // All pieces share piece 1's group and piece 1 is upright.
 bool puzzle_complete();
 // Whether a grid cell is on the border: 1 in the first or last row or column.

@@ -1,10 +1,10 @@
 // The puzzle model: the piece, box, tray and flight tables, the per-game
-// flags the play screens share, the new deal and the completion test.
-// Every play operation works on these globals directly; the loader
-// (library/) fills the fixed properties of the pieces.
+// flags the play screens share, their two resets (the tables at start-up,
+// the flags at every deal), the new deal and the completion test. Every
+// play operation works on these globals directly; the loader (library/)
+// fills the fixed properties of the pieces. The music and the open
+// question are not the model's: the flows that deal look after them.
 #include "play/play.h"
-
-#include "shell/shell.h"
 
 // --- the tables, created at start-up and kept for the run ---
 piece_type pieces[PIECE_TABLE_SIZE];          // 1..piece_count meaningful
@@ -65,7 +65,6 @@ void create_puzzle_tables() {
     swatch_x = 10;
     swatch_y = 463;
     swatch_shown = 0;
-    pending_confirm = "";
 }
 
 void scatter_pieces() {
@@ -92,8 +91,6 @@ void set_grid_edges() {
 }
 
 void reset_play_state() {
-    stop_music();
-    pending_confirm = "";
     picture_shown = 0;
     swatch_shown = 0;
     held_piece = 0;
@@ -102,6 +99,16 @@ void reset_play_state() {
     set_grid_edges();
     show_grouped = 1;
     show_loose = 1;
+}
+
+void empty_boxes() {
+    for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = 0;
+}
+
+void deal_jigsaw() {
+    reset_play_state();
+    scatter_pieces();
+    empty_boxes();
 }
 
 bool puzzle_complete() {

@@ -5,8 +5,6 @@
 // dropped piece.
 #include "play/play.h"
 
-#include "shell/shell.h"
-
 bool pieces_fit(int p, int q) {
     if (p < 1 || p > piece_count || q < 1 || q > piece_count) return false;
     const piece_type& a = pieces[p];

@@ -5,8 +5,6 @@
 // point and their number is left in tidy_state for the board to show.
 #include "play/play.h"
 
-#include "shell/shell.h"
-
 enum tidy_layout { TIDY_MIDDLE, TIDY_TOP, TIDY_BOTTOM, TIDY_LEFT, TIDY_RIGHT };
 
 // Rows and columns lie this far apart whatever the pieces' sizes.

@@ -3,8 +3,6 @@
 // frame so the player sees them turn in turn; a left click finishes at once.
 #include "play/play.h"
 
-#include "shell/shell.h"
-
 // --- a moment of the unrotate screen ---
 int unrotate_phase = 1;   // 1 start, 2 turning, 3 finish, 4 done
 int unrotate_cursor = 1;  // next piece number to look at

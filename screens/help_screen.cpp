@@ -5,11 +5,12 @@
 // is left for the main loop, which closes the help.
 #include "screens/screens.h"
 #include "screens/ui_geometry.h"
-#include "shell/shell.h"
+#include "ui/ui.h"
 
-// The pages themselves are the shell's help_images, loaded here on first
-// use and kept for the run; which page a screen has is in its row of the
-// screen table, where each line stands in screens/ui_geometry.h.
+// The pages themselves are help_images, loaded here on first use and kept
+// for the run. Which page a screen has, what it shows underneath and what
+// a line runs are the shell's screen and command tables, asked through its
+// hooks; where each line stands is in screens/ui_geometry.h.
 
 // The status line over a screen that has no help page.
 static const char* const NO_HELP_MESSAGE = "no help here - press F1 again";
@@ -45,14 +46,11 @@ static int help_item_under_mouse(int k) {
 }
 
 void help_screen_frame() {
-    const screen_type* under = find_screen(previous_screen);
-    int k = under ? under->help_page : NO_HELP_PAGE;
+    int k = help_page_hook ? help_page_hook(previous_screen) : NO_HELP_PAGE;
     if (k < 0 || k >= HELP_PAGE_COUNT) {
         // No page: the screen underneath, held still, says so; every click
         // is left to the loop, which closes the help.
-        if (under && under->backdrop) {
-            under->backdrop();
-        } else {
+        if (!backdrop_hook || !backdrop_hook(previous_screen)) {
             set_clear_color(0, 0, 0);
             clear_screen();
         }
@@ -61,7 +59,7 @@ void help_screen_frame() {
     }
     bool loaded = ensure_help_page(k);
     // The screen underneath by its own drawing only: no click reaches it from here.
-    if (under->backdrop) under->backdrop();
+    if (backdrop_hook) backdrop_hook(previous_screen);
     if (!loaded) return;
     draw_centred_image(help_images[k], 1);
 
@@ -78,6 +76,6 @@ void help_screen_frame() {
     }
     if (click_pending && item >= 0) {
         click_pending = 0;
-        run_help_line(HELP_LAYOUTS[k].letters[item]);
+        if (help_line_hook) help_line_hook(HELP_LAYOUTS[k].letters[item]);
     }
 }

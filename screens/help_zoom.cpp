@@ -5,7 +5,6 @@
 // Escape ends the program. Drawn for the 800x600 display only.
 #include "play/play.h"
 #include "screens/screens.h"
-#include "shell/shell.h"
 
 enum {
     ZOOM_STEPS = 200,

@@ -2,9 +2,9 @@
 // OK and Cancel buttons printed on it. Rows 1..5 are edited on staged
 // copies that only OK commits (and writes to prefer.txt); rows 6 and 7 act
 // on the preferences at once. Every click on this screen is consumed.
+#include "library/library.h"
 #include "screens/screens.h"
 #include "screens/ui_geometry.h"
-#include "shell/shell.h"
 
 // --- staged edits; -1 in prefer_state means "copy afresh on entry" ---
 int prefer_state = -1;          // row 1 (click for help); -1 = not being edited

@@ -9,17 +9,8 @@
 #include "screens/ui_geometry.h"
 #include "shell/shell.h"
 
-// --- moments of interaction, kept for the run ---
-std::string screen_state = SCREEN_TITLE;  // the current screen
-std::string previous_screen;              // where help returns to
-std::string pending_confirm;              // the open question; "" = none
-std::string status_message;               // the status line; "" = none
-int help_prompt_active = 0;               // the title's help prompt shows
+// --- the shell's moments of interaction, kept for the run ---
 int pointer_visible = 0;                  // the game's pointer is drawn
-int mouse_x = 0, mouse_y = 0;             // pixels, sampled after the flip
-int click_x = -1, click_y = 0;            // mouse where help was opened
-int click_pending = 0;                    // an unconsumed left click
-int right_click_pending = 0;              // an unconsumed right click
 int ctrl_down = 0;                        // a Control key is held
 int intro_pending = 1;                    // "anim" is the opening animation
 int key7_count = 0;                       // consecutive presses of 7

@@ -141,3 +141,15 @@ const screen_type* find_screen(const std::string& state) {
 const std::string& key_screen() {
     return screen_state == SCREEN_HELP ? previous_screen : screen_state;
 }
+
+bool draw_screen_backdrop(const std::string& state) {
+    const screen_type* screen = find_screen(state);
+    if (!screen || !screen->backdrop) return false;
+    screen->backdrop();
+    return true;
+}
+
+int screen_help_page(const std::string& state) {
+    const screen_type* screen = find_screen(state);
+    return screen ? screen->help_page : NO_HELP_PAGE;
+}

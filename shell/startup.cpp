@@ -9,25 +9,15 @@
 // --- kept for the run ---
 std::string version;          // the project's version, set by the start-up
 std::string app_title;        // "Tessellon v" + version
-int large_display = 0;        // 1 = 1024x768, 0 = 800x600
 int windowed = 0;             // 1 = the player chose a window, 0 = full screen
 int window_stands_in = 0;     // 1 = full screen was refused, a window shows instead
-std::string base_dir;         // prefix of the resource folders; stays empty
 
-// --- shared images and fonts, loaded at start-up and kept ---
+// --- the shell's own images, loaded at start-up and kept ---
 TImage* pointer_image = nullptr;     // the game's own pointer
-TImage* help_images[5] = {};         // help pages, loaded on first use
-TImage* white_image = nullptr;       // probe of the pixel test
 TImage* exit_image = nullptr;        // "leave the game?"
-TImage* box_image = nullptr;         // box strip frame, small display
-TImage* boxf_image = nullptr;        // box strip frame, large display
 TImage* reload_image = nullptr;      // "restart this jigsaw?"
-TImage* jigsaw_image = nullptr;      // box screen's way back to the board
 TImage* quick_pick_image = nullptr;  // "quick pick a jigsaw?"
 TImage* do_new_image = nullptr;      // "start the next new jigsaw?"
-TImage* arrow_images[5] = {};        // page arrows 1..4
-TImageFont* font_large = nullptr;    // Tahoma 22
-TImageFont* font_small = nullptr;    // Tahoma 14
 TTimer* frame_timer = nullptr;       // 50 Hz
 
 static const int small_width = 800, small_height = 600;
@@ -114,6 +104,7 @@ static TImage* load_shared_image(const char* name, int flags) {
 }
 
 bool start_up() {
+    install_shell_hooks();
     version = TESSELLON_VERSION;
     app_title = "Tessellon v" + version;
     set_app_title(app_title);

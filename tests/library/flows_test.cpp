@@ -306,6 +306,31 @@ TEST_F(Flows, KillWithNoMarksDeletesNothing) {
     EXPECT_EQ(jigsaw_name, "0000bexil");
 }
 
+TEST_F(Flows, KillWithABrokenReservedJigsawLeavesTheOldPiecesAsAFreshGame) {
+    make_grid_jigsaw("alpha", 2, 2);
+    ASSERT_TRUE(start_jigsaw("alpha"));
+    picture_shown = 1;
+    current_box = 4;
+    box_count[3] = 2;
+    show_grouped = 0;
+    completion_seen = 1;
+    pending_confirm = ASK_RESTART;
+    fs::remove("jigsaws/0000bexil/pieces.txt");
+    list_jigsaws();
+    arm_message_answer();
+    kill_marked_jigsaws();
+    EXPECT_TRUE(message_was_shown());  // "can't find" the reserved pieces file
+    EXPECT_EQ(jigsaw_name, "alpha");
+    EXPECT_EQ(piece_count, 4);
+    EXPECT_EQ(picture_shown, 0);
+    EXPECT_EQ(current_box, 1);
+    EXPECT_EQ(box_count[3], 0);
+    EXPECT_EQ(show_grouped, 1);
+    EXPECT_EQ(completion_seen, 0);
+    EXPECT_EQ(pending_confirm, "");
+    EXPECT_EQ(screen_state, SCREEN_JIGSAW);
+}
+
 TEST_F(Flows, DeletionRefusesTheReservedJigsawAndNamesThatLeaveTheLibrary) {
     fs::create_directories("victim/inner");
     fs::create_directories("jigsaws/alpha");

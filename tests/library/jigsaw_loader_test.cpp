@@ -214,8 +214,10 @@ TEST_F(Loader, StartJigsawDealsWithThePlayersColour) {
     saved_bg_blue = 3;
     box_count[2] = 5;
     completion_seen = 1;
+    pending_confirm = ASK_QUICK_PICK;
     ASSERT_TRUE(start_jigsaw("fresh"));
     EXPECT_EQ(jigsaw_name, "fresh");
+    EXPECT_EQ(pending_confirm, "");  // the new game ends the old one's question
     EXPECT_EQ(bg_red, 1);
     EXPECT_EQ(bg_blue, 3);
     EXPECT_EQ(box_count[2], 0);

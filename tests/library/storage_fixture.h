@@ -49,7 +49,9 @@ struct StorageFixture : ::testing::Test {
         status_message = "";
         jigsaw_name = "";
         jigsaw_dir = "";
+        install_shell_hooks();
         create_puzzle_tables();
+        forget_interaction();
         if (!white_image) {
             white_image = create_image(2, 2, 1, 0);
             TPixmap* px = lock_image(white_image, 0, true, true);

@@ -15,22 +15,14 @@ struct PlayFixture : ::testing::Test {
     static constexpr int16_t CLICK_LEVEL = 100;  // sample value of the fake click
 
     void SetUp() override {
-        for (int i = 1; i <= MAX_PIECES; i++) {
-            if (pieces[i].img) free_image(pieces[i].img);
-            pieces[i] = piece_type();
-            draw_order[i] = 0;
-        }
-        for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = box_shown[b] = 0;
-        rows = columns = piece_count = 0;
-        held_piece = 0;
+        create_puzzle_tables();
+        reset_play_state();
+        forget_interaction();
         group_counter = 0;
         completion_seen = 1;
-        show_grouped = show_loose = 1;
         tidy_state = tidy_type();
-        click_pending = right_click_pending = 0;
         if (picture) free_image(picture);
         picture = nullptr;
-        picture_shown = picture_dragging = swatch_shown = 0;
         mouse_x = mouse_y = 0;
         pref_sound = 0;
         help_prompt_active = 0;

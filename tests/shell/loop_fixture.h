@@ -26,16 +26,16 @@ struct LoopFixture : ::testing::Test {
         app_title = "Tessellon v3.3";
         while (events_waiting() > 0) wait_event();
 
+        install_shell_hooks();
+        reset_play_state();
+        forget_interaction();
         screen_state = SCREEN_JIGSAW;
         previous_screen = "";
-        pending_confirm = "";
         status_message = "";
         help_prompt_active = 0;
         pointer_visible = 1;
         click_x = -1;
         click_y = 0;
-        click_pending = 0;
-        right_click_pending = 0;
         ctrl_down = 0;
         intro_pending = 0;
         key7_count = 0;
@@ -44,12 +44,8 @@ struct LoopFixture : ::testing::Test {
         pref_help_prompt = 0;
 
         piece_count = 0;
-        held_piece = 0;
         completion_seen = 1;
         picture = nullptr;
-        picture_shown = 0;
-        picture_dragging = 0;
-        swatch_shown = 0;
         tidy_state = tidy_type();
         jigsaw_name = "";
         exit_image = do_new_image = quick_pick_image = reload_image = nullptr;

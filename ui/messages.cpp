@@ -2,7 +2,7 @@
 // the status line, the help prompt and "please wait"; the box held in
 // both display buffers during long operations; the blocking full-screen
 // "press any key" message of file errors; and the F2 display info.
-#include "shell/shell.h"
+#include "ui/ui.h"
 
 // How much of the board a translucent message box's inside hides.
 static const float MESSAGE_INSIDE_ALPHA = 0.85f;

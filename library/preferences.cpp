@@ -1,20 +1,11 @@
-// The preferences file: prefer.txt (written by the preferences screen,
-// read at start-up) and refresh.txt (written by hand, forces the
-// full-screen refresh rate). One signed decimal per line, CR LF endings.
+// The preferences file in the player's folder: prefer.txt (written by the
+// preferences screen, read at start-up) and refresh.txt (written by hand,
+// forces the full-screen refresh rate). One signed decimal per line, CR LF
+// endings.
 #include "library/library.h"
-#include "shell/shell.h"
 
-// --- read from prefer.txt and refresh.txt ---
-int pref_click_help = 0;      // an unused click opens help
-int pref_large_display = 0;   // start in 1024x768
-int pref_sound = 1;           // sound effects and music
-int pref_windowed = 0;        // start in a window
-int pref_help_prompt = 1;     // show the help prompt after the title
-int pref_save_message = 1;    // show "jigsaw saved" after S
-int pref_custom_colour = 0;   // lines 8..10 hold the player's own colour
-int bg_red = 0, bg_green = 0, bg_blue = 0;                 // board background, 0..255
-int saved_bg_red = 0, saved_bg_green = 0, saved_bg_blue = 0;  // as last read or written
-int forced_refresh_rate = 0;  // 0 = choose from the mode list
+// The values themselves are shared by every screen and defined in ui/;
+// this file reads and writes them.
 
 enum {
     REFRESH_RATE_MAX = 1000,  // hertz; a larger forced rate is a typing slip and is ignored

@@ -2,7 +2,7 @@
 // music of the opening and of a completion. Each sound is loaded on its
 // first cue and kept; with sound switched off no file is ever opened.
 // Effects take a fresh channel each time and overlap; the music keeps one.
-#include "shell/shell.h"
+#include "ui/ui.h"
 
 // --- loaded on first use and kept for the run ---
 TSound* click_sound = nullptr;     // "sounds/click.wav"

@@ -3,7 +3,7 @@
 // with a soft shadow, inclusive rectangle tests against the live mouse or
 // the remembered click, an outlined number, a thick frame, and the grab
 // of the back buffer that becomes a saved game's thumbnail.
-#include "shell/shell.h"
+#include "ui/ui.h"
 
 void draw_text_at(const std::string& text, int x, int y, int centre_x, int centre_y) {
     int ox = centre_x ? text_width(text) / 2 : 0;
