@@ -24,7 +24,7 @@ struct PlayerFolderTest : ::testing::Test {
         ASSERT_TRUE(temp.enter());
         player_dir.clear();
         ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
-        font_small = load_font(TEST_GAME_DIR "/fonts/Tahoma.ttf", 14, 4);
+        if (!font_small) font_small = load_font(TEST_GAME_DIR "/fonts/Tahoma.ttf", 14, 4);  // loaded once for all cases
         ASSERT_NE(font_small, nullptr);
         while (events_waiting() > 0) wait_event();
     }
