@@ -3,7 +3,7 @@
 // every way) is resumed through the L browser, B opens the box screen,
 // and there every tray piece stands apart from the others within one
 // cell, and a click on each takes exactly that piece into the strip.
-// With TESSELLON_E2E_SHOTS set to a folder, the box screens are written
+// With TESSELLON_E2E_SHOTS_DIR set to a folder, the box screens are written
 // there as PNGs for looking at.
 #include <gtest/gtest.h>
 
@@ -16,12 +16,14 @@
 #include <vector>
 
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
+#include "tests/support/jigsaw_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* title = "Tessellon v3.3";
+const char* const title = support::GAME_TITLE;
 const uint32_t BROWSER = 0xE0FFFF;     // the browsers' background
 const int BG_R = 255, BG_G = 0, BG_B = 255;  // the saved board colour, rare in pictures
 const uint32_t BACKGROUND = 0xFF00FF;
@@ -51,41 +53,18 @@ int interior_count(const std::string& game_dir, const std::string& name) {
 // i % 4 quarter turns, spread over the middle of the board; the board in
 // BACKGROUND; and a thumbnail, through which the L browser lists it.
 void write_saved_game(const std::string& game_dir, const std::string& name, bool large) {
-    int n = grid_count(game_dir, name);
-    std::string text;
-    auto line = [&](int v) { text += std::to_string(v) + "\r\n"; };
-    for (int i = 1; i <= n; i++) {
-        line(250 + (i * 37) % 350);
-        line(200 + (i * 53) % 250);
-        line(i % 4);
-        line(1);
-        line(0);
-        line(i);
-        line(0);
-    }
-    line(BG_R), line(BG_G), line(BG_B);
-    line(large ? 1 : 0);
-    line(0);
-    std::string dir = game_dir + "/players/default/";
-    fs::create_directories(dir);
-    std::ofstream(dir + name + ".txt", std::ios::binary) << text;
-    e2e::write_solid_png(dir + name + ".png", 264, 198, 0xFF3070C0);
+    std::vector<support::SavedPiece> layout;
+    for (int i = 1; i <= grid_count(game_dir, name); i++)
+        layout.push_back({250 + (i * 37) % 350, 200 + (i * 53) % 250, i % 4, 1, 0, i, 0});
+    support::write_saved_game(game_dir + "/players/default/", name,
+                              support::saved_game_text(layout, BG_R, BG_G, BG_B, large ? 1 : 0), 0xFF3070C0);
 }
 
 e2e::GameOptions options(const Case& c) {
-    e2e::GameOptions o;
-    // click help off, display size, silent, windowed, no help prompt, save message, no own colour
-    o.prefer = std::string("0\r\n") + (c.large ? "1" : "0") + "\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
-    if (c.large) o.screen_width = 1024, o.screen_height = 768;
     std::string name = c.jigsaw;
     bool large = c.large;
-    o.prepare = [name, large](const std::string& game_dir) { write_saved_game(game_dir, name, large); };
-    return o;
-}
-
-void keep_shot(const e2e::Shot& s, const std::string& name) {
-    const char* folder = std::getenv("TESSELLON_E2E_SHOTS");
-    if (folder) s.save_png(std::string(folder) + "/" + name);
+    return support::quiet_game(large,
+                               [name, large](const std::string& game_dir) { write_saved_game(game_dir, name, large); });
 }
 
 bool browser_page(const e2e::Shot& s) { return s.at(400, 592) == BROWSER && s.at(4, 300) == BROWSER; }
@@ -189,7 +168,7 @@ void check_box_screen(const Case& c) {
     ASSERT_TRUE(open_box_screen(game, w, h));
     e2e::Shot shot = game.grab();
     ASSERT_EQ(shot.width, w);
-    keep_shot(shot, std::string("box_") + c.jigsaw + "_" + std::to_string(w) + ".png");
+    support::keep_shot(shot, std::string("box_") + c.jigsaw + "_" + std::to_string(w));
 
     // One separate piece per interior piece, none larger than a cell.
     int px = w - 1, py = 0;
@@ -237,9 +216,9 @@ void check_box_screen(const Case& c) {
         }
         before = after;
         px = b.cx, py = b.cy;
-        if (i == 0) keep_shot(after, std::string("box_") + c.jigsaw + "_" + std::to_string(w) + "_one_taken.png");
+        if (i == 0) support::keep_shot(after, std::string("box_") + c.jigsaw + "_" + std::to_string(w) + "_one_taken");
     }
-    keep_shot(before, std::string("box_") + c.jigsaw + "_" + std::to_string(w) + "_all_taken.png");
+    support::keep_shot(before, std::string("box_") + c.jigsaw + "_" + std::to_string(w) + "_all_taken");
 }
 
 TEST(BoxSizesE2e, OpeningJigsawPiecesStandApartAndEachClickTakesOneAt800x600) {

@@ -3,7 +3,7 @@
 // J goes back to the board, and key 1 there hides and shows the box's
 // pieces; the same screen on the large display. The reserved jigsaw is
 // replaced by a 5 x 6 one of solid squares, each its own colour, so the
-// screen tells which piece lies where. With TESSELLON_E2E_SHOTS set to a
+// screen tells which piece lies where. With TESSELLON_E2E_SHOTS_DIR set to a
 // folder, the box screens are written there as PNGs for looking at.
 #include <gtest/gtest.h>
 
@@ -14,12 +14,15 @@
 
 #include "media/draw/draw.h"
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
+#include "tests/support/images.h"
+#include "tests/support/jigsaw_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* title = "Tessellon v3.3";
+const char* const title = support::GAME_TITLE;
 const int ROWS = 5, COLUMNS = 6, COUNT = ROWS * COLUMNS, SIDE = 50;
 const uint32_t BACKGROUND = 0x0A141E;
 
@@ -30,34 +33,19 @@ uint32_t colour_of(int i) {
 }
 
 void prepare_reserved_jigsaw(const std::string& game_dir) {
-    std::string dir = game_dir + "/jigsaws/0000bexil";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    std::string text = std::to_string(ROWS) + "\r\n" + std::to_string(COLUMNS) + "\r\n0\r\n0\r\n";
-    for (int i = 1; i <= COUNT; i++) {
-        text += std::to_string(200 + ((i - 1) % COLUMNS) * SIDE) + "\r\n";
-        text += std::to_string(150 + ((i - 1) / COLUMNS) * SIDE) + "\r\n";
-    }
-    text += "10\r\n20\r\n30\r\n";
-    FILE* f = std::fopen((dir + "/pieces.txt").c_str(), "wb");
-    if (f) {
-        std::fputs(text.c_str(), f);
-        std::fclose(f);
-    }
-    for (int i = 1; i <= COUNT; i++) e2e::write_solid_png(dir + "/" + std::to_string(i) + ".png", SIDE, SIDE, 0xFF000000u | colour_of(i));
-    e2e::write_solid_png(dir + "/tn.png", 200, 150, 0xFF20A040);
-    fs::create_directories(game_dir + "/images");
-    if (!fs::exists(game_dir + "/images/white.bmp")) e2e::write_solid_png(game_dir + "/images/white.bmp", 4, 4, 0xFFFFFFFF);
+    support::JigsawFiles jigsaw;
+    jigsaw.rows = ROWS;
+    jigsaw.columns = COLUMNS;
+    jigsaw.homes = support::grid_homes(ROWS, COLUMNS, 200, 150, SIDE);
+    jigsaw.background = {10, 20, 30};
+    jigsaw.side = SIDE;
+    jigsaw.piece_colour = [](int i) { return 0xFF000000u | colour_of(i); };
+    jigsaw.picture_width = 200;
+    jigsaw.picture_height = 150;
+    support::replace_reserved_jigsaw(game_dir, jigsaw);
 }
 
-e2e::GameOptions options(bool large) {
-    e2e::GameOptions o;
-    // click help, large, sound, windowed, help prompt, save message, own colour
-    o.prefer = large ? "0\r\n1\r\n0\r\n1\r\n0\r\n1\r\n0\r\n" : "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
-    if (large) o.screen_width = 1024, o.screen_height = 768;
-    o.prepare = prepare_reserved_jigsaw;
-    return o;
-}
+e2e::GameOptions options(bool large) { return support::quiet_game(large, prepare_reserved_jigsaw); }
 
 // Presses S and waits for the saved game written afresh.
 std::vector<int> save_and_read(e2e::Session& game) {
@@ -84,11 +72,6 @@ int pixels_of(const e2e::Shot& s, uint32_t colour) {
     int k = 0;
     for (uint32_t p : s.pixels) k += p == colour;
     return k;
-}
-
-void keep_shot(const e2e::Shot& s, const std::string& name) {
-    const char* folder = std::getenv("TESSELLON_E2E_SHOTS");
-    if (folder) s.save_png(std::string(folder) + "/" + name);
 }
 
 // Waits for the opening to be shown, cuts it short and deals afresh, so
@@ -131,7 +114,7 @@ TEST(BoxesE2e, APieceClickedIntoBoxOneIsShownAndHiddenByItsKey) {
             if (interior(i) && s.at(29, 106) == colour_of(i)) return true;
         return false;
     }, 20000, &tray);
-    keep_shot(tray, "box_screen_800.png");
+    support::keep_shot(tray, "box_screen_800");
     // Twelve interior pieces side by side in the tray's first row.
     int in_tray = 0;
     for (int i = 1; i <= COUNT; i++) {
@@ -147,7 +130,7 @@ TEST(BoxesE2e, APieceClickedIntoBoxOneIsShownAndHiddenByItsKey) {
     game.click(29, 106);
     e2e::Shot strip;
     game.wait_for_screen([&](const e2e::Shot& s) { return s.at(105, 40) == first; }, 20000, &strip);
-    keep_shot(strip, "box_screen_800_one_boxed.png");
+    support::keep_shot(strip, "box_screen_800_one_boxed");
     EXPECT_EQ(strip.at(105, 40), first);  // now first in the strip
     EXPECT_EQ(strip.at(9, 120), BACKGROUND);  // its slot is free (the pointer is at its centre)
 
@@ -186,7 +169,7 @@ TEST(BoxesE2e, TheLargeDisplayHasTheWideStripAndTray) {
     game.wait_for_screen([](const e2e::Shot& shot) {
         return shot.at(70 + 936 + 8, 40) != BACKGROUND && shot.at(105, 40) != BACKGROUND;
     }, 20000, &s);
-    keep_shot(s, "box_screen_1024.png");
+    support::keep_shot(s, "box_screen_1024");
     ASSERT_EQ(s.width, 1024);
     EXPECT_NE(s.at(70 + 936 + 8, 40), BACKGROUND);  // the wide frame's right rail
     EXPECT_NE(s.at(105, 40), BACKGROUND);           // the boxed piece

@@ -6,19 +6,13 @@
 // differs.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-const char* title = "Tessellon v3.3";
-// click help, large, sound, windowed, help prompt, save message, own colour
-const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
 const uint32_t BACKGROUND = 0x285078;  // the saved game's colour
 const int PIECES = 48, CARRIED_X = 430, CARRIED_Y = 330;
 
@@ -26,23 +20,14 @@ const int PIECES = 48, CARRIED_X = 430, CARRIED_Y = 330;
 // turned by their numbers, piece 5 hidden, 6 in box 1 (hidden), 7 in box 2
 // (shown), the last on top, upright, at (400, 300).
 void prepare_saved_game(const std::string& game_dir) {
-    std::string dir = game_dir + "/players/default/";
-    fs::create_directories(dir);
-    std::string text;
+    std::vector<support::SavedPiece> layout;
     for (int i = 1; i <= PIECES; i++) {
         int x = 80 + ((i - 1) % 8) * 85, y = 90 + ((i - 1) / 8) * 80, a = i % 4;
         int visible = i == 5 || i == 6 ? 0 : 1, box = i == 6 ? 1 : i == 7 ? 2 : 0;
         if (i == PIECES) x = 400, y = 300, a = 0;
-        for (int v : {x, y, a, visible, 0, i, box}) text += std::to_string(v) + "\r\n";
+        layout.push_back({x, y, a, visible, 0, i, box});
     }
-    for (int v : {0x28, 0x50, 0x78, 0, 0}) text += std::to_string(v) + "\r\n";
-    FILE* f = std::fopen((dir + "0000bexil.txt").c_str(), "wb");
-    if (f) {
-        std::fputs(text.c_str(), f);
-        std::fclose(f);
-    }
-    std::error_code ec;
-    fs::copy_file(game_dir + "/jigsaws/0000bexil/tn.png", dir + "0000bexil.png", ec);
+    support::write_reserved_saved_game(game_dir, layout, 0x28, 0x50, 0x78);
 }
 
 // Two shots alike but for a box around (x, y); the first difference is told.
@@ -59,18 +44,9 @@ void prepare_saved_game(const std::string& game_dir) {
 }
 
 TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
-    e2e::GameOptions options;
-    options.prefer = prefer;
-    options.prepare = prepare_saved_game;
-    e2e::Session game(options);
+    e2e::Session game(support::quiet_game(false, prepare_saved_game));
     ASSERT_TRUE(game.ok()) << game.error;
-    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
-    game.click(790, 590);  // cuts the opening short
-    ASSERT_TRUE(game.wait_until_still(20000)) << "the opening did not end";
-    game.key("l");
-    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 590) == 0xE0FFFF; }, 10000))
-        << "no saved-game page";
-    game.click(106, 140);  // the saved game, alone on the page
+    ASSERT_TRUE(support::open_first_saved_game(game));
     auto on_board = [](const e2e::Shot& s) { return s.at(3, 3) == BACKGROUND; };
     ASSERT_TRUE(game.wait_for_screen(on_board, 20000)) << "the saved game was not loaded";
     game.key("p");  // the picture, top left

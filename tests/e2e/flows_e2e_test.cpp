@@ -14,24 +14,18 @@
 #include <vector>
 
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* title = "Tessellon v3.3";
-// click help off, small, silent, windowed, no help prompt, save message on
-const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+const char* const title = support::GAME_TITLE;
 const uint32_t BROWSER = 0xE0FFFF;  // the browsers' background
 const uint32_t KILL_RED = 0xFF0000;
 
 bool same_shot(const e2e::Shot& a, const e2e::Shot& b) {
     return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
-}
-
-void keep_shot(const e2e::Shot& shot, const std::string& name) {
-    const char* dir = std::getenv("TESSELLON_E2E_SHOTS_DIR");
-    if (dir) shot.save_png(std::string(dir) + "/" + name + ".png");
 }
 
 // Cuts the opening short and waits until the board stands still.
@@ -66,11 +60,7 @@ std::vector<std::string> library_names(const std::string& game_dir) {
     return names;
 }
 
-e2e::GameOptions options() {
-    e2e::GameOptions o;
-    o.prefer = prefer;
-    return o;
-}
+e2e::GameOptions options() { return support::quiet_game(); }
 
 TEST(FlowsE2e, NewShowsTheLibraryAndAClickStartsThatJigsaw) {
     e2e::Session game(options());
@@ -83,7 +73,7 @@ TEST(FlowsE2e, NewShowsTheLibraryAndAClickStartsThatJigsaw) {
     e2e::Shot page;
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, BROWSER); }, 10000, &page));
     ASSERT_TRUE(game.wait_until_still(10000, &page));
-    keep_shot(page, "new1");
+    support::keep_shot(page, "new1");
     // One thumbnail per library jigsaw, the reserved one last: cells 1 ..
     // count + 1 hold pictures, the cell after them is empty.
     size_t count = names.size() + 1;
@@ -103,14 +93,14 @@ TEST(FlowsE2e, NewShowsTheLibraryAndAClickStartsThatJigsaw) {
     // The game file is put in place before the thumbnail is written: wait for both.
     EXPECT_TRUE(wait_for_path(saved + ".txt")) << names[2];
     EXPECT_TRUE(wait_for_path(saved + ".png")) << names[2];
-    keep_shot(game.grab(), "board");
+    support::keep_shot(game.grab(), "board");
 
     // L: the saved game's thumbnail alone on the saved-game page.
     game.key("l");
     e2e::Shot load;
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, BROWSER); }, 10000, &load));
     ASSERT_TRUE(game.wait_until_still(10000, &load));
-    keep_shot(load, "load1");
+    support::keep_shot(load, "load1");
     EXPECT_NE(load.at(8 + 96, 66 + 72), BROWSER);       // the 193 x 145 thumbnail
     EXPECT_EQ(load.at(8 + 196 + 96, 66 + 72), BROWSER);  // nothing in the second cell
     // A click on it resumes the game on the board.
@@ -136,7 +126,7 @@ TEST(FlowsE2e, LoadWithoutSavedGamesStaysOnTheBoardAndKShowsTheKillScreen) {
     e2e::Shot kill;
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, KILL_RED); }, 10000, &kill));
     game.wait_until_still(10000, &kill);
-    keep_shot(kill, "delete1");
+    support::keep_shot(kill, "delete1");
     game.key("Escape");
     EXPECT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 592) != KILL_RED; }, 10000));
     EXPECT_TRUE(game.running());
@@ -175,14 +165,14 @@ TEST(FlowsE2e, KillScreenTurnsPagesMarksWithACrossAndDeletesTheMarkedFolder) {
     e2e::Shot marked;
     game.wait_for_screen([&](const e2e::Shot& s) { return !same_shot(s, first); }, 10000);
     game.wait_until_still(10000, &marked);
-    keep_shot(marked, "delete1_marked");
+    support::keep_shot(marked, "delete1_marked");
     EXPECT_FALSE(same_shot(marked, first));  // the cross and the title's count
 
     game.key("Right");
     e2e::Shot second;
     game.wait_for_screen([](const e2e::Shot& s) { return s.at(619 + 42, 32) == KILL_RED; }, 10000);
     game.wait_until_still(10000, &second);
-    keep_shot(second, "delete1_page2");
+    support::keep_shot(second, "delete1_page2");
     EXPECT_NE(second.at(9 + 42, 32), KILL_RED);   // arrows 1 and 2
     EXPECT_NE(second.at(96 + 42, 32), KILL_RED);
     EXPECT_EQ(second.at(619 + 42, 32), KILL_RED);

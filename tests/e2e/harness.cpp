@@ -26,12 +26,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "media/draw/draw.h"
+#include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -97,22 +96,7 @@ bool Shot::save_png(const std::string& path) const {
     return ok;
 }
 
-bool write_solid_png(const std::string& path, int width, int height, uint32_t argb) {
-    TPixmap* pixmap = create_pixmap(width, height, PF_RGBA8888);
-    if (!pixmap) return false;
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++) write_pixel(pixmap, x, y, argb);
-    bool ok = save_pixmap_png(pixmap, path, 5);
-    free_pixmap(pixmap);
-    return ok;
-}
-
-std::string read_file_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string read_file_text(const std::string& path) { return support::read_text(path); }
 
 std::vector<int> read_numbers(const std::string& path) {
     std::vector<int> values;
@@ -131,11 +115,6 @@ int file_mode(const std::string& path) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return -1;
     return st.st_mode & 07777;
-}
-
-static void write_text(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
 }
 
 // Starts Xvfb and returns its display number, or -1.
@@ -178,13 +157,12 @@ static int start_xvfb(int width, int height, int* pid) {
     return std::atoi(number.c_str());
 }
 
-Session::Session(const GameOptions& options) {
-    char pattern[] = "/tmp/tessellon-e2e-XXXXXX";
-    if (!mkdtemp(pattern)) {
+Session::Session(const GameOptions& options) : temp("tessellon-e2e") {
+    if (temp.path.empty()) {
         error = "cannot make a temporary folder";
         return;
     }
-    temp_root = pattern;
+    temp_root = temp.path;
     game_dir = temp_root + "/game";
     home_dir = temp_root + "/home";
     std::error_code ec;
@@ -197,9 +175,9 @@ Session::Session(const GameOptions& options) {
     if (!options.prefer.empty() || !options.refresh.empty()) {
         fs::create_directories(game_dir + "/players/default", ec);
         if (!options.prefer.empty())
-            write_text(game_dir + "/players/default/prefer.txt", options.prefer);
+            support::write_text(game_dir + "/players/default/prefer.txt", options.prefer);
         if (!options.refresh.empty())
-            write_text(game_dir + "/players/default/refresh.txt", options.refresh);
+            support::write_text(game_dir + "/players/default/refresh.txt", options.refresh);
     }
     if (options.prepare) options.prepare(game_dir);
 
@@ -299,10 +277,6 @@ Session::~Session() {
             kill(xvfb_pid, SIGKILL);
             waitpid(xvfb_pid, nullptr, 0);
         }
-    }
-    if (!temp_root.empty() && !getenv("TESSELLON_E2E_KEEP")) {
-        std::error_code ec;
-        fs::remove_all(temp_root, ec);
     }
 }
 

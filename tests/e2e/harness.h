@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
+
 struct _XDisplay;
 
 namespace e2e {
@@ -30,6 +32,11 @@ struct Shot {
 inline int red(uint32_t p) { return (p >> 16) & 255; }
 inline int green(uint32_t p) { return (p >> 8) & 255; }
 inline int blue(uint32_t p) { return p & 255; }
+// Each channel of a within tolerance of b's.
+inline bool near_colour(uint32_t a, uint32_t b, int tolerance) {
+    auto near = [tolerance](int x, int y) { return x - y <= tolerance && y - x <= tolerance; };
+    return near(red(a), red(b)) && near(green(a), green(b)) && near(blue(a), blue(b));
+}
 
 struct GameOptions {
     int screen_width = 800, screen_height = 600;  // the Xvfb screen
@@ -127,7 +134,8 @@ struct Session {
 private:
     void start_watchdog(int limit_ms);
     int xvfb_pid = 0;
-    std::string temp_root;
+    support::TempFolder temp;  // the game's copy and HOME; removed after everything is ended
+    std::string temp_root;     // temp.path
     bool reaped = false;   // the game process has been waited for
     int exit_status = -1;  // its status once reaped (-1: killed by a signal)
     std::thread watchdog;  // ends the session past its time limit
@@ -136,8 +144,6 @@ private:
     bool ending = false;   // the destructor has begun: the watchdog stands down
 };
 
-// Writes a PNG of one colour (0xAARRGGBB), for test jigsaws; false on failure.
-bool write_solid_png(const std::string& path, int width, int height, uint32_t argb);
 // The numbers of a text file, one per complete line (a last line without
 // its line feed is not counted); empty when missing.
 std::vector<int> read_numbers(const std::string& path);

@@ -10,18 +10,21 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "tests/e2e/commands.h"
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
+#include "tests/support/images.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* title = "Tessellon v3.3";
-// click help off, small, silent, windowed, no help prompt, save message on
-const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+const char* const title = support::GAME_TITLE;
+const std::string prefer = support::Preferences().text();
 const uint32_t BROWSER = 0xE0FFFF;
 const uint32_t KILL_RED = 0xFF0000;
 const char* OWN_JIGSAW = "zz_own_magenta";  // listed after the starter library
@@ -41,7 +44,7 @@ bool png_size(const std::string& path, int* w, int* h) {
 }
 
 TEST(InstallE2e, TheInstallTreeIsCompleteAndValidates) {
-    e2e::TempFolder temp("tessellon-install");
+    support::TempFolder temp("tessellon-install");
     ASSERT_FALSE(temp.path.empty());
     std::string p = temp.path + "/prefix", out;
     ASSERT_TRUE(e2e::install_build(p, &out)) << out;
@@ -57,17 +60,18 @@ TEST(InstallE2e, TheInstallTreeIsCompleteAndValidates) {
         std::error_code ec;
         EXPECT_EQ(fs::canonical(p + "/games/" + program, ec), fs::canonical(game + "/" + program)) << program;
     }
-    EXPECT_EQ(e2e::run_command(e2e::shell_quoted(p + "/games/tessellon") + " --version", &out), 0);
+    EXPECT_EQ(support::run_command(support::shell_quoted(p + "/games/tessellon") + " --version", &out), 0);
     EXPECT_EQ(out, std::string("tessellon ") + TEST_VERSION + "\n");
-    EXPECT_EQ(e2e::run_command(e2e::shell_quoted(p + "/games/tessellon") + " --help", &out), 0);
+    EXPECT_EQ(support::run_command(support::shell_quoted(p + "/games/tessellon") + " --help", &out), 0);
     EXPECT_NE(out.find("XDG_DATA_HOME"), std::string::npos) << out;
 
     std::string desktop = p + "/share/applications/tessellon.desktop";
-    EXPECT_EQ(e2e::run_command("desktop-file-validate " + e2e::shell_quoted(desktop), &out), 0) << out;
+    EXPECT_EQ(support::run_command("desktop-file-validate " + support::shell_quoted(desktop), &out), 0) << out;
     EXPECT_EQ(out, "");
     EXPECT_NE(e2e::read_file_text(desktop).find("\nExec=" + p + "/games/tessellon\n"), std::string::npos);
     std::string metainfo = p + "/share/metainfo/tessellon.metainfo.xml";
-    EXPECT_EQ(e2e::run_command("appstreamcli validate --no-net " + e2e::shell_quoted(metainfo), &out), 0) << out;
+    EXPECT_EQ(support::run_command("appstreamcli validate --no-net " + support::shell_quoted(metainfo), &out), 0)
+        << out;
     std::string meta = e2e::read_file_text(metainfo);
     EXPECT_NE(meta.find("<screenshot type=\"default\">"), std::string::npos);
     EXPECT_NE(meta.find(std::string("<release version=\"") + TEST_VERSION + "\""), std::string::npos);
@@ -81,7 +85,7 @@ TEST(InstallE2e, TheInstallTreeIsCompleteAndValidates) {
     }
     for (const char* page : {"tessellon", "tessellon-cut"}) {
         std::string path = p + "/share/man/man6/" + std::string(page) + ".6.gz";
-        ASSERT_EQ(e2e::run_command("gzip -dc " + e2e::shell_quoted(path), &out), 0) << page;
+        ASSERT_EQ(support::run_command("gzip -dc " + support::shell_quoted(path), &out), 0) << page;
         EXPECT_EQ(out.rfind(".TH " + std::string(page == std::string("tessellon") ? "TESSELLON" : "TESSELLON-CUT") +
                                 " 6",
                             0),
@@ -101,8 +105,8 @@ bool ordinary_user(int* uid, int* gid, bool* made, std::string* why) {
     }
     if (!getpwnam(TEST_USER)) {
         std::string out;
-        if (e2e::run_command(std::string("useradd --system --no-create-home --shell /usr/sbin/nologin ") + TEST_USER,
-                             &out) != 0) {
+        std::string useradd = std::string("useradd --system --no-create-home --shell /usr/sbin/nologin ") + TEST_USER;
+        if (support::run_command(useradd, &out) != 0) {
             *why = "useradd could not make the user " + std::string(TEST_USER) + ": " + out;
             return false;
         }
@@ -151,17 +155,17 @@ TEST(InstallE2e, TheInstalledGameRunsForAnOrdinaryUserFromAReadOnlyTree) {
     struct RemoveUser {
         bool made;
         ~RemoveUser() {
-            if (made) e2e::run_command(std::string("userdel ") + TEST_USER);
+            if (made) support::run_command(std::string("userdel ") + TEST_USER);
         }
     } remove_user{made_user};
 
-    e2e::TempFolder temp("tessellon-installed");
+    support::TempFolder temp("tessellon-installed");
     ASSERT_FALSE(temp.path.empty());
     std::string p = temp.path + "/prefix", out;
     ASSERT_TRUE(e2e::install_build(p, &out)) << out;
     // Read-only for everyone, as an installed tree is for the player.
     fs::permissions(temp.path, fs::perms(0755));
-    ASSERT_EQ(e2e::run_command("chmod -R a-w " + e2e::shell_quoted(p)), 0);
+    ASSERT_EQ(support::run_command("chmod -R a-w " + support::shell_quoted(p)), 0);
     std::string game_folder = p + "/lib/games/tessellon";
     std::vector<std::string> installed;
     for (const fs::directory_entry& entry : fs::directory_iterator(game_folder + "/jigsaws"))
@@ -181,9 +185,9 @@ TEST(InstallE2e, TheInstalledGameRunsForAnOrdinaryUserFromAReadOnlyTree) {
         std::ofstream(players + "/prefer.txt", std::ios::binary) << prefer;
         // The picture belongs to the user, who cuts it into his library.
         std::string picture = home + "/" + OWN_JIGSAW + ".png";
-        if (!e2e::write_solid_png(picture, 400, 300, 0xFFFF00FF)) return;
-        if (uid != 0 && e2e::run_command("chown -R " + std::to_string(uid) + ":" + std::to_string(gid) + " " +
-                                         e2e::shell_quoted(home)) != 0)
+        if (!support::write_solid_png(picture, 400, 300, 0xFFFF00FF)) return;
+        if (uid != 0 && support::run_command("chown -R " + std::to_string(uid) + ":" + std::to_string(gid) + " " +
+                                             support::shell_quoted(home)) != 0)
             return;
         cut_status = cut_as_user(p + "/games/tessellon-cut", picture, home, uid, gid);
     };

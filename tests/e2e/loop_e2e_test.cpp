@@ -7,21 +7,12 @@
 #include <cstdlib>
 
 #include "media/draw/draw.h"
-#include "media/system/system.h"
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
 
 namespace {
 
-const char* title = "Tessellon v3.3";
-// A small window, no help prompt over the board (it would hide the
-// middle of the screen that these tests look at).
-const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
-
-bool same_colour(uint32_t a, uint32_t b, int tolerance) {
-    return std::abs(e2e::red(a) - e2e::red(b)) <= tolerance &&
-           std::abs(e2e::green(a) - e2e::green(b)) <= tolerance &&
-           std::abs(e2e::blue(a) - e2e::blue(b)) <= tolerance;
-}
+const char* const title = support::GAME_TITLE;
 
 bool same_shot(const e2e::Shot& a, const e2e::Shot& b) {
     return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
@@ -30,15 +21,7 @@ bool same_shot(const e2e::Shot& a, const e2e::Shot& b) {
 // A two-piece opening jigsaw whose pieces come home in the bottom-left
 // corner, on a green board, so the middle of the screen shows only board.
 void make_opening_jigsaw(const std::string& game_dir) {
-    std::string dir = game_dir + "/jigsaws/0000bexil";
-    create_dir(game_dir + "/jigsaws");
-    create_dir(dir);
-    TStream* file = write_file(dir + "/pieces.txt");
-    for (int value : {1, 2, 0, 0, 100, 500, 140, 500, 30, 90, 40}) write_line(file, int_to_text(value));
-    close_file(file);
-    e2e::write_solid_png(dir + "/1.png", 40, 40, 0xFFE0E040);
-    e2e::write_solid_png(dir + "/2.png", 40, 40, 0xFFE0E040);
-    e2e::write_solid_png(dir + "/tn.png", 80, 40, 0xFFE0E040);
+    support::replace_reserved_jigsaw(game_dir, support::opening_jigsaw({100, 500, 140, 500}));
 }
 
 // Whether the game draws its own pointer at (790, 20): it does so only
@@ -81,12 +64,10 @@ bool changed_span(const e2e::Shot& before, const e2e::Shot& after, int y, int* f
     return *first >= 0;
 }
 
+// A small window, no help prompt over the board (it would hide the
+// middle of the screen that these tests look at).
 struct LoopE2E : ::testing::Test {
-    e2e::GameOptions options;
-    void SetUp() override {
-        options.prefer = prefer;
-        options.prepare = make_opening_jigsaw;
-    }
+    e2e::GameOptions options = support::quiet_game(false, make_opening_jigsaw);
 };
 
 TEST_F(LoopE2E, EscapeTwiceAsksThenEndsWithStatusZero) {
@@ -124,7 +105,7 @@ TEST_F(LoopE2E, ExitBoxIsCentredWithItsShadowAndItsYesAreaEnds) {
             uint32_t want = read_pixel(box, x, y);
             if ((want >> 24) != 255) continue;
             compared++;
-            EXPECT_TRUE(same_colour(shot.at(left + x, top + y), want & 0xFFFFFF, 8))
+            EXPECT_TRUE(e2e::near_colour(shot.at(left + x, top + y), want & 0xFFFFFF, 8))
                 << x << "," << y << " shows " << std::hex << shot.at(left + x, top + y) << " for "
                 << (want & 0xFFFFFF) << std::dec;
         }
@@ -139,7 +120,7 @@ TEST_F(LoopE2E, ExitBoxIsCentredWithItsShadowAndItsYesAreaEnds) {
         uint32_t under = board.at(x, y);
         uint32_t half = uint32_t(e2e::red(under) / 2) << 16 | uint32_t(e2e::green(under) / 2) << 8 |
                         uint32_t(e2e::blue(under) / 2);
-        EXPECT_TRUE(same_colour(shot.at(x, y), half, 3)) << x << "," << y;
+        EXPECT_TRUE(e2e::near_colour(shot.at(x, y), half, 3)) << x << "," << y;
     }
     EXPECT_EQ(shot.at(left + w + 7, top + h / 2), board.at(left + w + 7, top + h / 2));
     EXPECT_EQ(shot.at(left + w / 2, top + h + 7), board.at(left + w / 2, top + h + 7));
@@ -159,7 +140,7 @@ TEST_F(LoopE2E, XShowsTheTitleAndAddressUntilTheNextClick) {
     TImageFont* font = load_font(std::string(TEST_GAME_DIR) + "/fonts/Tahoma.ttf", 22, 4);
     ASSERT_NE(font, nullptr);
     select_font(font);
-    int tw = text_width("Tessellon v3.3 from https://tessellon.example.org");
+    int tw = text_width(std::string(support::GAME_TITLE) + " from https://tessellon.example.org");
 
     game.key("x");
     e2e::Shot shot;
@@ -197,7 +178,7 @@ TEST_F(LoopE2E, F2ShowsTheDisplayInfoCentredUntilTheNextKey) {
     uint32_t under = board.at(first, 300);
     uint32_t rim = uint32_t((64 + e2e::red(under)) / 2) << 16 |
                    uint32_t((64 + e2e::green(under)) / 2) << 8 | uint32_t((255 + e2e::blue(under)) / 2);
-    EXPECT_TRUE(same_colour(shot.at(first, 300), rim, 3));
+    EXPECT_TRUE(e2e::near_colour(shot.at(first, 300), rim, 3));
 
     game.key("space");
     EXPECT_TRUE(game.wait_for_screen(

@@ -20,25 +20,22 @@
 
 #include "tests/e2e/harness.h"
 #include "tests/e2e/screen_text.h"
+#include "tests/support/e2e_setup.h"
+#include "tests/support/files.h"
+#include "tests/support/images.h"
+#include "tests/support/jigsaw_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* title = "Tessellon v3.3";
-// click help off, small, silent, windowed, no help prompt, save message on
-const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+const char* const title = support::GAME_TITLE;
 const uint32_t BROWSER = 0xE0FFFF;  // the browsers' background
 const int W = 800, H = 600;
 
 // ===========================================================================
 // Writing jigsaw folders and saved games
 // ===========================================================================
-
-void write_bytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
 
 std::string lines_of(const std::vector<std::string>& lines, const char* end = "\r\n") {
     std::string text;
@@ -54,10 +51,14 @@ std::vector<std::string> pieces_lines(uint32_t colour) {
 
 // A whole, playable 2x2 jigsaw folder: pieces.txt, 1..4.png and tn.png.
 void good_jigsaw(const std::string& dir, uint32_t colour) {
-    fs::create_directories(dir);
-    write_bytes(dir + "/pieces.txt", lines_of(pieces_lines(colour)));
-    for (int i = 1; i <= 4; i++) e2e::write_solid_png(dir + "/" + std::to_string(i) + ".png", 40, 40, 0xFF000000u | (0x303030u * i));
-    e2e::write_solid_png(dir + "/tn.png", 120, 90, 0xFF40A040);
+    support::JigsawFiles jigsaw;
+    jigsaw.rows = jigsaw.columns = 2;
+    jigsaw.side = 40;
+    jigsaw.piece_colour = [](int i) { return 0xFF000000u | (0x303030u * i); };
+    jigsaw.picture_width = 120;
+    jigsaw.picture_height = 90;
+    jigsaw.picture_argb = 0xFF40A040;
+    support::write_jigsaw(dir, jigsaw, lines_of(pieces_lines(colour)));
 }
 
 // A saved game of a 2x2 jigsaw with the given colour (33 lines) and its thumbnail.
@@ -72,8 +73,8 @@ void saved_game(const std::string& game_dir, const std::string& name, uint32_t c
     lines.resize(static_cast<size_t>(keep_lines));
     std::string players = game_dir + "/players/default/";
     fs::create_directories(players);
-    write_bytes(players + name + ".txt", lines_of(lines));
-    e2e::write_solid_png(players + name + ".png", 264, 198, 0xFF8080C0);
+    support::write_text(players + name + ".txt", lines_of(lines));
+    support::write_solid_png(players + name + ".png", 264, 198, 0xFF8080C0);
 }
 
 // The starter library gives way to the cases; the opening jigsaw stays.
@@ -97,12 +98,6 @@ uint32_t board_colour(const e2e::Shot& s) {
     for (const auto& [colour, n] : seen)
         if (n > most) best = colour, most = n;
     return best;
-}
-
-// TESSELLON_E2E_SHOTS_DIR, when set, receives a PNG of each message.
-void keep_shot(const e2e::Shot& shot, const std::string& name) {
-    const char* dir = std::getenv("TESSELLON_E2E_SHOTS_DIR");
-    if (dir) shot.save_png(std::string(dir) + "/" + name + ".png");
 }
 
 bool browser_page(const e2e::Shot& s) { return s.at(400, 592) == BROWSER && s.at(4, 300) == BROWSER; }
@@ -192,7 +187,7 @@ struct Catalogue {
         }
         e2e::Shot last;
         bool seen = game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, mask); }, 20000, &last);
-        keep_shot(last, what);
+        support::keep_shot(last, what);
         if (!seen) {
             ADD_FAILURE() << what << ": no message showing \"" << text << "\""
                           << (e2e::message_screen(last) ? " (another message is shown)" : "");
@@ -231,10 +226,7 @@ struct Catalogue {
 };
 
 e2e::GameOptions options(const std::function<void(const std::string&)>& prepare) {
-    e2e::GameOptions o;
-    o.prefer = prefer;
-    o.prepare = prepare;
-    return o;
+    return support::quiet_game(false, prepare);
 }
 
 // ===========================================================================
@@ -276,9 +268,9 @@ TEST(MalformedE2e, PiecesFilesNamesAndLinks) {
             }
             good_jigsaw(folder, c.plays ? c.plays : 0x808080);
             if (c.pieces == "\x01")
-                write_bytes(folder + "/pieces.txt", "");
+                support::write_text(folder + "/pieces.txt", "");
             else if (!c.pieces.empty())
-                write_bytes(folder + "/pieces.txt", c.pieces);
+                support::write_text(folder + "/pieces.txt", c.pieces);
         }
     }));
     ASSERT_TRUE(game.ok()) << game.error;
@@ -322,11 +314,12 @@ TEST(MalformedE2e, PieceImagesThumbnailsAndSavedGames) {
     auto damage = [](const std::string& path, const std::string& how, bool thumbnail) {
         std::string whole = e2e::read_file_text(path);
         if (how == "missing") fs::remove(path);
-        if (how == "empty") write_bytes(path, "");
-        if (how == "corrupt") write_bytes(path, whole.substr(0, 16) + std::string(400, '\x5a'));
-        if (how == "cut") write_bytes(path, whole.substr(0, whole.size() / 2));
-        if (how == "gif") write_bytes(path, std::string("GIF89a\x28\0\x28\0\x80\0\0", 13) + std::string(60, '\0'));
-        if (how == "huge") e2e::write_solid_png(path, thumbnail ? 6000 : 2048, thumbnail ? 4500 : 1536, 0xFF406080);
+        if (how == "empty") support::write_text(path, "");
+        if (how == "corrupt") support::write_text(path, whole.substr(0, 16) + std::string(400, '\x5a'));
+        if (how == "cut") support::write_text(path, whole.substr(0, whole.size() / 2));
+        if (how == "gif")
+            support::write_text(path, std::string("GIF89a\x28\0\x28\0\x80\0\0", 13) + std::string(60, '\0'));
+        if (how == "huge") support::write_solid_png(path, thumbnail ? 6000 : 2048, thumbnail ? 4500 : 1536, 0xFF406080);
     };
     e2e::Session game(options([&](const std::string& dir) {
         keep_only_opening_jigsaw(dir);
@@ -344,7 +337,7 @@ TEST(MalformedE2e, PieceImagesThumbnailsAndSavedGames) {
         good_jigsaw(dir + "/jigsaws/x-damaged", 0x808080);
         saved_game(dir, "x-damaged", 0x102030, 12);
         saved_game(dir, "y-deleted", 0x102030);
-        e2e::write_solid_png(dir + "/players/default/.png", 264, 198, 0xFF808080);
+        support::write_solid_png(dir + "/players/default/.png", 264, 198, 0xFF808080);
     }));
     ASSERT_TRUE(game.ok()) << game.error;
     Catalogue catalogue(game);
@@ -423,7 +416,7 @@ TEST(MalformedE2e, NamedPipesInsteadOfFiles) {
 // so and writes nothing, and L then finds no saved game.
 TEST(MalformedE2e, OpeningJigsawRefusedSavesNothing) {
     e2e::Session game(options([](const std::string& dir) {
-        write_bytes(dir + "/jigsaws/0000bexil/pieces.txt", "0\r\n0\r\n");
+        support::write_text(dir + "/jigsaws/0000bexil/pieces.txt", "0\r\n0\r\n");
     }));
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_TRUE(game.wait_for_window(title, 30000));
@@ -431,7 +424,7 @@ TEST(MalformedE2e, OpeningJigsawRefusedSavesNothing) {
     e2e::TextMask refused = e2e::render_text("jigsaws/0000bexil/pieces.txt", 14);
     e2e::Shot message;
     ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, refused); }, 30000, &message));
-    keep_shot(message, "opening-refused");
+    support::keep_shot(message, "opening-refused");
     // The reader tells files apart: the same message does not name tn.png.
     EXPECT_FALSE(e2e::message_says(message, e2e::render_text("jigsaws/0000bexil/tn.png", 14)));
     catalogue.files = catalogue.all_files();
@@ -446,7 +439,7 @@ TEST(MalformedE2e, OpeningJigsawRefusedSavesNothing) {
     game.key("s");
     e2e::Shot last;
     EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return e2e::status_says(s, nothing); }, 15000, &last));
-    keep_shot(last, "nothing-to-save");
+    support::keep_shot(last, "nothing-to-save");
     EXPECT_FALSE(e2e::status_says(last, other));
     EXPECT_FALSE(fs::exists(game.game_dir + "/players/default/.txt"));
     EXPECT_FALSE(fs::exists(game.game_dir + "/players/default/.png"));

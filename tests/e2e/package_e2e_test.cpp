@@ -7,8 +7,13 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 
+#include <filesystem>
+
 #include "tests/e2e/commands.h"
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -16,13 +21,13 @@ namespace fs = std::filesystem;
 
 bool package_installed(const std::string& name) {
     std::string out;
-    return e2e::run_command("dpkg-query -W -f='${Status}' " + name, &out) == 0 &&
+    return support::run_command("dpkg-query -W -f='${Status}' " + name, &out) == 0 &&
            out.find("install ok installed") != std::string::npos;
 }
 
 TEST(PackageE2e, TheDebInstallsStartsAndRemovesCleanly) {
     if (geteuid() != 0) GTEST_SKIP() << "installing a package needs root";
-    if (e2e::run_command("command -v dpkg && command -v dpkg-shlibdeps") != 0)
+    if (support::run_command("command -v dpkg && command -v dpkg-shlibdeps") != 0)
         GTEST_SKIP() << "dpkg or dpkg-shlibdeps is missing (not a Debian machine?)";
     // One package test at a time on the machine, whichever build runs it.
     int lock = open("/run/lock/tessellon-package-test.lock", O_CREAT | O_RDWR, 0644);
@@ -35,25 +40,23 @@ TEST(PackageE2e, TheDebInstallsStartsAndRemovesCleanly) {
     if (package_installed("tessellon"))
         GTEST_SKIP() << "tessellon is already installed here; the test would replace and remove it";
 
-    e2e::TempFolder temp("tessellon-package");
+    support::TempFolder temp("tessellon-package");
     ASSERT_FALSE(temp.path.empty());
     std::string out;
-    ASSERT_EQ(e2e::run_command("cd " + e2e::shell_quoted(TEST_BUILD_DIR) + " && " +
-                                   e2e::shell_quoted(TEST_CPACK_COMMAND) + " -G DEB -B " + e2e::shell_quoted(temp.path),
-                               &out),
-              0)
-        << out;
+    std::string cpack = "cd " + support::shell_quoted(TEST_BUILD_DIR) + " && " +
+                        support::shell_quoted(TEST_CPACK_COMMAND) + " -G DEB -B " + support::shell_quoted(temp.path);
+    ASSERT_EQ(support::run_command(cpack, &out), 0) << out;
     std::string arch;
-    ASSERT_EQ(e2e::run_command("dpkg --print-architecture", &arch), 0);
+    ASSERT_EQ(support::run_command("dpkg --print-architecture", &arch), 0);
     while (!arch.empty() && arch.back() == '\n') arch.pop_back();
     std::string deb = temp.path + "/tessellon_" + TEST_VERSION + "_" + arch + ".deb";
     ASSERT_TRUE(fs::is_regular_file(deb)) << out;
 
     // Depends from the shared libraries, the files under /usr.
-    ASSERT_EQ(e2e::run_command("dpkg-deb -f " + e2e::shell_quoted(deb) + " Depends", &out), 0);
+    ASSERT_EQ(support::run_command("dpkg-deb -f " + support::shell_quoted(deb) + " Depends", &out), 0);
     for (const char* library : {"libc6", "libx11-6", "libglx0", "libpng16-16", "libfreetype6", "libvorbisfile3"})
         EXPECT_NE(out.find(library), std::string::npos) << library << " not in Depends: " << out;
-    ASSERT_EQ(e2e::run_command("dpkg-deb -c " + e2e::shell_quoted(deb), &out), 0);
+    ASSERT_EQ(support::run_command("dpkg-deb -c " + support::shell_quoted(deb), &out), 0);
     for (const char* file : {"./usr/games/tessellon -> ../lib/games/tessellon/tessellon",
                              "./usr/games/tessellon-cut -> ../lib/games/tessellon/tessellon-cut",
                              "./usr/lib/games/tessellon/tessellon", "./usr/lib/games/tessellon/installed.txt",
@@ -66,12 +69,12 @@ TEST(PackageE2e, TheDebInstallsStartsAndRemovesCleanly) {
     EXPECT_EQ(out.find("players"), std::string::npos);
 
     // Installed, then removed again whatever happens below.
-    ASSERT_EQ(e2e::run_command("dpkg -i " + e2e::shell_quoted(deb), &out), 0) << out;
+    ASSERT_EQ(support::run_command("dpkg -i " + support::shell_quoted(deb), &out), 0) << out;
     struct Remove {
         bool done = false;
         int run(std::string* text) {
             done = true;
-            return e2e::run_command("dpkg -r tessellon", text);
+            return support::run_command("dpkg -r tessellon", text);
         }
         ~Remove() {
             std::string text;
@@ -79,7 +82,7 @@ TEST(PackageE2e, TheDebInstallsStartsAndRemovesCleanly) {
         }
     } remove;
     EXPECT_TRUE(package_installed("tessellon"));
-    EXPECT_EQ(e2e::run_command("/usr/games/tessellon --version", &out), 0);
+    EXPECT_EQ(support::run_command("/usr/games/tessellon --version", &out), 0);
     EXPECT_EQ(out, std::string("tessellon ") + TEST_VERSION + "\n");
     std::string desktop = e2e::read_file_text("/usr/share/applications/tessellon.desktop");
     EXPECT_NE(desktop.find("\nExec=/usr/games/tessellon\n"), std::string::npos) << desktop;
@@ -91,16 +94,12 @@ TEST(PackageE2e, TheDebInstallsStartsAndRemovesCleanly) {
         options.before_game = [](const std::string&, const std::string& home) {
             std::string players = home + "/.local/share/tessellon/players/default";
             fs::create_directories(players);
-            FILE* f = std::fopen((players + "/prefer.txt").c_str(), "wb");
-            if (f) {
-                std::fputs("0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n", f);
-                std::fclose(f);
-            }
+            support::write_text(players + "/prefer.txt", support::Preferences().text());
         };
         e2e::Session game(options);
         ASSERT_TRUE(game.ok()) << game.error;
         int w = 0, h = 0;
-        unsigned long window = game.wait_for_window("Tessellon v3.3", 20000, &w, &h);
+        unsigned long window = game.wait_for_window(support::GAME_TITLE, 20000, &w, &h);
         ASSERT_NE(window, 0u) << "exit " << game.wait_exit(0);
         EXPECT_EQ(w, 800);
         EXPECT_EQ(h, 600);

@@ -6,40 +6,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-const char* title = "Tessellon v3.3";
-// click help, large, sound, windowed, help prompt, save message, own colour
-const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
 const uint32_t BACKGROUND = 0x285078;  // the saved game's colour
 const int PIECES = 48;
 
 // A saved game of the reserved jigsaw: every piece shown, turned by its
 // number, in rows that overlap so that the drawing order shows.
 void prepare_saved_game(const std::string& game_dir) {
-    std::string dir = game_dir + "/players/default/";
-    fs::create_directories(dir);
-    std::string text;
-    for (int i = 1; i <= PIECES; i++) {
-        int x = 70 + ((i - 1) % 8) * 90, y = 80 + ((i - 1) / 8) * 85, a = i % 4;
-        for (int v : {x, y, a, 1, 0, i, 0}) text += std::to_string(v) + "\r\n";
-    }
-    for (int v : {0x28, 0x50, 0x78, 0, 0}) text += std::to_string(v) + "\r\n";
-    FILE* f = std::fopen((dir + "0000bexil.txt").c_str(), "wb");
-    if (f) {
-        std::fputs(text.c_str(), f);
-        std::fclose(f);
-    }
-    std::error_code ec;
-    fs::copy_file(game_dir + "/jigsaws/0000bexil/tn.png", dir + "0000bexil.png", ec);
+    std::vector<support::SavedPiece> layout;
+    for (int i = 1; i <= PIECES; i++)
+        layout.push_back({70 + ((i - 1) % 8) * 90, 80 + ((i - 1) / 8) * 85, i % 4, 1, 0, i, 0});
+    support::write_reserved_saved_game(game_dir, layout, 0x28, 0x50, 0x78);
 }
 
 int pixels_apart(const e2e::Shot& a, const e2e::Shot& b) {
@@ -60,18 +43,9 @@ std::string where_apart(const e2e::Shot& a, const e2e::Shot& b) {
 }
 
 TEST(PerfE2e, ReopeningTheDisplayRedrawsEveryPieceAlike) {
-    e2e::GameOptions options;
-    options.prefer = prefer;
-    options.prepare = prepare_saved_game;
-    e2e::Session game(options);
+    e2e::Session game(support::quiet_game(false, prepare_saved_game));
     ASSERT_TRUE(game.ok()) << game.error;
-    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
-    game.click(790, 590);  // cuts the opening short
-    ASSERT_TRUE(game.wait_until_still(20000)) << "the opening did not end";
-    game.key("l");
-    ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 590) == 0xE0FFFF; }, 10000))
-        << "no saved-game page";
-    game.click(106, 140);  // the saved game, alone on the page
+    ASSERT_TRUE(support::open_first_saved_game(game));
     game.move(799, 599);   // the pointer off the pieces
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(3, 3) == BACKGROUND; }, 20000))
         << "the saved game was not loaded";

@@ -15,44 +15,34 @@
 
 #include "media/draw/draw.h"
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
+#include "tests/support/images.h"
+#include "tests/support/jigsaw_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* title = "Tessellon v3.3";
-// click help, large, sound, windowed, help prompt, save message, own colour
-const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+const char* const title = support::GAME_TITLE;
 const int SIDE = 100;                       // piece side
 const int HOME1_X = 300, HOME2_X = 400, HOME_Y = 300;
 const uint32_t RED = 0xE02020, BLUE = 0x2020E0, BACKGROUND = 0x0A141E;
 
 // The reserved jigsaw as two squares side by side, on a dark background.
 void prepare_reserved_jigsaw(const std::string& game_dir) {
-    std::string dir = game_dir + "/jigsaws/0000bexil";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    std::string text = "1\r\n2\r\n0\r\n0\r\n" + std::to_string(HOME1_X) + "\r\n" + std::to_string(HOME_Y) + "\r\n" +
-                       std::to_string(HOME2_X) + "\r\n" + std::to_string(HOME_Y) + "\r\n10\r\n20\r\n30\r\n";
-    FILE* f = std::fopen((dir + "/pieces.txt").c_str(), "wb");
-    if (f) {
-        std::fputs(text.c_str(), f);
-        std::fclose(f);
-    }
-    e2e::write_solid_png(dir + "/1.png", SIDE, SIDE, 0xFF000000u | RED);
-    e2e::write_solid_png(dir + "/2.png", SIDE, SIDE, 0xFF000000u | BLUE);
-    e2e::write_solid_png(dir + "/tn.png", 200, 150, 0xFF20A040);
-    // The pointer probe of the pixel test, when the game folder lacks it.
-    fs::create_directories(game_dir + "/images");
-    if (!fs::exists(game_dir + "/images/white.bmp")) e2e::write_solid_png(game_dir + "/images/white.bmp", 4, 4, 0xFFFFFFFF);
+    support::JigsawFiles jigsaw;
+    jigsaw.rows = 1;
+    jigsaw.columns = 2;
+    jigsaw.homes = {HOME1_X, HOME_Y, HOME2_X, HOME_Y};
+    jigsaw.background = {10, 20, 30};
+    jigsaw.side = SIDE;
+    jigsaw.piece_colour = [](int i) { return 0xFF000000u | (i == 1 ? RED : BLUE); };
+    jigsaw.picture_width = 200;
+    jigsaw.picture_height = 150;
+    support::replace_reserved_jigsaw(game_dir, jigsaw);
 }
 
-e2e::GameOptions options() {
-    e2e::GameOptions o;
-    o.prefer = prefer;
-    o.prepare = prepare_reserved_jigsaw;
-    return o;
-}
+e2e::GameOptions options() { return support::quiet_game(false, prepare_reserved_jigsaw); }
 
 // Both squares exactly in place: each edge has its colour one pixel inside
 // and the background one pixel outside.

@@ -16,20 +16,12 @@
 
 #include "tests/e2e/harness.h"
 #include "tests/e2e/screen_text.h"
+#include "tests/support/e2e_setup.h"
+#include "tests/support/images.h"
 
 namespace {
 
-const char* title = "Tessellon v3.3";
-void keep_shot(const e2e::Shot& shot, const std::string& name) {
-    if (const char* dir = std::getenv("TESSELLON_E2E_SHOTS_DIR")) shot.save_png(std::string(dir) + "/" + name + ".png");
-}
-
-bool anything_drawn(const e2e::Shot& s) {
-    for (size_t k = 0; k < s.pixels.size(); k += 97)
-        if (s.pixels[k] != 0) return true;
-    return false;
-}
-
+const char* const title = support::GAME_TITLE;
 // Pixels that differ between two grabs of the game's w x h, outside the
 // status line's band across the middle and the pointer, parked in the
 // bottom-right corner.
@@ -50,24 +42,15 @@ int differences_outside(const e2e::Shot& a, const e2e::Shot& b, int w, int h, in
 }
 
 TEST(PlayfixE2e, F1OverThePreferencesScreenHoldsItStillAndSaysThereIsNoHelp) {
-    // click help off, small or large, silent, windowed, no help prompt, save message on
     for (int large : {0, 1}) {
         SCOPED_TRACE(large ? "1024x768" : "800x600");
         int w = large ? 1024 : 800, h = large ? 768 : 600;
-        e2e::GameOptions options;
-        options.screen_width = w;  // the status line is found in the middle of the grab
-        options.screen_height = h;
-        options.prefer = std::string("0\r\n") + (large ? "1" : "0") + "\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+        // The screen of the game's size: the status line is found in the middle of the grab.
+        e2e::GameOptions options = support::quiet_game(large);
         e2e::Session game(options);
         ASSERT_TRUE(game.ok()) << game.error;
-        unsigned long window = game.wait_for_window(title, 20000);
-        ASSERT_NE(window, 0u);
-        ASSERT_TRUE(game.wait_for_focus(window, 10000));
-        ASSERT_TRUE(game.wait_for_screen(anything_drawn, 20000));
-        game.click(w - 5, h - 5);  // cuts the opening short
-        game.move(w - 5, h - 5);
         e2e::Shot board;
-        ASSERT_TRUE(game.wait_until_still(20000, &board));
+        ASSERT_TRUE(support::reach_board(game, w, h, &board));
 
         game.key("i");
         // Still, and no longer the board: the preferences screen.
@@ -75,7 +58,7 @@ TEST(PlayfixE2e, F1OverThePreferencesScreenHoldsItStillAndSaysThereIsNoHelp) {
         ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return s.pixels != board.pixels; }, 10000));
         ASSERT_TRUE(game.wait_until_still(10000, &prefer));
         ASSERT_NE(prefer.pixels, board.pixels);
-        keep_shot(prefer, std::string("prefer") + (large ? "_large" : ""));
+        support::keep_shot(prefer, std::string("prefer") + (large ? "_large" : ""));
 
         game.key("F1");
         e2e::TextMask no_help = e2e::render_text("no help here - press F1 again", 22);
@@ -95,7 +78,7 @@ TEST(PlayfixE2e, F1OverThePreferencesScreenHoldsItStillAndSaysThereIsNoHelp) {
             },
             10000, &help))
             << differences_outside(prefer, help, w, h, &in_band) << " pixels changed under the status line";
-        keep_shot(help, std::string("no_help") + (large ? "_large" : ""));
+        support::keep_shot(help, std::string("no_help") + (large ? "_large" : ""));
 
         game.key("F1");
         EXPECT_TRUE(game.wait_for_screen(
@@ -113,14 +96,11 @@ TEST(PlayfixE2e, AMarksOnlyTheThumbnailsShownAndTheTitleCountsTheCrosses) {
     for (int large : {0, 1}) {
         SCOPED_TRACE(large ? "1024x768" : "800x600");
         int w = large ? 1024 : 800, h = large ? 768 : 600;
-        e2e::GameOptions options;
-        options.screen_width = w;
-        options.screen_height = h;
-        options.prefer = std::string("0\r\n") + (large ? "1" : "0") + "\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+        e2e::GameOptions options = support::quiet_game(large);
         options.prepare = [&shown](const std::string& dir) {
             namespace fs = std::filesystem;
             fs::create_directories(dir + "/jigsaws/.trash");
-            e2e::write_solid_png(dir + "/jigsaws/.trash/tn.png", 300, 225, 0xFF00FF00);
+            support::write_solid_png(dir + "/jigsaws/.trash/tn.png", 300, 225, 0xFF00FF00);
             fs::create_directories(dir + "/jigsaws/aaa_no_thumbnail");
             shown = 0;
             for (const fs::directory_entry& entry : fs::directory_iterator(dir + "/jigsaws")) {
@@ -130,13 +110,7 @@ TEST(PlayfixE2e, AMarksOnlyTheThumbnailsShownAndTheTitleCountsTheCrosses) {
         };
         e2e::Session game(options);
         ASSERT_TRUE(game.ok()) << game.error;
-        unsigned long window = game.wait_for_window(title, 20000);
-        ASSERT_NE(window, 0u);
-        ASSERT_TRUE(game.wait_for_focus(window, 10000));
-        ASSERT_TRUE(game.wait_for_screen(anything_drawn, 20000));
-        game.click(w - 5, h - 5);
-        game.move(w - 5, h - 5);
-        ASSERT_TRUE(game.wait_until_still(20000));
+        ASSERT_TRUE(support::reach_board(game, w, h));
         ASSERT_GT(shown, 1);
 
         game.key("k");
@@ -146,7 +120,7 @@ TEST(PlayfixE2e, AMarksOnlyTheThumbnailsShownAndTheTitleCountsTheCrosses) {
         e2e::Shot page;
         EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return e2e::shows_text(s, line, 30 - line.height / 2); },
                                          10000, &page));
-        keep_shot(page, std::string("delete_marked") + (large ? "_large" : ""));
+        support::keep_shot(page, std::string("delete_marked") + (large ? "_large" : ""));
         EXPECT_TRUE(game.running());
     }
 }
@@ -201,7 +175,7 @@ TEST(PlayfixE2e, AnEarlierWindowFallbackDoesNotKeepTheLargeSizeInAWindow) {
     game.key("f");
     EXPECT_TRUE(becomes(game, 1024, 768, true));
     e2e::Shot shot;
-    if (game.wait_until_still(20000, &shot)) keep_shot(shot, "full_after_fallback");
+    if (game.wait_until_still(20000, &shot)) support::keep_shot(shot, "full_after_fallback");
     EXPECT_TRUE(game.running());
 }
 

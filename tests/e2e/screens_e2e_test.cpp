@@ -11,42 +11,23 @@
 #include <string>
 
 #include "media/draw/draw.h"
-#include "media/system/system.h"
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* title = "Tessellon v3.3";
-// click help, large, sound, windowed, help prompt, save message, own colour
-const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+const char* const title = support::GAME_TITLE;
+const std::string prefer = support::Preferences().text();
 const uint32_t BOARD = 0x1E5A28;
 
 // A two-piece opening jigsaw in the bottom-left corner, on a green board.
 void make_opening_jigsaw(const std::string& game_dir) {
-    std::string dir = game_dir + "/jigsaws/0000bexil";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    TStream* file = write_file(dir + "/pieces.txt");
-    for (int value : {1, 2, 0, 0, 60, 560, 100, 560, 30, 90, 40}) write_line(file, int_to_text(value));
-    close_file(file);
-    e2e::write_solid_png(dir + "/1.png", 40, 40, 0xFFE0E040);
-    e2e::write_solid_png(dir + "/2.png", 40, 40, 0xFFE0E040);
-    e2e::write_solid_png(dir + "/tn.png", 80, 40, 0xFFE0E040);
+    support::replace_reserved_jigsaw(game_dir, support::opening_jigsaw({60, 560, 100, 560}));
 }
 
-e2e::GameOptions options() {
-    e2e::GameOptions o;
-    o.prefer = prefer;
-    o.prepare = make_opening_jigsaw;
-    return o;
-}
-
-bool close_to(uint32_t a, uint32_t b) {
-    return std::abs(e2e::red(a) - e2e::red(b)) <= 3 && std::abs(e2e::green(a) - e2e::green(b)) <= 3 &&
-           std::abs(e2e::blue(a) - e2e::blue(b)) <= 3;
-}
+e2e::GameOptions options() { return support::quiet_game(false, make_opening_jigsaw); }
 
 // An image of the game folder, as the game draws it centred on 800x600.
 struct Page {
@@ -71,16 +52,12 @@ struct Page {
                 uint32_t p = read_pixel(pixels, x, y);
                 if ((p >> 24) != 255 || (x >= skip_x1 && x <= skip_x2)) continue;
                 tested++;
-                if (close_to(s.at(left + x, top + y), p & 0xFFFFFF)) matched++;
+                if (e2e::near_colour(s.at(left + x, top + y), p & 0xFFFFFF, 3)) matched++;
             }
         }
         return tested > 0 && matched * 100 >= tested * 97;
     }
 };
-
-void keep_shot(const e2e::Shot& s, const std::string& name) {
-    if (const char* dir = std::getenv("TESSELLON_E2E_SHOTS_DIR")) s.save_png(std::string(dir) + "/" + name + ".png");
-}
 
 // Waits out the opening flight: the pieces home in the corner and the
 // middle of the screen plain board.
@@ -110,7 +87,7 @@ TEST(ScreensE2e, HShowsTheBoardsHelpPageAndItsSLineSaves) {
     e2e::Shot shot;
     ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return help0.shown_in(s); }, 5000, &shot));
     EXPECT_EQ(shot.at(400, 590), BOARD);  // the board underneath
-    keep_shot(shot, "help0");
+    support::keep_shot(shot, "help0");
 
     // The mouse on the S line frames it in green.
     int x, y;
@@ -119,7 +96,7 @@ TEST(ScreensE2e, HShowsTheBoardsHelpPageAndItsSLineSaves) {
     ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) {
         return s.at(x - 150 - 5, y - 14 - 5) == 0x00FF00 && s.at(x, y - 14 - 4) == 0x00FF00;
     }, 5000, &shot));
-    keep_shot(shot, "help0_highlight");
+    support::keep_shot(shot, "help0_highlight");
 
     std::string saved = game.game_dir + "/players/default/0000bexil.txt";
     EXPECT_FALSE(fs::exists(saved));
@@ -149,7 +126,7 @@ TEST(ScreensE2e, EveryScreenWithCommandsShowsItsOwnHelpPage) {
         game.key("h");
         e2e::Shot shot;
         bool shown = game.wait_for_screen([&](const e2e::Shot& s) { return page.shown_in(s); }, 5000, &shot);
-        keep_shot(shot, "help" + std::to_string(screen.page));
+        support::keep_shot(shot, "help" + std::to_string(screen.page));
         EXPECT_TRUE(shown) << "help" << screen.page;
         game.key("h");  // closes the help again
         ASSERT_TRUE(game.wait_until_still(10000, nullptr, [&](const e2e::Shot& s) { return !page.shown_in(s); }));
@@ -173,7 +150,7 @@ TEST(ScreensE2e, TheHelpLineIOpensThePreferencesWhoseRowsAndOkWritePreferTxt) {
     game.click(x, y);
     e2e::Shot shot;
     bool shown = game.wait_for_screen([&](const e2e::Shot& s) { return prefer_page.shown_in(s); }, 5000, &shot);
-    keep_shot(shot, "prefer");
+    support::keep_shot(shot, "prefer");
     ASSERT_TRUE(shown);
     EXPECT_EQ(shot.at(3, 3), BOARD);  // cleared to the background colour, without the pieces
     EXPECT_EQ(shot.at(60, 560), BOARD);
@@ -185,7 +162,7 @@ TEST(ScreensE2e, TheHelpLineIOpensThePreferencesWhoseRowsAndOkWritePreferTxt) {
     game.click(left + 400 + 20, top + 44 + 56 * 2 + 15);
     game.click(left + 462 + 20, top + 44 + 56 * 5 + 15);
     ASSERT_TRUE(game.wait_for_change(before, 10000, &shot)) << "the rows did not change";
-    keep_shot(shot, "prefer_edited");
+    support::keep_shot(shot, "prefer_edited");
     game.click(left + 230, top + 460);
     std::string path = game.game_dir + "/players/default/prefer.txt";
     std::string expected = "1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n";

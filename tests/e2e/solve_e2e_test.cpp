@@ -17,15 +17,16 @@
 
 #include "media/draw/draw.h"
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
+#include "tests/support/jigsaw_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char* title = "Tessellon v3.3";
+const char* const title = support::GAME_TITLE;
 const char* starter = "sunflower";  // the smallest of the starter library, 3 x 4
-// A window, sound off, no help prompt.
-const char* prefer = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";
+const std::string prefer = support::Preferences().text();
 
 struct Saved {
     int x, y, a, visible, gp;
@@ -74,20 +75,13 @@ std::vector<Saved> start_layout(int count) {
 }
 
 void write_saved_game(const std::string& game_dir, const std::vector<Saved>& layout) {
-    std::string folder = game_dir + "/players/default/";
-    fs::create_directories(folder);
-    std::string text;
+    std::vector<support::SavedPiece> pieces;
     for (size_t i = 1; i < layout.size(); i++) {
         const Saved& p = layout[i];
-        for (int v : {p.x, p.y, p.a, p.visible, p.gp, static_cast<int>(i), 0}) text += std::to_string(v) + "\r\n";
+        pieces.push_back({p.x, p.y, p.a, p.visible, p.gp, static_cast<int>(i), 0});
     }
-    for (int v : {30, 70, 40, 0, 0}) text += std::to_string(v) + "\r\n";
-    FILE* f = std::fopen((folder + saved_name + ".txt").c_str(), "wb");
-    if (f) {
-        std::fputs(text.c_str(), f);
-        std::fclose(f);
-    }
-    e2e::write_solid_png(folder + saved_name + ".png", 264, 198, 0xFFC08020);
+    support::write_saved_game(game_dir + "/players/default/", saved_name, support::saved_game_text(pieces, 30, 70, 40),
+                              0xFFC08020);
 }
 
 bool beside_placed(int i, int rows, int columns, const std::vector<bool>& placed) {

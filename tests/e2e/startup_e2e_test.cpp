@@ -8,10 +8,11 @@
 #include <X11/Xlib.h>
 
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
 
 namespace {
 
-const char* title = "Tessellon v3.3";
+const char* const title = support::GAME_TITLE;
 // prefer.txt lines: click help, large, sound, windowed, help prompt, save message, own colour.
 const char* small_window = "0\r\n0\r\n0\r\n1\r\n1\r\n1\r\n0\r\n";
 const char* large_window = "0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n0\r\n";

@@ -17,10 +17,11 @@
 #include <string>
 
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
 
 namespace {
 
-const char* title = "Tessellon v3.3";
+const char* const title = support::GAME_TITLE;
 const char* small_window = "0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n";  // windowed, silent
 
 // The window manager of one test: started on the test's display before

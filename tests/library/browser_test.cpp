@@ -16,13 +16,7 @@ struct Browser : StorageFixture {
         free_lists();
         screen_state = SCREEN_NEW;
         // Solid arrows, so the screen tells which ones were drawn.
-        for (int i = 1; i <= 4; i++) {
-            arrows[i] = create_image(84, 40, 1, 0);
-            TPixmap* px = lock_image(arrows[i], 0, true, true);
-            for (int y = 0; y < 40; y++)
-                for (int x = 0; x < 84; x++) write_pixel(px, x, y, 0xFF102030);
-            arrow_images[i] = arrows[i];
-        }
+        for (int i = 1; i <= 4; i++) arrow_images[i] = arrows[i] = support::solid_image(84, 40, 0xFF102030);
     }
     void TearDown() override {
         if (large_display) toggle_display_size();
@@ -125,11 +119,8 @@ TEST_F(Browser, NoSavedGamesReadPageOneOfZero) {
 TEST_F(Browser, UnlistableFoldersAreReportedAndLeaveUsableLists) {
     fs::remove_all("jigsaws");
     player_dir = "missing/";
-    TEvent key;
-    key.id = EVENT_KEY_DOWN;
-    key.data = ' ';
-    null_push_event_for_wait(key);  // answers "Unable to access jigsaws"
-    null_push_event_for_wait(key);  // and "Unable to access missing/"
+    arm_message_answer();  // answers "Unable to access jigsaws"
+    arm_message_answer();  // and "Unable to access missing/"
     draw_jigsaw_page(SCREEN_NEW);
     draw_saved_page();
     EXPECT_EQ(names_of(jigsaw_list), std::vector<std::string>{"0000bexil"});

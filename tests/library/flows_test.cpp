@@ -52,21 +52,6 @@ struct Flows : StorageFixture {
     static void saved_game_of(const std::string& name) {
         ASSERT_TRUE(write_png("players/default/" + name + ".png", 264, 198, 0xFF808080));
     }
-    // Arms one key for a "press any key" message, so that a deletion that
-    // fails reports and returns instead of waiting for ever.
-    static void arm_message_answer() {
-        TEvent key;
-        key.id = EVENT_KEY_DOWN;
-        key.data = ' ';
-        null_push_event_for_wait(key);
-    }
-    // Whether a message took the armed key; takes it back when none did.
-    static bool message_was_shown() {
-        bool shown = events_waiting() > 0;
-        while (events_waiting() > 0) wait_event();
-        if (!shown) wait_event();
-        return shown;
-    }
     // Folders that are only listed (no pieces): a picture is enough.
     static void listed_only(const std::string& name) {
         fs::create_directories("jigsaws/" + name);

@@ -50,18 +50,6 @@ struct PlayerFolder : StorageFixture {
         for (const tn3_type& entry : *jigsaw_list) names.push_back(entry.tessellon);
         return names;
     }
-    static void arm_message_answer() {
-        TEvent key;
-        key.id = EVENT_KEY_DOWN;
-        key.data = ' ';
-        null_push_event_for_wait(key);
-    }
-    static bool message_was_shown() {
-        bool shown = events_waiting() > 0;
-        while (events_waiting() > 0) wait_event();
-        if (!shown) wait_event();
-        return shown;
-    }
 };
 
 TEST_F(PlayerFolder, AWritableGameFolderLeavesTheHomeAlone) {

@@ -224,10 +224,7 @@ TEST_F(DamagedSavedGame, ResumingADamagedGameKeepsTheCurrentJigsaw) {
     ASSERT_TRUE(start_jigsaw("other"));
     pieces[1].x = 77;
     write_text(saved_path(), first(40));
-    TEvent key;
-    key.id = EVENT_KEY_DOWN;
-    key.data = ' ';
-    null_push_event_for_wait(key);  // answers the "press any key" message
+    arm_message_answer();  // answers the "press any key" message
     EXPECT_FALSE(resume_saved_game("grid"));
     EXPECT_EQ(events_waiting(), 1);  // the message took the key and left it queued
     while (events_waiting() > 0) wait_event();

@@ -6,12 +6,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,22 +16,19 @@
 #include "media/null/null_backend.h"
 #include "play/play.h"
 #include "shell/shell.h"
+#include "tests/support/files.h"
+#include "tests/support/images.h"
+#include "tests/support/jigsaw_files.h"
+#include "tests/support/temp_folder.h"
 
 struct StorageFixture : ::testing::Test {
     static constexpr int SIDE = 30;  // piece images are SIDE x SIDE
-    std::string old_cwd;
-    std::string root;
+    support::TempFolder temp{"tessellon-storage"};
+    std::string root;  // temp.path, the working folder
 
     void SetUp() override {
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        old_cwd = cwd;
-        std::string pattern = (std::filesystem::temp_directory_path() / "tessellon-storage-XXXXXX").string();
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        root = buf.data();
-        ASSERT_EQ(chdir(root.c_str()), 0);
+        root = temp.path;
+        ASSERT_TRUE(temp.enter());
         std::filesystem::create_directories("players/default");
         std::filesystem::create_directories("jigsaws");
         player_dir = "players/default/";
@@ -52,38 +46,18 @@ struct StorageFixture : ::testing::Test {
         install_shell_hooks();
         create_puzzle_tables();
         forget_interaction();
-        if (!white_image) {
-            white_image = create_image(2, 2, 1, 0);
-            TPixmap* px = lock_image(white_image, 0, true, true);
-            for (int y = 0; y < 2; y++)
-                for (int x = 0; x < 2; x++) write_pixel(px, x, y, 0xFFFFFFFF);
-        }
+        if (!white_image) white_image = support::solid_image(2, 2, 0xFFFFFFFF);
         while (events_waiting() > 0) wait_event();
     }
 
     void TearDown() override {
-        if (chdir(old_cwd.c_str()) != 0) ADD_FAILURE() << "could not go back";
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
+        if (!temp.leave()) ADD_FAILURE() << "could not go back";
     }
 
-    static void write_text(const std::string& path, const std::string& text) {
-        std::ofstream out(path, std::ios::binary);
-        out << text;
-    }
-
-    static std::string read_text(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
+    static void write_text(const std::string& path, const std::string& text) { support::write_text(path, text); }
+    static std::string read_text(const std::string& path) { return support::read_text(path); }
     static bool write_png(const std::string& path, int w, int h, uint32_t argb) {
-        TPixmap* px = create_pixmap(w, h, PF_RGBA8888);
-        for (int y = 0; y < h; y++)
-            for (int x = 0; x < w; x++) write_pixel(px, x, y, argb);
-        bool ok = save_pixmap_png(px, path, 5);
-        free_pixmap(px);
-        return ok;
+        return support::write_solid_png(path, w, h, argb);
     }
 
     // Lines of a pieces file: the grid, two uninterpreted lines, the homes.
@@ -96,31 +70,39 @@ struct StorageFixture : ::testing::Test {
         return lines;
     }
 
-    static std::string crlf(const std::vector<std::string>& lines) {
-        std::string text;
-        for (const std::string& l : lines) text += l + "\r\n";
-        return text;
-    }
+    static std::string crlf(const std::vector<std::string>& lines) { return support::crlf_lines(lines); }
 
     // A jigsaw folder jigsaws/<name> with the given pieces file text, piece
     // images 1..count (all but `missing`) and, when with_picture, tn.png.
     static void make_jigsaw(const std::string& name, const std::string& pieces_text, int count,
                             int missing = 0, bool with_picture = true) {
-        std::string dir = "jigsaws/" + name;
-        std::filesystem::create_directories(dir);
-        write_text(dir + "/pieces.txt", pieces_text);
-        for (int i = 1; i <= count; i++) {
-            if (i != missing) {
-                ASSERT_TRUE(write_png(dir + "/" + std::to_string(i) + ".png", SIDE, SIDE, 0xFF4080C0));
-            }
-        }
-        if (with_picture) {
-            ASSERT_TRUE(write_png(dir + "/tn.png", 300, 225, 0xFF20A040));
-        }
+        support::JigsawFiles jigsaw;
+        jigsaw.side = SIDE;
+        jigsaw.images = count;
+        jigsaw.missing = missing;
+        jigsaw.picture_width = with_picture ? 300 : 0;
+        jigsaw.picture_height = 225;
+        ASSERT_TRUE(support::write_jigsaw("jigsaws/" + name, jigsaw, pieces_text));
     }
 
     static void make_grid_jigsaw(const std::string& name, int r, int c) {
         make_jigsaw(name, crlf(pieces_lines(r, c)), r * c);
+    }
+
+    // Arms one key for a "press any key" message, so that a step that
+    // fails reports and returns instead of waiting for ever.
+    static void arm_message_answer() {
+        TEvent key;
+        key.id = EVENT_KEY_DOWN;
+        key.data = ' ';
+        null_push_event_for_wait(key);
+    }
+    // Whether a message took the armed key; takes it back when none did.
+    static bool message_was_shown() {
+        bool shown = events_waiting() > 0;
+        while (events_waiting() > 0) wait_event();
+        if (!shown) wait_event();
+        return shown;
     }
 
     static int mode_of(const std::string& path) {

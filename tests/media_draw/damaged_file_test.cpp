@@ -55,8 +55,8 @@ bool near(uint32_t argb, int r, int g, int b) {
 }  // namespace
 
 TEST(LoadPixmap, JpegColourAndGrey) {
-    TempDir dir;
-    ASSERT_TRUE(write_bytes(dir.file("rb.jpg"), RED_OVER_BLUE));
+    support::TempFolder dir;
+    ASSERT_TRUE(support::write_bytes(dir.file("rb.jpg"), RED_OVER_BLUE));
     TPixmap* p = load_pixmap(dir.file("rb.jpg"));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->format, PF_RGB888);
@@ -66,7 +66,7 @@ TEST(LoadPixmap, JpegColourAndGrey) {
     EXPECT_TRUE(near(read_pixel(p, 12, 13), 0, 0, 255)) << std::hex << read_pixel(p, 12, 13);
     free_pixmap(p);
 
-    ASSERT_TRUE(write_bytes(dir.file("g.jpg"), GREY));
+    ASSERT_TRUE(support::write_bytes(dir.file("g.jpg"), GREY));
     p = load_pixmap(dir.file("g.jpg"));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->format, PF_GREY8);
@@ -75,16 +75,16 @@ TEST(LoadPixmap, JpegColourAndGrey) {
 }
 
 TEST(LoadPixmap, TruncatedJpegGivesNull) {
-    TempDir dir;
+    support::TempFolder dir;
     // The compressed data cut short but the end marker kept.
     std::vector<uint8_t> early(RED_OVER_BLUE.begin(), RED_OVER_BLUE.end() - 8);
     early.push_back(0xFF);
     early.push_back(0xD9);
-    ASSERT_TRUE(write_bytes(dir.file("early.jpg"), early));
+    ASSERT_TRUE(support::write_bytes(dir.file("early.jpg"), early));
     EXPECT_EQ(load_pixmap(dir.file("early.jpg")), nullptr);
     for (size_t cut : {size_t(2), size_t(12), size_t(40), RED_OVER_BLUE.size() / 2}) {
         std::vector<uint8_t> bytes(RED_OVER_BLUE.begin(), RED_OVER_BLUE.end() - static_cast<long>(cut));
-        ASSERT_TRUE(write_bytes(dir.file("cut.jpg"), bytes));
+        ASSERT_TRUE(support::write_bytes(dir.file("cut.jpg"), bytes));
         EXPECT_EQ(load_pixmap(dir.file("cut.jpg")), nullptr) << "cut by " << cut;
     }
 }
@@ -127,12 +127,10 @@ std::vector<uint8_t> small_tga() {
 }  // namespace
 
 TEST(LoadPixmap, DamagedFilesGiveNullOrAWellFormedPixmap) {
-    TempDir dir;
+    support::TempFolder dir;
     TPixmap* pattern = create_pixmap(12, 9, PF_RGBA8888);
     for (size_t i = 0; i < pattern->pixels.size(); i++) pattern->pixels[i] = static_cast<uint8_t>(i * 13);
-    ASSERT_TRUE(save_pixmap_png(pattern, dir.file("p.png"), 5));
-    free_pixmap(pattern);
-    const std::vector<std::vector<uint8_t>> originals = {read_bytes(dir.file("p.png")), RED_OVER_BLUE, GREY,
+    const std::vector<std::vector<uint8_t>> originals = {png_bytes(pattern, dir.file("p.png")), RED_OVER_BLUE, GREY,
                                                          small_bmp(), small_tga()};
     Lcg rng = {12345};
     int decoded = 0;
@@ -143,7 +141,7 @@ TEST(LoadPixmap, DamagedFilesGiveNullOrAWellFormedPixmap) {
             int changes = 1 + static_cast<int>(rng.next() % 4);
             for (int c = 0; c < changes; c++) bytes[rng.next() % bytes.size()] = static_cast<uint8_t>(rng.next());
             if (round % 3 == 0) bytes.resize(bytes.size() - rng.next() % (bytes.size() / 2));
-            ASSERT_TRUE(write_bytes(dir.file("damaged"), bytes));
+            ASSERT_TRUE(support::write_bytes(dir.file("damaged"), bytes));
             TPixmap* p = load_pixmap(dir.file("damaged"));
             if (!p) continue;
             decoded++;
@@ -175,14 +173,10 @@ long peak_rss_kib() {
 TEST(LoadPixmap, ClaimsBeyondTheFilesDataAllocateNothing) {
     // Each header claims 16000 x 4000 (within the pixel limit, 256 MB as
     // RGBA) but the file holds a few hundred bytes.
-    TempDir dir;
-    TPixmap* small = create_pixmap(4, 4, PF_RGBA8888);
-    ASSERT_TRUE(save_pixmap_png(small, dir.file("small.png"), 5));
-    free_pixmap(small);
-    std::vector<uint8_t> png = read_bytes(dir.file("small.png"));
-    put32be(&png, 16, 16000);
-    put32be(&png, 20, 4000);
-    put32be(&png, 29, crc32_of(png.data() + 12, 17));
+    support::TempFolder dir;
+    std::vector<uint8_t> png = png_bytes(create_pixmap(4, 4, PF_RGBA8888), dir.file("small.png"));
+    ASSERT_FALSE(png.empty());
+    claim_png_size(&png, 16000, 4000);
     std::vector<uint8_t> jpeg = RED_OVER_BLUE;
     size_t sof = 0;
     while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && jpeg[sof + 1] == 0xC0)) sof++;
@@ -193,26 +187,25 @@ TEST(LoadPixmap, ClaimsBeyondTheFilesDataAllocateNothing) {
 
     long before = peak_rss_kib();
     for (const auto* bytes : {&png, &jpeg, &tga}) {
-        ASSERT_TRUE(write_bytes(dir.file("claim"), *bytes));
+        ASSERT_TRUE(support::write_bytes(dir.file("claim"), *bytes));
         EXPECT_EQ(load_pixmap(dir.file("claim")), nullptr);
     }
     EXPECT_LT(peak_rss_kib() - before, 32 * 1024) << "KiB of peak memory gained";
 }
 
 TEST(LoadPixmap, LimitsRefuseFromTheHeaderAndTellWhatItClaimed) {
-    TempDir dir;
-    TPixmap* small = create_pixmap(12, 9, PF_RGBA8888);
-    ASSERT_TRUE(save_pixmap_png(small, dir.file("small.png"), 5));
-    free_pixmap(small);
+    support::TempFolder dir;
+    std::vector<uint8_t> png = png_bytes(create_pixmap(12, 9, PF_RGBA8888), dir.file("small.png"));
+    ASSERT_FALSE(png.empty());
     struct Case {
         std::vector<uint8_t> bytes;
         int width, height;
     };
-    const Case cases[] = {{read_bytes(dir.file("small.png")), 12, 9}, {RED_OVER_BLUE, 16, 16},
+    const Case cases[] = {{png, 12, 9}, {RED_OVER_BLUE, 16, 16},
                           {small_bmp(), 5, 3}, {small_tga(), 6, 2}};
     for (const Case& c : cases) {
         std::string path = dir.file("image");
-        ASSERT_TRUE(write_bytes(path, c.bytes));
+        ASSERT_TRUE(support::write_bytes(path, c.bytes));
         const int w = c.width, h = c.height;
         const TImageLimits too_small[] = {{w - 1, 0, 0}, {0, h - 1, 0}, {0, 0, int64_t(w) * h - 1}};
         for (const TImageLimits& limits : too_small) {
@@ -233,7 +226,7 @@ TEST(LoadPixmap, LimitsRefuseFromTheHeaderAndTellWhatItClaimed) {
         EXPECT_EQ(load_image_within(path, -1, {w - 1, h, 0}, nullptr), nullptr);
     }
     // A file no loader knows claims nothing.
-    ASSERT_TRUE(write_bytes(dir.file("text"), {'h', 'e', 'l', 'l', 'o'}));
+    ASSERT_TRUE(support::write_bytes(dir.file("text"), {'h', 'e', 'l', 'l', 'o'}));
     TImageClaim claim;
     EXPECT_EQ(load_pixmap_within(dir.file("text"), {1024, 768, 0}, &claim), nullptr);
     EXPECT_EQ(claim.width, 0);
@@ -245,11 +238,11 @@ TEST(LoadPixmap, ABombIsRefusedByItsHeaderWhateverItsData) {
     // (64 MB once masked): without limits it loads, with a board's limits
     // the header alone refuses it, and a header of that size in front of
     // data that is no image at all is refused for its size as well.
-    TempDir dir;
+    support::TempFolder dir;
     TPixmap* grey = create_pixmap(4096, 4096, PF_GREY8);
     ASSERT_TRUE(save_pixmap_png(grey, dir.file("bomb.png"), 9));
     free_pixmap(grey);
-    std::vector<uint8_t> bomb = read_bytes(dir.file("bomb.png"));
+    std::vector<uint8_t> bomb = support::read_bytes(dir.file("bomb.png"));
     EXPECT_LT(bomb.size(), 64u * 1024);
     TPixmap* whole = load_pixmap(dir.file("bomb.png"));
     ASSERT_NE(whole, nullptr);
@@ -260,7 +253,7 @@ TEST(LoadPixmap, ABombIsRefusedByItsHeaderWhateverItsData) {
     EXPECT_EQ(claim.height, 4096);
     std::vector<uint8_t> header_only(bomb.begin(), bomb.begin() + 33);
     header_only.resize(bomb.size(), 0x55);
-    ASSERT_TRUE(write_bytes(dir.file("header.png"), header_only));
+    ASSERT_TRUE(support::write_bytes(dir.file("header.png"), header_only));
     claim = TImageClaim();
     EXPECT_EQ(load_pixmap_within(dir.file("header.png"), {1024, 768, 0}, &claim), nullptr);
     EXPECT_EQ(claim.width, 4096);

@@ -1,52 +1,14 @@
-// Helpers shared by the drawing-layer tests: a temporary folder removed at
-// the end of the test, reading and writing raw bytes, PNG checksums, and
-// building pixmaps.
+// Helpers shared by the drawing-layer tests: little-endian and big-endian
+// numbers for hand-made files, PNG checksums, and building pixmaps.
 #pragma once
 
-#include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include <ftw.h>
-#include <unistd.h>
-
 #include "media/draw/draw.h"
-
-// A fresh folder under the system's temporary folder, removed on destruction.
-struct TempDir {
-    std::string path;
-    TempDir() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/media_draw_XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        if (mkdtemp(buf.data())) path = buf.data();
-    }
-    ~TempDir() {
-        if (!path.empty())
-            nftw(path.c_str(), [](const char* p, const struct stat*, int, struct FTW*) { return std::remove(p); }, 8,
-                 FTW_DEPTH | FTW_PHYS);
-    }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
-
-inline bool write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-inline std::vector<uint8_t> read_bytes(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    int c;
-    while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
-    std::fclose(f);
-    return bytes;
-}
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 inline void put16(std::vector<uint8_t>* b, unsigned v) {
     b->push_back(v & 255);
@@ -77,4 +39,19 @@ inline TPixmap* pixmap_of(int width, int height, int format, const std::vector<u
     for (int y = 0; p && y < height; y++)
         for (int x = 0; x < width; x++) write_pixel(p, x, y, argb[static_cast<size_t>(y * width + x)]);
     return p;
+}
+
+// The bytes of the PNG file the game writes for the pixmap (level 5),
+// written at path on the way; the pixmap is freed. Empty on failure.
+inline std::vector<uint8_t> png_bytes(TPixmap* pixmap, const std::string& path) {
+    bool saved = save_pixmap_png(pixmap, path, 5);
+    free_pixmap(pixmap);
+    return saved ? support::read_bytes(path) : std::vector<uint8_t>();
+}
+
+// Makes a PNG's header claim another size, its checksum made to match.
+inline void claim_png_size(std::vector<uint8_t>* png, uint32_t width, uint32_t height) {
+    put32be(png, 16, width);
+    put32be(png, 20, height);
+    put32be(png, 29, crc32_of(png->data() + 12, 17));
 }

@@ -72,7 +72,7 @@ std::vector<uint8_t> tga_file(int type, int width, int height, int depth, uint8_
 }  // namespace
 
 TEST(SavePixmapPng, GreyRgbAndRgbaRoundTripAtBothEndsOfTheLevelRange) {
-    TempDir dir;
+    support::TempFolder dir;
     const int formats[] = {PF_GREY8, PF_RGB888, PF_RGBA8888};
     for (int format : formats) {
         TPixmap* p = pattern(64, 48, format);
@@ -86,7 +86,8 @@ TEST(SavePixmapPng, GreyRgbAndRgbaRoundTripAtBothEndsOfTheLevelRange) {
         expect_same_pixels(p, back);
         TPixmap* back_fast = load_pixmap(fast);
         expect_same_pixels(p, back_fast);
-        EXPECT_GT(read_bytes(fast).size(), read_bytes(small).size()) << "level 0 stores, level 9 compresses";
+        EXPECT_GT(support::read_bytes(fast).size(), support::read_bytes(small).size())
+            << "level 0 stores, level 9 compresses";
         free_pixmap(p);
         free_pixmap(back);
         free_pixmap(back_fast);
@@ -94,14 +95,14 @@ TEST(SavePixmapPng, GreyRgbAndRgbaRoundTripAtBothEndsOfTheLevelRange) {
 }
 
 TEST(SavePixmapPng, ClampsTheLevelAndConvertsOtherFormats) {
-    TempDir dir;
+    support::TempFolder dir;
     TPixmap* p = pattern(64, 48, PF_BGR888);
     ASSERT_TRUE(save_pixmap_png(p, dir.file("a.png"), 0));
     ASSERT_TRUE(save_pixmap_png(p, dir.file("b.png"), -7));
     ASSERT_TRUE(save_pixmap_png(p, dir.file("c.png"), 9));
     ASSERT_TRUE(save_pixmap_png(p, dir.file("d.png"), 42));
-    EXPECT_EQ(read_bytes(dir.file("a.png")), read_bytes(dir.file("b.png")));
-    EXPECT_EQ(read_bytes(dir.file("c.png")), read_bytes(dir.file("d.png")));
+    EXPECT_EQ(support::read_bytes(dir.file("a.png")), support::read_bytes(dir.file("b.png")));
+    EXPECT_EQ(support::read_bytes(dir.file("c.png")), support::read_bytes(dir.file("d.png")));
     TPixmap* back = load_pixmap(dir.file("c.png"));
     EXPECT_EQ(back->format, PF_RGB888);  // BGR is written as RGB
     expect_same_pixels(p, back);
@@ -126,7 +127,7 @@ TEST(SavePixmapPng, ClampsTheLevelAndConvertsOtherFormats) {
 }
 
 TEST(SavePixmapPng, FailsWhenTheFileCannotBeWritten) {
-    TempDir dir;
+    support::TempFolder dir;
     TPixmap* p = pattern(4, 4, PF_RGB888);
     EXPECT_FALSE(save_pixmap_png(p, dir.file("no/such/folder.png"), 5));
     EXPECT_FALSE(save_pixmap_png(nullptr, dir.file("null.png"), 5));
@@ -136,7 +137,7 @@ TEST(SavePixmapPng, FailsWhenTheFileCannotBeWritten) {
 TEST(SavePixmapPng, TheFileIsSyncedToDiskBeforeItIsClosed) {
     // A thumbnail is renamed over the old one right after it is written;
     // unsynced, a power cut could leave the new name on an empty file.
-    TempDir dir;
+    support::TempFolder dir;
     TPixmap* p = pattern(8, 8, PF_RGBA8888);
     int before = files_synced;
     ASSERT_TRUE(save_pixmap_png(p, dir.file("t.png"), 5));
@@ -150,7 +151,7 @@ TEST(SavePixmapPng, TheFileIsSyncedToDiskBeforeItIsClosed) {
 }
 
 TEST(LoadImage, PngWithItsOwnAlphaKeepsItUnderDefaultFlags) {
-    TempDir dir;
+    support::TempFolder dir;
     // Opaque black must survive: the mask applies only to pixmaps without alpha.
     TPixmap* p = pixmap_of(3, 1, PF_RGBA8888, {0xFF000000, 0x40102030, 0x00FFFFFF});
     ASSERT_TRUE(save_pixmap_png(p, dir.file("alpha.png"), 5));
@@ -166,13 +167,13 @@ TEST(LoadImage, PngWithItsOwnAlphaKeepsItUnderDefaultFlags) {
 }
 
 TEST(LoadImage, MaskedBmpLosesItsBlackAndFillsItsColour) {
-    TempDir dir;
+    support::TempFolder dir;
     // 3 x 2, 24-bit: black in the top-left, colours elsewhere (BGR bytes, rows padded to 12).
     std::vector<std::vector<uint8_t>> rows = {
         {0, 0, 0, 0, 0, 200, 0, 0, 100, 0, 0, 0},
         {50, 0, 0, 0, 100, 0, 10, 10, 10, 0, 0, 0},
     };
-    ASSERT_TRUE(write_bytes(dir.file("m.bmp"), bmp_file(3, 2, 24, false, {}, rows)));
+    ASSERT_TRUE(support::write_bytes(dir.file("m.bmp"), bmp_file(3, 2, 24, false, {}, rows)));
     TImage* masked = load_image(dir.file("m.bmp"), -1);
     ASSERT_NE(masked, nullptr);
     TPixmap* frame = lock_image(masked, 0, true, false);
@@ -187,12 +188,12 @@ TEST(LoadImage, MaskedBmpLosesItsBlackAndFillsItsColour) {
 }
 
 TEST(LoadPixmap, BmpTwentyFourBitBottomUp) {
-    TempDir dir;
+    support::TempFolder dir;
     std::vector<std::vector<uint8_t>> rows = {
         {1, 2, 3, 4, 5, 6, 0, 0},  // top row: BGR (1,2,3), (4,5,6)
         {7, 8, 9, 10, 11, 12, 0, 0},
     };
-    ASSERT_TRUE(write_bytes(dir.file("a.bmp"), bmp_file(2, 2, 24, false, {}, rows)));
+    ASSERT_TRUE(support::write_bytes(dir.file("a.bmp"), bmp_file(2, 2, 24, false, {}, rows)));
     TPixmap* p = load_pixmap(dir.file("a.bmp"));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(read_pixel(p, 0, 0), 0xFF030201u);
@@ -202,10 +203,10 @@ TEST(LoadPixmap, BmpTwentyFourBitBottomUp) {
 }
 
 TEST(LoadPixmap, BmpEightBitPalettedTopDown) {
-    TempDir dir;
+    support::TempFolder dir;
     std::vector<uint8_t> palette = {0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0};  // BGRx
     std::vector<std::vector<uint8_t>> rows = {{1, 2, 3, 0}, {3, 0, 9, 0}};  // 9 is beyond the palette
-    ASSERT_TRUE(write_bytes(dir.file("p.bmp"), bmp_file(3, 2, 8, true, palette, rows)));
+    ASSERT_TRUE(support::write_bytes(dir.file("p.bmp"), bmp_file(3, 2, 8, true, palette, rows)));
     TPixmap* p = load_pixmap(dir.file("p.bmp"));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->width, 3);
@@ -219,9 +220,9 @@ TEST(LoadPixmap, BmpEightBitPalettedTopDown) {
 }
 
 TEST(LoadPixmap, BmpThirtyTwoBitIsOpaqueWithoutAnAlphaMask) {
-    TempDir dir;
+    support::TempFolder dir;
     std::vector<std::vector<uint8_t>> rows = {{1, 2, 3, 0, 4, 5, 6, 0}};
-    ASSERT_TRUE(write_bytes(dir.file("w.bmp"), bmp_file(2, 1, 32, false, {}, rows)));
+    ASSERT_TRUE(support::write_bytes(dir.file("w.bmp"), bmp_file(2, 1, 32, false, {}, rows)));
     TPixmap* p = load_pixmap(dir.file("w.bmp"));
     ASSERT_NE(p, nullptr);
     EXPECT_FALSE(pixmap_has_alpha(p->format));
@@ -230,16 +231,17 @@ TEST(LoadPixmap, BmpThirtyTwoBitIsOpaqueWithoutAnAlphaMask) {
 }
 
 TEST(LoadPixmap, TgaRawBottomUpAndRleTopDown) {
-    TempDir dir;
+    support::TempFolder dir;
     // 2 x 2, 24-bit, bottom row first.
-    ASSERT_TRUE(write_bytes(dir.file("raw.tga"), tga_file(2, 2, 2, 24, 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})));
+    ASSERT_TRUE(
+        support::write_bytes(dir.file("raw.tga"), tga_file(2, 2, 2, 24, 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})));
     TPixmap* p = load_pixmap(dir.file("raw.tga"));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(read_pixel(p, 0, 0), 0xFF090807u);
     EXPECT_EQ(read_pixel(p, 1, 1), 0xFF060504u);
     free_pixmap(p);
     // 3 x 1, 32-bit with 8 alpha bits, top-left origin: a run of 2 then one raw pixel.
-    ASSERT_TRUE(write_bytes(dir.file("rle.tga"),
+    ASSERT_TRUE(support::write_bytes(dir.file("rle.tga"),
                             tga_file(10, 3, 1, 32, 0x28, {0x81, 10, 20, 30, 128, 0x00, 1, 2, 3, 4})));
     p = load_pixmap(dir.file("rle.tga"));
     ASSERT_NE(p, nullptr);
@@ -250,57 +252,50 @@ TEST(LoadPixmap, TgaRawBottomUpAndRleTopDown) {
 }
 
 TEST(LoadPixmap, TruncatedFilesGiveNull) {
-    TempDir dir;
-    TPixmap* p = pattern(40, 30, PF_RGBA8888);
-    ASSERT_TRUE(save_pixmap_png(p, dir.file("whole.png"), 5));
-    free_pixmap(p);
-    std::vector<uint8_t> png = read_bytes(dir.file("whole.png"));
+    support::TempFolder dir;
+    std::vector<uint8_t> png = png_bytes(pattern(40, 30, PF_RGBA8888), dir.file("whole.png"));
+    ASSERT_GT(png.size(), 20u);
     for (size_t keep : {png.size() / 2, png.size() - 13, size_t(20), size_t(8)}) {
-        ASSERT_TRUE(write_bytes(dir.file("cut.png"), std::vector<uint8_t>(png.begin(), png.begin() + keep)));
+        ASSERT_TRUE(support::write_bytes(dir.file("cut.png"), std::vector<uint8_t>(png.begin(), png.begin() + keep)));
         EXPECT_EQ(load_pixmap(dir.file("cut.png")), nullptr) << "PNG cut to " << keep;
     }
     std::vector<std::vector<uint8_t>> rows(4, std::vector<uint8_t>(12, 77));
     std::vector<uint8_t> bmp = bmp_file(4, 4, 24, false, {}, rows);
     bmp.resize(bmp.size() - 5);
-    ASSERT_TRUE(write_bytes(dir.file("cut.bmp"), bmp));
+    ASSERT_TRUE(support::write_bytes(dir.file("cut.bmp"), bmp));
     EXPECT_EQ(load_pixmap(dir.file("cut.bmp")), nullptr);
-    ASSERT_TRUE(write_bytes(dir.file("cut.tga"), tga_file(2, 2, 2, 24, 0, {1, 2, 3, 4, 5, 6, 7})));
+    ASSERT_TRUE(support::write_bytes(dir.file("cut.tga"), tga_file(2, 2, 2, 24, 0, {1, 2, 3, 4, 5, 6, 7})));
     EXPECT_EQ(load_pixmap(dir.file("cut.tga")), nullptr);
-    ASSERT_TRUE(write_bytes(dir.file("cut.jpg"), {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F'}));
+    ASSERT_TRUE(support::write_bytes(dir.file("cut.jpg"), {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F'}));
     EXPECT_EQ(load_pixmap(dir.file("cut.jpg")), nullptr);
-    ASSERT_TRUE(write_bytes(dir.file("empty.png"), {}));
+    ASSERT_TRUE(support::write_bytes(dir.file("empty.png"), {}));
     EXPECT_EQ(load_pixmap(dir.file("empty.png")), nullptr);
     EXPECT_EQ(load_pixmap(dir.file("missing.png")), nullptr);
     EXPECT_EQ(load_image(dir.file("missing.png"), -1), nullptr);
 }
 
 TEST(LoadPixmap, AbsurdSizesGiveNull) {
-    TempDir dir;
+    support::TempFolder dir;
     // A complete, valid BMP one pixel wider than any pixmap may be.
     std::vector<std::vector<uint8_t>> wide = {std::vector<uint8_t>(((PIXMAP_MAX_SIDE + 1) * 3 + 3) / 4 * 4, 9)};
-    ASSERT_TRUE(write_bytes(dir.file("wide.bmp"), bmp_file(PIXMAP_MAX_SIDE + 1, 1, 24, false, {}, wide)));
+    ASSERT_TRUE(support::write_bytes(dir.file("wide.bmp"), bmp_file(PIXMAP_MAX_SIDE + 1, 1, 24, false, {}, wide)));
     EXPECT_EQ(load_pixmap(dir.file("wide.bmp")), nullptr);
     std::vector<std::vector<uint8_t>> edge = {std::vector<uint8_t>(PIXMAP_MAX_SIDE * 3, 9)};
-    ASSERT_TRUE(write_bytes(dir.file("edge.bmp"), bmp_file(PIXMAP_MAX_SIDE, 1, 24, false, {}, edge)));
+    ASSERT_TRUE(support::write_bytes(dir.file("edge.bmp"), bmp_file(PIXMAP_MAX_SIDE, 1, 24, false, {}, edge)));
     TPixmap* ok = load_pixmap(dir.file("edge.bmp"));
     EXPECT_NE(ok, nullptr) << "the largest side is still accepted";
     free_pixmap(ok);
     // Headers claiming 100000 x 100000 with almost no data.
     std::vector<uint8_t> bmp = bmp_file(100000, 100000, 24, false, {}, {{0, 0, 0, 0}});
-    ASSERT_TRUE(write_bytes(dir.file("huge.bmp"), bmp));
+    ASSERT_TRUE(support::write_bytes(dir.file("huge.bmp"), bmp));
     EXPECT_EQ(load_pixmap(dir.file("huge.bmp")), nullptr);
-    ASSERT_TRUE(write_bytes(dir.file("huge.tga"), tga_file(2, 65535, 65535, 24, 0, {1, 2, 3})));
+    ASSERT_TRUE(support::write_bytes(dir.file("huge.tga"), tga_file(2, 65535, 65535, 24, 0, {1, 2, 3})));
     EXPECT_EQ(load_pixmap(dir.file("huge.tga")), nullptr);
     // A PNG whose header (with a correct checksum) claims 100000 x 100000.
-    TPixmap* p = pattern(4, 4, PF_RGB888);
-    ASSERT_TRUE(save_pixmap_png(p, dir.file("small.png"), 5));
-    free_pixmap(p);
-    std::vector<uint8_t> png = read_bytes(dir.file("small.png"));
+    std::vector<uint8_t> png = png_bytes(pattern(4, 4, PF_RGB888), dir.file("small.png"));
     ASSERT_GT(png.size(), 33u);
-    put32be(&png, 16, 100000);
-    put32be(&png, 20, 100000);
-    put32be(&png, 29, crc32_of(png.data() + 12, 17));
-    ASSERT_TRUE(write_bytes(dir.file("huge.png"), png));
+    claim_png_size(&png, 100000, 100000);
+    ASSERT_TRUE(support::write_bytes(dir.file("huge.png"), png));
     EXPECT_EQ(load_pixmap(dir.file("huge.png")), nullptr);
 }
 

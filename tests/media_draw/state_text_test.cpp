@@ -215,9 +215,9 @@ TEST(DrawText, GlyphsSitAtThePenPlusTheirOffsetsAlongTheMatrix) {
 }
 
 TEST(Fonts, BadFilesGiveNullAndTheDefaultFontMeasuresNothing) {
-    TempDir dir;
+    support::TempFolder dir;
     EXPECT_EQ(load_font(dir.file("missing.ttf"), 22, 4), nullptr);
-    ASSERT_TRUE(write_bytes(dir.file("junk.ttf"), std::vector<uint8_t>(300, 0x41)));
+    ASSERT_TRUE(support::write_bytes(dir.file("junk.ttf"), std::vector<uint8_t>(300, 0x41)));
     EXPECT_EQ(load_font(dir.file("junk.ttf"), 22, 4), nullptr);
     EXPECT_EQ(load_font(TEST_FONT, 0, 4), nullptr);
     select_font(nullptr);

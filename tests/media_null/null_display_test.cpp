@@ -288,12 +288,12 @@ TEST_F(NullDisplayTest, GrabCopiesTheBackBufferAndMasksBlack) {
 TEST_F(NullDisplayTest, PushedWindowEventsArriveWithTheNextPump) {
     TEvent press;
     press.id = EVENT_KEY_DOWN;
-    press.data = 'S';
+    press.data = KEY_S;
     null_push_window_event(press);
     EXPECT_EQ(events_waiting(), 0);
     flip(1);  // a flip processes pending window events
     EXPECT_EQ(events_waiting(), 1);
-    EXPECT_EQ(key_presses('S'), 1);
+    EXPECT_EQ(key_presses(KEY_S), 1);
     EXPECT_EQ(wait_event(), EVENT_KEY_DOWN);
 }
 

@@ -47,7 +47,7 @@ TEST_F(EventsTest, QueueHoldsAtMost256AndDropsTheRest) {
 TEST_F(EventsTest, TickOfAWaitingTimerUpdatesItInsteadOfQueueing) {
     int timer_a = 0, timer_b = 0;
     emit_event(make(EVENT_TIMER_TICK, 1, &timer_a));
-    emit_event(make(EVENT_KEY_DOWN, 65));
+    emit_event(make(EVENT_KEY_DOWN, KEY_A));
     emit_event(make(EVENT_TIMER_TICK, 2, &timer_a));
     emit_event(make(EVENT_TIMER_TICK, 7, &timer_b));
     emit_event(make(EVENT_TIMER_TICK, 3, &timer_a));
@@ -75,20 +75,20 @@ TEST_F(EventsTest, TickStillMergesIntoAFullQueue) {
 }
 
 TEST_F(EventsTest, HeldKeyCountsOncePerPress) {
-    emit_event(make(EVENT_KEY_DOWN, 'K'));
-    for (int i = 0; i < 5; i++) emit_event(make(EVENT_KEY_REPEAT, 'K'));
-    EXPECT_TRUE(key_down('K'));
-    EXPECT_EQ(key_presses('K'), 1);
-    EXPECT_EQ(key_presses('K'), 0);
-    emit_event(make(EVENT_KEY_DOWN, 'K'));  // a press that finds the key down
-    EXPECT_EQ(key_presses('K'), 0);
-    emit_event(make(EVENT_KEY_UP, 'K'));
-    EXPECT_FALSE(key_down('K'));
-    EXPECT_EQ(key_presses('K'), 0);
-    emit_event(make(EVENT_KEY_DOWN, 'K'));
-    emit_event(make(EVENT_KEY_UP, 'K'));
-    emit_event(make(EVENT_KEY_DOWN, 'K'));
-    EXPECT_EQ(key_presses('K'), 2);
+    emit_event(make(EVENT_KEY_DOWN, KEY_K));
+    for (int i = 0; i < 5; i++) emit_event(make(EVENT_KEY_REPEAT, KEY_K));
+    EXPECT_TRUE(key_down(KEY_K));
+    EXPECT_EQ(key_presses(KEY_K), 1);
+    EXPECT_EQ(key_presses(KEY_K), 0);
+    emit_event(make(EVENT_KEY_DOWN, KEY_K));  // a press that finds the key down
+    EXPECT_EQ(key_presses(KEY_K), 0);
+    emit_event(make(EVENT_KEY_UP, KEY_K));
+    EXPECT_FALSE(key_down(KEY_K));
+    EXPECT_EQ(key_presses(KEY_K), 0);
+    emit_event(make(EVENT_KEY_DOWN, KEY_K));
+    emit_event(make(EVENT_KEY_UP, KEY_K));
+    emit_event(make(EVENT_KEY_DOWN, KEY_K));
+    EXPECT_EQ(key_presses(KEY_K), 2);
 }
 
 TEST_F(EventsTest, TwoClicksBetweenWaitsGiveTwoPressEventsAndCountTwo) {
@@ -146,27 +146,27 @@ TEST_F(EventsTest, WaitEventOnAnEmptyQueueNeverHangsOnTheNullBackend) {
 }
 
 TEST_F(EventsTest, WaitAnyKeyForgetsEarlierPressesAndReturnsTheLowestNewOne) {
-    emit_event(make(EVENT_KEY_DOWN, 'A'));  // before the wait: forgotten
+    emit_event(make(EVENT_KEY_DOWN, KEY_A));  // before the wait: forgotten
     // These arrive "from the window" while waiting.
-    null_push_window_event(make(EVENT_KEY_DOWN, 'Z'));
-    null_push_window_event(make(EVENT_KEY_DOWN, 'B'));
-    EXPECT_EQ(wait_any_key(), 'B');
-    EXPECT_FALSE(key_down('A'));
-    EXPECT_EQ(key_presses('A'), 0);
-    EXPECT_EQ(key_presses('Z'), 1);
+    null_push_window_event(make(EVENT_KEY_DOWN, KEY_Z));
+    null_push_window_event(make(EVENT_KEY_DOWN, KEY_B));
+    EXPECT_EQ(wait_any_key(), KEY_B);
+    EXPECT_FALSE(key_down(KEY_A));
+    EXPECT_EQ(key_presses(KEY_A), 0);
+    EXPECT_EQ(key_presses(KEY_Z), 1);
     // The key events stay queued for the main loop.
     EXPECT_EQ(wait_event(), EVENT_KEY_DOWN);
-    EXPECT_EQ(event_data(), 'A');
+    EXPECT_EQ(event_data(), KEY_A);
     EXPECT_EQ(wait_event(), EVENT_KEY_DOWN);
-    EXPECT_EQ(event_data(), 'Z');
+    EXPECT_EQ(event_data(), KEY_Z);
     EXPECT_EQ(wait_event(), EVENT_KEY_DOWN);
-    EXPECT_EQ(event_data(), 'B');
+    EXPECT_EQ(event_data(), KEY_B);
 }
 
 TEST_F(EventsTest, WaitAnyKeyAcceptsAKeyThatWasHeldBeforeTheWait) {
-    emit_event(make(EVENT_KEY_DOWN, 27));  // held, never released
-    null_push_window_event(make(EVENT_KEY_DOWN, 27));
-    EXPECT_EQ(wait_any_key(), 27);  // its down flag was cleared, so this press counts
+    emit_event(make(EVENT_KEY_DOWN, KEY_ESCAPE));  // held, never released
+    null_push_window_event(make(EVENT_KEY_DOWN, KEY_ESCAPE));
+    EXPECT_EQ(wait_any_key(), KEY_ESCAPE);  // its down flag was cleared, so this press counts
 }
 
 }  // namespace

@@ -11,34 +11,25 @@
 #include <vector>
 
 #include "media/media_internal.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
-// A fresh folder for each test, removed afterwards with the shell's rm so
-// that a broken delete_dir cannot hide its own mess.
+// A fresh folder for each test, removed afterwards by the test support
+// (not by delete_dir, so that a broken delete_dir cannot hide its own mess).
 class FilesTest : public ::testing::Test {
 protected:
+    support::TempFolder temp{"media_files"};
     std::string dir;
     void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "media_files_XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        dir = buf.data();
+        ASSERT_FALSE(temp.path.empty());
+        dir = temp.path;
     }
-    void TearDown() override {
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
-    }
+    void TearDown() override { EXPECT_TRUE(temp.remove()); }
     std::string path(const std::string& name) const { return dir + "/" + name; }
-    void write_raw(const std::string& name, const std::string& bytes) const {
-        std::ofstream out(path(name), std::ios::binary);
-        out << bytes;
-    }
-    std::string read_raw(const std::string& name) const {
-        std::ifstream in(path(name), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    void write_raw(const std::string& name, const std::string& bytes) const { support::write_text(path(name), bytes); }
+    std::string read_raw(const std::string& name) const { return support::read_text(path(name)); }
     std::vector<std::string> read_all_lines(const std::string& name) const {
         std::vector<std::string> lines;
         TStream* s = read_file(path(name));

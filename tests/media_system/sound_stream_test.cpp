@@ -15,6 +15,8 @@
 
 #include "media/media_internal.h"
 #include "media/null/null_backend.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -23,7 +25,7 @@ const std::string music_path = std::string(TEST_GAME_DIR) + "/sounds/music.ogg";
 class StreamTest : public ::testing::Test {
 protected:
     TSound* whole = nullptr;  // the music decoded into memory, the reference
-    std::vector<std::string> scratch;
+    support::TempFolder scratch{"media_stream"};
 
     void SetUp() override {
         if (access(music_path.c_str(), R_OK) != 0) GTEST_SKIP() << "no music file built";
@@ -35,18 +37,12 @@ protected:
     void TearDown() override {
         free_sound(whole);
         null_set_audio_device(false);
-        for (const std::string& p : scratch) unlink(p.c_str());
         EXPECT_EQ(sound_decoders_open.load(), 0) << "a decoder was left open";
     }
-    std::string music_bytes() {
-        std::ifstream in(music_path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string music_bytes() { return support::read_text(music_path); }
     std::string write(const std::string& name, const std::string& bytes) {
-        std::string p = ::testing::TempDir() + "stream_" + std::to_string(getpid()) + "_" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        scratch.push_back(p);
-        return p;
+        support::write_text(scratch.file(name), bytes);
+        return scratch.file(name);
     }
 };
 

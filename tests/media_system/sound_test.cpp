@@ -11,55 +11,27 @@
 
 #include "media/media_internal.h"
 #include "media/null/null_backend.h"
+#include "tests/support/files.h"
+#include "tests/support/sounds.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
-void put16(std::string& s, int v) {
-    s += (char)(v & 255);
-    s += (char)((v >> 8) & 255);
-}
-void put32(std::string& s, uint32_t v) {
-    for (int i = 0; i < 4; i++) s += (char)((v >> (8 * i)) & 255);
-}
-
-// A PCM WAV file image.
-std::string wav(int channels, int hertz, int bits, const std::string& data, int tag = 1) {
-    std::string s = "RIFF";
-    put32(s, (uint32_t)(36 + data.size()));
-    s += "WAVEfmt ";
-    put32(s, 16);
-    put16(s, tag);
-    put16(s, channels);
-    put32(s, (uint32_t)hertz);
-    put32(s, (uint32_t)(hertz * channels * bits / 8));
-    put16(s, channels * bits / 8);
-    put16(s, bits);
-    s += "data";
-    put32(s, (uint32_t)data.size());
-    return s + data;
-}
+using support::put16;
+using support::put32;
 
 class SoundTest : public ::testing::Test {
 protected:
-    std::string dir;
+    support::TempFolder dir{"media_sound"};
     // Decoding is only done for a device, so these tests have a fake one.
     void SetUp() override {
         null_set_audio_device(true);
-        std::string pattern = ::testing::TempDir() + "media_sound_XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        dir = buf.data();
+        ASSERT_FALSE(dir.path.empty());
     }
-    void TearDown() override {
-        null_set_audio_device(false);
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
-    }
+    void TearDown() override { null_set_audio_device(false); }
     std::string file(const std::string& name, const std::string& bytes) {
-        std::string p = dir + "/" + name;
-        std::ofstream(p, std::ios::binary) << bytes;
-        return p;
+        support::write_text(dir.file(name), bytes);
+        return dir.file(name);
     }
 };
 
@@ -70,7 +42,7 @@ TEST_F(SoundTest, SixteenBitStereoAt44100IsTakenAsItIs) {
         put16(data, f[0]);
         put16(data, f[1]);
     }
-    TSound* s = load_sound(file("a.wav", wav(2, 44100, 16, data)), 0);
+    TSound* s = load_sound(file("a.wav", support::wav_file(2, 44100, 16, data)), 0);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->sample.hertz, 44100);
     ASSERT_EQ(s->sample.length, 3);
@@ -85,7 +57,7 @@ TEST_F(SoundTest, EightBitMonoAtHalfRateIsWidenedAndResampled) {
     // Unsigned 8-bit: 128 is silence. At 22050 Hz every frame becomes two,
     // the second halfway towards the next frame.
     std::string data = {(char)128, (char)192, (char)64};
-    TSound* s = load_sound(file("b.wav", wav(1, 22050, 8, data)), 0);
+    TSound* s = load_sound(file("b.wav", support::wav_file(1, 22050, 8, data)), 0);
     ASSERT_NE(s, nullptr);
     ASSERT_EQ(s->sample.length, 6);
     const int expect[6] = {0, 8192, 16384, 0, -16384, -16384};
@@ -97,18 +69,18 @@ TEST_F(SoundTest, EightBitMonoAtHalfRateIsWidenedAndResampled) {
 }
 
 TEST_F(SoundTest, MalformedOrForeignFilesGiveNull) {
-    std::string good = wav(2, 44100, 16, std::string(8, '\0'));
+    std::string good = support::wav_file(2, 44100, 16, std::string(8, '\0'));
     TSound* ok = load_sound(file("good.wav", good), 0);
     EXPECT_NE(ok, nullptr);
     free_sound(ok);
-    EXPECT_EQ(load_sound(dir + "/missing.wav", 0), nullptr);
+    EXPECT_EQ(load_sound(dir.file("missing.wav"), 0), nullptr);
     EXPECT_EQ(load_sound(file("text.wav", "hello, not a sound"), 0), nullptr);
     EXPECT_EQ(load_sound(file("short.wav", good.substr(0, 30)), 0), nullptr);
-    EXPECT_EQ(load_sound(file("bits.wav", wav(2, 44100, 12, std::string(8, '\0'))), 0), nullptr);
-    EXPECT_EQ(load_sound(file("chan.wav", wav(0, 44100, 16, std::string(8, '\0'))), 0), nullptr);
-    EXPECT_EQ(load_sound(file("six.wav", wav(6, 44100, 16, std::string(24, '\0'))), 0), nullptr);
-    EXPECT_EQ(load_sound(file("float.wav", wav(2, 44100, 16, std::string(8, '\0'), 3)), 0), nullptr);
-    EXPECT_EQ(load_sound(file("rate.wav", wav(2, 0, 16, std::string(8, '\0'))), 0), nullptr);
+    EXPECT_EQ(load_sound(file("bits.wav", support::wav_file(2, 44100, 12, std::string(8, '\0'))), 0), nullptr);
+    EXPECT_EQ(load_sound(file("chan.wav", support::wav_file(0, 44100, 16, std::string(8, '\0'))), 0), nullptr);
+    EXPECT_EQ(load_sound(file("six.wav", support::wav_file(6, 44100, 16, std::string(24, '\0'))), 0), nullptr);
+    EXPECT_EQ(load_sound(file("float.wav", support::wav_file(2, 44100, 16, std::string(8, '\0'), 3)), 0), nullptr);
+    EXPECT_EQ(load_sound(file("rate.wav", support::wav_file(2, 0, 16, std::string(8, '\0'))), 0), nullptr);
     // A fmt chunk that claims to run past the end of the file.
     std::string long_fmt = good;
     long_fmt[16] = (char)0xff;
@@ -121,7 +93,7 @@ TEST_F(SoundTest, DataChunkLongerThanTheFileKeepsWhatIsThere) {
     std::string data;
     put16(data, 100);
     put16(data, 200);
-    std::string bytes = wav(2, 44100, 16, data);
+    std::string bytes = support::wav_file(2, 44100, 16, data);
     bytes[40] = (char)0xff;  // data size claims far more
     bytes[41] = (char)0xff;
     bytes[42] = (char)0xff;
@@ -146,7 +118,7 @@ TEST_F(SoundTest, TheGamesMusicDecodesIfTheGameFolderHasIt) {
 TEST_F(SoundTest, WithoutADeviceAWavIsCheckedAndMeasuredButNotDecoded) {
     null_set_audio_device(false);
     std::string data(4 * 100, '\x10');  // 100 frames of 16-bit stereo
-    TSound* s = load_sound(file("quiet.wav", wav(2, 22050, 16, data)), 0);
+    TSound* s = load_sound(file("quiet.wav", support::wav_file(2, 22050, 16, data)), 0);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->sample.samples, nullptr);
     EXPECT_EQ(s->sample.length, 200);  // as long as the decoded one would be
@@ -154,9 +126,9 @@ TEST_F(SoundTest, WithoutADeviceAWavIsCheckedAndMeasuredButNotDecoded) {
     ASSERT_NE(ch, nullptr);
     EXPECT_FALSE(channel_busy(ch));
     free_sound(s);
-    EXPECT_EQ(load_sound(file("bits.wav", wav(2, 44100, 12, data)), 0), nullptr);
+    EXPECT_EQ(load_sound(file("bits.wav", support::wav_file(2, 44100, 12, data)), 0), nullptr);
     // Tools that inspect the samples still get them.
-    TSound* whole = load_sound(file("whole.wav", wav(2, 44100, 16, data)), SOUND_DECODE_WHOLE);
+    TSound* whole = load_sound(file("whole.wav", support::wav_file(2, 44100, 16, data)), SOUND_DECODE_WHOLE);
     ASSERT_NE(whole, nullptr);
     ASSERT_NE(whole->sample.samples, nullptr);
     EXPECT_EQ(whole->sample.samples[0], 0x1010);

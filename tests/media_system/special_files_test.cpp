@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "media/media_internal.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -50,21 +51,15 @@ Outcome run_bounded(Call call) {
 
 class SpecialFiles : public ::testing::Test {
 protected:
+    support::TempFolder temp{"media_special"};
     std::string dir;
     std::vector<std::string> places;  // a FIFO, a folder, a device
     void SetUp() override {
-        std::string pattern = ::testing::TempDir() + "media_special_XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back(0);
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        dir = buf.data();
+        dir = temp.path;
+        ASSERT_FALSE(dir.empty());
         ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0600), 0);
         ASSERT_EQ(mkdir((dir + "/folder").c_str(), 0700), 0);
         places = {dir + "/pipe", dir + "/folder", "/dev/zero"};
-    }
-    void TearDown() override {
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
     }
 };
 

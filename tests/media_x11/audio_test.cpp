@@ -12,19 +12,18 @@
 #include <iterator>
 
 #include "media/media_internal.h"
+#include "tests/support/temp_folder.h"
 
 TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace)
 {
     if (access("/dev/dsp", W_OK) == 0)
         GTEST_SKIP() << "an OSS device takes precedence over ALSA here";
-    std::string pattern = (std::filesystem::temp_directory_path() / "tessellon-audio-XXXXXX").string();
-    std::vector<char> folder(pattern.begin(), pattern.end());
-    folder.push_back('\0');
-    ASSERT_NE(mkdtemp(folder.data()), nullptr);
-    std::string home = folder.data(), capture = home + "/capture.raw";
+    support::TempFolder folder("tessellon-audio");
+    ASSERT_FALSE(folder.path.empty());
+    std::string home = folder.path, capture = home + "/capture.raw";
     std::ofstream(home + "/.asoundrc") << "pcm.!default { type file slave.pcm null file \"" << capture
                                        << "\" format raw }\n";
-    setenv("HOME", folder.data(), 1);
+    setenv("HOME", home.c_str(), 1);
 
     ASSERT_TRUE(backend_start_audio());
     audio_device_running = true;
@@ -57,7 +56,4 @@ TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace)
     double written_ms = count / 2 * 1000.0 / 44100;
     EXPECT_LT(written_ms, elapsed + 250.0);
     sound.sample.samples = nullptr;  // the wave belongs to this test
-    remove(capture.c_str());
-    remove((home + "/.asoundrc").c_str());
-    rmdir(folder.data());
 }

@@ -24,13 +24,27 @@ static int visible_cursor_pixels()
     return opaque;
 }
 
-// GrabSuccess when another client can take the keyboard now.
-static int other_client_keyboard_grab()
+// The observer, another client, takes the keyboard (as a busy desktop may)
+// or lets it go again; the grab's result.
+static int observer_grabs_keyboard()
 {
     Display* other = observer();
     int result = XGrabKeyboard(other, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync, CurrentTime);
-    XUngrabKeyboard(other, CurrentTime);
     XSync(other, False);
+    return result;
+}
+
+static void observer_releases_keyboard()
+{
+    XUngrabKeyboard(observer(), CurrentTime);
+    XSync(observer(), False);
+}
+
+// GrabSuccess when another client can take the keyboard now.
+static int other_client_keyboard_grab()
+{
+    int result = observer_grabs_keyboard();
+    observer_releases_keyboard();
     return result;
 }
 
@@ -156,14 +170,10 @@ TEST(X11Display, HiddenPointerIsInvisibleUntilTheDisplayIsReopened)
 // while the game starts) delays the full-screen open but does not stop it.
 TEST(X11Display, FullScreenWaitsOutAKeyboardGrabHeldBriefly)
 {
-    Display* other = observer();
-    ASSERT_EQ(XGrabKeyboard(other, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync, CurrentTime),
-              GrabSuccess);
-    XSync(other, False);
-    std::thread release([other] {
+    ASSERT_EQ(observer_grabs_keyboard(), GrabSuccess);
+    std::thread release([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
-        XUngrabKeyboard(other, CurrentTime);
-        XSync(other, False);
+        observer_releases_keyboard();
     });
     void* screen = open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 32, 60, 0);
     release.join();
@@ -176,14 +186,11 @@ TEST(X11Display, FullScreenWaitsOutAKeyboardGrabHeldBriefly)
 // A grab that never ends is a real refusal: no half full screen without input.
 TEST(X11Display, FullScreenFailsWhenTheKeyboardStaysGrabbed)
 {
-    Display* other = observer();
-    ASSERT_EQ(XGrabKeyboard(other, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync, CurrentTime),
-              GrabSuccess);
-    XSync(other, False);
+    ASSERT_EQ(observer_grabs_keyboard(), GrabSuccess);
     EXPECT_EQ(open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 32, 60, 0), nullptr);
     EXPECT_EQ(x11_window, 0u);
-    XUngrabKeyboard(other, CurrentTime);
-    XSync(other, False);
+    observer_releases_keyboard();
+    Display* other = observer();
     // The pointer grab taken meanwhile was let go as well.
     EXPECT_EQ(XGrabPointer(other, DefaultRootWindow(other), True, 0, GrabModeAsync, GrabModeAsync, None, None,
                            CurrentTime),

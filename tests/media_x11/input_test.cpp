@@ -64,7 +64,7 @@ TEST_F(X11Input, HeldKeyGivesOneDownRepeatsAndOneUp)
     events.insert(events.end(), rest.begin(), rest.end());
     int downs = 0, ups = 0, repeats = 0;
     for (const TEvent& event : events) {
-        if (event.data != 27)
+        if (event.data != KEY_ESCAPE)
             continue;
         downs += event.id == EVENT_KEY_DOWN;
         ups += event.id == EVENT_KEY_UP;
@@ -74,7 +74,7 @@ TEST_F(X11Input, HeldKeyGivesOneDownRepeatsAndOneUp)
     EXPECT_EQ(ups, 1);
     EXPECT_GT(repeats, 0);
     EXPECT_EQ(events.back().id, EVENT_KEY_UP);
-    EXPECT_EQ(key_presses(27), 1);
+    EXPECT_EQ(key_presses(KEY_ESCAPE), 1);
 }
 
 TEST_F(X11Input, ButtonsAreNumberedLeftRightMiddleAndTheWheelIsSeparate)

@@ -17,7 +17,7 @@ struct Compose : PlayFixture {
         // corner, laid over each other so that the drawing order shows.
         for (int i = 1; i <= piece_count; i++) {
             free_image(pieces[i].img);
-            pieces[i].img = solid_image(48, 32, 0xFF000000u | (uint32_t)(i * 0x1F3A57));
+            pieces[i].img = support::solid_image(48, 32, 0xFF000000u | (uint32_t)(i * 0x1F3A57));
             TPixmap* pixels = lock_image(pieces[i].img, 0, true, true);
             for (int y = 0; y < 8; y++)
                 for (int x = 0; x < 8; x++) write_pixel(pixels, x, y, 0);
@@ -31,10 +31,10 @@ struct Compose : PlayFixture {
         pieces[6].visible = 0;
         pieces[7].box = 3;                        // boxed and shown
         group({2, 3}, 1, 2);                      // a group to carry
-        picture = solid_image(80, 60, 0xFFE0E000);
+        picture = support::solid_image(80, 60, 0xFFE0E000);
         picture_x = 300, picture_y = 190, picture_w = 80, picture_h = 60;
         picture_shown = 1;
-        swatch = solid_image(60, 40, 0xFF102030);
+        swatch = support::solid_image(60, 40, 0xFF102030);
         swatch_image = swatch;
         swatch_x = 180, swatch_y = 210;
         swatch_shown = 1;

@@ -35,7 +35,7 @@ TEST_F(Board, DrawsVisiblePiecesInDrawOrderOverTheBackground) {
 TEST_F(Board, HeldGroupLiesAbovePictureAndSwatch) {
     make_grid(1, 2);
     paint(1, 0xFF00FF00);
-    picture = solid_image(200, 150, 0xFFFFFF00);
+    picture = support::solid_image(200, 150, 0xFFFFFF00);
     picture_w = 200;
     picture_h = 150;
     picture_shown = 1;
@@ -52,7 +52,7 @@ TEST_F(Board, HeldGroupLiesAbovePictureAndSwatch) {
 
 TEST_F(Board, ClickOnPictureTakesItUpAndASecondPutsItDown) {
     make_grid(1, 1);
-    picture = solid_image(100, 80, 0xFFFFFFFF);
+    picture = support::solid_image(100, 80, 0xFFFFFFFF);
     picture_w = 100;
     picture_h = 80;
     picture_x = picture_y = 10;
@@ -76,7 +76,7 @@ TEST_F(Board, ClickOnPictureTakesItUpAndASecondPutsItDown) {
 
 TEST_F(Board, SwatchClickSetsTheBackgroundIncludingTheFarEdge) {
     TImage* saved_image = swatch_image;
-    swatch_image = solid_image(4, 3, 0xFF102030);
+    swatch_image = support::solid_image(4, 3, 0xFF102030);
     TPixmap* palette = lock_image(swatch_image, 0, true, true);
     for (int y = 0; y < 3; y++)
         for (int x = 0; x < 4; x++) write_pixel(palette, x, y, 0xFF000000u | (x * 50u << 16) | (y * 60u << 8) | 7u);

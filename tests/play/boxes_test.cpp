@@ -234,7 +234,7 @@ TEST_F(BigPieces, ACellScalesOnlyPiecesLargerThanItAndKeepsTheirShape) {
 TEST_F(BigPieces, AWidePieceIsDrawnAndPickedAtItsScaledShape) {
     make_grid(3, 3);
     free_image(pieces[5].img);
-    pieces[5].img = solid_image(4 * BOX_CELL, 2 * BOX_CELL, 0xFF30C060);  // drawn 56 x 28
+    pieces[5].img = support::solid_image(4 * BOX_CELL, 2 * BOX_CELL, 0xFF30C060);  // drawn 56 x 28
     centre_image_handle(pieces[5].img);
     pieces[5].wd = 4 * BOX_CELL;
     pieces[5].ht = 2 * BOX_CELL;
@@ -512,7 +512,7 @@ TEST_F(Boxes, TheLabelStepsToTheNextBoxAndTheButtonGoesToTheBoard) {
     box_screen_frame();
     EXPECT_EQ(current_box, 2);
     EXPECT_EQ(click_pending, 0);
-    jigsaw_image = solid_image(60, 32, 0xFFFFFFFF);
+    jigsaw_image = support::solid_image(60, 32, 0xFFFFFFFF);
     mouse_at(67, 73);  // the far corner is inside
     click_pending = 1;
     box_screen_frame();
@@ -581,7 +581,7 @@ TEST_F(SavedBoxes, ListsAreRebuiltFromTheSavedBoxField) {
 struct BoxLoop : LoopFixture {};
 
 TEST_F(BoxLoop, BoxScreenSortsAPieceAndItsKeyHidesAndShowsIt) {
-    if (!white_image) white_image = PlayFixture::solid_image(2, 2, 0xFFFFFFFF);
+    if (!white_image) white_image = solid_image(2, 2, 0xFFFFFFFF);
     piece_count = 1;
     pieces[1] = piece_type();
     pieces[1].img = solid_image(40, 40, 0xFF808080);
@@ -591,7 +591,7 @@ TEST_F(BoxLoop, BoxScreenSortsAPieceAndItsKeyHidesAndShowsIt) {
     draw_order[1] = 1;
     for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = box_shown[b] = 0;
     current_box = 1;
-    press('B');
+    press(KEY_B);
     ASSERT_EQ(screen_state, "box");
     ASSERT_EQ(tray_count, 1);
     EXPECT_EQ(tray[1].x, 29);
@@ -599,12 +599,12 @@ TEST_F(BoxLoop, BoxScreenSortsAPieceAndItsKeyHidesAndShowsIt) {
     run(1);
     EXPECT_EQ(pieces[1].box, 1);
     EXPECT_EQ(box_count[1], 1);
-    press('J');
+    press(KEY_J);
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(pieces[1].visible, 1);
-    press('1');
+    press(KEY_1);
     EXPECT_EQ(pieces[1].visible, 0);
-    press('1');
+    press(KEY_1);
     EXPECT_EQ(pieces[1].visible, 1);
 }
 

@@ -8,6 +8,7 @@
 #include "media/null/null_backend.h"
 #include "play/play.h"
 #include "shell/shell.h"
+#include "tests/support/images.h"
 
 struct PlayFixture : ::testing::Test {
     static constexpr int SIDE = 40;              // piece images are SIDE x SIDE
@@ -26,18 +27,10 @@ struct PlayFixture : ::testing::Test {
         mouse_x = mouse_y = 0;
         pref_sound = 0;
         help_prompt_active = 0;
-        if (!white_image) white_image = solid_image(2, 2, 0xFFFFFFFF);
+        if (!white_image) white_image = support::solid_image(2, 2, 0xFFFFFFFF);
     }
 
     void TearDown() override { pref_sound = 0; }
-
-    static TImage* solid_image(int w, int h, uint32_t argb) {
-        TImage* image = create_image(w, h, 1, 0);
-        TPixmap* pixels = lock_image(image, 0, true, true);
-        for (int y = 0; y < h; y++)
-            for (int x = 0; x < w; x++) write_pixel(pixels, x, y, argb);
-        return image;
-    }
 
     // A rows x cols jigsaw of opaque squares, homes SIDE apart from
     // (HOME_X, HOME_Y), every piece loose, upright, shown and at home.
@@ -50,7 +43,7 @@ struct PlayFixture : ::testing::Test {
             for (int col = 1; col <= c; col++, i++) {
                 piece_type& p = pieces[i];
                 if (p.img) free_image(p.img);  // a second grid in the same test
-                p.img = solid_image(SIDE, SIDE, 0xFF808080);
+                p.img = support::solid_image(SIDE, SIDE, 0xFF808080);
                 centre_image_handle(p.img);
                 p.wd = p.ht = SIDE;
                 p.x0 = p.x = HOME_X + (col - 1) * SIDE;

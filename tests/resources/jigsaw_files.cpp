@@ -1,5 +1,5 @@
 // Shared helpers of the resource tests: loading jigsaw folders through the
-// game's loaders, piece coverage on the board, running the tools.
+// game's jigsaw reader, piece coverage on the board, test pictures.
 #include "tests/resources/jigsaw_files.h"
 
 #include <algorithm>
@@ -7,29 +7,46 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/wait.h>
 
+#include "library/library.h"
 #include "media/system/system.h"
+#include "play/play.h"
+#include "shell/shell.h"
 
 bool load_jigsaw_folder(const std::string& folder, LoadedJigsaw* j) {
+    // The lines of pieces.txt, counted with the game's line reader.
     TStream* f = read_file(folder + "/pieces.txt");
     if (!f) return false;
-    std::vector<int> values;
-    while (!eof(f)) values.push_back(text_to_int(read_line(f)));
+    for (; !eof(f); j->lines++) read_line(f);
     close_file(f);
-    j->lines = static_cast<int>(values.size());
-    if (values.size() < 4) return true;
-    j->rows = values[0];
-    j->columns = values[1];
-    int n = j->rows * j->columns;
-    if (n < 0 || n > 300 || static_cast<int>(values.size()) < 4 + 2 * n) return true;
-    for (int i = 0; i < n; i++) {
-        j->x0.push_back(values[4 + 2 * i]);
-        j->y0.push_back(values[5 + 2 * i]);
-        j->pieces.push_back(load_pixmap(folder + "/" + std::to_string(i + 1) + ".png"));
+
+    std::filesystem::path path(folder);
+    std::string own_before = own_jigsaws_dir;
+    int custom_before = pref_custom_colour;
+    own_jigsaws_dir = path.parent_path().string();
+    pref_custom_colour = 1;             // the board colour changes only by colour lines
+    bg_red = bg_green = bg_blue = -1;   // which the reader clamps to 0..255
+    bool read = read_jigsaw(path.filename().string(), &j->problem);
+    own_jigsaws_dir = own_before;
+    pref_custom_colour = custom_before;
+    if (read) {
+        j->rows = rows;
+        j->columns = columns;
+        for (int i = 1; i <= piece_count && i <= MAX_PIECES; i++) {
+            j->x0.push_back(pieces[i].x0);
+            j->y0.push_back(pieces[i].y0);
+            j->pieces.push_back(copy_pixmap(lock_image(pieces[i].img, 0, true, false)));
+        }
+        if (bg_red >= 0) j->colour = {bg_red, bg_green, bg_blue};
     }
-    for (size_t k = 4 + 2 * n; k < values.size(); k++) j->colour.push_back(values[k]);
-    return true;
+    for (int i = 1; i <= MAX_PIECES; i++) {
+        if (pieces[i].img) free_image(pieces[i].img);
+        pieces[i].img = nullptr;
+    }
+    if (picture) free_image(picture);
+    picture = nullptr;
+    rows = columns = piece_count = 0;
+    return read;
 }
 
 void free_jigsaw(LoadedJigsaw* j) {
@@ -88,30 +105,6 @@ int shared_pixels(const LoadedJigsaw& j, int a, int b) {
             if ((read_pixel(pb, bx, by) >> 24) != 0) count++;
         }
     return count;
-}
-
-int run_command(const std::string& command, std::string* output) {
-    std::string full = command + " 2>&1";
-    FILE* pipe = popen(full.c_str(), "r");
-    if (!pipe) return -1;
-    char buffer[4096];
-    size_t got;
-    output->clear();
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) output->append(buffer, got);
-    int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string make_temp_folder() {
-    std::string name = (std::filesystem::temp_directory_path() / "tessellon-res-XXXXXX").string();
-    std::vector<char> buffer(name.begin(), name.end());
-    buffer.push_back('\0');
-    char* made = mkdtemp(buffer.data());
-    return made ? std::string(made) : std::string();
-}
-
-void remove_folder(const std::string& path) {
-    if (!path.empty()) delete_dir(path, true);
 }
 
 bool write_test_picture(const std::string& path, int width, int height) {

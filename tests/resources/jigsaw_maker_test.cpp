@@ -3,10 +3,9 @@
 // exactly once, and grid neighbours meet along a shared edge.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "media/system/system.h"
 #include "tests/resources/jigsaw_files.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -15,9 +14,8 @@ namespace {
 const int RIM_TOLERANCE = 4;
 
 struct CutFolder {
-    std::string dir;
-    CutFolder() : dir(make_temp_folder()) {}
-    ~CutFolder() { remove_folder(dir); }
+    support::TempFolder temp{"tessellon-res"};
+    std::string dir = temp.path;
 };
 
 std::string cut_command(const std::string& options, const std::string& picture, const std::string& folder) {
@@ -130,16 +128,7 @@ TEST(JigsawMaker, SameSeedCutsTheSameBytesAndAnotherSeedOtherShapes) {
         ASSERT_EQ(run_command(cut_command("--quiet --pieces 30 --seed " + seed, picture, tmp.dir + "/" + name), &output), 0)
             << output;
     }
-    auto bytes = [](const std::string& path) {
-        std::string data;
-        FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f) return data;
-        char buffer[4096];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, got);
-        std::fclose(f);
-        return data;
-    };
+    auto bytes = support::read_text;
     int differing = 0;
     for (int i = 1; i <= 30; i++) {
         std::string piece = "/" + std::to_string(i) + ".png";
@@ -155,10 +144,7 @@ TEST(JigsawMaker, SameSeedCutsTheSameBytesAndAnotherSeedOtherShapes) {
 TEST(JigsawMaker, RefusesWhatTheGameCouldNotPlayWithAClearMessage) {
     CutFolder tmp;
     std::string text = tmp.dir + "/notes.txt", small = tmp.dir + "/small.png", big = tmp.dir + "/big.png";
-    FILE* f = std::fopen(text.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs("not a picture\n", f);
-    std::fclose(f);
+    ASSERT_TRUE(support::write_text(text, "not a picture\n"));
     ASSERT_TRUE(write_test_picture(small, 60, 45));
     ASSERT_TRUE(write_test_picture(big, 800, 600));
     std::string output;

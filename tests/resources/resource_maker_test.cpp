@@ -27,7 +27,8 @@ std::map<std::string, std::string> read_tree(const std::string& root) {
 }
 
 TEST(ResourceMaker, TwoRunsWriteTheSameBytes) {
-    std::string a = make_temp_folder(), b = make_temp_folder();
+    support::TempFolder first_run("tessellon-res"), second_run("tessellon-res");
+    std::string a = first_run.path, b = second_run.path;
     ASSERT_FALSE(a.empty());
     ASSERT_FALSE(b.empty());
     std::string fonts = std::string(" ") + FONT_TAHOMA + " " + FONT_TAHOMA_BOLD, output;
@@ -41,8 +42,6 @@ TEST(ResourceMaker, TwoRunsWriteTheSameBytes) {
         ASSERT_TRUE(second.count(name)) << name;
         EXPECT_TRUE(data == second[name]) << name << " differs between runs";
     }
-    remove_folder(a);
-    remove_folder(b);
 }
 
 }  // namespace

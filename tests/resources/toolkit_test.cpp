@@ -57,7 +57,8 @@ TEST(Coverage, ShapesReachingPastTheWindowStillFillIt) {
 }
 
 TEST(KitFiles, PngAndBmpReadBackThroughTheGameLoader) {
-    std::string dir = make_temp_folder();
+    support::TempFolder temp("tessellon-res");
+    std::string dir = temp.path;
     ASSERT_FALSE(dir.empty());
     kit::Canvas c = kit::make_canvas(7, 5, kit::Color{0, 0, 0, 0});
     kit::blend_pixel(c, 1, 1, kit::rgb(200, 100, 50), 1.0f);
@@ -78,7 +79,6 @@ TEST(KitFiles, PngAndBmpReadBackThroughTheGameLoader) {
     EXPECT_EQ(read_pixel(bmp, 0, 0), 0xFF000000u);
     free_pixmap(png);
     free_pixmap(bmp);
-    remove_folder(dir);
 }
 
 TEST(CutPlanning, GridsStayNearTheAskedCountAndWithinTheGame) {

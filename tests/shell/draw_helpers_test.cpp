@@ -8,6 +8,7 @@
 
 #include "media/null/null_backend.h"
 #include "tests/shell/loop_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -198,18 +199,12 @@ TEST_F(Helpers, HitTestsIncludeBothEnds) {
 }
 
 struct Thumbnails : LoopFixture {
+    support::TempFolder temp{"thumbnail"};
     std::string folder;
     void SetUp() override {
         LoopFixture::SetUp();
-        std::string pattern = ::testing::TempDir() + "thumbnail_XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back(0);
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        folder = name.data();
-    }
-    void TearDown() override {
-        delete_dir(folder, true);
-        LoopFixture::TearDown();
+        folder = temp.path;
+        ASSERT_FALSE(folder.empty());
     }
 };
 

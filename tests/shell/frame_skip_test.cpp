@@ -4,11 +4,9 @@
 // screen shows after any input is what drawing every frame would show.
 #include "media/null/null_backend.h"
 #include "tests/shell/library_loop.h"
+#include "tests/support/files.h"
 
 namespace {
-
-enum { ESC = 27, RIGHT = 39, B = 66, C = 67, H = 72, I = 73, J = 74, K = 75, L = 76,
-       N = 78, P = 80, X = 88, F2 = 113 };
 
 struct FrameSkip : LibraryLoop {
     void SetUp() override {
@@ -42,8 +40,8 @@ struct FrameSkip : LibraryLoop {
         swatch_image = solid_image(60, 40, 0xFF102030);
         // The fixture's saved game of "alpha": its one piece, then the
         // colour, the display size and the group counter.
-        std::ofstream("players/default/alpha.txt", std::ios::binary)
-            << "400\r\n300\r\n0\r\n1\r\n0\r\n1\r\n0\r\n10\r\n20\r\n30\r\n0\r\n0\r\n";
+        support::write_text("players/default/alpha.txt",
+                            support::saved_game_text({{400, 300, 0, 1, 0, 1, 0}}, 10, 20, 30));
         frame_skipping = 1;
         mark_frame_stale();  // the globals above changed without input
         move_to(100, 100);
@@ -64,11 +62,7 @@ struct FrameSkip : LibraryLoop {
 
     // An image the fixture's tear-down frees only if the game still holds
     // it: loading a jigsaw frees the pieces and the picture itself.
-    TImage* unlisted_image(int w, int h, uint32_t argb) {
-        TImage* image = solid_image(w, h, argb);
-        made_images.pop_back();
-        return image;
-    }
+    static TImage* unlisted_image(int w, int h, uint32_t argb) { return support::solid_image(w, h, argb); }
 
     // The frame on the screen against the one that drawing every frame
     // would show now: one more iteration (a plain tick) with skipping off.
@@ -89,7 +83,8 @@ struct FrameSkip : LibraryLoop {
 
 TEST_F(FrameSkip, StillScreensCostNoFlipsWhileNothingHappens) {
     EXPECT_EQ(flips_over_ticks(50), 0) << "board";
-    for (int key : {B, ESC, H, ESC, I, ESC, N, ESC, L, ESC, K, ESC}) {
+    for (int key : {KEY_B, KEY_ESCAPE, KEY_H, KEY_ESCAPE, KEY_I, KEY_ESCAPE, KEY_N, KEY_ESCAPE, KEY_L, KEY_ESCAPE,
+                    KEY_K, KEY_ESCAPE}) {
         press(key);
         run(3);  // settles on the screen the key opened
         EXPECT_EQ(flips_over_ticks(50), 0) << "on " << screen_state;
@@ -138,32 +133,32 @@ TEST_F(FrameSkip, TheShownFrameIsCurrentAfterEveryKindOfInput) {
         {"turn while held", 0, 350, 320, 2},
         {"drop", 0, 360, 330, 1},
         {"turn the piece under the mouse", 0, 500, 300, 2},
-        {"swatch", C, 0, 0, 0},
+        {"swatch", KEY_C, 0, 0, 0},
         {"swatch colour", 0, 20, 470, 1},
-        {"picture", P, 0, 0, 0},
+        {"picture", KEY_P, 0, 0, 0},
         {"take the picture", 0, 620, 120, 1},
         {"drag the picture", 0, -1, 0, 0},
         {"put it down", 0, 500, 200, 1},
-        {"status line", X, 0, 0, 0},
-        {"display info", F2, 0, 0, 0},
-        {"exit question", ESC, 0, 0, 0},
+        {"status line", KEY_X, 0, 0, 0},
+        {"display info", KEY_F2, 0, 0, 0},
+        {"exit question", KEY_ESCAPE, 0, 0, 0},
         {"no", 0, 10, 10, 1},
-        {"box screen", B, 0, 0, 0},
+        {"box screen", KEY_B, 0, 0, 0},
         {"next box", 0, 20, 20, 1},
-        {"back", J, 0, 0, 0},
-        {"help", H, 0, 0, 0},
+        {"back", KEY_J, 0, 0, 0},
+        {"help", KEY_H, 0, 0, 0},
         {"help line", 0, -1, 0, 0},
-        {"close help", H, 0, 0, 0},
-        {"preferences", I, 0, 0, 0},
+        {"close help", KEY_H, 0, 0, 0},
+        {"preferences", KEY_I, 0, 0, 0},
         {"a row", 0, 462, 130, 1},
-        {"leave", ESC, 0, 0, 0},
-        {"new browser", N, 0, 0, 0},
-        {"next page", RIGHT, 0, 0, 0},
-        {"leave", ESC, 0, 0, 0},
-        {"kill browser", K, 0, 0, 0},
+        {"leave", KEY_ESCAPE, 0, 0, 0},
+        {"new browser", KEY_N, 0, 0, 0},
+        {"next page", KEY_RIGHT, 0, 0, 0},
+        {"leave", KEY_ESCAPE, 0, 0, 0},
+        {"kill browser", KEY_K, 0, 0, 0},
         {"mark", 0, 150, 150, 1},
-        {"leave", ESC, 0, 0, 0},
-        {"load browser", L, 0, 0, 0},
+        {"leave", KEY_ESCAPE, 0, 0, 0},
+        {"load browser", KEY_L, 0, 0, 0},
         {"load", 0, 150, 150, 1},
     };
     int motion = 0;
@@ -207,7 +202,7 @@ TEST_F(FrameSkip, ScreensThatMoveWithTimeDrawEveryTick) {
     // The unrotate screen turns one piece per frame, each one drawn.
     screen_state = SCREEN_JIGSAW;
     for (int i = 1; i <= 3; i++) pieces[i].a = 2;
-    press('U');  // its key-up iteration drew the first frame
+    press(KEY_U);  // its key-up iteration drew the first frame
     flips = null_flip_count();
     int iterations = 0;
     for (; screen_state == SCREEN_UNROTATE && iterations < 20; iterations++) run(1);

@@ -13,6 +13,7 @@
 #include "play/play.h"
 #include "screens/screens.h"
 #include "shell/shell.h"
+#include "tests/support/images.h"
 
 struct LoopFixture : ::testing::Test {
     std::vector<TImage*> made_images;  // freed after each test
@@ -103,11 +104,7 @@ struct LoopFixture : ::testing::Test {
     // A plain image of that size and colour (opaque), as a stand-in for a
     // confirmation box or a help page.
     TImage* solid_image(int w, int h, uint32_t argb) {
-        TImage* image = create_image(w, h, 1, 0);
-        made_images.push_back(image);
-        TPixmap* pixels = lock_image(image, 0, true, true);
-        for (int y = 0; y < h; y++)
-            for (int x = 0; x < w; x++) write_pixel(pixels, x, y, argb);
-        return image;
+        made_images.push_back(support::solid_image(w, h, argb));
+        return made_images.back();
     }
 };

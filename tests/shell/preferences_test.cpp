@@ -4,21 +4,19 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "library/library.h"
 #include "shell/shell.h"
+#include "tests/support/files.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 struct PreferencesTest : ::testing::Test {
+    support::TempFolder temp{"tessellon-prefs"};
     std::string folder;
     void SetUp() override {
-        char pattern[] = "/tmp/tessellon-prefs-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
+        folder = temp.path;
+        ASSERT_FALSE(folder.empty());
         player_dir = folder + "/";
         pref_click_help = 0;
         pref_large_display = 0;
@@ -31,19 +29,9 @@ struct PreferencesTest : ::testing::Test {
         saved_bg_red = saved_bg_green = saved_bg_blue = 0;
         forced_refresh_rate = 0;
     }
-    void TearDown() override {
-        std::filesystem::remove_all(folder);
-        player_dir.clear();
-    }
-    void write(const std::string& name, const std::string& text) {
-        std::ofstream(folder + "/" + name, std::ios::binary) << text;
-    }
-    std::string read(const std::string& name) {
-        std::ifstream in(folder + "/" + name, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    void TearDown() override { player_dir.clear(); }
+    void write(const std::string& name, const std::string& text) { support::write_text(temp.file(name), text); }
+    std::string read(const std::string& name) { return support::read_text(temp.file(name)); }
 };
 
 TEST_F(PreferencesTest, MissingFilesKeepEveryDefault) {

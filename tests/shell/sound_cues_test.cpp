@@ -6,42 +6,20 @@
 
 #include "media/null/null_backend.h"
 #include "tests/shell/loop_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/sounds.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 // A 16-bit stereo WAV at 44100 Hz whose frame i holds value(i) on both channels.
 void write_wav(const std::string& path, int frames, int (*value)(int)) {
-    std::vector<uint8_t> bytes;
-    auto put32 = [&](uint32_t v) {
-        for (int i = 0; i < 4; i++) bytes.push_back(uint8_t(v >> (8 * i)));
-    };
-    auto put16 = [&](uint16_t v) {
-        bytes.push_back(uint8_t(v));
-        bytes.push_back(uint8_t(v >> 8));
-    };
-    auto tag = [&](const char* t) { bytes.insert(bytes.end(), t, t + 4); };
-    uint32_t data_bytes = uint32_t(frames) * 4;
-    tag("RIFF");
-    put32(36 + data_bytes);
-    tag("WAVE");
-    tag("fmt ");
-    put32(16);
-    put16(1);          // PCM
-    put16(2);          // stereo
-    put32(44100);
-    put32(44100 * 4);  // bytes per second
-    put16(4);          // bytes per frame
-    put16(16);         // bits
-    tag("data");
-    put32(data_bytes);
+    std::string data;
     for (int i = 0; i < frames; i++) {
-        put16(uint16_t(int16_t(value(i))));
-        put16(uint16_t(int16_t(value(i))));
+        support::put16(data, value(i));
+        support::put16(data, value(i));
     }
-    TStream* out = write_file(path);
-    ASSERT_NE(out, nullptr);
-    write_bytes(out, bytes.data(), int(bytes.size()));
-    close_file(out);
+    ASSERT_TRUE(support::write_text(path, support::wav_file(2, 44100, 16, data)));
 }
 
 int click_value(int) { return 1000; }
@@ -58,15 +36,13 @@ std::vector<int> mix(int frames) {
 }
 
 struct SoundCues : LoopFixture {
+    support::TempFolder temp{"sounds"};
     std::string folder;
     void SetUp() override {
         LoopFixture::SetUp();
         null_set_audio_device(true);
-        std::string pattern = ::testing::TempDir() + "sounds_XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back(0);
-        ASSERT_NE(mkdtemp(name.data()), nullptr);
-        folder = name.data();
+        folder = temp.path;
+        ASSERT_FALSE(folder.empty());
         base_dir = folder + "/";
         click_sound = magic_sound = music_sound = nullptr;
         music_channel = nullptr;
@@ -74,7 +50,6 @@ struct SoundCues : LoopFixture {
         mix(3 * 44100);  // whatever an earlier test left playing runs out
     }
     void TearDown() override {
-        delete_dir(folder, true);
         base_dir = "";
         LoopFixture::TearDown();
     }

@@ -20,14 +20,19 @@
 #include <vector>
 
 #include "tests/e2e/harness.h"
+#include "tests/support/e2e_setup.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* title = "Tessellon v3.3";
-// click help off, small, silent, windowed, help prompt, save message, no own colour
-const char* prefer = "0\r\n0\r\n0\r\n1\r\n1\r\n1\r\n0\r\n";
+const char* const title = support::GAME_TITLE;
+// A quiet game in a window that shows the help prompt.
+const std::string prefer = [] {
+    support::Preferences preferences;
+    preferences.help_prompt = 1;
+    return preferences.text();
+}();
 const int STALL_MS = 5000;
 const int RSS_EVERY_MS = 30000;
 const int PROBE_EVERY_MS = 2000;

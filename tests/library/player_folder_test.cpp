@@ -12,26 +12,24 @@
 #include "library/library.h"
 #include "media/null/null_backend.h"
 #include "shell/shell.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 struct PlayerFolderTest : ::testing::Test {
-    std::string folder, old_cwd;
+    support::TempFolder temp{"tessellon-player"};  // the working folder
+    std::string folder;
     void SetUp() override {
-        char pattern[] = "/tmp/tessellon-player-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        old_cwd = std::filesystem::current_path();
-        std::filesystem::current_path(folder);
+        folder = temp.path;
+        ASSERT_TRUE(temp.enter());
         player_dir.clear();
         ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
-        font_small = load_font(TEST_GAME_DIR "/fonts/Tahoma.ttf", 14, 4);
+        if (!font_small) font_small = load_font(TEST_GAME_DIR "/fonts/Tahoma.ttf", 14, 4);  // loaded once for all cases
         ASSERT_NE(font_small, nullptr);
         while (events_waiting() > 0) wait_event();
     }
     void TearDown() override {
-        std::filesystem::current_path(old_cwd);
-        std::filesystem::remove_all(folder);
+        temp.leave();
         player_dir.clear();
     }
     static int mode_of(const std::string& path) {

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "media/null/null_backend.h"
-#include "storage_fixture.h"
+#include "tests/library/storage_fixture.h"
 
 struct Title : StorageFixture {};
 

@@ -1,0 +1,100 @@
+#include "tests/support/e2e_setup.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "tests/support/files.h"
+#include "tests/support/images.h"
+
+namespace support {
+
+const char* const GAME_TITLE = "Tessellon v" TEST_VERSION;
+
+namespace {
+
+const uint32_t BROWSER_BACKGROUND = 0xE0FFFF;
+const int FIRST_CELL_X = 106, FIRST_CELL_Y = 140;  // the first thumbnail of a browser page at 800x600
+
+}  // namespace
+
+std::string Preferences::text() const {
+    std::string text;
+    for (int flag : {click_help, large, sound, windowed, help_prompt, save_message, own_colour})
+        text += std::to_string(flag) + "\r\n";
+    return text;
+}
+
+e2e::GameOptions quiet_game(bool large, const std::function<void(const std::string&)>& prepare) {
+    e2e::GameOptions options;
+    Preferences preferences;
+    preferences.large = large;
+    options.prefer = preferences.text();
+    if (large) options.screen_width = 1024, options.screen_height = 768;
+    options.prepare = prepare;
+    return options;
+}
+
+bool replace_reserved_jigsaw(const std::string& game_dir, const JigsawFiles& jigsaw) {
+    std::error_code ec;
+    std::filesystem::remove_all(game_dir + "/jigsaws/0000bexil", ec);
+    bool ok = write_jigsaw(game_dir + "/jigsaws/0000bexil", jigsaw);
+    std::string probe = game_dir + "/images/white.bmp";
+    if (!std::filesystem::exists(probe, ec)) {
+        std::filesystem::create_directories(game_dir + "/images", ec);
+        ok = write_solid_png(probe, 4, 4, 0xFFFFFFFF) && ok;
+    }
+    return ok;
+}
+
+JigsawFiles opening_jigsaw(const std::vector<int>& homes) {
+    JigsawFiles jigsaw;
+    jigsaw.rows = 1;
+    jigsaw.columns = 2;
+    jigsaw.homes = homes;
+    jigsaw.background = {30, 90, 40};
+    jigsaw.piece_argb = jigsaw.picture_argb = 0xFFE0E040;
+    jigsaw.picture_width = 80;
+    jigsaw.picture_height = 40;
+    return jigsaw;
+}
+
+bool write_reserved_saved_game(const std::string& game_dir, const std::vector<SavedPiece>& pieces, int red, int green,
+                               int blue) {
+    std::string folder = game_dir + "/players/default/";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec || !write_text(folder + "0000bexil.txt", saved_game_text(pieces, red, green, blue))) return false;
+    std::filesystem::copy_file(game_dir + "/jigsaws/0000bexil/tn.png", folder + "0000bexil.png",
+                               std::filesystem::copy_options::overwrite_existing, ec);
+    return !ec;
+}
+
+void keep_shot(const e2e::Shot& shot, const std::string& name) {
+    const char* folder = std::getenv("TESSELLON_E2E_SHOTS_DIR");
+    if (folder) shot.save_png(std::string(folder) + "/" + name + ".png");
+}
+
+::testing::AssertionResult reach_board(e2e::Session& game, int width, int height, e2e::Shot* board) {
+    unsigned long window = game.wait_for_window(GAME_TITLE, 20000);
+    if (!window) return ::testing::AssertionFailure() << "no game window";
+    if (!game.wait_for_focus(window, 10000)) return ::testing::AssertionFailure() << "the window never had the focus";
+    if (!game.wait_for_screen([](const e2e::Shot& s) { return s.drawn(); }, 20000))
+        return ::testing::AssertionFailure() << "nothing was drawn";
+    game.click(width - 5, height - 5);  // cuts the opening short
+    game.move(width - 5, height - 5);
+    if (!game.wait_until_still(20000, board)) return ::testing::AssertionFailure() << "the board never stood still";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult open_first_saved_game(e2e::Session& game) {
+    if (!game.wait_for_window(GAME_TITLE, 20000)) return ::testing::AssertionFailure() << "no game window";
+    game.click(790, 590);  // cuts the opening short
+    if (!game.wait_until_still(20000)) return ::testing::AssertionFailure() << "the opening did not end";
+    game.key("l");
+    if (!game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 590) == BROWSER_BACKGROUND; }, 10000))
+        return ::testing::AssertionFailure() << "no saved-game page";
+    game.click(FIRST_CELL_X, FIRST_CELL_Y);
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace support
