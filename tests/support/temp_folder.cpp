@@ -16,7 +16,7 @@ namespace support {
 TempFolder::TempFolder(const std::string& stem) {
     std::error_code ec;
     fs::path base = fs::temp_directory_path(ec);
-    if (ec) base = "/tmp";
+    if (ec) return;  // no temporary folder: path stays empty
     std::string pattern = (base / (stem + "-XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
