@@ -23,6 +23,18 @@ bool backend_start_audio();
 // signal handler.
 void backend_restore_video_mode();
 
+// The last texture read back whole, so that frames sharing an atlas page
+// read it once. The caller owns it for a run of reads and drops it after.
+struct TTextureRead {
+    unsigned texture = 0;  // 0 = nothing read yet
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;  // the texture's level 0, rows top-down
+};
+// The frame's pixels read back from its texture of the current display, as
+// an RGBA pixmap of the frame's pixmap size. Null when there is no such
+// texture or it cannot be read (the null backend never has one).
+TPixmap* backend_read_frame(const TImage* image, int frame, TTextureRead* cache);
+
 // ---------------------------------------------------------------------------
 // Supplied by the shared code
 // ---------------------------------------------------------------------------
@@ -94,6 +106,25 @@ void image_frame_set_atlas_cell(TImage* image, int frame, unsigned texture, floa
 // Stores grabbed RGBA pixels (the frame's size) into the frame; masked
 // images get the mask applied. Marks the frame dirty.
 void image_store_grab(TImage* image, int frame, const TPixmap* rgba);
+// Lets go of the frame's pixel bytes once its texture of the current
+// display holds them exactly (the backend says when), keeping the bit mask
+// of opaque pixels that images_overlap needs. Dynamic frames keep theirs.
+void image_frame_drop_pixels(TImage* image, int frame);
+// Brings a dropped frame's pixels back from its texture, in the pixmap's
+// own format. True when the pixmap holds its pixels (a frame never dropped
+// always does).
+bool image_frame_restore_pixels(TImage* image, int frame);
+// Restores every dropped frame of every live image: called while the
+// display's context still exists, just before it goes, so that the next
+// display can build its textures again.
+void restore_all_image_pixels();
+// Bytes of pixels let go since the process started (tests read it).
+extern int64_t image_pixel_bytes_dropped;
+
+// Notes that `bytes` of pixel buffers went back to the allocator. Once
+// enough has gone, the allocator hands its free pages back to the system,
+// so that a jigsaw, help page or browser let go of shrinks the process.
+void note_pixels_freed(size_t bytes);
 // Textures of the current display generation whose images were freed.
 // The backend deletes them while its context is current and clears the list.
 extern std::vector<unsigned> released_textures;
