@@ -16,8 +16,9 @@
 // set and nothing pending, waits until the window system or the timer wake
 // descriptor (timer_wake_fd) has something.
 void backend_pump_events(bool block);
-// Starts the sound output; false when no device could be started (the
-// mixer then runs silently).
+// Starts the sound output. True when a device runs now; false when there
+// is none, or when one is still being looked for on the backend's own
+// thread (audio_device_pending), which sets audio_device_running itself.
 bool backend_start_audio();
 // Restores the original video mode; safe to call repeatedly and from a
 // signal handler.
@@ -46,7 +47,13 @@ int timer_wake_fd();
 // (coalesced per timer). Called by wait_event before it looks at the queue.
 void deliver_timer_ticks();
 // True once the sound layer could start a device.
-extern bool audio_device_running;
+extern std::atomic<bool> audio_device_running;
+// True while the backend still looks for a device. Channels started then
+// are kept as if a device ran, so the music started at start-up sounds
+// once the device opens.
+extern std::atomic<bool> audio_device_pending;
+// Stops every channel: the device that was looked for did not open.
+void silence_pending_channels();
 
 // ---------------------------------------------------------------------------
 // Supplied by the sound loader (media/system/sound.cpp) to the mixer: the
