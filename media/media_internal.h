@@ -145,12 +145,16 @@ extern std::vector<unsigned> released_textures;
 struct TAtlasRect {
     int x = 0, y = 0, w = 0, h = 0;  // pixels, border included
 };
+// A row of cells across a page, as high as the cell that opened it.
+struct TAtlasShelf {
+    int y = 0, h = 0;      // its top and height
+    int cursor_x = 0;      // first free column on it
+};
 struct TAtlasPage {
     unsigned texture = 0;  // the backend's texture, 0 until it made one
     int kind = 0;          // the backend's sampling kind
-    int shelf_y = 0;       // top of the last shelf
-    int shelf_h = 0;       // its height
-    int cursor_x = 0;      // first free column on it
+    std::vector<TAtlasShelf> shelves;  // top to bottom
+    int top = 0;           // first row below the last shelf
     int live = 0;          // cells placed and not yet released
     std::vector<TAtlasRect> free_cells;  // released cells, taken again by frames that fit
 };
