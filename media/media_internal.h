@@ -16,12 +16,25 @@
 // set and nothing pending, waits until the window system or the timer wake
 // descriptor (timer_wake_fd) has something.
 void backend_pump_events(bool block);
-// Starts the sound output; false when no device could be started (the
-// mixer then runs silently).
+// Starts the sound output. True when a device runs now; false when there
+// is none, or when one is still being looked for on the backend's own
+// thread (audio_device_pending), which sets audio_device_running itself.
 bool backend_start_audio();
 // Restores the original video mode; safe to call repeatedly and from a
 // signal handler.
 void backend_restore_video_mode();
+
+// The last texture read back whole, so that frames sharing an atlas page
+// read it once. The caller owns it for a run of reads and drops it after.
+struct TTextureRead {
+    unsigned texture = 0;  // 0 = nothing read yet
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;  // the texture's level 0, rows top-down
+};
+// The frame's pixels read back from its texture of the current display, as
+// an RGBA pixmap of the frame's pixmap size. Null when there is no such
+// texture or it cannot be read (the null backend never has one).
+TPixmap* backend_read_frame(const TImage* image, int frame, TTextureRead* cache);
 
 // ---------------------------------------------------------------------------
 // Supplied by the shared code
@@ -34,7 +47,13 @@ int timer_wake_fd();
 // (coalesced per timer). Called by wait_event before it looks at the queue.
 void deliver_timer_ticks();
 // True once the sound layer could start a device.
-extern bool audio_device_running;
+extern std::atomic<bool> audio_device_running;
+// True while the backend still looks for a device. Channels started then
+// are kept as if a device ran, so the music started at start-up sounds
+// once the device opens.
+extern std::atomic<bool> audio_device_pending;
+// Stops every channel: the device that was looked for did not open.
+void silence_pending_channels();
 
 // ---------------------------------------------------------------------------
 // Supplied by the sound loader (media/system/sound.cpp) to the mixer: the
@@ -94,6 +113,25 @@ void image_frame_set_atlas_cell(TImage* image, int frame, unsigned texture, floa
 // Stores grabbed RGBA pixels (the frame's size) into the frame; masked
 // images get the mask applied. Marks the frame dirty.
 void image_store_grab(TImage* image, int frame, const TPixmap* rgba);
+// Lets go of the frame's pixel bytes once its texture of the current
+// display holds them exactly (the backend says when), keeping the bit mask
+// of opaque pixels that images_overlap needs. Dynamic frames keep theirs.
+void image_frame_drop_pixels(TImage* image, int frame);
+// Brings a dropped frame's pixels back from its texture, in the pixmap's
+// own format. True when the pixmap holds its pixels (a frame never dropped
+// always does).
+bool image_frame_restore_pixels(TImage* image, int frame);
+// Restores every dropped frame of every live image: called while the
+// display's context still exists, just before it goes, so that the next
+// display can build its textures again.
+void restore_all_image_pixels();
+// Bytes of pixels let go since the process started (tests read it).
+extern int64_t image_pixel_bytes_dropped;
+
+// Notes that `bytes` of pixel buffers went back to the allocator. Once
+// enough has gone, the allocator hands its free pages back to the system,
+// so that a jigsaw, help page or browser let go of shrinks the process.
+void note_pixels_freed(size_t bytes);
 // Textures of the current display generation whose images were freed.
 // The backend deletes them while its context is current and clears the list.
 extern std::vector<unsigned> released_textures;
@@ -107,12 +145,16 @@ extern std::vector<unsigned> released_textures;
 struct TAtlasRect {
     int x = 0, y = 0, w = 0, h = 0;  // pixels, border included
 };
+// A row of cells across a page, as high as the cell that opened it.
+struct TAtlasShelf {
+    int y = 0, h = 0;      // its top and height
+    int cursor_x = 0;      // first free column on it
+};
 struct TAtlasPage {
     unsigned texture = 0;  // the backend's texture, 0 until it made one
     int kind = 0;          // the backend's sampling kind
-    int shelf_y = 0;       // top of the last shelf
-    int shelf_h = 0;       // its height
-    int cursor_x = 0;      // first free column on it
+    std::vector<TAtlasShelf> shelves;  // top to bottom
+    int top = 0;           // first row below the last shelf
     int live = 0;          // cells placed and not yet released
     std::vector<TAtlasRect> free_cells;  // released cells, taken again by frames that fit
 };

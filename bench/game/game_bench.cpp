@@ -5,11 +5,15 @@
 // changed pixels, nothing held), and carrying a piece over it (the same
 // latency, and CPU while the pointer circles). CPU is the game process
 // (the software renderer's threads included) and, apart, the X server.
-//   bench_game [--rounds N] [--shots FOLDER] [label=]GAME_DIR ...
+//   bench_game [--rounds N] [--shots FOLDER] [--smaps FOLDER] [--wrap "CMD ARGS"] [label=]GAME_DIR ...
 // Several game folders (say before=... after=...) are run in turn, round
 // by round, so a noisy machine weighs on all of them alike; each figure is
 // printed as the median with min-max over the rounds. --shots writes a PNG
-// of every screen it measures (first round), for a look. Needs Xvfb and Mesa.
+// of every screen it measures (first round), for a look; --smaps the
+// process's memory map with 300 pieces (first round); --wrap runs the game
+// under a command (heaptrack -o FILE, say) and ends it with SIGTERM once
+// the 300 pieces are measured, so the command sees what was live then.
+// Needs Xvfb and Mesa.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -25,6 +29,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +76,61 @@ static double cpu_ns(int pid) {
     }
     closedir(dir);
     return total;
+}
+
+// Resident MiB of the process by kind of mapping, from smaps: the
+// libraries' code and data ("file"), the main malloc arena ("heap"), other
+// anonymous memory (thread arenas, large allocations, the renderer's
+// buffers: "anon") and shared memory ("shm"). With a folder given the whole
+// smaps is written there too, for a closer look.
+static std::map<std::string, double> rss_by_kind(int pid, const std::string& save_as) {
+    std::map<std::string, double> kib;
+    std::ifstream in("/proc/" + std::to_string(pid) + "/smaps");
+    std::ofstream out;
+    if (!save_as.empty()) out.open(save_as);
+    std::string line, kind = "anon";
+    while (std::getline(in, line)) {
+        if (out.is_open()) out << line << '\n';
+        if (!line.empty() && std::isxdigit((unsigned char)line[0]) && line.find('-') < 16) {
+            // A mapping's first line: range, permissions, offset, device, inode, name.
+            std::string name;
+            size_t slash = line.find('/'), bracket = line.find('[');
+            if (slash != std::string::npos) name = line.substr(slash);
+            else if (bracket != std::string::npos) name = line.substr(bracket);
+            if (name == "[heap]") kind = "heap";
+            else if (name.rfind("/dev/shm", 0) == 0 || name.rfind("/memfd:", 0) == 0 || name.rfind("/SYSV", 0) == 0)
+                kind = "shm";
+            else if (!name.empty() && name[0] == '/') kind = "file";
+            else kind = "anon";
+        } else if (line.rfind("Rss:", 0) == 0) {
+            kib[kind] += std::atof(line.c_str() + 4);
+        }
+    }
+    for (auto& k : kib) k.second /= 1024.0;
+    return kib;
+}
+
+// The process of that name among pid and its descendants (the game under
+// a wrapper); 0 when none.
+static int find_process(int pid, const std::string& name) {
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::string own;
+    if (std::getline(comm, own) && own == name) return pid;
+    std::ifstream children("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/children");
+    int child = 0;
+    while (children >> child)
+        if (int found = find_process(child, name)) return found;
+    return 0;
+}
+
+// Ends the game under the wrapper with SIGTERM and waits (at most a minute)
+// for the wrapper to finish its report.
+static void end_wrapped_game(int pid) {
+    if (int game = find_process(pid, "tessellon")) kill(game, SIGTERM);
+    for (double t0 = now_ms(); now_ms() - t0 < 60000;) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) return;
+        sleep_ms(50);
+    }
 }
 
 static double rss_mib(int pid) {
@@ -129,6 +189,8 @@ static std::vector<uint32_t> grab(int x, int y, int w, int h) {
 }
 
 static std::string shots_folder;  // --shots; empty = none
+static std::string smaps_folder;  // --smaps; empty = none
+static std::vector<std::string> wrapper;  // --wrap: a command the game runs under (a heap profiler, say)
 static std::string shot_prefix;   // the game's label, first round only
 
 static void shot(const std::string& name) {
@@ -284,7 +346,11 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         dup2(null_fd, 1);
         dup2(null_fd, 2);
         std::string binary = root + "/tessellon";
-        execl(binary.c_str(), binary.c_str(), (char*)nullptr);
+        std::vector<char*> args;
+        for (std::string& w : wrapper) args.push_back(&w[0]);
+        args.push_back(&binary[0]);
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
         _exit(127);
     }
     bool ok = false;
@@ -332,7 +398,22 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         while (now_ms() - load_start < 20000 && !board_colour_at(3, 3)) sleep_ms(5);
         move(700, 560);
         idle_cpu(f, "board (300)", pid, xvfb);
-        put(f, "RSS MiB, 300 pieces", rss_mib(pid));
+        // Under a wrapper the figures are the game's own, not the wrapper's.
+        int game_pid = wrapper.empty() ? pid : find_process(pid, "tessellon");
+        put(f, "RSS MiB, 300 pieces", rss_mib(game_pid));
+        std::string smaps_file = smaps_folder.empty() || shot_prefix.empty()
+                                     ? std::string()
+                                     : smaps_folder + "/" + shot_prefix + "-300.smaps";
+        std::map<std::string, double> kinds = rss_by_kind(game_pid, smaps_file);
+        for (const char* kind : {"file", "heap", "anon", "shm"})
+            put(f, std::string("  of it ") + kind + ", MiB", kinds[kind]);
+        if (!wrapper.empty()) {
+            // A wrapped game ends here, so that the wrapper reports what
+            // was live with 300 pieces on the board, and writes it out.
+            end_wrapped_game(pid);
+            ok = true;
+            goto done;
+        }
 
         // A board frame: the pointer moved, nothing held.
         std::vector<double> frame;
@@ -362,6 +443,7 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         put(f, "carrying CPU %", (cpu_ns(pid) - g0) / 1e4 / ms);
         put(f, "carrying CPU % of Xvfb", (cpu_ns(xvfb) - x0) / 1e4 / ms);
     }
+done:
     kill(-pid, SIGKILL);
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
@@ -379,6 +461,16 @@ int main(int argc, char** argv) {
             rounds = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--shots" && i + 1 < argc) {
             shots_folder = argv[++i];
+        } else if (a == "--wrap" && i + 1 < argc) {
+            std::string words = argv[++i];
+            for (size_t at = 0; at < words.size();) {
+                size_t end = words.find(' ', at);
+                if (end == std::string::npos) end = words.size();
+                if (end > at) wrapper.push_back(words.substr(at, end - at));
+                at = end + 1;
+            }
+        } else if (a == "--smaps" && i + 1 < argc) {
+            smaps_folder = argv[++i];
         } else {
             size_t eq = a.find('=');
             if (eq == std::string::npos) games.push_back({a, a});

@@ -29,11 +29,14 @@ bool atlas_fits(int width, int height) {
 }
 
 // A cell goes into a released cell at least its size on a page of its
-// kind, else on the last shelf of such a page with room left on it, else
-// on a new shelf below that one, else on a new page. Shelves keep the
-// height of the cell that opened them. Reusing released cells keeps a page
-// whose other frames live on (glyphs beside thumbnails, say) from filling
-// with dead room as frames come and go.
+// kind, else onto the lowest shelf it fits under with room left on such a
+// page, else onto a new shelf below that page's last, else onto a new
+// page. Shelves keep the height of the cell that opened them, so a short
+// cell prefers a low shelf and leaves the high ones to tall cells: pieces
+// of a jigsaw, which differ in height by their tabs, fill a page instead of
+// abandoning a shelf at each taller piece. Reusing released cells keeps a
+// page whose other frames live on (glyphs beside thumbnails, say) from
+// filling with dead room as frames come and go.
 bool atlas_place(int kind, int width, int height, int* page, int* x, int* y) {
     if (!atlas_fits(width, height)) return false;
     int cw = width + 2, ch = height + 2;
@@ -54,29 +57,32 @@ bool atlas_place(int kind, int width, int height, int* page, int* x, int* y) {
     for (size_t i = 0; i < atlas_pages.size(); i++) {
         TAtlasPage& pg = atlas_pages[i];
         if (pg.kind != kind) continue;
-        if (ch <= pg.shelf_h && pg.cursor_x + cw <= atlas_side) {
-            *page = static_cast<int>(i);
-            *x = pg.cursor_x;
-            *y = pg.shelf_y;
-            pg.cursor_x += cw;
-            pg.live++;
-            return true;
+        TAtlasShelf* best = nullptr;
+        for (TAtlasShelf& shelf : pg.shelves)
+            if (ch <= shelf.h && shelf.cursor_x + cw <= atlas_side && (!best || shelf.h < best->h)) best = &shelf;
+        if (!best && pg.top + ch <= atlas_side) {
+            TAtlasShelf shelf;
+            shelf.y = pg.top;
+            shelf.h = ch;
+            pg.top += ch;
+            pg.shelves.push_back(shelf);
+            best = &pg.shelves.back();
         }
-        if (pg.shelf_y + pg.shelf_h + ch <= atlas_side) {
-            pg.shelf_y += pg.shelf_h;
-            pg.shelf_h = ch;
-            *page = static_cast<int>(i);
-            *x = 0;
-            *y = pg.shelf_y;
-            pg.cursor_x = cw;
-            pg.live++;
-            return true;
-        }
+        if (!best) continue;
+        *page = static_cast<int>(i);
+        *x = best->cursor_x;
+        *y = best->y;
+        best->cursor_x += cw;
+        pg.live++;
+        return true;
     }
     TAtlasPage pg;
     pg.kind = kind;
-    pg.shelf_h = ch;
-    pg.cursor_x = cw;
+    TAtlasShelf shelf;
+    shelf.h = ch;
+    shelf.cursor_x = cw;
+    pg.shelves.push_back(shelf);
+    pg.top = ch;
     pg.live = 1;
     atlas_pages.push_back(pg);
     *page = static_cast<int>(atlas_pages.size() - 1);

@@ -83,6 +83,14 @@ struct TImage {
     std::vector<float> tex_u, tex_v;  // texture coordinates of its bottom-right corner
     std::vector<uint8_t> atlased;   // the texture is an atlas page the frame shares with others
     std::vector<uint8_t> dirty;     // pixmap written since the texture was made
+    // Frames whose pixels were let go once the texture held them: the
+    // pixmap keeps its size and format but no pixel bytes, and is filled
+    // from the texture again when someone reads it or the display goes.
+    std::vector<uint8_t> in_texture;
+    // While a frame is in_texture: which of its pixels are opaque (alpha at
+    // least 128), one bit per pixel, rows of (width + 7) / 8 bytes; empty
+    // for a frame without alpha (opaque everywhere).
+    std::vector<std::vector<uint8_t>> opaque;
 };
 
 struct TImageGlyph {

@@ -3,8 +3,13 @@
 // Textures themselves are the backend's; this file only records which
 // texture belongs to which frame and display generation, and when a
 // frame's pixels changed, so that decoding never needs a display.
+// Once a texture holds a frame exactly, the frame's pixel bytes are let go
+// (a bit mask of its opaque pixels stays for the overlap test) and read
+// back from the texture when someone locks the frame or the display goes.
+#include <algorithm>
 #include <cstring>
 #include <new>
+#include <unordered_set>
 
 #include "media/media_internal.h"
 
@@ -12,6 +17,8 @@
 // Kept for the run
 // ---------------------------------------------------------------------------
 std::vector<unsigned> released_textures;  // texture names of freed images, awaiting deletion by the backend
+int64_t image_pixel_bytes_dropped = 0;    // pixel bytes let go after upload, in total
+static std::unordered_set<TImage*> live_images;  // every image made and not yet freed
 
 // The mask colour of every image: black. The game never changes it.
 static const int MASK_RED = 0, MASK_GREEN = 0, MASK_BLUE = 0;
@@ -37,6 +44,9 @@ static TImage* new_image(int width, int height, int flags, int count) {
     image->tex_u.assign(static_cast<size_t>(count), 0.0f);
     image->tex_v.assign(static_cast<size_t>(count), 0.0f);
     image->dirty.assign(static_cast<size_t>(count), 0);
+    image->in_texture.assign(static_cast<size_t>(count), 0);
+    image->opaque.assign(static_cast<size_t>(count), std::vector<uint8_t>());
+    live_images.insert(image);
     return image;
 }
 
@@ -130,6 +140,7 @@ void free_image(TImage* image) {
         }
         free_pixmap(image->pixmaps[f]);
     }
+    live_images.erase(image);
     delete image;
 }
 
@@ -150,8 +161,8 @@ void set_image_handle(TImage* image, float x, float y) {
 }
 
 TPixmap* lock_image(TImage* image, int frame, bool read, bool write) {
-    (void)read;  // reading needs nothing: the pixmap is always current
-    if (!frame_ok(image, frame)) return nullptr;
+    (void)read;  // reading and writing both need the pixels back
+    if (!frame_ok(image, frame) || !image_frame_restore_pixels(image, frame)) return nullptr;
     if (write) image->dirty[static_cast<size_t>(frame)] = 1;
     return image->pixmaps[static_cast<size_t>(frame)];
 }
@@ -164,6 +175,80 @@ bool image_frame_needs_texture(const TImage* image, int frame) {
     if (!frame_ok(image, frame)) return false;
     size_t f = static_cast<size_t>(frame);
     return image->frames[f] == 0 || image->seqs[f] != display_generation || image->dirty[f];
+}
+
+// Where a pixmap format keeps alpha in a pixel, -1 for none.
+static int alpha_offset(int format) {
+    switch (format) {
+        case PF_ALPHA8: return 0;
+        case PF_BGRA8888:
+        case PF_RGBA8888: return 3;
+        default: return -1;
+    }
+}
+
+void image_frame_drop_pixels(TImage* image, int frame) {
+    if (!frame_ok(image, frame)) return;
+    size_t f = static_cast<size_t>(frame);
+    TPixmap* pm = image->pixmaps[f];
+    int bpp = pixmap_bytes_per_pixel(pm->format);
+    if ((image->flags & IMG_DYNAMIC) || image->in_texture[f] || bpp == 0 ||
+        pm->pixels.size() < static_cast<size_t>(pm->pitch) * pm->height)
+        return;
+    std::vector<uint8_t> bits;
+    int at = alpha_offset(pm->format);
+    if (at >= 0) {
+        const size_t row_bytes = static_cast<size_t>(pm->width + 7) / 8;
+        bits.assign(row_bytes * pm->height, 0);
+        for (int y = 0; y < pm->height; y++) {
+            const uint8_t* p = pm->pixels.data() + static_cast<size_t>(y) * pm->pitch + at;
+            uint8_t* row = bits.data() + static_cast<size_t>(y) * row_bytes;
+            for (int x = 0; x < pm->width; x++, p += bpp)
+                if (*p >= 128) row[x >> 3] |= static_cast<uint8_t>(1u << (x & 7));
+        }
+    }
+    image->opaque[f].swap(bits);
+    size_t bytes = pm->pixels.capacity();
+    std::vector<uint8_t>().swap(pm->pixels);
+    image->in_texture[f] = 1;
+    image_pixel_bytes_dropped += static_cast<int64_t>(bytes);
+    note_pixels_freed(bytes);
+}
+
+// Reads the frame back through the backend; `cache` as there.
+static bool restore_frame(TImage* image, size_t f, TTextureRead* cache) {
+    if (!image->in_texture[f]) return true;
+    TPixmap* pm = image->pixmaps[f];
+    TPixmap* rgba = backend_read_frame(image, static_cast<int>(f), cache);
+    if (!rgba) return false;
+    TPixmap* own = rgba->format == pm->format ? rgba : convert_pixmap(rgba, pm->format);
+    bool ok = own && own->width == pm->width && own->height == pm->height && own->pitch == pm->pitch;
+    if (ok) {
+        pm->pixels.swap(own->pixels);
+        image->in_texture[f] = 0;
+        std::vector<uint8_t>().swap(image->opaque[f]);
+    }
+    if (own != rgba) free_pixmap(own);
+    free_pixmap(rgba);
+    return ok;
+}
+
+bool image_frame_restore_pixels(TImage* image, int frame) {
+    if (!frame_ok(image, frame)) return false;
+    TTextureRead cache;
+    return restore_frame(image, static_cast<size_t>(frame), &cache);
+}
+
+// Frames are read in texture order, so an atlas page is read back once for
+// all the frames on it.
+void restore_all_image_pixels() {
+    std::vector<std::pair<unsigned, std::pair<TImage*, size_t>>> dropped;
+    for (TImage* image : live_images)
+        for (size_t f = 0; f < image->in_texture.size() && f < image->frames.size(); f++)
+            if (image->in_texture[f]) dropped.push_back({image->frames[f], {image, f}});
+    std::sort(dropped.begin(), dropped.end());
+    TTextureRead cache;
+    for (const auto& d : dropped) restore_frame(d.second.first, d.second.second, &cache);
 }
 
 void image_frame_set_texture(TImage* image, int frame, unsigned texture, float u, float v) {
@@ -191,6 +276,12 @@ void image_store_grab(TImage* image, int frame, const TPixmap* rgba) {
     if (!frame_ok(image, frame) || !rgba) return;
     size_t f = static_cast<size_t>(frame);
     TPixmap* target = image->pixmaps[f];
+    if (!image_frame_restore_pixels(image, frame)) {
+        // The texture could not be read: the grab starts from a clear frame.
+        target->pixels.assign(static_cast<size_t>(target->pitch) * target->height, 0);
+        image->in_texture[f] = 0;
+        std::vector<uint8_t>().swap(image->opaque[f]);
+    }
     TPixmap* masked = nullptr;
     const TPixmap* src = rgba;
     if (image->flags & IMG_MASKED) {

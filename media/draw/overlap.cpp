@@ -4,7 +4,8 @@
 // row, and each pixel centre is mapped back into both images' own pixel
 // space (the inverse of the drawing matrix). Only the span of each row
 // that can lie inside both quads is visited, so a small image against a
-// large one costs a handful of samples.
+// large one costs a handful of samples. A frame whose pixels only its
+// texture holds is tested against the bit mask kept of its opaque pixels.
 #include <algorithm>
 #include <cmath>
 
@@ -19,6 +20,8 @@ struct PlacedImage {
     double min_x, min_y, max_x, max_y;
     const uint8_t* pixels;
     int pitch, bpp, alpha_at;         // alpha_at < 0: no alpha, solid everywhere
+    const uint8_t* bits;              // a frame whose pixels only its texture holds: its opaque bits
+    size_t bit_pitch;                 // bytes per row of bits
     int pm_width, pm_height;
     double to_pm_x, to_pm_y;          // image pixel -> pixmap pixel scale
 };
@@ -28,7 +31,9 @@ static bool place_image(const TImage* image, float x, float y, int frame, Placed
     const TPixmap* pm = image->pixmaps[static_cast<size_t>(frame)];
     if (!pm || image->width < 1 || image->height < 1 || pm->width < 1 || pm->height < 1) return false;
     int bpp = pixmap_bytes_per_pixel(pm->format);
-    if (bpp == 0 || pm->pixels.size() < static_cast<size_t>(pm->pitch) * pm->height) return false;
+    size_t f = static_cast<size_t>(frame);
+    bool dropped = f < image->in_texture.size() && image->in_texture[f] && f < image->opaque.size();
+    if (bpp == 0 || (!dropped && pm->pixels.size() < static_cast<size_t>(pm->pitch) * pm->height)) return false;
 
     const TDrawState& s = draw_state;
     double ix = s.tform_ix, iy = s.tform_iy, jx = s.tform_jx, jy = s.tform_jy;
@@ -63,6 +68,13 @@ static bool place_image(const TImage* image, float x, float y, int frame, Placed
     out->pitch = pm->pitch;
     out->bpp = bpp;
     out->alpha_at = pm->format == PF_ALPHA8 ? 0 : (pm->format == PF_BGRA8888 || pm->format == PF_RGBA8888) ? 3 : -1;
+    out->bits = nullptr;
+    out->bit_pitch = static_cast<size_t>(pm->width + 7) / 8;
+    if (dropped && out->alpha_at >= 0) {
+        const std::vector<uint8_t>& bits = image->opaque[f];
+        if (bits.size() < out->bit_pitch * pm->height) return false;
+        out->bits = bits.data();
+    }
     out->pm_width = pm->width;
     out->pm_height = pm->height;
     out->to_pm_x = static_cast<double>(pm->width) / image->width;
@@ -90,6 +102,7 @@ static inline bool solid_at(const PlacedImage& p, double x, double y) {
     int tx = static_cast<int>(u * p.to_pm_x), ty = static_cast<int>(v * p.to_pm_y);
     if (tx >= p.pm_width) tx = p.pm_width - 1;
     if (ty >= p.pm_height) ty = p.pm_height - 1;
+    if (p.bits) return (p.bits[static_cast<size_t>(ty) * p.bit_pitch + (tx >> 3)] >> (tx & 7)) & 1;
     return p.pixels[static_cast<size_t>(ty) * p.pitch + static_cast<size_t>(tx) * p.bpp + p.alpha_at] >= 128;
 }
 

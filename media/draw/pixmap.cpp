@@ -2,6 +2,8 @@
 // and writing single pixels, masking by a colour, bilinear resampling and the
 // power-of-two texture buffers the backends upload. Pure CPU code; every
 // size is checked against PIXMAP_MAX_SIDE / PIXMAP_MAX_PIXELS.
+#include <malloc.h>
+
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -69,7 +71,27 @@ TPixmap* copy_pixmap(const TPixmap* pixmap) {
     }
 }
 
-void free_pixmap(TPixmap* pixmap) { delete pixmap; }
+void free_pixmap(TPixmap* pixmap) {
+    if (!pixmap) return;
+    size_t bytes = pixmap->pixels.capacity();
+    delete pixmap;
+    note_pixels_freed(bytes);
+}
+
+// --- kept for the run ---
+static size_t freed_since_trim = 0;  // pixel bytes freed since the allocator last gave pages back
+
+// Small buffers live among others in the allocator's heap, where their
+// free pages stay with the process until asked for. Asking costs a walk of
+// the free lists, so it waits until a few MiB have gone.
+enum { TRIM_AFTER_BYTES = 2 << 20 };
+
+void note_pixels_freed(size_t bytes) {
+    freed_since_trim += bytes;
+    if (freed_since_trim < TRIM_AFTER_BYTES) return;
+    freed_since_trim = 0;
+    malloc_trim(0);
+}
 
 // ---------------------------------------------------------------------------
 // Single pixels

@@ -253,6 +253,8 @@ static void destroy_display()
         XUngrabPointer(x11_display, CurrentTime);
     }
     if (x11_context) {
+        // Frames whose pixels only the textures hold take them back first.
+        restore_all_image_pixels();
         glXMakeCurrent(x11_display, None, nullptr);
         glXDestroyContext(x11_display, x11_context);
     }

@@ -4,7 +4,9 @@
 // or a write lock: small frames get a cell on a shared atlas page, larger
 // ones a power-of-two texture of their own. Quads wait in a batch while
 // the texture, blend and clipping stay the same, and go to the GL in one
-// vertex-array call, in the order they were drawn.
+// vertex-array call, in the order they were drawn. A frame whose texture
+// holds it exactly gives up its own pixels; they are read back from the
+// texture when the frame is locked or before the context goes.
 // Depends on GL (vertex arrays, fixed function) and the shared pixmap code.
 #include <GL/gl.h>
 #include <algorithm>
@@ -350,15 +352,78 @@ static bool make_atlas_cell(TImage* image, int frame, const TPixmap* source)
     return true;
 }
 
+// ---------------------------------------------------------------------------
+// Pixels kept in textures only
+// ---------------------------------------------------------------------------
+
+// After an upload: a frame whose texture holds every pixel unscaled lets
+// go of its own copy (image_frame_drop_pixels keeps dynamic frames). Always
+// true: the upload itself went well.
+static bool keep_pixels_in_texture(TImage* image, int frame, bool unscaled)
+{
+    if (unscaled)
+        image_frame_drop_pixels(image, frame);
+    return true;
+}
+
+// Level 0 of the texture, rows top-down as uploaded, into the cache.
+static bool read_texture(unsigned texture, TTextureRead* cache)
+{
+    if (cache->texture == texture && !cache->rgba.empty())
+        return true;
+    cache->texture = 0;
+    flush_batch();
+    use_texture(texture);
+    GLint tw = 0, th = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &tw);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &th);
+    if (tw <= 0 || th <= 0 || !pixmap_size_ok(tw, th))
+        return false;
+    cache->rgba.assign((size_t)tw * th * 4, 0);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, cache->rgba.data());
+    cache->texture = texture;
+    cache->width = tw;
+    cache->height = th;
+    return true;
+}
+
+TPixmap* backend_read_frame(const TImage* image, int frame, TTextureRead* cache)
+{
+    if (!x11_context || !cache || !frame_usable(image, frame))
+        return nullptr;
+    size_t f = (size_t)frame;
+    const TPixmap* pm = image->pixmaps[f];
+    if (!image->frames[f] || image->seqs[f] != display_generation || !read_texture(image->frames[f], cache))
+        return nullptr;
+    // An atlas frame starts where its cell's border ends; a texture of its own at 0, 0.
+    int x0 = image->atlased[f] ? (int)std::lround(image->tex_x0[f] * cache->width) : 0;
+    int y0 = image->atlased[f] ? (int)std::lround(image->tex_y0[f] * cache->height) : 0;
+    if (x0 < 0 || y0 < 0 || x0 + pm->width > cache->width || y0 + pm->height > cache->height)
+        return nullptr;
+    TPixmap* out = create_pixmap(pm->width, pm->height, PF_RGBA8888);
+    if (!out)
+        return nullptr;
+    for (int y = 0; y < pm->height; y++)
+        std::memcpy(out->pixels.data() + (size_t)y * out->pitch,
+                    cache->rgba.data() + ((size_t)(y0 + y) * cache->width + x0) * 4, (size_t)pm->width * 4);
+    return out;
+}
+
+// ---------------------------------------------------------------------------
+// Textures
+// ---------------------------------------------------------------------------
+
 // Builds (or rebuilds) the frame's texture from its pixmap.
 static bool make_drawable(TImage* image, int frame)
 {
     const TPixmap* source = image->pixmaps[frame];
-    if (!source || source->width <= 0 || source->height <= 0)
+    if (!source || source->width <= 0 || source->height <= 0 || source->pixels.empty())
         return false;
     flush_batch();
     if (wants_atlas(image, source))
-        return make_atlas_cell(image, frame, source);
+        return make_atlas_cell(image, frame, source) && keep_pixels_in_texture(image, frame, true);
     // A frame leaving an atlas (it grew, or became dynamic) keeps nothing of its cell.
     if (image->atlased[frame] && image->seqs[frame] == display_generation && image->frames[frame]) {
         unsigned texture = atlas_release(
@@ -407,7 +472,7 @@ static bool make_drawable(TImage* image, int frame)
 
     image_frame_set_texture(image, frame, texture, std::min(1.0f, (float)source->width / tw),
                             std::min(1.0f, (float)source->height / th));
-    return ok;
+    return ok && keep_pixels_in_texture(image, frame, source->width <= tw && source->height <= th);
 }
 
 // ---------------------------------------------------------------------------

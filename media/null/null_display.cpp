@@ -274,6 +274,10 @@ void flip(int sync) {
     backend_pump_events(false);
 }
 
+// The null display draws from the frames' pixmaps and never lets go of
+// them, so there is no texture to read.
+TPixmap* backend_read_frame(const TImage*, int, TTextureRead*) { return nullptr; }
+
 bool save_back_buffer() {
     if (!null_display.open) return false;
     null_display.kept = null_display.back;

@@ -48,7 +48,8 @@ struct RetiredList {
 };
 
 // --- kept for the run ---
-bool audio_device_running = false;            // a device was started; else the layer is silent
+std::atomic<bool> audio_device_running{false};  // a device was started; else the layer is silent
+std::atomic<bool> audio_device_pending{false};  // the backend still looks for a device
 static std::mutex mixer_lock;                 // guards every TChannel and mixer_active
 static TChannel* mixer_active[MAX_PLAYING];   // channels sounding now, oldest first
 static int active_count = 0;                  // entries of mixer_active in use
@@ -83,7 +84,8 @@ static int frames_ready(const TChannel* ch) {
 
 TChannel* play_sound(TSound* sound) {
     if (!sound) return nullptr;
-    bool sounds = audio_device_running && sound->sample.length > 0 && (sound->sample.samples || sound->streamed);
+    bool device = audio_device_running.load() || audio_device_pending.load();
+    bool sounds = device && sound->sample.length > 0 && (sound->sample.samples || sound->streamed);
     // The decoder is opened before the lock is taken: it reads the file's header.
     TSoundDecoder* decoder = sounds && sound->streamed ? open_sound_decoder(sound) : nullptr;
     int16_t* stream = decoder ? new (std::nothrow) int16_t[(size_t)STREAM_FRAMES * 2] : nullptr;
@@ -103,6 +105,14 @@ TChannel* play_sound(TSound* sound) {
         channel->next_record = channel_records;
         channel_records = channel;
         // Without a device the channel exists but never sounds.
+        if (sounds && !audio_device_running.load() && !audio_device_pending.load()) {
+            sounds = false;  // the device looked for did not open meanwhile
+            if (decoder && retired.count < MAX_PLAYING + 1) {
+                retired.items[retired.count++] = {decoder, stream};
+                channel->decoder = nullptr;
+                channel->stream = nullptr;
+            }
+        }
         if (sounds) {
             if (active_count == MAX_PLAYING) remove_active(0, &retired);  // the oldest gives way
             channel->playing = true;
@@ -128,6 +138,19 @@ void free_sound(TSound* sound) {
     close_retired(retired);
     delete[] sound->sample.samples;
     delete sound;
+}
+
+// The flag turns false under the lock, so a play_sound that saw it true
+// either put its channel in before this empties the list, or sees it false.
+void silence_pending_channels() {
+    RetiredList retired;
+    {
+        std::lock_guard<std::mutex> hold(mixer_lock);
+        audio_device_pending.store(false);
+        if (!audio_device_running.load())
+            while (active_count > 0) remove_active(active_count - 1, &retired);
+    }
+    close_retired(retired);
 }
 
 bool channel_busy(TChannel* channel) {

@@ -80,7 +80,7 @@ void media_start(const char* argv0) {
 
     start_clock();
     install_signal_handlers();
-    audio_device_running = backend_start_audio();
+    if (backend_start_audio()) audio_device_running.store(true);
 }
 
 const std::string& launch_folder() { return launch_dir; }

@@ -4,7 +4,8 @@
 // whole; an Ogg file at 44100 Hz is only checked here and then decoded by
 // each channel that plays it, a few thousand frames ahead of the mixer
 // (the decoder below), so the music never sits in memory whole. Without a
-// sound device nothing is decoded at all. A file that cannot be read, has
+// sound device (none found, none still being looked for) nothing is
+// decoded at all. A file that cannot be read, has
 // a malformed header or claims more than ten minutes of sound gives Null.
 // The game keeps its sounds for the run; free_sound (in the mixer, which
 // must stop their channels first) releases one. Files are opened through
@@ -203,7 +204,8 @@ static TSound* load_ogg(FILE* file, const std::string& path, int flags) {
     int channels = 0, hertz = 0;
     if (!open_ogg(file, &vf, &channels, &hertz)) return nullptr;
     bool streamable = hertz == MIX_HERTZ;
-    if ((flags & SOUND_DECODE_WHOLE) || (audio_device_running && !streamable))
+    bool device = audio_device_running.load() || audio_device_pending.load();
+    if ((flags & SOUND_DECODE_WHOLE) || (device && !streamable))
         return decode_ogg_whole(&vf, channels, hertz, path, flags);
     ogg_int64_t total = ov_pcm_total(&vf, -1);
     ov_clear(&vf);
@@ -301,7 +303,7 @@ static TSound* read_sound(const std::string& path, int flags) {
     }
     fclose(f);
     if (!read_ok) return nullptr;
-    bool decode = audio_device_running || (flags & SOUND_DECODE_WHOLE);
+    bool decode = audio_device_running.load() || audio_device_pending.load() || (flags & SOUND_DECODE_WHOLE);
     return decode_wav(file, decode, flags, path);
 }
 

@@ -1,7 +1,9 @@
 // The sound device of the real backend: OSS "/dev/dsp" when it opens,
 // else ALSA's "default" device, both 16-bit stereo at 44100 Hz. A thread
-// fills the device from the shared mixer; when the device takes data
-// faster than it plays (a file sink), the thread keeps pace with the clock.
+// opens the device (reading ALSA's configuration takes a while, so the
+// window and the first frames do not wait for it) and then fills it from
+// the shared mixer; when the device takes data faster than it plays (a
+// file sink), the thread keeps pace with the clock.
 // Depends on libasound and the OSS ioctls; runs silently when neither opens.
 #include <alsa/asoundlib.h>
 #include <fcntl.h>
@@ -103,6 +105,14 @@ static bool write_chunk(const int16_t* samples, int frames)
 
 static void run_mixer()
 {
+    // Channels started while the device was being looked for sound from
+    // here on; without a device they are let go and the layer stays silent.
+    if (!open_oss() && !open_alsa()) {
+        silence_pending_channels();
+        return;
+    }
+    audio_device_running.store(true);
+    audio_device_pending.store(false);
     using clock = std::chrono::steady_clock;
     std::vector<int16_t> buffer(CHUNK_FRAMES * AUDIO_CHANNELS);
     clock::time_point start = clock::now();
@@ -144,14 +154,15 @@ static void stop_audio()
     }
 }
 
+// The device is looked for on the mixing thread: this returns at once and
+// audio_device_running turns true once (and if) a device opened.
 bool backend_start_audio()
 {
-    if (oss_fd >= 0 || alsa_pcm)
-        return true;
-    if (!open_oss() && !open_alsa())
+    if (mixer_thread.joinable())
         return false;
     mixer_stop.store(false);
+    audio_device_pending.store(true);
     mixer_thread = std::thread(run_mixer);
     atexit(stop_audio);
-    return true;
+    return false;
 }

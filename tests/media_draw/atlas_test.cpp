@@ -1,5 +1,5 @@
 // Atlas pages: cells of small frames never overlap and stay inside their
-// page, kinds keep apart, a page goes when its last cell is released, and
+// page, a cell takes the lowest shelf it fits under, kinds keep apart, a page goes when its last cell is released, and
 // a cell's border repeats the frame's edges; freeing an image hands its
 // atlas page, not a texture of its own, to the backend.
 #include <gtest/gtest.h>
@@ -55,6 +55,31 @@ TEST(Atlas, TooLargeFramesAndKindsKeepApart) {
     EXPECT_EQ(x, 12) << "beside the first cell, border included";
     atlas_reset(0);
     EXPECT_FALSE(atlas_fits(1, 1)) << "no atlas on a display that has none";
+}
+
+// Pieces of a jigsaw differ in height by their tabs: a taller piece opens
+// a shelf of its own, and the shorter pieces after it still fill the lower
+// shelves opened before, so a page fills instead of stranding shelves.
+TEST(Atlas, ACellTakesTheLowestShelfItFitsUnder) {
+    atlas_reset(256);
+    int page = 0, x = 0, y = 0;
+    ASSERT_TRUE(atlas_place(0, 10, 20, &page, &x, &y));  // shelf of 22 at the top
+    ASSERT_TRUE(atlas_place(0, 10, 30, &page, &x, &y));  // too tall for it: a shelf of 32 below
+    EXPECT_EQ(y, 22);
+    ASSERT_TRUE(atlas_place(0, 10, 18, &page, &x, &y));
+    EXPECT_EQ(y, 0) << "a short cell goes back to the low shelf";
+    EXPECT_EQ(x, 12);
+    ASSERT_TRUE(atlas_place(0, 10, 25, &page, &x, &y));
+    EXPECT_EQ(y, 22) << "a cell the low shelf cannot take goes onto the high one";
+    EXPECT_EQ(x, 12);
+    // A full shelf sends an equal cell on: 256 holds 21 cells of 12 wide.
+    for (int i = 0; i < 19; i++) ASSERT_TRUE(atlas_place(0, 10, 20, &page, &x, &y));
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(x, 240);
+    ASSERT_TRUE(atlas_place(0, 10, 20, &page, &x, &y));
+    EXPECT_EQ(y, 22) << "the low shelf is full; the higher shelf still has room";
+    EXPECT_EQ(atlas_pages.size(), 1u);
+    atlas_reset(0);
 }
 
 TEST(Atlas, APageGoesWithItsLastCell) {

@@ -3,6 +3,8 @@
 // the piece under the pointer with a one-pixel probe image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "draw_test_util.h"
 #include "media/media_internal.h"
 
@@ -135,4 +137,48 @@ TEST_F(Overlap, OriginMovesBothImagesAlike) {
     EXPECT_FALSE(images_overlap(a, 50, 50, 0, probe, 52, 52, 0));
     free_image(a);
     free_image(probe);
+}
+
+// A frame whose pixels only its texture holds is tested against the bits
+// kept of its opaque pixels: the answers are those the pixels gave, alpha
+// 127 and 128 included, turned, scaled and for a frame without alpha.
+TEST_F(Overlap, AFrameGivenUpToItsTextureAnswersAsItsPixelsDid) {
+    TImage* ragged = alpha_image(13, 9, [](int x, int y) { return (x * 29 + y * 71) % 3 == 0 ? 127 + (x & 1) : 255 * (y & 1); });
+    TImage* solid = solid_image(7, 5);
+    TImage* probe = solid_image(1, 1);
+    for (TImage* image : {ragged, solid}) {
+        std::vector<bool> before;
+        for (int turn : {0, 30}) {
+            set_rotation(static_cast<float>(turn));
+            set_scale(turn ? 1.5f : 1.0f, 1.0f);
+            for (int y = -3; y < 16; y++)
+                for (int x = -3; x < 22; x++)
+                    before.push_back(images_overlap(image, 0, 0, 0, probe, static_cast<float>(x), static_cast<float>(y), 0));
+        }
+        reset();
+        image_frame_drop_pixels(image, 0);
+        ASSERT_EQ(image->in_texture[0], 1);
+        EXPECT_TRUE(image->pixmaps[0]->pixels.empty());
+        size_t at = 0;
+        for (int turn : {0, 30}) {
+            set_rotation(static_cast<float>(turn));
+            set_scale(turn ? 1.5f : 1.0f, 1.0f);
+            for (int y = -3; y < 16; y++)
+                for (int x = -3; x < 22; x++, at++)
+                    EXPECT_EQ(images_overlap(image, 0, 0, 0, probe, static_cast<float>(x), static_cast<float>(y), 0),
+                              before[at]) << "at " << x << "," << y << " turned " << turn;
+        }
+        reset();
+        EXPECT_NE(std::count(before.begin(), before.end(), true), 0);
+        EXPECT_NE(std::count(before.begin(), before.end(), false), 0);
+    }
+    // Dynamic frames are written often and keep their pixels.
+    TImage* dynamic = create_image(4, 4, 1, 0);
+    image_frame_drop_pixels(dynamic, 0);
+    EXPECT_EQ(dynamic->in_texture[0], 0);
+    EXPECT_EQ(dynamic->pixmaps[0]->pixels.size(), 4u * 4 * 4);
+    free_image(ragged);
+    free_image(solid);
+    free_image(probe);
+    free_image(dynamic);
 }

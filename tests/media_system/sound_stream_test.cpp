@@ -1,8 +1,8 @@
 // Streamed Ogg sounds: a channel of the game's music decodes the file as
 // the mixer asks for frames and gives exactly the samples of the whole
 // decode, across the decoder's buffer boundaries and up to the end; stops,
-// restarts and frees close the decoder; without a device nothing is
-// decoded; damaged files fail or end cleanly; and mixing on its own thread
+// restarts and frees close the decoder; music started while the device is
+// looked for waits for it; without a device nothing is decoded; damaged files fail or end cleanly; and mixing on its own thread
 // while the game starts and stops the music is race-free.
 #include <atomic>
 #include <cstdlib>
@@ -146,6 +146,35 @@ TEST_F(StreamTest, WithoutADeviceTheMusicIsMeasuredButNeverDecoded) {
     EXPECT_EQ(sound_decoders_open.load(), 0) << "playing opened the file";
     TAudioSample silence;
     EXPECT_EQ(mix_and_compare(silence, 0, 2048, {1024}), -1);
+    free_sound(music);
+}
+
+// The device is looked for while the game starts: the music started in
+// that time sounds from its first frame once a device opens, and is let go
+// (its decoder closed) when none does.
+TEST_F(StreamTest, MusicStartedWhileTheDeviceIsLookedForWaitsForItsAnswer) {
+    null_set_audio_device(false);
+    audio_device_pending.store(true);
+    TSound* music = load_sound(music_path, 0);
+    ASSERT_NE(music, nullptr);
+    TChannel* early = play_sound(music);
+    EXPECT_TRUE(channel_busy(early));
+    audio_device_running.store(true);
+    audio_device_pending.store(false);
+    EXPECT_EQ(mix_and_compare(whole->sample, 0, 5000, {1024, 333}), -1) << "the music must start at its beginning";
+    stop_channel(early);
+
+    audio_device_running.store(false);
+    audio_device_pending.store(true);
+    TChannel* lost = play_sound(music);
+    EXPECT_TRUE(channel_busy(lost));
+    EXPECT_EQ(sound_decoders_open.load(), 1);
+    silence_pending_channels();
+    EXPECT_FALSE(audio_device_pending.load());
+    EXPECT_FALSE(channel_busy(lost));
+    EXPECT_EQ(sound_decoders_open.load(), 0) << "no device: the decoder must be closed";
+    TChannel* later = play_sound(music);
+    EXPECT_FALSE(channel_busy(later)) << "with the answer known, no channel sounds";
     free_sound(music);
 }
 

@@ -223,3 +223,57 @@ TEST_F(X11Render, GrabKeepsTheTopRowFirstAndMasksBlack)
     free_image(plain);
     free_image(masked);
 }
+
+// Pixels of every format, in a texture of its own and on an atlas page:
+// once drawn, a frame holds no pixel bytes; a lock, and a re-open of the
+// display, bring back exactly what it held.
+TEST_F(X11Render, DrawnFramesLetGoOfTheirPixelsAndGetThemBackExactly)
+{
+    struct Case {
+        int format, width, height;
+    };
+    const Case cases[] = {{PF_RGBA8888, 13, 7}, {PF_RGB888, 9, 11}, {PF_GREY8, 5, 5}, {PF_ALPHA8, 6, 3},
+                          {PF_BGRA8888, 300, 170}, {PF_RGB888, 200, 90}};
+    std::vector<TImage*> images;
+    std::vector<TPixmap*> originals;
+    for (const Case& c : cases) {
+        TPixmap* pixmap = create_pixmap(c.width, c.height, c.format);
+        ASSERT_NE(pixmap, nullptr);
+        for (size_t i = 0; i < pixmap->pixels.size(); i++)
+            pixmap->pixels[i] = (uint8_t)(i * 37 + i / 7);
+        originals.push_back(copy_pixmap(pixmap));
+        images.push_back(image_of(pixmap, 0));
+    }
+    for (size_t i = 0; i < images.size(); i++)
+        draw_image(images[i], 10, 10, 0);
+    flip(0);
+    for (size_t i = 0; i < images.size(); i++) {
+        ASSERT_EQ(images[i]->in_texture[0], 1) << "case " << i;
+        EXPECT_TRUE(images[i]->pixmaps[0]->pixels.empty()) << "case " << i;
+    }
+
+    // A lock reads one frame back; the others stay in their textures.
+    TPixmap* locked = lock_image(images[0], 0, true, false);
+    ASSERT_NE(locked, nullptr);
+    EXPECT_EQ(locked->pixels, originals[0]->pixels);
+    EXPECT_EQ(images[1]->in_texture[0], 1);
+
+    // Before the display goes every frame takes its pixels back.
+    ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
+    for (size_t i = 0; i < images.size(); i++) {
+        EXPECT_EQ(images[i]->in_texture[0], 0) << "case " << i;
+        EXPECT_EQ(images[i]->pixmaps[0]->format, originals[i]->format) << "case " << i;
+        EXPECT_EQ(images[i]->pixmaps[0]->pixels, originals[i]->pixels) << "case " << i;
+    }
+
+    // A dynamic frame is written often and keeps its pixels.
+    TImage* dynamic = create_image(8, 8, 1, 0);
+    draw_image(dynamic, 10, 10, 0);
+    EXPECT_EQ(dynamic->in_texture[0], 0);
+    EXPECT_EQ(dynamic->pixmaps[0]->pixels.size(), 8u * 8 * 4);
+    free_image(dynamic);
+    for (size_t i = 0; i < images.size(); i++) {
+        free_image(images[i]);
+        free_pixmap(originals[i]);
+    }
+}
