@@ -2,8 +2,9 @@
 // exec -> window mapped and -> first painted board frame, idle CPU on every
 // screen, RSS with the 48-piece opening jigsaw and with the 300-piece
 // patchwork_quilt, the 300-piece board's frame time (pointer motion ->
-// changed pixels, nothing held), and carrying a piece over it (the same
-// latency, and CPU while the pointer circles). CPU is the game process
+// changed pixels, nothing held; a pick-up or drop, which draws the whole
+// board), and carrying a piece over it (the same latency, and CPU while
+// the pointer circles). CPU is the game process
 // (the software renderer's threads included) and, apart, the X server.
 //   bench_game [--rounds N] [--shots FOLDER] [label=]GAME_DIR ...
 // Several game folders (say before=... after=...) are run in turn, round
@@ -198,6 +199,23 @@ static double motion_latency(int x, int y) {
     return -1;
 }
 
+// Milliseconds from a left click at (x, y), the pointer already there,
+// until the pixels around it change; -1 when they did not within a second.
+static double click_latency(int x, int y) {
+    const int r = 40;
+    move(x, y);
+    sleep_ms(30);
+    std::vector<uint32_t> before = grab(x - r, y - r, 2 * r, 2 * r);
+    double t0 = now_ms();
+    XTestFakeButtonEvent(dpy, 1, True, 0);
+    XTestFakeButtonEvent(dpy, 1, False, 0);
+    XFlush(dpy);
+    while (now_ms() - t0 < 1000) {
+        if (grab(x - r, y - r, 2 * r, 2 * r) != before) return now_ms() - t0;
+    }
+    return -1;
+}
+
 // ---------------------------------------------------------------------------
 // One run of one game folder
 // ---------------------------------------------------------------------------
@@ -341,6 +359,15 @@ static bool run_game(const std::string& game, const std::string& display_name, i
             wait_still(100, 2000);
         }
         put(f, "300 board: motion -> pixels, ms", median(frame));
+
+        // Whole frames: picking up the top piece and putting it down where
+        // it lay redraws the board under it (the pointer hides and shows).
+        std::vector<double> whole;
+        for (int i = 0; i < 2 * (LATENCY_SAMPLES / 2); i++) {
+            whole.push_back(click_latency(400, 300));
+            wait_still(100, 2000);
+        }
+        put(f, "300 board: click -> pixels (whole), ms", median(whole));
 
         // Carrying the top piece.
         click(400, 300);
