@@ -190,8 +190,11 @@ enum { PRESENT_SWAP, PRESENT_WHOLE, PRESENT_REGION };
 void damage_reset(int width, int height);
 // A quad with these mapped corners was drawn, clipped by the viewport.
 void damage_note_quad(const float xs[4], const float ys[4]);
-// The back buffer changed without bounds (a clear): the full path follows.
+// The back buffer changed without bounds: the full path follows.
 void damage_note_untracked();
+// The back buffer was cleared within the viewport (the whole display
+// counts as without bounds).
+void damage_note_clear();
 // The kept copy was just taken from the back buffer: they are equal.
 void damage_note_saved();
 // The region a restore must repaint from the kept copy: what was drawn

@@ -8,6 +8,7 @@
 // back to repainting and showing the whole display.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "media/media_internal.h"
 
@@ -69,6 +70,23 @@ void damage_note_quad(const float xs[4], const float ys[4]) {
     r.y0 = (int)std::max(top, floorf(miny) - 1);
     r.x1 = (int)std::min(right, ceilf(maxx) + 1);
     r.y1 = (int)std::min(bottom, ceilf(maxy) + 1);
+    add_rect(&overlay, r);
+    add_rect(&changed, r);
+}
+
+// A clear of the whole display leaves nothing to keep track of; one
+// within a smaller viewport is a rectangle like any drawing.
+void damage_note_clear() {
+    const TDrawState& s = draw_state;
+    TDamageRect r;
+    r.x0 = std::max(0, s.viewport_x);
+    r.y0 = std::max(0, s.viewport_y);
+    r.x1 = (int)std::min((int64_t)damage_width, (int64_t)s.viewport_x + s.viewport_w);
+    r.y1 = (int)std::min((int64_t)damage_height, (int64_t)s.viewport_y + s.viewport_h);
+    if (r.x0 <= 0 && r.y0 <= 0 && r.x1 >= damage_width && r.y1 >= damage_height) {
+        damage_note_untracked();
+        return;
+    }
     add_rect(&overlay, r);
     add_rect(&changed, r);
 }

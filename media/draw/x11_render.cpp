@@ -425,7 +425,7 @@ void clear_screen()
     glClearColor(std::clamp(s.clscolor_red, 0, 255) / 255.0f, std::clamp(s.clscolor_green, 0, 255) / 255.0f,
                  std::clamp(s.clscolor_blue, 0, 255) / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    damage_note_untracked();
+    damage_note_clear();
 }
 
 // One quad of size w x h whose point (hx, hy) lands on (x, y) through the

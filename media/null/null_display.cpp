@@ -338,7 +338,7 @@ void clear_screen() {
         uint8_t* row = null_display.back.pixels.data() + (size_t)y * (size_t)null_display.back.pitch;
         for (int x = x0; x < x1; x++) memcpy(row + (size_t)x * 4, rgba, 4);
     }
-    damage_note_untracked();
+    damage_note_clear();
 }
 
 void set_app_title(const std::string& title) { app_title = title; }

@@ -3,8 +3,9 @@
 // the piece and the status line drawn over it) has the pixels of the whole
 // board drawn afresh once the piece is put down where it was carried, with
 // turned, hidden and boxed pieces, the picture and the swatch on the board.
-// Only the pointer, drawn after the drop, differs; and the pointer moving
-// over the still board and back leaves no trail.
+// Only the pointer, drawn after the drop, differs; the pointer moving over
+// the still board and back leaves no trail; and the board mended where the
+// piece was put down equals the board drawn afresh.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -98,8 +99,8 @@ TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
     e2e::Shot carried;
     ASSERT_TRUE(game.wait_until_still(10000, &carried, piece_arrived)) << "the carried piece did not settle";
 
-    // Put it down where it is: the next frame draws the whole board; the
-    // status line shown again over it.
+    // Put it down where it is: the next frame draws the board again where
+    // the piece lay and lies; the status line shown again over it.
     game.click(CARRIED_X, CARRIED_Y);
     game.key("x");
     e2e::Shot whole;
@@ -121,6 +122,17 @@ TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
     e2e::Shot back;
     ASSERT_TRUE(game.wait_until_still(10000, &back, [&whole](const e2e::Shot& s) { return s.pixels == whole.pixels; }))
         << "the pointer's way left a trail";
+
+    // The swatch hidden and shown again makes the game draw the whole
+    // board afresh: the same pixels as the board mended after the drop.
+    game.key("c");
+    ASSERT_TRUE(game.wait_for_screen([&whole](const e2e::Shot& s) { return s.pixels != whole.pixels; }, 10000))
+        << "the swatch did not go";
+    game.key("c");
+    game.key("x");
+    e2e::Shot afresh;
+    bool same = game.wait_until_still(10000, &afresh, [&whole](const e2e::Shot& s) { return s.pixels == whole.pixels; });
+    EXPECT_TRUE(same) << "the board drawn afresh differs: " << (alike_beside(afresh, whole, 0, 0, 0).message());
 }
 
 }  // namespace
