@@ -195,6 +195,10 @@ void damage_note_untracked();
 // The back buffer was cleared within the viewport (the whole display
 // counts as without bounds).
 void damage_note_clear();
+// What a copy of the back buffer must take so that the kept copy equals
+// it: what was drawn since the last restore or save when the back buffer
+// still holds the kept copy elsewhere, else the whole display.
+TDamageRect damage_save_region();
 // The kept copy was just taken from the back buffer: they are equal.
 void damage_note_saved();
 // The region a restore must repaint from the kept copy: what was drawn

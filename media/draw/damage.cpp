@@ -96,6 +96,8 @@ void damage_note_untracked() {
     changed_unbounded = true;
 }
 
+TDamageRect damage_save_region() { return back_holds_kept ? overlay : whole_display(); }
+
 void damage_note_saved() {
     back_holds_kept = true;
     overlay = TDamageRect();

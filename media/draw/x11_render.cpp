@@ -475,7 +475,8 @@ void draw_rect(float x, float y, float w, float h)
 }
 
 // The copy is a texture of the display's size (a power of two where the
-// driver wants one), filled straight from the back buffer by the GL.
+// driver wants one), filled straight from the back buffer by the GL: only
+// where the back buffer may differ from the copy already kept.
 bool save_back_buffer()
 {
     if (!x11_context)
@@ -486,7 +487,9 @@ bool save_back_buffer()
     int th = any_texture_size ? h : next_power_of_two(std::max(1, h));
     if (tw > max_texture_size || th > max_texture_size)
         return false;
+    TDamageRect r = damage_save_region();
     if (kept_texture == 0 || tw != kept_tw || th != kept_th) {
+        r = {0, 0, w, h};  // a new texture holds nothing yet
         if (kept_texture == 0)
             glGenTextures(1, &kept_texture);
         use_texture(kept_texture);
@@ -503,7 +506,8 @@ bool save_back_buffer()
     for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; i++) {
     }  // earlier errors are not this copy's
     glReadBuffer(GL_BACK);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
+    if (!damage_rect_empty(r))  // texture rows are GL's, bottom-up like the buffer's
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, r.x0, h - r.y1, r.x0, h - r.y1, r.x1 - r.x0, r.y1 - r.y0);
     if (glGetError() != GL_NO_ERROR)
         return false;
     damage_note_saved();

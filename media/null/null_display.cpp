@@ -314,9 +314,13 @@ void flip(int sync) {
     backend_pump_events(false);
 }
 
+// Only where the back buffer may differ from the copy already kept.
 bool save_back_buffer() {
     if (!null_display.open) return false;
-    null_display.kept = null_display.back;
+    if (null_display.kept.pixels.size() != null_display.back.pixels.size())
+        null_display.kept = null_display.back;
+    else
+        copy_region(null_display.back, &null_display.kept, damage_save_region());
     damage_note_saved();
     return true;
 }
