@@ -4,7 +4,8 @@
 // again above the swatch and the picture. The board (without a carried
 // group) is drawn once, kept, and put back in every frame until something
 // it was drawn from changes, so the pointer and the carried group are all
-// that a frame draws while the player moves them.
+// that a frame draws while the player moves them; when only some pieces
+// changed, the kept board is mended where they were and are.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -30,6 +31,7 @@ int board_composing = 1;                  // 0 draws the whole board in every fr
 static std::vector<intptr_t> kept_board;            // board_inputs(); empty = nothing kept
 static std::vector<kept_piece_type> kept_pieces;    // the pieces by number
 static std::vector<int> kept_order;                 // the drawing order
+static std::vector<int> kept_bounds;                // 4 per piece number: x0, y0, x1, y1 of what it covered
 
 // True for the pieces that draw_held_group draws: the held piece, and its
 // group when it has one.
@@ -158,6 +160,7 @@ static void board_pieces(std::vector<kept_piece_type>* by_number, std::vector<in
 
 // Widens [x0, x1) x [y0, y1) by the pixels a piece drawn as `k` covers
 // (a pixel more on each side for rounding); nothing for a piece not drawn.
+// Only for pieces as they are now: a kept piece's image may be gone.
 static void add_piece_bounds(const kept_piece_type& k, int* x0, int* y0, int* x1, int* y1) {
     const TImage* img = reinterpret_cast<const TImage*>(k.img);
     if (k.held || !k.visible || !img) return;
@@ -182,14 +185,20 @@ static void add_piece_bounds(const kept_piece_type& k, int* x0, int* y0, int* x1
 // included), so the whole board must be drawn.
 static bool changed_area(const std::vector<kept_piece_type>& now, const std::vector<int>& order, int* x0,
                          int* y0, int* x1, int* y1) {
-    if (now.size() != kept_pieces.size() || order.size() != kept_order.size()) return false;
+    if (now.size() != kept_pieces.size() || order.size() != kept_order.size() ||
+        kept_bounds.size() != 4 * now.size())
+        return false;
     std::vector<char> changed(now.size(), 0);
     *x0 = *y0 = 1 << 30;
     *x1 = *y1 = -(1 << 30);
     for (size_t p = 1; p < now.size(); p++) {
         if (now[p] == kept_pieces[p]) continue;
         changed[p] = 1;
-        add_piece_bounds(kept_pieces[p], x0, y0, x1, y1);
+        const int* was = &kept_bounds[4 * p];
+        if (was[0] < was[2] && was[1] < was[3]) {
+            *x0 = std::min(*x0, was[0]), *y0 = std::min(*y0, was[1]);
+            *x1 = std::max(*x1, was[2]), *y1 = std::max(*y1, was[3]);
+        }
         add_piece_bounds(now[p], x0, y0, x1, y1);
     }
     // A changed piece may also have moved in the order (a pick-up raises
@@ -239,6 +248,13 @@ static void draw_kept_board() {
         draw_swatch_and_picture();
     }
     if (save_back_buffer()) {
+        kept_bounds.assign(4 * now.size(), 0);
+        for (size_t p = 1; p < now.size(); p++) {
+            int* b = &kept_bounds[4 * p];
+            b[0] = b[1] = 1 << 30;
+            b[2] = b[3] = -(1 << 30);
+            add_piece_bounds(now[p], &b[0], &b[1], &b[2], &b[3]);
+        }
         kept_board.swap(inputs);
         kept_pieces.swap(now);
         kept_order.swap(order);
