@@ -211,3 +211,50 @@ bool finish_new_file(FILE* file);
 
 // --- kept for the run ---
 extern int files_synced;  // files and folders flushed to disk so far (tests read it)
+
+// ---------------------------------------------------------------------------
+// Supplied by the shared damage code (media/draw/damage.cpp) to the
+// backends: where the back buffer may differ from the kept copy of the
+// board and from the frame on the screen, so that a frame drawn over the
+// kept copy puts back, and shows, only the pixels that changed.
+// ---------------------------------------------------------------------------
+
+// A rectangle of display pixels [x0, x1) x [y0, y1); empty when x0 >= x1 or y0 >= y1.
+struct TDamageRect {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+// How a frame reaches the screen: a real swap (the back buffer is undefined
+// afterwards), a copy of the whole back buffer that keeps it, or a copy of
+// only the region that changed since the frame on the screen.
+enum { PRESENT_SWAP, PRESENT_WHOLE, PRESENT_REGION };
+
+// A display of that size was opened: nothing is known about its buffers.
+void damage_reset(int width, int height);
+// A quad with these mapped corners was drawn, clipped by the viewport.
+void damage_note_quad(const float xs[4], const float ys[4]);
+// The back buffer changed without bounds: the full path follows.
+void damage_note_untracked();
+// The back buffer was cleared within the viewport (the whole display
+// counts as without bounds).
+void damage_note_clear();
+// What a copy of the back buffer must take so that the kept copy equals
+// it: what was drawn since the last restore or save when the back buffer
+// still holds the kept copy elsewhere, else the whole display.
+TDamageRect damage_save_region();
+// The kept copy was just taken from the back buffer: they are equal.
+void damage_note_saved();
+// The region a restore must repaint from the kept copy: what was drawn
+// since the last restore or save when the back buffer still holds the kept
+// copy elsewhere, else the whole display. Afterwards the back buffer equals
+// the kept copy.
+TDamageRect damage_restore_region();
+// The window lost what it showed (an expose): the next present is whole.
+void damage_note_front_lost();
+// How to present this frame, given whether the backend can copy part of
+// the back buffer to the window leaving the back buffer intact; *region
+// is what to copy for PRESENT_REGION (possibly empty: nothing changed).
+int damage_choose_present(bool can_copy_region, TDamageRect* region);
+// The frame was presented that way.
+void damage_note_presented(int how);
+// True when the rectangle holds no pixel.
+bool damage_rect_empty(const TDamageRect& r);

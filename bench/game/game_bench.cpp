@@ -2,8 +2,9 @@
 // exec -> window mapped and -> first painted board frame, idle CPU on every
 // screen, RSS with the 48-piece opening jigsaw and with the 300-piece
 // patchwork_quilt, the 300-piece board's frame time (pointer motion ->
-// changed pixels, nothing held), and carrying a piece over it (the same
-// latency, and CPU while the pointer circles). CPU is the game process
+// changed pixels, nothing held; C, which draws the whole board; a pick-up
+// or drop), and carrying a piece over it (the same latency, and CPU while
+// the pointer circles). CPU is the game process
 // (the software renderer's threads included) and, apart, the X server.
 //   bench_game [--rounds N] [--shots FOLDER] [--smaps FOLDER] [--wrap "CMD ARGS"] [label=]GAME_DIR ...
 // Several game folders (say before=... after=...) are run in turn, round
@@ -260,6 +261,36 @@ static double motion_latency(int x, int y) {
     return -1;
 }
 
+// Milliseconds from a left click at (x, y), the pointer already there,
+// until the pixels around it change; -1 when they did not within a second.
+static double click_latency(int x, int y) {
+    const int r = 40;
+    move(x, y);
+    sleep_ms(30);
+    std::vector<uint32_t> before = grab(x - r, y - r, 2 * r, 2 * r);
+    double t0 = now_ms();
+    XTestFakeButtonEvent(dpy, 1, True, 0);
+    XTestFakeButtonEvent(dpy, 1, False, 0);
+    XFlush(dpy);
+    while (now_ms() - t0 < 1000) {
+        if (grab(x - r, y - r, 2 * r, 2 * r) != before) return now_ms() - t0;
+    }
+    return -1;
+}
+
+// Milliseconds from a key press until the pixels around (x, y) change; -1
+// when they did not within a second.
+static double key_latency(const char* name, int x, int y) {
+    const int r = 40;
+    std::vector<uint32_t> before = grab(x - r, y - r, 2 * r, 2 * r);
+    double t0 = now_ms();
+    key(name);
+    while (now_ms() - t0 < 1000) {
+        if (grab(x - r, y - r, 2 * r, 2 * r) != before) return now_ms() - t0;
+    }
+    return -1;
+}
+
 // ---------------------------------------------------------------------------
 // One run of one game folder
 // ---------------------------------------------------------------------------
@@ -422,6 +453,24 @@ static bool run_game(const std::string& game, const std::string& display_name, i
             wait_still(100, 2000);
         }
         put(f, "300 board: motion -> pixels, ms", median(frame));
+
+        // Whole frames: C hides or shows the colour swatch, and the whole
+        // board is drawn again.
+        std::vector<double> whole;
+        for (int i = 0; i < 2 * (LATENCY_SAMPLES / 2); i++) {
+            whole.push_back(key_latency("c", 40, 490));
+            wait_still(100, 2000);
+        }
+        put(f, "300 board: whole frame (C) -> pixels, ms", median(whole));
+
+        // Picking up the top piece and putting it down where it lay: the
+        // board under it changes (the pointer hides and shows).
+        std::vector<double> pick;
+        for (int i = 0; i < 2 * (LATENCY_SAMPLES / 2); i++) {
+            pick.push_back(click_latency(400, 300));
+            wait_still(100, 2000);
+        }
+        put(f, "300 board: pick-up/drop -> pixels, ms", median(pick));
 
         // Carrying the top piece.
         click(400, 300);

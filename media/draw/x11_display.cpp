@@ -37,6 +37,12 @@ typedef int (*SwapIntervalIntFn)(int);
 static int swap_kind = SWAP_NONE;  // which function sets the interval
 static int swap_interval = -1;     // interval last set, -1 = not set yet
 
+// Copying part of the back buffer to the window, leaving the back buffer as
+// it is (GLX_MESA_copy_sub_buffer); Null when the GLX does not offer it.
+typedef void (*CopySubBufferFn)(Display*, GLXDrawable, int, int, int, int);
+static CopySubBufferFn copy_sub_buffer = nullptr;
+static int presented_serial = -1;  // display_shown_serial right after the last present
+
 // Software frame pacing of flip(-1) in a window opened with hertz > 0.
 static int pace_period = 0;       // whole ms per frame
 static int pace_remainder = 0;    // ms left over per second
@@ -325,6 +331,10 @@ void* open_screen(int width, int height, int depth, int hertz, int flags)
     open_hertz = hertz;
     swap_kind = next_swap_kind(SWAP_NONE);
     swap_interval = -1;
+    copy_sub_buffer = nullptr;
+    if (has_extension(glXQueryExtensionsString(x11_display, screen), "GLX_MESA_copy_sub_buffer"))
+        copy_sub_buffer = (CopySubBufferFn)glXGetProcAddressARB((const GLubyte*)"glXCopySubBufferMESA");
+    presented_serial = -1;
     pace_period = hertz > 0 ? 1000 / hertz : 0;
     pace_remainder = hertz > 0 ? 1000 - pace_period * hertz : 0;
     pace_accumulator = 0;
@@ -390,11 +400,26 @@ void flip(int sync)
         interval = sync ? 1 : 0;
     }
     x11_render_flush();
-    set_swap_interval(interval);
+    // An expose (or anything else that bumped the serial) may have taken
+    // pixels off the window that a region would not put back.
+    if (display_shown_serial != presented_serial)
+        damage_note_front_lost();
+    TDamageRect region;
+    int how = damage_choose_present(copy_sub_buffer != nullptr, &region);
+    if (how == PRESENT_SWAP)
+        set_swap_interval(interval);
     if (pace)
         pace_frame();
-    glXSwapBuffers(x11_display, x11_window);
+    if (how == PRESENT_SWAP) {
+        glXSwapBuffers(x11_display, x11_window);
+    } else if (!damage_rect_empty(region)) {
+        // GL counts rows from the bottom.
+        copy_sub_buffer(x11_display, x11_window, region.x0, open_height - region.y1, region.x1 - region.x0,
+                        region.y1 - region.y0);
+    }
+    damage_note_presented(how);
     display_shown_serial++;
+    presented_serial = display_shown_serial;
     backend_pump_events(false);
 }
 

@@ -196,6 +196,7 @@ void x11_render_begin()
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     kept_texture = 0;
+    damage_reset(s.g_width, s.g_height);
     const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
     any_texture_size = extensions && strstr(extensions, "GL_ARB_texture_non_power_of_two");
     glDisable(GL_TEXTURE_2D);
@@ -489,6 +490,7 @@ void clear_screen()
     glClearColor(std::clamp(s.clscolor_red, 0, 255) / 255.0f, std::clamp(s.clscolor_green, 0, 255) / 255.0f,
                  std::clamp(s.clscolor_blue, 0, 255) / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+    damage_note_clear();
 }
 
 // One quad of size w x h whose point (hx, hy) lands on (x, y) through the
@@ -501,12 +503,16 @@ static void draw_quad(float x, float y, float hx, float hy, float w, float h, fl
     float tex[4][2] = {{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}};
     TBatchVertex vertex;
     current_color(vertex.rgba);
+    float xs[4], ys[4];
     for (int i = 0; i < 4; i++) {
         transform_point(x, y, corners[i][0], corners[i][1], &vertex.x, &vertex.y);
+        xs[i] = vertex.x;
+        ys[i] = vertex.y;
         vertex.u = tex[i][0];
         vertex.v = tex[i][1];
         batch.push_back(vertex);
     }
+    damage_note_quad(xs, ys);
 }
 
 void draw_image(TImage* image, float x, float y, int frame)
@@ -534,7 +540,8 @@ void draw_rect(float x, float y, float w, float h)
 }
 
 // The copy is a texture of the display's size (a power of two where the
-// driver wants one), filled straight from the back buffer by the GL.
+// driver wants one), filled straight from the back buffer by the GL: only
+// where the back buffer may differ from the copy already kept.
 bool save_back_buffer()
 {
     if (!x11_context)
@@ -545,7 +552,9 @@ bool save_back_buffer()
     int th = any_texture_size ? h : next_power_of_two(std::max(1, h));
     if (tw > max_texture_size || th > max_texture_size)
         return false;
+    TDamageRect r = damage_save_region();
     if (kept_texture == 0 || tw != kept_tw || th != kept_th) {
+        r = {0, 0, w, h};  // a new texture holds nothing yet
         if (kept_texture == 0)
             glGenTextures(1, &kept_texture);
         use_texture(kept_texture);
@@ -562,19 +571,30 @@ bool save_back_buffer()
     for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; i++) {
     }  // earlier errors are not this copy's
     glReadBuffer(GL_BACK);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
-    return glGetError() == GL_NO_ERROR;
+    if (!damage_rect_empty(r))  // texture rows are GL's, bottom-up like the buffer's
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, r.x0, h - r.y1, r.x0, h - r.y1, r.x1 - r.x0, r.y1 - r.y0);
+    if (glGetError() != GL_NO_ERROR)
+        return false;
+    damage_note_saved();
+    return true;
 }
 
-// One unblended, untinted quad over the whole display, texel for pixel.
-// GL's rows run bottom-up, so the texture's first row is the screen's last.
+// One unblended, untinted quad over the region that differs from the kept
+// copy (the whole display unless the back buffer kept it since the last
+// restore), texel for pixel. GL's rows run bottom-up, so the texture's
+// first row is the screen's last.
 bool restore_back_buffer()
 {
     if (!x11_context || kept_texture == 0)
         return false;
     flush_batch();
-    float w = (float)draw_state.g_width, h = (float)draw_state.g_height;
-    float u = w / kept_tw, v = h / kept_th;
+    TDamageRect r = damage_restore_region();
+    if (damage_rect_empty(r))
+        return true;
+    float h = (float)draw_state.g_height;
+    float x0 = (float)r.x0, y0 = (float)r.y0, x1 = (float)r.x1, y1 = (float)r.y1;
+    float u0 = x0 / kept_tw, u1 = x1 / kept_tw;
+    float v0 = (h - y0) / kept_th, v1 = (h - y1) / kept_th;
     if (scissor_on) {
         glDisable(GL_SCISSOR_TEST);
         scissor_on = false;
@@ -583,14 +603,14 @@ bool restore_back_buffer()
     use_texture(kept_texture);
     glColor4ub(255, 255, 255, 255);
     glBegin(GL_QUADS);
-    glTexCoord2f(0, v);
-    glVertex2f(0, 0);
-    glTexCoord2f(u, v);
-    glVertex2f(w, 0);
-    glTexCoord2f(u, 0);
-    glVertex2f(w, h);
-    glTexCoord2f(0, 0);
-    glVertex2f(0, h);
+    glTexCoord2f(u0, v0);
+    glVertex2f(x0, y0);
+    glTexCoord2f(u1, v0);
+    glVertex2f(x1, y0);
+    glTexCoord2f(u1, v1);
+    glVertex2f(x1, y1);
+    glTexCoord2f(u0, v1);
+    glVertex2f(x0, y1);
     glEnd();
     return true;
 }

@@ -30,6 +30,12 @@ bool null_mouse_hidden();
 // The sync argument of the latest flip, and the number of flips.
 int null_last_flip_sync();
 int null_flip_count();
+// With false, flip presents the whole back buffer every time, as on a
+// display that cannot copy part of it to the window (true at start).
+void null_set_region_presents(bool allowed);
+// How the latest flip presented (PRESENT_SWAP, _WHOLE or _REGION of
+// media_internal.h) and the rectangle it copied, [x0, x1) x [y0, y1).
+int null_last_present(int* x0, int* y0, int* x1, int* y1);
 // The title set by set_app_title.
 const std::string& null_app_title();
 // How often backend_restore_video_mode was called.

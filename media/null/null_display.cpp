@@ -4,6 +4,7 @@
 // origin, a pixel covered when its centre lies inside the quad, nearest
 // texel sampling, colour and alpha multiplication, the five blend modes
 // and viewport clipping. Buffers are RGBA with alpha kept at 255.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -27,6 +28,10 @@ static std::vector<TGraphicsMode> mode_list = {   // what display_modes reports
     {640, 480, 32, 60}, {800, 600, 32, 60}, {1024, 768, 32, 60}};
 static int last_flip_sync = 0;                    // argument of the latest flip
 static int flip_count = 0;                        // flips so far
+static bool region_presents = true;               // flip may copy only what changed, as a GLX with sub-buffer copies does
+static int last_present = PRESENT_SWAP;           // how the latest flip presented
+static TDamageRect last_present_region;           // and what it copied
+static int presented_serial = -1;                 // display_shown_serial right after the latest flip
 static std::string app_title;                     // from set_app_title
 
 // ---------------------------------------------------------------------------
@@ -40,6 +45,12 @@ TPixmap* null_front_buffer() { return null_display.open ? &null_display.front : 
 bool null_mouse_hidden() { return null_display.open && null_display.mouse_hidden; }
 int null_last_flip_sync() { return last_flip_sync; }
 int null_flip_count() { return flip_count; }
+void null_set_region_presents(bool allowed) { region_presents = allowed; }
+int null_last_present(int* x0, int* y0, int* x1, int* y1) {
+    *x0 = last_present_region.x0, *y0 = last_present_region.y0;
+    *x1 = last_present_region.x1, *y1 = last_present_region.y1;
+    return last_present;
+}
 const std::string& null_app_title() { return app_title; }
 
 void hide_mouse() {
@@ -122,11 +133,14 @@ static void draw_quad(float x, float y, float hx, float hy, float w, float h, co
     // Bounding box of the four mapped corners.
     const float cu[4] = {-hx, -hx + w, -hx + w, -hx}, cv[4] = {-hy, -hy, -hy + h, -hy + h};
     float minx = INFINITY, maxx = -INFINITY, miny = INFINITY, maxy = -INFINITY;
+    float xs[4], ys[4];
     for (int k = 0; k < 4; k++) {
         float sx = px + cu[k] * ix + cv[k] * iy, sy = py + cu[k] * jx + cv[k] * jy;
+        xs[k] = sx, ys[k] = sy;
         minx = fminf(minx, sx), maxx = fmaxf(maxx, sx);
         miny = fminf(miny, sy), maxy = fmaxf(maxy, sy);
     }
+    damage_note_quad(xs, ys);
     if (!std::isfinite(minx) || !std::isfinite(maxx) || !std::isfinite(miny) || !std::isfinite(maxy)) return;
     int x0 = (int)fmaxf((float)cx0, floorf(minx)), x1 = (int)fminf((float)cx1, ceilf(maxx));
     int y0 = (int)fmaxf((float)cy0, floorf(miny)), y1 = (int)fminf((float)cy1, ceilf(maxy));
@@ -253,6 +267,8 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     make_buffer(&d.back, width, height);
     make_buffer(&d.front, width, height);
     display_generation++;
+    damage_reset(width, height);
+    presented_serial = -1;
 
     reset_draw_state(width, height);
     draw_state._graphics = &null_display;
@@ -266,11 +282,35 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     return &null_display;
 }
 
+// Copies the rows of a rectangle (clipped to the display) between two
+// buffers of the display's size.
+static void copy_region(const TPixmap& from, TPixmap* to, const TDamageRect& r) {
+    int x0 = std::max(r.x0, 0), y0 = std::max(r.y0, 0);
+    int x1 = std::min(r.x1, null_display.width), y1 = std::min(r.y1, null_display.height);
+    if (x0 >= x1 || y0 >= y1 || from.pixels.size() != to->pixels.size()) return;
+    for (int y = y0; y < y1; y++) {
+        size_t at = (size_t)y * (size_t)from.pitch + (size_t)x0 * 4;
+        memcpy(to->pixels.data() + at, from.pixels.data() + at, (size_t)(x1 - x0) * 4);
+    }
+}
+
+// Presents as the real display would: a region when the damage allows it,
+// else the whole back buffer (a swap here keeps the back buffer's pixels,
+// but the damage treats them as undefined, as after a real swap).
 void flip(int sync) {
     last_flip_sync = sync;
     flip_count++;
+    if (null_display.open) {
+        if (display_shown_serial != presented_serial) damage_note_front_lost();
+        last_present = damage_choose_present(region_presents, &last_present_region);
+        if (last_present == PRESENT_REGION)
+            copy_region(null_display.back, &null_display.front, last_present_region);
+        else
+            null_display.front.pixels = null_display.back.pixels;
+        damage_note_presented(last_present);
+    }
     display_shown_serial++;
-    if (null_display.open) null_display.front.pixels = null_display.back.pixels;
+    presented_serial = display_shown_serial;
     backend_pump_events(false);
 }
 
@@ -278,9 +318,14 @@ void flip(int sync) {
 // them, so there is no texture to read.
 TPixmap* backend_read_frame(const TImage*, int, TTextureRead*) { return nullptr; }
 
+// Only where the back buffer may differ from the copy already kept.
 bool save_back_buffer() {
     if (!null_display.open) return false;
-    null_display.kept = null_display.back;
+    if (null_display.kept.pixels.size() != null_display.back.pixels.size())
+        null_display.kept = null_display.back;
+    else
+        copy_region(null_display.back, &null_display.kept, damage_save_region());
+    damage_note_saved();
     return true;
 }
 
@@ -288,7 +333,7 @@ bool restore_back_buffer() {
     if (!null_display.open || null_display.kept.pixels.size() != null_display.back.pixels.size() ||
         null_display.kept.pixels.empty())
         return false;
-    null_display.back.pixels = null_display.kept.pixels;
+    copy_region(null_display.kept, &null_display.back, damage_restore_region());
     return true;
 }
 
@@ -301,6 +346,7 @@ void clear_screen() {
         uint8_t* row = null_display.back.pixels.data() + (size_t)y * (size_t)null_display.back.pitch;
         for (int x = x0; x < x1; x++) memcpy(row + (size_t)x * 4, rgba, 4);
     }
+    damage_note_clear();
 }
 
 void set_app_title(const std::string& title) { app_title = title; }

@@ -1,9 +1,11 @@
 // The board kept under a carried piece, on the real binary: the frame while
-// the piece is carried (the kept board put back, the piece drawn over it)
-// has the pixels of the whole board drawn afresh once the piece is put down
-// where it was carried, with turned, hidden and boxed pieces, the picture
-// and the swatch on the board. Only the pointer, drawn after the drop,
-// differs.
+// the piece is carried (the kept board put back where the last frames drew,
+// the piece and the status line drawn over it) has the pixels of the whole
+// board drawn afresh once the piece is put down where it was carried, with
+// turned, hidden and boxed pieces, the picture and the swatch on the board.
+// Only the pointer, drawn after the drop, differs; the pointer moving over
+// the still board and back leaves no trail; and the board mended where the
+// piece was put down equals the board drawn afresh.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,11 +55,19 @@ TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
     game.key("c");  // the swatch, bottom left
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(20, 470) != BACKGROUND; }, 5000));
 
-    // Take the top piece and carry it in small steps, the board unchanged below.
+    // Take the top piece and carry it over turned and overlapping pieces,
+    // the picture and the swatch, with the status line shown part of the
+    // way, then back near where it was: the frames repaint and show only
+    // what changed, so a trail anywhere would stay on the screen.
     game.click(400, 300);
-    for (int k = 1; k <= 6; k++) {
-        game.move(400 + k * (CARRIED_X - 400) / 6, 300 + k * (CARRIED_Y - 300) / 6);
-        game.pause(30);  // input pacing: a hand's motion, not a wait
+    const int path[][2] = {{400, 300}, {240, 200}, {60, 60}, {150, 250}, {50, 480}, {260, 420}, {CARRIED_X, CARRIED_Y}};
+    for (size_t leg = 0; leg + 1 < sizeof path / sizeof path[0]; leg++) {
+        if (leg == 2) game.key("x");  // the status line, which stays while the piece is carried
+        for (int k = 1; k <= 8; k++) {
+            game.move(path[leg][0] + k * (path[leg + 1][0] - path[leg][0]) / 8,
+                      path[leg][1] + k * (path[leg + 1][1] - path[leg][1]) / 8);
+            game.pause(30);  // input pacing: a hand's motion, not a wait
+        }
     }
     auto piece_arrived = [](const e2e::Shot& s) {
         return s.at(CARRIED_X, CARRIED_Y) != BACKGROUND && s.at(CARRIED_X - 30, CARRIED_Y) != BACKGROUND;
@@ -65,8 +75,10 @@ TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
     e2e::Shot carried;
     ASSERT_TRUE(game.wait_until_still(10000, &carried, piece_arrived)) << "the carried piece did not settle";
 
-    // Put it down where it is: the next frame draws the whole board.
+    // Put it down where it is: the next frame draws the board again where
+    // the piece lay and lies; the status line shown again over it.
     game.click(CARRIED_X, CARRIED_Y);
+    game.key("x");
     e2e::Shot whole;
     auto pointer_shown = [&carried](const e2e::Shot& s) {
         for (int d = 2; d < 12; d++)
@@ -75,6 +87,28 @@ TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
     };
     ASSERT_TRUE(game.wait_until_still(10000, &whole, pointer_shown)) << "no still frame after the drop";
     EXPECT_TRUE(alike_beside(carried, whole, CARRIED_X, CARRIED_Y, 40));
+
+    // The game's pointer wandering over the still board and back leaves
+    // the frame exactly as it was.
+    for (int k = 1; k <= 24; k++) {
+        game.move(CARRIED_X - k * 15, CARRIED_Y - k * 9);
+        game.pause(30);  // input pacing
+    }
+    game.move(CARRIED_X, CARRIED_Y);
+    e2e::Shot back;
+    ASSERT_TRUE(game.wait_until_still(10000, &back, [&whole](const e2e::Shot& s) { return s.pixels == whole.pixels; }))
+        << "the pointer's way left a trail";
+
+    // The swatch hidden and shown again makes the game draw the whole
+    // board afresh: the same pixels as the board mended after the drop.
+    game.key("c");
+    ASSERT_TRUE(game.wait_for_screen([&whole](const e2e::Shot& s) { return s.pixels != whole.pixels; }, 10000))
+        << "the swatch did not go";
+    game.key("c");
+    game.key("x");
+    e2e::Shot afresh;
+    bool same = game.wait_until_still(10000, &afresh, [&whole](const e2e::Shot& s) { return s.pixels == whole.pixels; });
+    EXPECT_TRUE(same) << "the board drawn afresh differs: " << (alike_beside(afresh, whole, 0, 0, 0).message());
 }
 
 }  // namespace

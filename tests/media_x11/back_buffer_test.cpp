@@ -1,9 +1,12 @@
 // The kept copy of the back buffer on the real backend: put back pixel for
 // pixel whatever the drawing state, drawing afterwards still honours that
-// state, and a re-opened display has no copy until one is kept again.
+// state, a re-opened display has no copy until one is kept again, and
+// frames drawn over it (repainting and showing only what changed where the
+// GLX can copy part of the back buffer) show what drawing everything shows.
 #include <gtest/gtest.h>
 
 #include "media/media_internal.h"
+#include "tests/media_null/kept_board_scene.h"
 #include "tests/media_x11/xvfb_server.h"
 
 // A frame of many colours: every pixel differs from its neighbours, so a
@@ -84,4 +87,53 @@ TEST_F(X11BackBuffer, AReopenedDisplayHasNoCopyUntilOneIsKept)
     EXPECT_FALSE(restore_back_buffer());
     EXPECT_TRUE(save_back_buffer());
     EXPECT_TRUE(restore_back_buffer());
+}
+
+// The first pixel where the window differs from the reference, for the message.
+static std::string first_difference(const std::vector<uint32_t>& shown, const std::vector<uint32_t>& whole)
+{
+    if (shown.size() != whole.size())
+        return "sizes differ";
+    for (size_t i = 0; i < shown.size(); i++)
+        if (shown[i] != whole[i])
+            return "pixel " + std::to_string(i % kSceneWidth) + "," + std::to_string(i / kSceneWidth);
+    return "none";
+}
+
+TEST_F(X11BackBuffer, FramesOverTheKeptBoardShowWhatDrawingEverythingShows)
+{
+    KeptBoardScene scene;
+    make_scene(&scene);
+    std::vector<std::vector<uint32_t>> whole;
+    for (int frame = 0; frame < kSceneFrames; frame++) {
+        draw_scene_board(scene);
+        draw_scene_overlay(scene, frame);
+        flip(0);
+        whole.push_back(window_pixels(kSceneWidth, kSceneHeight));
+    }
+    // Twice: once after a swap, once more over the same kept board after
+    // the expose of a window laid over the game's and taken away.
+    for (int pass = 0; pass < 2; pass++) {
+        for (int frame = pass; frame < kSceneFrames; frame++) {
+            if (frame == 0) {
+                draw_scene_board(scene);
+                ASSERT_TRUE(save_back_buffer());
+            } else {
+                ASSERT_TRUE(restore_back_buffer());
+            }
+            draw_scene_overlay(scene, frame);
+            flip(0);
+            std::vector<uint32_t> shown = window_pixels(kSceneWidth, kSceneHeight);
+            ASSERT_TRUE(shown == whole[(size_t)frame])
+                << "pass " << pass << " frame " << frame << ": " << first_difference(shown, whole[(size_t)frame]);
+        }
+        Display* other = observer();
+        Window cover = XCreateSimpleWindow(other, DefaultRootWindow(other), 100, 100, 300, 200, 0, 0, 0xff00ff);
+        XMapRaised(other, cover);
+        XSync(other, False);
+        XDestroyWindow(other, cover);
+        XSync(other, False);
+        collect_events(100);  // the expose comes in
+    }
+    free_scene(&scene);
 }

@@ -98,6 +98,21 @@ unsigned long window_pixel(int x, int y)
     return pixel;
 }
 
+std::vector<uint32_t> window_pixels(int width, int height)
+{
+    XSync(x11_display, False);
+    std::vector<uint32_t> pixels;
+    XImage* image = XGetImage(x11_display, x11_window, 0, 0, width, height, AllPlanes, ZPixmap);
+    if (!image)
+        return pixels;
+    pixels.reserve((size_t)width * height);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            pixels.push_back((uint32_t)(XGetPixel(image, x, y) & 0xffffff));
+    XDestroyImage(image);
+    return pixels;
+}
+
 std::vector<TEvent> collect_events(int ms)
 {
     static TTimer* wake = create_timer(50);  // keeps wait_event returning

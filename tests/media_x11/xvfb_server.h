@@ -5,6 +5,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "media/system/system.h"
@@ -15,5 +16,7 @@ enum { TEST_SCREEN_WIDTH = 1024, TEST_SCREEN_HEIGHT = 768 };
 Display* observer();
 // The window's pixel (0xRRGGBB) as the server shows it, after a flip.
 unsigned long window_pixel(int x, int y);
+// Every pixel of the window (0xRRGGBB, row by row) as the server shows it.
+std::vector<uint32_t> window_pixels(int width, int height);
 // Game events (ticks left out) that arrive within ms milliseconds.
 std::vector<TEvent> collect_events(int ms);
