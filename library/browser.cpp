@@ -9,14 +9,14 @@
 
 // --- kept for the run; read again when their page is 0 ---
 TList<tn3_type>* jigsaw_list = new_list<tn3_type>();  // the library, reserved entry last
-int jigsaw_page = 0;                                   // current page from 1; 0 = read again
-int jigsaw_count = 0;                                  // entries in jigsaw_list
-int jigsaw_pages = 0;                                  // pages, from the last draw
+int jigsaw_page = 0;                                  // current page from 1; 0 = read again
+int jigsaw_count = 0;                                 // entries in jigsaw_list
+int jigsaw_pages = 0;                                 // pages, from the last draw
 TList<tn3_type>* saved_list = new_list<tn3_type>();   // the saved games, reserved last
-int saved_page = 0;                                    // current page from 1; 0 = read again
-int saved_count = 0;                                   // entries in saved_list
-int saved_pages = 0;                                   // pages, from the last draw
-TImage* cross_image = nullptr;                         // over marked thumbnails; Null until "delete1"
+int saved_page = 0;                                   // current page from 1; 0 = read again
+int saved_count = 0;                                  // entries in saved_list
+int saved_pages = 0;                                  // pages, from the last draw
+TImage* cross_image = nullptr;                        // over marked thumbnails; Null until "delete1"
 
 // ===========================================================================
 // Internal helpers
@@ -49,8 +49,7 @@ static bool hidden_name(const std::string& name) { return !name.empty() && name[
 // Appends the names in byte order, numbered from 1, then the reserved
 // entry when wanted. Sorting makes both lists come in the same name
 // order, which do-new's comparison of the two relies on.
-static int fill_browser_list(TList<tn3_type>* list, std::vector<std::string>& names,
-                             bool with_reserved) {
+static int fill_browser_list(TList<tn3_type>* list, std::vector<std::string>& names, bool with_reserved) {
     std::sort(names.begin(), names.end());
     if (with_reserved) names.push_back(RESERVED_JIGSAW_NAME);
     int n = 0;

@@ -6,10 +6,10 @@
 
 // The geometry of one browser at the current display size.
 struct browser_layout {
-    int columns, rows;   // cells across and down
-    int left, top;       // top-left corner of the first cell
+    int columns, rows;  // cells across and down
+    int left, top;      // top-left corner of the first cell
     int pitch_x, pitch_y;
-    float scale;         // of the thumbnail images
+    float scale;  // of the thumbnail images
 };
 
 // --- the page drawn last of each browser, for the hit tests ---
@@ -187,8 +187,7 @@ std::string jigsaw_at_mouse() {
     // Names beginning with "0000" (the reserved jigsaw among them) cannot
     // be marked by a click; the click is still the screen's. An installed
     // jigsaw can: the kill then tells the player why it stays.
-    if (screen_state == SCREEN_DELETE && text_head(entry->tessellon, 4) != "0000")
-        entry->marked = !entry->marked;
+    if (screen_state == SCREEN_DELETE && text_head(entry->tessellon, 4) != "0000") entry->marked = !entry->marked;
     return entry->tessellon;
 }
 

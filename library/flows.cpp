@@ -104,8 +104,7 @@ bool delete_jigsaw_folder(const std::string& name) {
 
 void kill_marked_jigsaws() {
     int k = count_marked();
-    show_message("Killing " + int_to_text(k) + " jigsaw" + (k == 1 ? "" : "s") + " - please wait", 0,
-                 0.5f);
+    show_message("Killing " + int_to_text(k) + " jigsaw" + (k == 1 ? "" : "s") + " - please wait", 0, 0.5f);
     flip(1);
     // Jigsaws installed with the game are the system's: they are refused,
     // once for all of them, rather than deleted.

@@ -22,10 +22,10 @@ constexpr const char* RESERVED_JIGSAW_NAME = TESSELLON_RESERVED_JIGSAW;
 // ===========================================================================
 
 // --- kept for the run ---
-extern std::string player_name;     // always "default"
-extern std::string player_dir;      // "players/default/" (or in the player's data folder) once made sure of
-extern std::string jigsaws_base;    // prefix of "jigsaws/"; stays empty
-extern std::string own_jigsaws_dir; // the player's jigsaws beside an installed library; "" = none
+extern std::string player_name;      // always "default"
+extern std::string player_dir;       // "players/default/" (or in the player's data folder) once made sure of
+extern std::string jigsaws_base;     // prefix of "jigsaws/"; stays empty
+extern std::string own_jigsaws_dir;  // the player's jigsaws beside an installed library; "" = none
 
 // Makes sure a folder exists and can be listed (created with mode 777);
 // tells the player "Unable to access " + path when it cannot.
@@ -134,13 +134,13 @@ void save_command();
 
 // One entry of either browser list.
 struct tn3_type {
-    std::string tessellon;   // jigsaw folder name, or saved game name without ".png"
-    TImage* img = nullptr;   // thumbnail, loaded when first drawn
-    int page = 0;            // never used
-    int x = 0, y = 0;        // top-left corner where last drawn
-    int n = 0;               // position in its list, 1..count
-    int marked = 0;          // marked for killing (library only)
-    int failed = 0;          // the thumbnail could not be loaded; not tried again while the browser shows
+    std::string tessellon;  // jigsaw folder name, or saved game name without ".png"
+    TImage* img = nullptr;  // thumbnail, loaded when first drawn
+    int page = 0;           // never used
+    int x = 0, y = 0;       // top-left corner where last drawn
+    int n = 0;              // position in its list, 1..count
+    int marked = 0;         // marked for killing (library only)
+    int failed = 0;         // the thumbnail could not be loaded; not tried again while the browser shows
 };
 
 // The two browsers, for the operations that serve either.
@@ -204,9 +204,9 @@ void next_page();
 // flows.cpp: new, load, delete and kill, restart, quick pick, do-new
 // ===========================================================================
 
-void new_screen_frame();       // per-frame operation of "new1"
-void load_screen_frame();      // per-frame operation of "load1"
-void delete_screen_frame();    // per-frame operation of "delete1"
+void new_screen_frame();     // per-frame operation of "new1"
+void load_screen_frame();    // per-frame operation of "load1"
+void delete_screen_frame();  // per-frame operation of "delete1"
 // Marks (1) or unmarks (0) every markable entry of the current library page.
 void mark_page(int flag);
 // Marked entries over the whole library list.
@@ -218,5 +218,5 @@ bool delete_jigsaw_folder(const std::string& name);
 // Key K on "delete1": deletes the marked jigsaws (installed ones are
 // refused with one message), then the opening jigsaw.
 void kill_marked_jigsaws();
-void quick_pick();             // confirmed Q: a random other library jigsaw
-void do_new();                 // confirmed D: the first jigsaw without a saved game
+void quick_pick();  // confirmed Q: a random other library jigsaw
+void do_new();      // confirmed D: the first jigsaw without a saved game

@@ -29,7 +29,7 @@ void ensure_folder(const std::string& path) {
 // alone: these live in his home, where a folder open to all would let
 // anyone remove his saved games.
 static void make_private_folders(const std::string& path) {
-    for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         std::string part = slash == std::string::npos ? path : path.substr(0, slash);
         if (!part.empty() && path_kind(part) != 2) {
             create_dir(part);

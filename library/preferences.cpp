@@ -60,8 +60,8 @@ void write_preferences() {
         message_and_wait("Unable to save to " + path);
         return;
     }
-    const int values[] = {pref_click_help, pref_large_display, pref_sound, pref_windowed,
-                          pref_help_prompt, pref_save_message, pref_custom_colour};
+    const int values[] = {pref_click_help,  pref_large_display, pref_sound,        pref_windowed,
+                          pref_help_prompt, pref_save_message,  pref_custom_colour};
     bool ok = true;
     for (int value : values) ok = write_line(file, int_to_text(value)) && ok;
     if (pref_custom_colour) {

@@ -33,8 +33,8 @@ enum {
 
 // A saved game read from its file but not yet laid over the tables.
 struct staged_saved_game {
-    int lines = 0;                          // lines up to the last non-empty one
-    int values[SAVED_LINES_MAX + 1] = {};   // the numbers, line 1 first; [0] unused
+    int lines = 0;                         // lines up to the last non-empty one
+    int values[SAVED_LINES_MAX + 1] = {};  // the numbers, line 1 first; [0] unused
 };
 
 // Reads every line of the file at path; false with the text for the player
@@ -71,8 +71,8 @@ static bool check_staged_lines(const std::string& path, const staged_saved_game&
                                std::string* problem) {
     int expected = SAVED_LINES_PER_PIECE * count + SAVED_TAIL_LINES;
     if (staged.lines == expected) return true;
-    *problem = "Unable to resume " + path + ": the file is damaged (" + int_to_text(staged.lines) +
-               " lines, " + int_to_text(expected) + " expected)";
+    *problem = "Unable to resume " + path + ": the file is damaged (" + int_to_text(staged.lines) + " lines, " +
+               int_to_text(expected) + " expected)";
     return false;
 }
 

@@ -94,8 +94,7 @@ bool pixmap_has_alpha(int format);
 enum { DECODE_PNG = 1, DECODE_JPEG = 2, DECODE_BMP = 4, DECODE_TGA = 8, DECODE_ANY = 15 };
 // Decodes an image file's bytes with the chosen decoders (load_pixmap_within
 // without the file); *claim as there. Null when none accepts the bytes.
-TPixmap* decode_pixmap(const uint8_t* data, size_t size, int decoders, const TImageLimits& limits,
-                       TImageClaim* claim);
+TPixmap* decode_pixmap(const uint8_t* data, size_t size, int decoders, const TImageLimits& limits, TImageClaim* claim);
 
 // A one-frame image that takes ownership of the pixmap as it is (no mask).
 TImage* image_adopt_pixmap(TPixmap* pixmap, int flags);
@@ -108,8 +107,7 @@ void image_frame_set_texture(TImage* image, int frame, unsigned texture, float u
 // The same for a frame drawn from a cell of an atlas page: the texture
 // coordinates of its top-left and bottom-right corners. Freeing the image
 // then hands the page to released_atlas_cells rather than released_textures.
-void image_frame_set_atlas_cell(TImage* image, int frame, unsigned texture, float u0, float v0, float u1,
-                                float v1);
+void image_frame_set_atlas_cell(TImage* image, int frame, unsigned texture, float u0, float v0, float u1, float v1);
 // Stores grabbed RGBA pixels (the frame's size) into the frame; masked
 // images get the mask applied. Marks the frame dirty.
 void image_store_grab(TImage* image, int frame, const TPixmap* rgba);
@@ -147,15 +145,15 @@ struct TAtlasRect {
 };
 // A row of cells across a page, as high as the cell that opened it.
 struct TAtlasShelf {
-    int y = 0, h = 0;      // its top and height
-    int cursor_x = 0;      // first free column on it
+    int y = 0, h = 0;  // its top and height
+    int cursor_x = 0;  // first free column on it
 };
 struct TAtlasPage {
-    unsigned texture = 0;  // the backend's texture, 0 until it made one
-    int kind = 0;          // the backend's sampling kind
-    std::vector<TAtlasShelf> shelves;  // top to bottom
-    int top = 0;           // first row below the last shelf
-    int live = 0;          // cells placed and not yet released
+    unsigned texture = 0;                // the backend's texture, 0 until it made one
+    int kind = 0;                        // the backend's sampling kind
+    std::vector<TAtlasShelf> shelves;    // top to bottom
+    int top = 0;                         // first row below the last shelf
+    int live = 0;                        // cells placed and not yet released
     std::vector<TAtlasRect> free_cells;  // released cells, taken again by frames that fit
 };
 // A released cell: its page's texture and where it lay.
@@ -186,9 +184,9 @@ TAtlasRect atlas_cell_rect(float u0, float v0, float u1, float v1);
 TPixmap* atlas_cell_pixmap(const TPixmap* pixmap);
 
 // --- reset for every display ---
-extern std::vector<TAtlasPage> atlas_pages;          // the current display's pages
+extern std::vector<TAtlasPage> atlas_pages;           // the current display's pages
 extern std::vector<TAtlasCell> released_atlas_cells;  // cells of freed atlas frames, for the backend
-extern int atlas_side;                               // pixels per page side; 0 = no atlas
+extern int atlas_side;                                // pixels per page side; 0 = no atlas
 
 // ---------------------------------------------------------------------------
 // Supplied by the shared file code (media/system/files.cpp): every file the

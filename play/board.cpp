@@ -23,13 +23,13 @@ struct kept_piece_type {
 };
 
 // --- kept for the run ---
-int board_composing = 1;                  // 0 draws the whole board in every frame
+int board_composing = 1;  // 0 draws the whole board in every frame
 
 // --- the kept board under a carried group: what the kept copy was drawn from ---
-static std::vector<intptr_t> kept_board;            // board_inputs(); empty = nothing kept
-static std::vector<kept_piece_type> kept_pieces;    // the pieces by number
-static std::vector<int> kept_order;                 // the drawing order
-static std::vector<int> kept_bounds;                // 4 per piece number: x0, y0, x1, y1 of what it covered
+static std::vector<intptr_t> kept_board;          // board_inputs(); empty = nothing kept
+static std::vector<kept_piece_type> kept_pieces;  // the pieces by number
+static std::vector<int> kept_order;               // the drawing order
+static std::vector<int> kept_bounds;              // 4 per piece number: x0, y0, x1, y1 of what it covered
 
 // True for the pieces that draw_held_group draws: the held piece, and its
 // group when it has one.
@@ -117,7 +117,8 @@ void swatch_click() {
 }
 
 static void draw_swatch_and_picture() {
-    if (swatch_shown && swatch_image) draw_image(swatch_image, static_cast<float>(swatch_x), static_cast<float>(swatch_y), 0);
+    if (swatch_shown && swatch_image)
+        draw_image(swatch_image, static_cast<float>(swatch_x), static_cast<float>(swatch_y), 0);
     if (picture_shown && picture) draw_image(picture, static_cast<float>(picture_x), static_cast<float>(picture_y), 0);
 }
 
@@ -128,15 +129,40 @@ static void draw_swatch_and_picture() {
 static std::vector<intptr_t> board_inputs() {
     const TDrawState& s = draw_state;
     return {
-        display_generation, s.g_width, s.g_height, s.color_red, s.color_green, s.color_blue,
-        static_cast<intptr_t>(s.color_alpha * 65536), s.blend_mode,
-        static_cast<intptr_t>(s.tform_rot * 65536), static_cast<intptr_t>(s.tform_scale_x * 65536),
-        static_cast<intptr_t>(s.tform_scale_y * 65536), static_cast<intptr_t>(s.origin_x * 65536),
-        static_cast<intptr_t>(s.origin_y * 65536), s.viewport_x, s.viewport_y, s.viewport_w, s.viewport_h,
-        bg_red, bg_green, bg_blue, piece_count, tidy_state.k, tidy_state.x, tidy_state.y,
-        pref_help_prompt, help_prompt_active,
-        swatch_shown, reinterpret_cast<intptr_t>(swatch_image), swatch_x, swatch_y,
-        picture_shown, reinterpret_cast<intptr_t>(picture), picture_x, picture_y,
+        display_generation,
+        s.g_width,
+        s.g_height,
+        s.color_red,
+        s.color_green,
+        s.color_blue,
+        static_cast<intptr_t>(s.color_alpha * 65536),
+        s.blend_mode,
+        static_cast<intptr_t>(s.tform_rot * 65536),
+        static_cast<intptr_t>(s.tform_scale_x * 65536),
+        static_cast<intptr_t>(s.tform_scale_y * 65536),
+        static_cast<intptr_t>(s.origin_x * 65536),
+        static_cast<intptr_t>(s.origin_y * 65536),
+        s.viewport_x,
+        s.viewport_y,
+        s.viewport_w,
+        s.viewport_h,
+        bg_red,
+        bg_green,
+        bg_blue,
+        piece_count,
+        tidy_state.k,
+        tidy_state.x,
+        tidy_state.y,
+        pref_help_prompt,
+        help_prompt_active,
+        swatch_shown,
+        reinterpret_cast<intptr_t>(swatch_image),
+        swatch_x,
+        swatch_y,
+        picture_shown,
+        reinterpret_cast<intptr_t>(picture),
+        picture_x,
+        picture_y,
     };
 }
 
@@ -181,10 +207,9 @@ static void add_piece_bounds(const kept_piece_type& k, int* x0, int* y0, int* x1
 // the old and new places of every piece that changed. False when more
 // than pieces changed (the order of unchanged pieces among themselves
 // included), so the whole board must be drawn.
-static bool changed_area(const std::vector<kept_piece_type>& now, const std::vector<int>& order, int* x0,
-                         int* y0, int* x1, int* y1) {
-    if (now.size() != kept_pieces.size() || order.size() != kept_order.size() ||
-        kept_bounds.size() != 4 * now.size())
+static bool changed_area(const std::vector<kept_piece_type>& now, const std::vector<int>& order, int* x0, int* y0,
+                         int* x1, int* y1) {
+    if (now.size() != kept_pieces.size() || order.size() != kept_order.size() || kept_bounds.size() != 4 * now.size())
         return false;
     std::vector<char> changed(now.size(), 0);
     *x0 = *y0 = 1 << 30;

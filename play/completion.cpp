@@ -5,11 +5,11 @@
 #include "play/play.h"
 
 // --- a moment of the "anim" screen ---
-int anim_phase = 1;          // 1 start, 2 flying, 3 finish, 4 done
-int anim_next_tick = 0;      // clock_ms when the flight started, plus one tick
-int anim_skipped = 0;        // cut short by a left click
-const int anim_tick_ms = 20; // milliseconds per step
-const int anim_steps = 200;  // steps of every flight
+int anim_phase = 1;           // 1 start, 2 flying, 3 finish, 4 done
+int anim_next_tick = 0;       // clock_ms when the flight started, plus one tick
+int anim_skipped = 0;         // cut short by a left click
+const int anim_tick_ms = 20;  // milliseconds per step
+const int anim_steps = 200;   // steps of every flight
 
 void start_completion_animation() {
     show_all_pieces();

@@ -7,8 +7,8 @@
 bool mouse_over_image(TImage* image, int x, int y, int a) {
     if (!image || !white_image) return false;
     set_rotation(static_cast<float>(a * 90));
-    bool hit = images_overlap(image, static_cast<float>(x), static_cast<float>(y), 0,
-                              white_image, static_cast<float>(mouse_x), static_cast<float>(mouse_y), 0);
+    bool hit = images_overlap(image, static_cast<float>(x), static_cast<float>(y), 0, white_image,
+                              static_cast<float>(mouse_x), static_cast<float>(mouse_y), 0);
     set_rotation(0);
     return hit;
 }

@@ -15,78 +15,78 @@
 // ===========================================================================
 
 enum {
-    MAX_PIECES = 300,                     // largest jigsaw the tables hold
-    PIECE_TABLE_SIZE = MAX_PIECES + 1,    // tables are 1-based; entry 0 unused
-    BOX_COUNT = 5,                        // sorting boxes 1..5
+    MAX_PIECES = 300,                   // largest jigsaw the tables hold
+    PIECE_TABLE_SIZE = MAX_PIECES + 1,  // tables are 1-based; entry 0 unused
+    BOX_COUNT = 5,                      // sorting boxes 1..5
     BOX_TABLE_SIZE = BOX_COUNT + 1,
 };
 
 // One piece of the jigsaw being played.
 struct piece_type {
-    TImage* img = nullptr;  // the piece's picture, centre-handled; Null until loaded
-    int x0 = 0, y0 = 0;     // home position of the centre in the finished picture
-    int x = 0, y = 0;       // current position of the centre on the board
-    int a = 0;              // rotation in quarter turns clockwise, 0..3
+    TImage* img = nullptr;           // the piece's picture, centre-handled; Null until loaded
+    int x0 = 0, y0 = 0;              // home position of the centre in the finished picture
+    int x = 0, y = 0;                // current position of the centre on the board
+    int a = 0;                       // rotation in quarter turns clockwise, 0..3
     int n = 0, e = 0, w = 0, s = 0;  // grid neighbours; 0 on that border
-    int gp = 0;             // group number; 0 = loose
-    int edge = 0;           // border piece, or grouped with one
-    int visible = 0;        // shown on the board (drawn and pickable)
-    int box = 0;            // sorting box 1..5; 0 = none
-    int wd = 0, ht = 0;     // size of img in pixels
+    int gp = 0;                      // group number; 0 = loose
+    int edge = 0;                    // border piece, or grouped with one
+    int visible = 0;                 // shown on the board (drawn and pickable)
+    int box = 0;                     // sorting box 1..5; 0 = none
+    int wd = 0, ht = 0;              // size of img in pixels
 };
 
 // An entry of a box list or a tray slot.
 struct pce_type {
-    int n = 0;              // piece number; 0 = free tray slot
-    int x = 0, y = 0;       // centre at which it is drawn on the box screen
+    int n = 0;         // piece number; 0 = free tray slot
+    int x = 0, y = 0;  // centre at which it is drawn on the box screen
 };
 
 // What the last tidy left stacked in one place.
 struct tidy_type {
-    int k = 0;              // pieces stacked; 0 = nothing to show
-    int x = 0, y = 0;       // where the count is drawn
+    int k = 0;         // pieces stacked; 0 = nothing to show
+    int x = 0, y = 0;  // where the count is drawn
 };
 
 // One piece's flight in the completion animation.
 struct piece_anim_type {
-    float x1 = 0, y1 = 0;   // current point
-    float x2 = 0, y2 = 0;   // target point
-    float dx = 0, dy = 0;   // step per frame
-    int anim = 0;           // 1 while still flying
+    float x1 = 0, y1 = 0;  // current point
+    float x2 = 0, y2 = 0;  // target point
+    float dx = 0, dy = 0;  // step per frame
+    int anim = 0;          // 1 while still flying
 };
 
 // --- the tables, created at start-up and kept for the run ---
-extern piece_type pieces[PIECE_TABLE_SIZE];          // pieces by number, 1..piece_count
-extern int draw_order[PIECE_TABLE_SIZE];             // piece numbers, bottom to top
+extern piece_type pieces[PIECE_TABLE_SIZE];                      // pieces by number, 1..piece_count
+extern int draw_order[PIECE_TABLE_SIZE];                         // piece numbers, bottom to top
 extern pce_type box_contents[BOX_TABLE_SIZE][PIECE_TABLE_SIZE];  // [box][1..box_count]
-extern int box_count[BOX_TABLE_SIZE];                // length of each box list
-extern int box_shown[BOX_TABLE_SIZE];                // loose pieces of box b shown on the board
-extern pce_type tray[PIECE_TABLE_SIZE];              // box-screen tray slots 1..tray_count
-extern piece_anim_type piece_anims[PIECE_TABLE_SIZE];  // one flight per piece
+extern int box_count[BOX_TABLE_SIZE];                            // length of each box list
+extern int box_shown[BOX_TABLE_SIZE];                            // loose pieces of box b shown on the board
+extern pce_type tray[PIECE_TABLE_SIZE];                          // box-screen tray slots 1..tray_count
+extern piece_anim_type piece_anims[PIECE_TABLE_SIZE];            // one flight per piece
 
 // --- reset for every jigsaw and every deal ---
-extern int rows, columns, piece_count;   // grid of the loaded jigsaw
-extern int current_box;                  // box shown on the box screen, 1..5
-extern int tray_count;                   // slots in use in the tray
-extern int tray_overflow;                // tray pieces stacked in the corner
-extern int group_counter;                // last group number issued
-extern int held_piece;                   // piece being dragged; 0 = none
-extern int grab_dx, grab_dy;             // mouse minus the held piece's centre at pick-up
-extern int snap_tolerance;               // pixels, exclusive, per axis (10)
-extern int show_grouped, show_loose;     // the G and O visibility toggles
-extern tidy_type tidy_state;             // result of the last tidy
-extern int completion_seen;              // this deal's completion was celebrated
+extern int rows, columns, piece_count;  // grid of the loaded jigsaw
+extern int current_box;                 // box shown on the box screen, 1..5
+extern int tray_count;                  // slots in use in the tray
+extern int tray_overflow;               // tray pieces stacked in the corner
+extern int group_counter;               // last group number issued
+extern int held_piece;                  // piece being dragged; 0 = none
+extern int grab_dx, grab_dy;            // mouse minus the held piece's centre at pick-up
+extern int snap_tolerance;              // pixels, exclusive, per axis (10)
+extern int show_grouped, show_loose;    // the G and O visibility toggles
+extern tidy_type tidy_state;            // result of the last tidy
+extern int completion_seen;             // this deal's completion was celebrated
 
 // --- the reference picture and the colour swatch ---
-extern TImage* picture;                  // the jigsaw's thumbnail; Null when it has none
-extern int picture_x, picture_y;         // top-left corner on the board
-extern int picture_w, picture_h;         // its size in pixels
-extern int picture_shown;                // drawn over the board
-extern int picture_dragging;             // follows the mouse
+extern TImage* picture;                       // the jigsaw's thumbnail; Null when it has none
+extern int picture_x, picture_y;              // top-left corner on the board
+extern int picture_w, picture_h;              // its size in pixels
+extern int picture_shown;                     // drawn over the board
+extern int picture_dragging;                  // follows the mouse
 extern int picture_grab_dx, picture_grab_dy;  // mouse minus the corner at pick-up
-extern TImage* swatch_image;             // palette for the background colour
-extern int swatch_x, swatch_y;           // top-left corner (10, 463)
-extern int swatch_shown;                 // drawn over the board
+extern TImage* swatch_image;                  // palette for the background colour
+extern int swatch_x, swatch_y;                // top-left corner (10, 463)
+extern int swatch_shown;                      // drawn over the board
 
 // The turn of a home offset (dx, dy) by a quarter turns clockwise:
 // 0: (dx, dy); 1: (-dy, dx); 2: (-dx, -dy); 3: (dy, -dx).
@@ -134,9 +134,9 @@ void swatch_click();
 
 // Not grouped, not in a box and not an edge piece.
 bool is_loose_piece(int p);
-void show_all_pieces();        // key A
-void hide_all_pieces();        // key Z
-void toggle_edge_pieces();     // key E
+void show_all_pieces();           // key A
+void hide_all_pieces();           // key Z
+void toggle_edge_pieces();        // key E
 void apply_grouped_visibility();  // after key G
 void apply_loose_visibility();    // after key O
 void apply_box_visibility();      // after keys 1..5
@@ -181,8 +181,8 @@ void spread_edge_flags();
 // ===========================================================================
 
 // --- a moment of the unrotate screen ---
-extern int unrotate_phase;     // 1 start, 2 turning, 3 finish, 4 done
-extern int unrotate_cursor;    // next piece to look at
+extern int unrotate_phase;   // 1 start, 2 turning, 3 finish, 4 done
+extern int unrotate_cursor;  // next piece to look at
 
 // Key U: the unrotate screen from its first phase.
 void start_unrotate();
@@ -206,8 +206,8 @@ float box_piece_scale(int p);
 // The side of the square p covers on the box screen, turned any way.
 int box_piece_side(int p);
 
-void next_box();               // 5 wraps to 1
-void previous_box();           // 1 wraps to 5
+void next_box();      // 5 wraps to 1
+void previous_box();  // 1 wraps to 5
 // Lays every loose interior piece out in the tray, in random order.
 void fill_tray();
 // The five box lists and box_shown from the pieces' box fields.
@@ -252,11 +252,11 @@ void tidy_pieces();
 // ===========================================================================
 
 // --- a moment of the "anim" screen ---
-extern int anim_phase;         // 1 start, 2 flying, 3 finish, 4 done
-extern int anim_next_tick;     // clock_ms at the start of the flight plus one tick
-extern int anim_skipped;       // the flight was cut short by a left click
-extern const int anim_tick_ms; // 20 milliseconds
-extern const int anim_steps;   // 200 steps in every flight
+extern int anim_phase;          // 1 start, 2 flying, 3 finish, 4 done
+extern int anim_next_tick;      // clock_ms at the start of the flight plus one tick
+extern int anim_skipped;        // the flight was cut short by a left click
+extern const int anim_tick_ms;  // 20 milliseconds
+extern const int anim_steps;    // 200 steps in every flight
 
 // Every piece shown, screen "anim", flight from phase 1.
 void start_completion_animation();

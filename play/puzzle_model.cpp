@@ -7,44 +7,56 @@
 #include "play/play.h"
 
 // --- the tables, created at start-up and kept for the run ---
-piece_type pieces[PIECE_TABLE_SIZE];          // 1..piece_count meaningful
-int draw_order[PIECE_TABLE_SIZE];             // bottom (1) to top (piece_count)
+piece_type pieces[PIECE_TABLE_SIZE];                      // 1..piece_count meaningful
+int draw_order[PIECE_TABLE_SIZE];                         // bottom (1) to top (piece_count)
 pce_type box_contents[BOX_TABLE_SIZE][PIECE_TABLE_SIZE];  // box lists, 1-based
-int box_count[BOX_TABLE_SIZE];                // length of each box list
-int box_shown[BOX_TABLE_SIZE];                // box b's loose pieces shown
-pce_type tray[PIECE_TABLE_SIZE];              // box-screen tray slots
-piece_anim_type piece_anims[PIECE_TABLE_SIZE];  // flight records
+int box_count[BOX_TABLE_SIZE];                            // length of each box list
+int box_shown[BOX_TABLE_SIZE];                            // box b's loose pieces shown
+pce_type tray[PIECE_TABLE_SIZE];                          // box-screen tray slots
+piece_anim_type piece_anims[PIECE_TABLE_SIZE];            // flight records
 
 // --- reset for every jigsaw and every deal ---
-int rows = 0, columns = 0, piece_count = 0;   // grid of the loaded jigsaw
-int current_box = 1;                          // box on the box screen
-int tray_count = 0;                           // tray slots in use
-int tray_overflow = 0;                        // tray pieces stacked in the corner
-int group_counter = 0;                        // last group number issued
-int held_piece = 0;                           // piece in the hand; 0 = none
-int grab_dx = 0, grab_dy = 0;                 // mouse minus held centre, pixels
-int snap_tolerance = 10;                      // pixels, exclusive, per axis
-int show_grouped = 1, show_loose = 1;         // G and O toggles
-tidy_type tidy_state;                         // last tidy's stacked count
-int completion_seen = 1;                      // this deal was celebrated
+int rows = 0, columns = 0, piece_count = 0;  // grid of the loaded jigsaw
+int current_box = 1;                         // box on the box screen
+int tray_count = 0;                          // tray slots in use
+int tray_overflow = 0;                       // tray pieces stacked in the corner
+int group_counter = 0;                       // last group number issued
+int held_piece = 0;                          // piece in the hand; 0 = none
+int grab_dx = 0, grab_dy = 0;                // mouse minus held centre, pixels
+int snap_tolerance = 10;                     // pixels, exclusive, per axis
+int show_grouped = 1, show_loose = 1;        // G and O toggles
+tidy_type tidy_state;                        // last tidy's stacked count
+int completion_seen = 1;                     // this deal was celebrated
 
 // --- the reference picture and the colour swatch ---
-TImage* picture = nullptr;                    // Null when the jigsaw has none
-int picture_x = 10, picture_y = 10;           // top-left corner
-int picture_w = 0, picture_h = 0;             // pixels
-int picture_shown = 0;                        // drawn over the board
-int picture_dragging = 0;                     // follows the mouse
-int picture_grab_dx = 0, picture_grab_dy = 0; // mouse minus corner at pick-up
-TImage* swatch_image = nullptr;               // palette image
-int swatch_x = 10, swatch_y = 463;            // top-left corner
-int swatch_shown = 0;                         // drawn over the board
+TImage* picture = nullptr;                     // Null when the jigsaw has none
+int picture_x = 10, picture_y = 10;            // top-left corner
+int picture_w = 0, picture_h = 0;              // pixels
+int picture_shown = 0;                         // drawn over the board
+int picture_dragging = 0;                      // follows the mouse
+int picture_grab_dx = 0, picture_grab_dy = 0;  // mouse minus corner at pick-up
+TImage* swatch_image = nullptr;                // palette image
+int swatch_x = 10, swatch_y = 463;             // top-left corner
+int swatch_shown = 0;                          // drawn over the board
 
 void turn_offset(int a, int dx, int dy, int* tx, int* ty) {
     switch (a & 3) {
-    case 0: *tx = dx;  *ty = dy;  break;
-    case 1: *tx = -dy; *ty = dx;  break;
-    case 2: *tx = -dx; *ty = -dy; break;
-    default: *tx = dy; *ty = -dx; break;
+    case 0:
+        *tx = dx;
+        *ty = dy;
+        break;
+    case 1:
+        *tx = -dy;
+        *ty = dx;
+        break;
+    case 2:
+        *tx = -dx;
+        *ty = -dy;
+        break;
+    default:
+        *tx = dy;
+        *ty = -dx;
+        break;
     }
 }
 

@@ -27,8 +27,10 @@ static void renumber_group(int from, int to) {
 // Puts q (and its group, if it has one) into group f.
 static void join_into(int q, int f) {
     int old = pieces[q].gp;
-    if (old == 0) pieces[q].gp = f;
-    else renumber_group(old, f);
+    if (old == 0)
+        pieces[q].gp = f;
+    else
+        renumber_group(old, f);
 }
 
 // The neighbour fields in the order they are visited: n, e, w, s.
@@ -39,9 +41,7 @@ static void neighbours_of(int p, int out[4]) {
     out[3] = pieces[p].s;
 }
 
-static bool joinable(int q) {
-    return q >= 1 && q <= piece_count && pieces[q].visible;
-}
+static bool joinable(int q) { return q >= 1 && q <= piece_count && pieces[q].visible; }
 
 void drop_held_piece() {
     int h = held_piece;

@@ -17,8 +17,7 @@ static bool point_in(int x1, int y1, int x2, int y2) {
 
 // The layout and its region for the point; false when the point lies off
 // the screen. The middle is tested first, so its border belongs to it.
-static bool choose_region(int w, int h, tidy_layout* layout, int* left, int* top, int* right,
-                          int* bottom) {
+static bool choose_region(int w, int h, tidy_layout* layout, int* left, int* top, int* right, int* bottom) {
     struct choice {
         int x1, y1, x2, y2;  // test rectangle, ends included
         tidy_layout layout;

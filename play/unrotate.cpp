@@ -22,7 +22,7 @@ void unrotate_group(int g) {
             last = i;
         }
     }
-    if (last == 0) return;  // no such group
+    if (last == 0) return;                                              // no such group
     int p = ((min_r + max_r) / 2 - 1) * columns + (min_c + max_c) / 2;  // the pivot cell
     if (p < 1 || p > piece_count) return;
     piece_type& pv = pieces[p];
@@ -83,8 +83,10 @@ void unrotate_screen_frame() {
         while (i <= piece_count && pieces[i].a <= 0) i++;
         if (i <= piece_count) pieces[i].a = 0;
         int c = i < piece_count ? i : piece_count;
-        if (c == piece_count) unrotate_phase = 3;
-        else unrotate_cursor = c + 1;
+        if (c == piece_count)
+            unrotate_phase = 3;
+        else
+            unrotate_cursor = c + 1;
     } else if (unrotate_phase == 3) {
         for (int i = unrotate_cursor < 1 ? 1 : unrotate_cursor; i <= piece_count; i++) pieces[i].a = 0;
         unrotate_phase = 4;

@@ -8,7 +8,7 @@
 
 enum {
     ZOOM_STEPS = 200,
-    ZOOM_STEP_MS = 11,   // the least time each step is shown
+    ZOOM_STEP_MS = 11,  // the least time each step is shown
 };
 
 // Waits out the rest of one step; true when a left click ends the zoom.

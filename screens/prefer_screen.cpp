@@ -7,11 +7,11 @@
 #include "screens/ui_geometry.h"
 
 // --- staged edits; -1 in prefer_state means "copy afresh on entry" ---
-int prefer_state = -1;          // row 1 (click for help); -1 = not being edited
-int staged_large_display = 0;   // row 2
-int staged_sound = 0;           // row 3
-int staged_windowed = 0;        // row 4
-int staged_help_prompt = 0;     // row 5
+int prefer_state = -1;         // row 1 (click for help); -1 = not being edited
+int staged_large_display = 0;  // row 2
+int staged_sound = 0;          // row 3
+int staged_windowed = 0;       // row 4
+int staged_help_prompt = 0;    // row 5
 
 // --- loaded together on first use, kept for the run ---
 static TImage* prefer_image = nullptr;    // the page, its labels and OK / Cancel
@@ -58,9 +58,8 @@ void draw_yes_no(int x, int y, int gap, int value) {
 
 // The value each row edits, top to bottom.
 static int* row_value(int row) {
-    int* values[PREFER_ROWS] = {&prefer_state,     &staged_large_display, &staged_sound,
-                                &staged_windowed,  &staged_help_prompt,   &pref_save_message,
-                                &pref_custom_colour};
+    int* values[PREFER_ROWS] = {&prefer_state,       &staged_large_display, &staged_sound,      &staged_windowed,
+                                &staged_help_prompt, &pref_save_message,    &pref_custom_colour};
     if (row < 1 || row > PREFER_ROWS) return nullptr;
     return values[row - 1];
 }
@@ -125,8 +124,7 @@ void draw_prefer_screen() {
     }
     set_clear_color(bg_red, bg_green, bg_blue);
     clear_screen();
-    if (!prefer_image || !yes_image || !no_image || !yes_grey_image || !no_grey_image)
-        load_prefer_images();
+    if (!prefer_image || !yes_image || !no_image || !yes_grey_image || !no_grey_image) load_prefer_images();
 
     draw_centred_image(prefer_image, 1);
     int left, top;

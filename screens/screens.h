@@ -24,11 +24,11 @@ void help_zoom_intro();
 // ===========================================================================
 
 // --- staged edits of the preferences screen ---
-extern int prefer_state;            // row 1's staged value; -1 = not being edited
-extern int staged_large_display;    // row 2
-extern int staged_sound;            // row 3
-extern int staged_windowed;         // row 4
-extern int staged_help_prompt;      // row 5
+extern int prefer_state;          // row 1's staged value; -1 = not being edited
+extern int staged_large_display;  // row 2
+extern int staged_sound;          // row 3
+extern int staged_windowed;       // row 4
+extern int staged_help_prompt;    // row 5
 
 // The preferences screen as staged, drawn without acting on a click.
 void draw_prefer_screen();

@@ -48,11 +48,11 @@ struct help_layout_type {
 
 // The pages, by their number in images/help<number>.png.
 enum {
-    HELP_PAGE_BOARD,   // the jigsaw screen
-    HELP_PAGE_BOX,     // the box screen
-    HELP_PAGE_SAVED,   // the saved-game browser
-    HELP_PAGE_NEW,     // the library browser choosing a new jigsaw
-    HELP_PAGE_KILL,    // the library browser marking jigsaws to kill
+    HELP_PAGE_BOARD,  // the jigsaw screen
+    HELP_PAGE_BOX,    // the box screen
+    HELP_PAGE_SAVED,  // the saved-game browser
+    HELP_PAGE_NEW,    // the library browser choosing a new jigsaw
+    HELP_PAGE_KILL,   // the library browser marking jigsaws to kill
     HELP_PAGE_COUNT,
     NO_HELP_PAGE = -1  // a screen without a page
 };

@@ -6,7 +6,7 @@
 
 enum {
     FLASH_FRAMES = 7,
-    FLASH_STEP_MS = 50,        // milliseconds per flash or fade step
+    FLASH_STEP_MS = 50,  // milliseconds per flash or fade step
     CELEBRATION_HOLD_MS = 5000,
     CELEBRATION_FONT_SIZE = 28,
     SMOOTH_FONT = 4,

@@ -16,9 +16,9 @@ enum { BY_KEY = 1, BY_LINE = 2, BY_BOTH = BY_KEY | BY_LINE };
 constexpr int KEY_ANY = -1;
 
 struct command_type {
-    int key;             // KEY_* code, or KEY_ANY; a help line runs the row of its letter's key
-    const char* screen;  // nullptr: a global row, on every screen; else that screen, also under help
-    int by;              // BY_KEY, BY_LINE or BY_BOTH
+    int key;               // KEY_* code, or KEY_ANY; a help line runs the row of its letter's key
+    const char* screen;    // nullptr: a global row, on every screen; else that screen, also under help
+    int by;                // BY_KEY, BY_LINE or BY_BOTH
     void (*run)(int key);  // the action, given the key's code
 };
 
@@ -217,15 +217,27 @@ static const command_type commands[] = {
     {KEY_B, SCREEN_JIGSAW, BY_BOTH, open_box_screen},
     {KEY_C, SCREEN_JIGSAW, BY_BOTH, [](int) { swatch_shown = !swatch_shown; }},
     {KEY_E, SCREEN_JIGSAW, BY_BOTH, [](int) { toggle_edge_pieces(); }},
-    {KEY_G, SCREEN_JIGSAW, BY_BOTH, [](int) { show_grouped = !show_grouped; apply_grouped_visibility(); }},
+    {KEY_G, SCREEN_JIGSAW, BY_BOTH,
+     [](int) {
+         show_grouped = !show_grouped;
+         apply_grouped_visibility();
+     }},
     {KEY_I, SCREEN_JIGSAW, BY_BOTH, [](int) { screen_state = SCREEN_PREFER; }},
     {KEY_M, SCREEN_JIGSAW, BY_BOTH, [](int) { home_first_piece(); }},
-    {KEY_O, SCREEN_JIGSAW, BY_BOTH, [](int) { show_loose = !show_loose; apply_loose_visibility(); }},
+    {KEY_O, SCREEN_JIGSAW, BY_BOTH,
+     [](int) {
+         show_loose = !show_loose;
+         apply_loose_visibility();
+     }},
     {KEY_P, SCREEN_JIGSAW, BY_BOTH, toggle_picture},
     {KEY_R, SCREEN_JIGSAW, BY_BOTH, [](int) { toggle_question(ASK_RESTART); }},
     // The key tidies around the live mouse; the line around where the
     // help was opened, which click_x, click_y still hold.
-    {KEY_T, SCREEN_JIGSAW, BY_KEY, [](int) { click_x = -1; tidy_pieces(); }},
+    {KEY_T, SCREEN_JIGSAW, BY_KEY,
+     [](int) {
+         click_x = -1;
+         tidy_pieces();
+     }},
     {KEY_T, SCREEN_JIGSAW, BY_LINE, [](int) { tidy_pieces(); }},
     {KEY_U, SCREEN_JIGSAW, BY_BOTH, unrotate},
     {KEY_Z, SCREEN_JIGSAW, BY_BOTH, [](int) { hide_all_pieces(); }},

@@ -10,13 +10,13 @@
 #include "shell/shell.h"
 
 // --- the shell's moments of interaction, kept for the run ---
-int pointer_visible = 0;                  // the game's pointer is drawn
-int ctrl_down = 0;                        // a Control key is held
-int intro_pending = 1;                    // "anim" is the opening animation
-int key7_count = 0;                       // consecutive presses of 7
+int pointer_visible = 0;  // the game's pointer is drawn
+int ctrl_down = 0;        // a Control key is held
+int intro_pending = 1;    // "anim" is the opening animation
+int key7_count = 0;       // consecutive presses of 7
 
 // --- the frame on the screen, kept for the run ---
-int frame_skipping = 1;                   // 0 draws every iteration, as a reference for tests
+int frame_skipping = 1;  // 0 draws every iteration, as a reference for tests
 
 void forget_interaction() {
     held_piece = 0;
@@ -69,8 +69,7 @@ static void unhandled_click() {
         // The click must miss the board's page, the largest, whichever
         // page was shown.
         TImage* page = help_images[HELP_PAGE_BOARD];
-        bool on_page = page && mouse_in_centred_image(page, 0, 0, image_width(page),
-                                                      image_height(page));
+        bool on_page = page && mouse_in_centred_image(page, 0, 0, image_width(page), image_height(page));
         const screen_type* under = find_screen(screen_state);
         if (!on_page && under && under->click) under->click();
     } else if (pref_click_help) {
@@ -108,26 +107,34 @@ struct frame_inputs_type {
 // before it (the held piece, the dragged picture) is.
 static frame_inputs_type frame_inputs_now() {
     bool holding = held_piece >= 1 && held_piece <= MAX_PIECES;
-    return {screen_state, previous_screen, pending_confirm, status_message,
-            pointer_visible, help_prompt_active,
-            held_piece, holding ? pieces[held_piece].x : 0, holding ? pieces[held_piece].y : 0,
-            picture_x, picture_y,
-            display_generation, display_width(), display_height()};
+    return {screen_state,
+            previous_screen,
+            pending_confirm,
+            status_message,
+            pointer_visible,
+            help_prompt_active,
+            held_piece,
+            holding ? pieces[held_piece].x : 0,
+            holding ? pieces[held_piece].y : 0,
+            picture_x,
+            picture_y,
+            display_generation,
+            display_width(),
+            display_height()};
 }
 
 static bool same_inputs(const frame_inputs_type& a, const frame_inputs_type& b) {
-    return a.screen == b.screen && a.previous == b.previous && a.confirm == b.confirm &&
-           a.status == b.status && a.pointer_shown == b.pointer_shown &&
-           a.help_prompt == b.help_prompt && a.held == b.held && a.held_x == b.held_x &&
-           a.held_y == b.held_y && a.picture_at_x == b.picture_at_x &&
-           a.picture_at_y == b.picture_at_y && a.generation == b.generation &&
-           a.width == b.width && a.height == b.height;
+    return a.screen == b.screen && a.previous == b.previous && a.confirm == b.confirm && a.status == b.status &&
+           a.pointer_shown == b.pointer_shown && a.help_prompt == b.help_prompt && a.held == b.held &&
+           a.held_x == b.held_x && a.held_y == b.held_y && a.picture_at_x == b.picture_at_x &&
+           a.picture_at_y == b.picture_at_y && a.generation == b.generation && a.width == b.width &&
+           a.height == b.height;
 }
 
 // --- the frame on the screen, kept for the run ---
-static int frame_stale = 1;                 // input arrived, or something said the frame changed
-static frame_inputs_type shown_inputs;      // frame_inputs_now() of the frame on the screen
-static int shown_serial = -1;               // display_shown_serial right after that frame's flip
+static int frame_stale = 1;             // input arrived, or something said the frame changed
+static frame_inputs_type shown_inputs;  // frame_inputs_now() of the frame on the screen
+static int shown_serial = -1;           // display_shown_serial right after that frame's flip
 
 void mark_frame_stale() { frame_stale = 1; }
 
@@ -137,8 +144,8 @@ void mark_frame_stale() { frame_stale = 1; }
 // key, the celebration, an expose, a re-opened display).
 static bool frame_needed(const frame_inputs_type& now) {
     const screen_type* screen = find_screen(screen_state);
-    return !frame_skipping || frame_stale || !screen || !screen->still ||
-           shown_serial != display_shown_serial || !same_inputs(now, shown_inputs);
+    return !frame_skipping || frame_stale || !screen || !screen->still || shown_serial != display_shown_serial ||
+           !same_inputs(now, shown_inputs);
 }
 
 void main_loop_iteration() {
@@ -181,8 +188,7 @@ void main_loop_iteration() {
     if (id != EVENT_TIMER_TICK) frame_stale = 1;
     if (id == EVENT_QUIT) end_program();
     if (id == EVENT_KEY_DOWN) dispatch_key(data);
-    if (id == EVENT_KEY_UP && (data == KEY_LEFT_CONTROL || data == KEY_RIGHT_CONTROL))
-        ctrl_down = 0;
+    if (id == EVENT_KEY_UP && (data == KEY_LEFT_CONTROL || data == KEY_RIGHT_CONTROL)) ctrl_down = 0;
     if (id == EVENT_MOUSE_DOWN) dispatch_button(data);
     // A motion moves what follows the mouse at once, not a tick later.
     if (id == EVENT_MOUSE_MOVE) {

@@ -29,20 +29,22 @@ void confirm_click() {
     TImage* image = confirm_image(pending_confirm);
     const ui_rect& yes = pending_confirm == ASK_EXIT ? EXIT_BOX_YES : QUESTION_BOX_YES;
     if (mouse_in_centred_image(image, yes.x1, yes.y1, yes.x2, yes.y2)) {
-        if (pending_confirm == ASK_DO_NEW) do_new();
-        else if (pending_confirm == ASK_QUICK_PICK) quick_pick();
-        else if (pending_confirm == ASK_RESTART) restart_jigsaw();
-        else if (pending_confirm == ASK_EXIT) end_program();
+        if (pending_confirm == ASK_DO_NEW)
+            do_new();
+        else if (pending_confirm == ASK_QUICK_PICK)
+            quick_pick();
+        else if (pending_confirm == ASK_RESTART)
+            restart_jigsaw();
+        else if (pending_confirm == ASK_EXIT)
+            end_program();
     }
     // Any click answers: a click outside the yes rectangle is a no.
     pending_confirm = "";
 }
 
 void cancel_confirmation(int key) {
-    if ((pending_confirm == ASK_DO_NEW && key != KEY_D) ||
-        (pending_confirm == ASK_QUICK_PICK && key != KEY_Q) ||
-        (pending_confirm == ASK_RESTART && key != KEY_R) ||
-        (pending_confirm == ASK_EXIT && key != KEY_ESCAPE))
+    if ((pending_confirm == ASK_DO_NEW && key != KEY_D) || (pending_confirm == ASK_QUICK_PICK && key != KEY_Q) ||
+        (pending_confirm == ASK_RESTART && key != KEY_R) || (pending_confirm == ASK_EXIT && key != KEY_ESCAPE))
         pending_confirm = "";
 }
 

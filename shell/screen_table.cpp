@@ -138,9 +138,7 @@ const screen_type* find_screen(const std::string& state) {
     return nullptr;
 }
 
-const std::string& key_screen() {
-    return screen_state == SCREEN_HELP ? previous_screen : screen_state;
-}
+const std::string& key_screen() { return screen_state == SCREEN_HELP ? previous_screen : screen_state; }
 
 bool draw_screen_backdrop(const std::string& state) {
     const screen_type* screen = find_screen(state);

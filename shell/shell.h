@@ -17,19 +17,19 @@
 // ===========================================================================
 
 // --- kept for the run ---
-extern std::string version;            // the project's version once the start-up has run
-extern std::string app_title;          // "Tessellon v" + version; the window caption
-extern int windowed;                   // 1 = the player chose a window, 0 = full screen
-extern int window_stands_in;           // 1 = full screen was refused, a window shows instead
+extern std::string version;    // the project's version once the start-up has run
+extern std::string app_title;  // "Tessellon v" + version; the window caption
+extern int windowed;           // 1 = the player chose a window, 0 = full screen
+extern int window_stands_in;   // 1 = full screen was refused, a window shows instead
 
 // --- the shell's own images, loaded at start-up and kept ---
 // (The images and fonts that lower folders draw with are in ui/ui.h.)
-extern TImage* pointer_image;          // the game's own mouse pointer
-extern TImage* exit_image;             // "leave the game?" box
-extern TImage* reload_image;           // "restart this jigsaw?" box
-extern TImage* quick_pick_image;       // "quick pick a jigsaw?" box
-extern TImage* do_new_image;           // "start the next new jigsaw?" box
-extern TTimer* frame_timer;            // 50 Hz; its ticks wake the main loop
+extern TImage* pointer_image;     // the game's own mouse pointer
+extern TImage* exit_image;        // "leave the game?" box
+extern TImage* reload_image;      // "restart this jigsaw?" box
+extern TImage* quick_pick_image;  // "quick pick a jigsaw?" box
+extern TImage* do_new_image;      // "start the next new jigsaw?" box
+extern TTimer* frame_timer;       // 50 Hz; its ticks wake the main loop
 
 // Runs the start-up sequence up to the main loop (media_start must have
 // run). False when no display at all could be opened.
@@ -46,8 +46,7 @@ void toggle_windowed();
 // The full-screen mode chosen among the listed modes: the depth (32, else 16)
 // and the highest refresh rate of exactly width x height; depth 32 at
 // 60 Hz when none lists a rate.
-void choose_display_mode(const std::vector<TGraphicsMode>& modes, int width, int height,
-                         int* depth, int* hertz);
+void choose_display_mode(const std::vector<TGraphicsMode>& modes, int width, int height, int* depth, int* hertz);
 
 // ===========================================================================
 // main_loop.cpp: the main loop, the screen states and the key dispatch
@@ -58,13 +57,13 @@ constexpr const char* PUBLISHER_ADDRESS = "https://tessellon.example.org";
 
 // --- the shell's moments of interaction, kept for the run ---
 // (screen_state, the question, the mouse and the pending clicks: ui/ui.h)
-extern int pointer_visible;          // the game's own pointer is drawn
-extern int ctrl_down;                // a Control key is held
-extern int intro_pending;            // the running "anim" is the opening animation
-extern int key7_count;               // consecutive presses of 7
+extern int pointer_visible;  // the game's own pointer is drawn
+extern int ctrl_down;        // a Control key is held
+extern int intro_pending;    // the running "anim" is the opening animation
+extern int key7_count;       // consecutive presses of 7
 
 // --- the frame on the screen, kept for the run ---
-extern int frame_skipping;           // 1: still screens skip frames identical to the shown one; 0: every frame drawn
+extern int frame_skipping;  // 1: still screens skip frames identical to the shown one; 0: every frame drawn
 
 // Runs iterations until the program ends; never returns.
 [[noreturn]] void main_loop();
@@ -89,18 +88,18 @@ void end_opening();
 
 // One screen state and everything the game asks about it.
 struct screen_type {
-    const char* state;     // the screen_state value, one of SCREEN_*
-    void (*frame)();       // per-frame operation: draws, then acts on pending clicks
-    int still;             // 1: its frame changes with input alone, so identical frames
-                           // are skipped; 0: drawn every iteration
-    void (*backdrop)();    // draws what it shows without acting, under help; nullptr: nothing
-    int help_page;         // its page of HELP_LAYOUTS (screens/ui_geometry.h), or NO_HELP_PAGE
-    int help_key;          // 1: H opens help over it
-    void (*escape)();      // what Escape does here once it has asked to leave; nullptr:
-                           // the question stays
-    int right_clicks;      // 1: the right button (or Control + click) turns pieces here
-    void (*click)();       // takes the click that closed help over it; nullptr: none
-    int thumbnails;        // 1: a browser; its thumbnails stay loaded while it shows
+    const char* state;   // the screen_state value, one of SCREEN_*
+    void (*frame)();     // per-frame operation: draws, then acts on pending clicks
+    int still;           // 1: its frame changes with input alone, so identical frames
+                         // are skipped; 0: drawn every iteration
+    void (*backdrop)();  // draws what it shows without acting, under help; nullptr: nothing
+    int help_page;       // its page of HELP_LAYOUTS (screens/ui_geometry.h), or NO_HELP_PAGE
+    int help_key;        // 1: H opens help over it
+    void (*escape)();    // what Escape does here once it has asked to leave; nullptr:
+                         // the question stays
+    int right_clicks;    // 1: the right button (or Control + click) turns pieces here
+    void (*click)();     // takes the click that closed help over it; nullptr: none
+    int thumbnails;      // 1: a browser; its thumbnails stay loaded while it shows
 };
 
 // The row of a screen state; nullptr for a state without one, which runs nothing.

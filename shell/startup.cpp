@@ -7,10 +7,10 @@
 #include "shell/shell.h"
 
 // --- kept for the run ---
-std::string version;          // the project's version, set by the start-up
-std::string app_title;        // "Tessellon v" + version
-int windowed = 0;             // 1 = the player chose a window, 0 = full screen
-int window_stands_in = 0;     // 1 = full screen was refused, a window shows instead
+std::string version;       // the project's version, set by the start-up
+std::string app_title;     // "Tessellon v" + version
+int windowed = 0;          // 1 = the player chose a window, 0 = full screen
+int window_stands_in = 0;  // 1 = full screen was refused, a window shows instead
 
 // --- the shell's own images, loaded at start-up and kept ---
 TImage* pointer_image = nullptr;     // the game's own pointer
@@ -24,15 +24,13 @@ static const int small_width = 800, small_height = 600;
 static const char* const full_screen_refused_message = "Full screen is not available here - playing in a window";
 static const int large_width = 1024, large_height = 768;
 
-void choose_display_mode(const std::vector<TGraphicsMode>& modes, int width, int height,
-                         int* depth, int* hertz) {
+void choose_display_mode(const std::vector<TGraphicsMode>& modes, int width, int height, int* depth, int* hertz) {
     // Depth 32 first, then 16; the highest rate wins, and a rate of 0
     // (unknown) never counts.
     for (int wanted_depth : {32, 16}) {
         int best = 0;
         for (const TGraphicsMode& mode : modes) {
-            if (mode.width == width && mode.height == height && mode.depth == wanted_depth &&
-                mode.hertz > best)
+            if (mode.width == width && mode.height == height && mode.depth == wanted_depth && mode.hertz > best)
                 best = mode.hertz;
         }
         if (best > 0) {
@@ -99,9 +97,7 @@ void toggle_windowed() {
     reopen_display();
 }
 
-static TImage* load_shared_image(const char* name, int flags) {
-    return load_image(base_dir + name, flags);
-}
+static TImage* load_shared_image(const char* name, int flags) { return load_image(base_dir + name, flags); }
 
 bool start_up() {
     install_shell_hooks();
@@ -150,8 +146,7 @@ bool start_up() {
     // The piece, box, tray and animation tables are fixed-size globals of
     // the play subsystem; they exist before the start-up runs.
     frame_timer = create_timer(50);
-    for (int i = 1; i <= 4; i++)
-        arrow_images[i] = load_image(base_dir + "images/arrow" + int_to_text(i) + ".png", -1);
+    for (int i = 1; i <= 4; i++) arrow_images[i] = load_image(base_dir + "images/arrow" + int_to_text(i) + ".png", -1);
 
     start_music();
     create_puzzle_tables();

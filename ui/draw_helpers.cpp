@@ -11,8 +11,7 @@ void draw_text_at(const std::string& text, int x, int y, int centre_x, int centr
     draw_text(text, x - ox, y - oy);
 }
 
-void draw_text_shadowed(const std::string& text, int x, int y, int centre_x, int centre_y,
-                        int shadow) {
+void draw_text_shadowed(const std::string& text, int x, int y, int centre_x, int centre_y, int shadow) {
     int old_blend = get_blend();
     set_blend(BLEND_ALPHA);
     int ox = centre_x ? text_width(text) / 2 : 0;
@@ -51,9 +50,7 @@ static int point_in_rect(int x, int y, int x1, int y1, int x2, int y2) {
     return (x >= x1 && x <= x2 && y >= y1 && y <= y2) ? 1 : 0;
 }
 
-int mouse_in_rect(int x1, int y1, int x2, int y2) {
-    return point_in_rect(pointer_x(), pointer_y(), x1, y1, x2, y2);
-}
+int mouse_in_rect(int x1, int y1, int x2, int y2) { return point_in_rect(pointer_x(), pointer_y(), x1, y1, x2, y2); }
 
 int mouse_in_centred_image(TImage* image, int x1, int y1, int x2, int y2) {
     if (!image) return 0;  // an image never loaded is never hit
@@ -62,9 +59,7 @@ int mouse_in_centred_image(TImage* image, int x1, int y1, int x2, int y2) {
     return mouse_in_rect(x1 + left, y1 + top, x2 + left, y2 + top);
 }
 
-int click_in_rect(int x1, int y1, int x2, int y2) {
-    return point_in_rect(click_x, click_y, x1, y1, x2, y2);
-}
+int click_in_rect(int x1, int y1, int x2, int y2) { return point_in_rect(click_x, click_y, x1, y1, x2, y2); }
 
 void draw_outlined_number(int n, int x, int y) {
     select_font(font_large);
@@ -93,8 +88,7 @@ void grab_screen_thumbnail(const std::string& path, float scale, int w, int h) {
     TPixmap* pixels = lock_image(grab, 0, true, true);
     if (pixels) {
         if (scale < 1) {
-            TPixmap* small = resize_pixmap(pixels, static_cast<int>(w * scale),
-                                           static_cast<int>(h * scale));
+            TPixmap* small = resize_pixmap(pixels, static_cast<int>(w * scale), static_cast<int>(h * scale));
             if (small) {
                 save_pixmap_png(small, path, 5);
                 free_pixmap(small);

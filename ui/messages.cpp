@@ -66,13 +66,10 @@ void message_and_wait(const std::string& text) {
 }
 
 void show_display_info() {
-    status_message = "width:" + int_to_text(display_width()) +
-                     " height:" + int_to_text(display_height()) +
-                     " depth:" + int_to_text(display_depth()) +
-                     " freq:" + int_to_text(display_hertz());
+    status_message = "width:" + int_to_text(display_width()) + " height:" + int_to_text(display_height()) +
+                     " depth:" + int_to_text(display_depth()) + " freq:" + int_to_text(display_hertz());
 }
 
 void draw_help_prompt() {
-    if (pref_help_prompt && help_prompt_active)
-        show_message("press H at any time for Help", 0, 0.5f);
+    if (pref_help_prompt && help_prompt_active) show_message("press H at any time for Help", 0, 0.5f);
 }

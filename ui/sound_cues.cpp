@@ -5,11 +5,11 @@
 #include "ui/ui.h"
 
 // --- loaded on first use and kept for the run ---
-TSound* click_sound = nullptr;     // "sounds/click.wav"
-TSound* magic_sound = nullptr;     // "sounds/magic.wav"
-TSound* music_sound = nullptr;     // "sounds/music.ogg"
-TChannel* music_channel = nullptr; // the music's latest channel
-float music_volume = 1.0f;         // 0..1, set at every start
+TSound* click_sound = nullptr;      // "sounds/click.wav"
+TSound* magic_sound = nullptr;      // "sounds/magic.wav"
+TSound* music_sound = nullptr;      // "sounds/music.ogg"
+TChannel* music_channel = nullptr;  // the music's latest channel
+float music_volume = 1.0f;          // 0..1, set at every start
 
 // A sound that cannot be loaded stays Null and is tried again next time;
 // the cue is then silent.

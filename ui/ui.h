@@ -46,34 +46,34 @@ extern int right_click_pending;      // a right click on the board or the box sc
 
 // --- the display and the shared images and fonts, kept for the run ---
 // The shell's start-up sets them; help_images are loaded on first use.
-extern int large_display;              // 1 = 1024x768, 0 = 800x600
-extern std::string base_dir;           // prefix of images/, fonts/, sounds/; stays empty
-extern TImage* white_image;            // probe of the pixel test under the mouse
-extern TImage* box_image;              // box-screen strip frame, 800x600
-extern TImage* boxf_image;             // box-screen strip frame, 1024x768
-extern TImage* jigsaw_image;           // box screen's button back to the board
-extern TImage* arrow_images[5];        // page arrows 1..4; 0 unused
-extern TImage* help_images[5];         // the help pages
-extern TImageFont* font_large;         // Tahoma 22, message boxes and numbers
-extern TImageFont* font_small;         // Tahoma 14, the "press any key" message
+extern int large_display;        // 1 = 1024x768, 0 = 800x600
+extern std::string base_dir;     // prefix of images/, fonts/, sounds/; stays empty
+extern TImage* white_image;      // probe of the pixel test under the mouse
+extern TImage* box_image;        // box-screen strip frame, 800x600
+extern TImage* boxf_image;       // box-screen strip frame, 1024x768
+extern TImage* jigsaw_image;     // box screen's button back to the board
+extern TImage* arrow_images[5];  // page arrows 1..4; 0 unused
+extern TImage* help_images[5];   // the help pages
+extern TImageFont* font_large;   // Tahoma 22, message boxes and numbers
+extern TImageFont* font_small;   // Tahoma 14, the "press any key" message
 
 // --- read from prefer.txt and refresh.txt (library/preferences.cpp) ---
-extern int pref_click_help;            // an unused click opens help
-extern int pref_large_display;         // start in 1024x768
-extern int pref_sound;                 // sound effects and music
-extern int pref_windowed;              // start in a window
-extern int pref_help_prompt;           // "press H at any time for Help" after the title
-extern int pref_save_message;          // "jigsaw saved" after S
-extern int pref_custom_colour;         // the player's own background colour
-extern int bg_red, bg_green, bg_blue;  // background colour of the board, 0..255
+extern int pref_click_help;                              // an unused click opens help
+extern int pref_large_display;                           // start in 1024x768
+extern int pref_sound;                                   // sound effects and music
+extern int pref_windowed;                                // start in a window
+extern int pref_help_prompt;                             // "press H at any time for Help" after the title
+extern int pref_save_message;                            // "jigsaw saved" after S
+extern int pref_custom_colour;                           // the player's own background colour
+extern int bg_red, bg_green, bg_blue;                    // background colour of the board, 0..255
 extern int saved_bg_red, saved_bg_green, saved_bg_blue;  // as last read or written
-extern int forced_refresh_rate;        // from refresh.txt; 0 = choose from the mode list
+extern int forced_refresh_rate;                          // from refresh.txt; 0 = choose from the mode list
 
 // --- hooks the shell installs at start-up (install_shell_hooks); Null before ---
 // A folder below the shell calls these when the shell must act: they keep
 // the display, the screen table and the shell's own moments of interaction
 // the shell's to change. A Null hook does nothing.
-extern void (*display_size_hook)();    // the other display size, as key F
+extern void (*display_size_hook)();  // the other display size, as key F
 // Draws what a screen shows without acting on anything, as under help;
 // false when it has no such drawing.
 extern bool (*backdrop_hook)(const std::string& state);
@@ -108,8 +108,7 @@ void draw_help_prompt();
 // Text in the current font and colour; centre_x, centre_y flags centre it on x, y.
 void draw_text_at(const std::string& text, int x, int y, int centre_x, int centre_y);
 // The same with alpha blending and, when shadow is set, a dark shadow 2 pixels off.
-void draw_text_shadowed(const std::string& text, int x, int y, int centre_x, int centre_y,
-                        int shadow);
+void draw_text_shadowed(const std::string& text, int x, int y, int centre_x, int centre_y, int shadow);
 // The image centred on the display; with shadow a soft black copy 7 pixels off.
 void draw_centred_image(TImage* image, int shadow);
 // 1 when the live mouse lies in the rectangle, ends included.
@@ -130,11 +129,11 @@ void grab_screen_thumbnail(const std::string& path, float scale, int w, int h);
 // ===========================================================================
 
 // --- loaded on first use and kept for the run ---
-extern TSound* click_sound;          // "sounds/click.wav"
-extern TSound* magic_sound;          // "sounds/magic.wav"
-extern TSound* music_sound;          // "sounds/music.ogg"
-extern TChannel* music_channel;      // the channel the music was last started on
-extern float music_volume;           // 0..1, given at every start (1.0)
+extern TSound* click_sound;      // "sounds/click.wav"
+extern TSound* magic_sound;      // "sounds/magic.wav"
+extern TSound* music_sound;      // "sounds/music.ogg"
+extern TChannel* music_channel;  // the channel the music was last started on
+extern float music_volume;       // 0..1, given at every start (1.0)
 
 void play_click();   // a piece joined; effects overlap freely
 void play_magic();   // the game was saved

@@ -95,8 +95,8 @@ int main(int argc, char** argv) {
         left.push_back(l);
     }
     auto report = [](const char* what, const std::vector<long>& v) {
-        std::printf("%-14s median %ld KiB (min %ld, max %ld)\n", what, median(v),
-                    *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
+        std::printf("%-14s median %ld KiB (min %ld, max %ld)\n", what, median(v), *std::min_element(v.begin(), v.end()),
+                    *std::max_element(v.begin(), v.end()));
     };
     report("board", board);
     report("browser", shown);

@@ -20,11 +20,9 @@ enum { PIECES = 300, FRAMES = 120, WARMUP = 5 };
 
 // A piece-like shape: a square body with a round knob on each side, solid
 // inside and transparent outside, so the alpha test cuts real edges.
-static TPixmap* make_piece(int size, int seed)
-{
+static TPixmap* make_piece(int size, int seed) {
     TPixmap* pixmap = create_pixmap(size, size, PF_RGBA8888);
-    if (!pixmap)
-        return nullptr;
+    if (!pixmap) return nullptr;
     float body = size * 0.3f, knob = size * 0.14f, c = size * 0.5f;
     uint32_t colour = 0xff000000u | ((seed * 97 % 256) << 16) | ((seed * 53 % 256) << 8) | (seed * 29 % 256);
     for (int y = 0; y < size; y++) {
@@ -41,8 +39,7 @@ static TPixmap* make_piece(int size, int seed)
     return pixmap;
 }
 
-int main()
-{
+int main() {
     if (!open_screen(800, 600, 0, 0, 0)) {
         fprintf(stderr, "bench_display: no display (set DISPLAY, e.g. run under xvfb-run)\n");
         return 1;
@@ -83,12 +80,9 @@ int main()
         set_rotation(0);
         flip(0);
         double ms = std::chrono::duration<double, std::milli>(clock::now() - start).count();
-        if (f == 0)
-            first = ms;
-        if (f == WARMUP - 1)
-            clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu_start);
-        if (f >= WARMUP)
-            times.push_back(ms);
+        if (f == 0) first = ms;
+        if (f == WARMUP - 1) clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu_start);
+        if (f >= WARMUP) times.push_back(ms);
     }
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu_end);
     double cpu_ms = (cpu_end.tv_sec - cpu_start.tv_sec) * 1000.0 + (cpu_end.tv_nsec - cpu_start.tv_nsec) / 1e6;
@@ -97,8 +91,7 @@ int main()
     printf("  median %.2f ms, p10 %.2f ms, p90 %.2f ms over %d frames\n", times[times.size() / 2],
            times[times.size() / 10], times[times.size() * 9 / 10], FRAMES);
     printf("  cpu %.2f ms per frame, all threads\n", cpu_ms / FRAMES);
-    for (TImage* image : pieces)
-        free_image(image);
+    for (TImage* image : pieces) free_image(image);
     close_screen();
     return 0;
 }

@@ -96,13 +96,18 @@ static std::map<std::string, double> rss_by_kind(int pid, const std::string& sav
             // A mapping's first line: range, permissions, offset, device, inode, name.
             std::string name;
             size_t slash = line.find('/'), bracket = line.find('[');
-            if (slash != std::string::npos) name = line.substr(slash);
-            else if (bracket != std::string::npos) name = line.substr(bracket);
-            if (name == "[heap]") kind = "heap";
+            if (slash != std::string::npos)
+                name = line.substr(slash);
+            else if (bracket != std::string::npos)
+                name = line.substr(bracket);
+            if (name == "[heap]")
+                kind = "heap";
             else if (name.rfind("/dev/shm", 0) == 0 || name.rfind("/memfd:", 0) == 0 || name.rfind("/SYSV", 0) == 0)
                 kind = "shm";
-            else if (!name.empty() && name[0] == '/') kind = "file";
-            else kind = "anon";
+            else if (!name.empty() && name[0] == '/')
+                kind = "file";
+            else
+                kind = "anon";
         } else if (line.rfind("Rss:", 0) == 0) {
             kib[kind] += std::atof(line.c_str() + 4);
         }
@@ -189,10 +194,10 @@ static std::vector<uint32_t> grab(int x, int y, int w, int h) {
     return pixels;
 }
 
-static std::string shots_folder;  // --shots; empty = none
-static std::string smaps_folder;  // --smaps; empty = none
+static std::string shots_folder;          // --shots; empty = none
+static std::string smaps_folder;          // --smaps; empty = none
 static std::vector<std::string> wrapper;  // --wrap: a command the game runs under (a heap profiler, say)
-static std::string shot_prefix;   // the game's label, first round only
+static std::string shot_prefix;           // the game's label, first round only
 
 static void shot(const std::string& name) {
     if (shots_folder.empty() || shot_prefix.empty()) return;
@@ -300,8 +305,7 @@ typedef std::map<std::string, double> Figures;
 static std::vector<std::string> figure_order;  // names in the order first measured
 
 static void put(Figures* f, const std::string& name, double value) {
-    if (std::find(figure_order.begin(), figure_order.end(), name) == figure_order.end())
-        figure_order.push_back(name);
+    if (std::find(figure_order.begin(), figure_order.end(), name) == figure_order.end()) figure_order.push_back(name);
     (*f)[name] = value;
 }
 
@@ -411,8 +415,12 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         wait_still(400, 8000);
         idle_cpu(f, "board (48)", pid, xvfb);
         put(f, "RSS MiB, 48 pieces", rss_mib(pid));
-        const struct { const char* open; const char* close; const char* name; } screens[] = {
-            {"b", "Escape", "box"}, {"h", "h", "help"},     {"i", "Escape", "prefs"},
+        const struct {
+            const char* open;
+            const char* close;
+            const char* name;
+        } screens[] = {
+            {"b", "Escape", "box"},  {"h", "h", "help"},       {"i", "Escape", "prefs"},
             {"n", "Escape", "new1"}, {"l", "Escape", "load1"}, {"k", "Escape", "delete1"},
         };
         for (const auto& s : screens) {
@@ -522,8 +530,10 @@ int main(int argc, char** argv) {
             smaps_folder = argv[++i];
         } else {
             size_t eq = a.find('=');
-            if (eq == std::string::npos) games.push_back({a, a});
-            else games.push_back({a.substr(0, eq), a.substr(eq + 1)});
+            if (eq == std::string::npos)
+                games.push_back({a, a});
+            else
+                games.push_back({a.substr(0, eq), a.substr(eq + 1)});
         }
     }
     if (games.empty()) games.push_back({"game", BENCH_GAME_DIR});
@@ -546,8 +556,7 @@ int main(int argc, char** argv) {
             Figures f;
             shot_prefix = r == 0 ? games[g].first : "";
             if (!run_game(games[g].second, display_name, xvfb, &f))
-                fprintf(stderr, "bench_game: round %d of %s did not reach the board\n", r + 1,
-                        games[g].first.c_str());
+                fprintf(stderr, "bench_game: round %d of %s did not reach the board\n", r + 1, games[g].first.c_str());
             else
                 results[g].push_back(f);
             fprintf(stderr, "round %d/%d %s done\n", r + 1, rounds, games[g].first.c_str());

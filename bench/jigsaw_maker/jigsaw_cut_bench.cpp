@@ -25,9 +25,7 @@ static kit::Picture make_picture(int w, int h) {
     return p;
 }
 
-static std::string bench_folder() {
-    return (std::filesystem::temp_directory_path() / "tessellon-cut-bench").string();
-}
+static std::string bench_folder() { return (std::filesystem::temp_directory_path() / "tessellon-cut-bench").string(); }
 
 // The whole cut, files included.
 static void BM_Cut300From1600x1200(benchmark::State& state) {

@@ -29,7 +29,8 @@ TPixmap* piece_pixmap(int seed) {
             bool body = std::fabs(dx) < 28 && std::fabs(dy) < 28;
             bool knob = (dx - 30) * (dx - 30) + dy * dy < 100;
             uint32_t a = body || knob ? 255 : 0;
-            uint32_t r = static_cast<uint32_t>((x * 3 + seed * 7) & 255), g = static_cast<uint32_t>((y * 5 + seed) & 255);
+            uint32_t r = static_cast<uint32_t>((x * 3 + seed * 7) & 255),
+                     g = static_cast<uint32_t>((y * 5 + seed) & 255);
             uint32_t b = static_cast<uint32_t>(((x ^ y) + seed * 13) & 255);
             write_pixel(p, x, y, (a << 24) | (r << 16) | (g << 8) | b);
         }
@@ -141,7 +142,8 @@ void BM_Overlap300StackedPieces(benchmark::State& state) {
     int hits = 0;
     for (auto _ : state) {
         hits = 0;
-        for (int i = 0; i < PIECES; i++) hits += images_overlap(pieces[static_cast<size_t>(i)], 400, 300, 0, probe, 363, 263, 0);
+        for (int i = 0; i < PIECES; i++)
+            hits += images_overlap(pieces[static_cast<size_t>(i)], 400, 300, 0, probe, 363, 263, 0);
         benchmark::DoNotOptimize(hits);
     }
     set_rotation(0);
@@ -150,7 +152,12 @@ void BM_Overlap300StackedPieces(benchmark::State& state) {
     for (TImage* p : pieces) free_image(p);
     free_image(probe);
 }
-BENCHMARK(BM_Overlap300StackedPieces)->Arg(1)->Arg(3)->Unit(benchmark::kMicrosecond)->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Overlap300StackedPieces)
+    ->Arg(1)
+    ->Arg(3)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

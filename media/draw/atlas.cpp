@@ -13,9 +13,9 @@
 // ---------------------------------------------------------------------------
 // The current display's pages; cleared by atlas_reset at every open_screen
 // ---------------------------------------------------------------------------
-std::vector<TAtlasPage> atlas_pages;     // pages in the order they were made
+std::vector<TAtlasPage> atlas_pages;           // pages in the order they were made
 std::vector<TAtlasCell> released_atlas_cells;  // cells of freed atlas frames, awaiting the backend
-int atlas_side = 0;                      // pixels per page side; 0 = no atlas on this display
+int atlas_side = 0;                            // pixels per page side; 0 = no atlas on this display
 
 void atlas_reset(int side) {
     atlas_pages.clear();
@@ -129,13 +129,13 @@ TPixmap* atlas_cell_pixmap(const TPixmap* pixmap) {
     for (int y = 0; y < h; y++) {
         uint8_t* dst = cell->pixels.data() + static_cast<size_t>(y + 1) * cell->pitch;
         std::memcpy(dst + 4, src->pixels.data() + static_cast<size_t>(y) * src->pitch, row_bytes);
-        std::memcpy(dst, dst + 4, 4);                              // left border: the first column
-        std::memcpy(dst + row_bytes + 4, dst + row_bytes, 4);     // right border: the last column
+        std::memcpy(dst, dst + 4, 4);                          // left border: the first column
+        std::memcpy(dst + row_bytes + 4, dst + row_bytes, 4);  // right border: the last column
     }
     uint8_t* first = cell->pixels.data();
     std::memcpy(first, first + cell->pitch, static_cast<size_t>(cell->pitch));  // top border: the first row
     uint8_t* last = cell->pixels.data() + static_cast<size_t>(h + 1) * cell->pitch;
-    std::memcpy(last, last - cell->pitch, static_cast<size_t>(cell->pitch));    // bottom border: the last row
+    std::memcpy(last, last - cell->pitch, static_cast<size_t>(cell->pitch));  // bottom border: the last row
     free_pixmap(src);
     return cell;
 }

@@ -16,11 +16,11 @@
 // The current display's buffers; reset by damage_reset at every open_screen
 // ---------------------------------------------------------------------------
 static int damage_width = 0, damage_height = 0;  // display size, pixels
-static bool back_holds_kept = false;  // the back buffer equals the kept copy outside `overlay`
-static TDamageRect overlay;           // drawn since the last restore or save
-static bool front_matches = false;    // the screen showed the back buffer at the last present, and it stayed
-static bool changed_unbounded = false;  // the back buffer changed since that present without bounds
-static TDamageRect changed;           // where it changed since that present
+static bool back_holds_kept = false;             // the back buffer equals the kept copy outside `overlay`
+static TDamageRect overlay;                      // drawn since the last restore or save
+static bool front_matches = false;               // the screen showed the back buffer at the last present, and it stayed
+static bool changed_unbounded = false;           // the back buffer changed since that present without bounds
+static TDamageRect changed;                      // where it changed since that present
 
 bool damage_rect_empty(const TDamageRect& r) { return r.x0 >= r.x1 || r.y0 >= r.y1; }
 

@@ -46,9 +46,9 @@ struct TPixmap {
     std::vector<uint8_t> pixels;  // row-major, `pitch` bytes per row
     int width = 0;
     int height = 0;
-    int pitch = 0;     // bytes per row
-    int format = 0;    // PF_*
-    int capacity = 0;  // bytes allocated
+    int pitch = 0;        // bytes per row
+    int format = 0;       // PF_*
+    int capacity = 0;     // bytes allocated
     std::string _source;  // path it was loaded from, or empty
 };
 
@@ -76,13 +76,13 @@ struct TImage {
     int flags = 0;
     int mask_r = 0, mask_g = 0, mask_b = 0;
     float handle_x = 0, handle_y = 0;
-    std::vector<TPixmap*> pixmaps;  // one per frame; owned by the image
-    std::vector<unsigned> frames;   // backend texture per frame, 0 = none yet
-    std::vector<int> seqs;          // display generation of each texture
+    std::vector<TPixmap*> pixmaps;      // one per frame; owned by the image
+    std::vector<unsigned> frames;       // backend texture per frame, 0 = none yet
+    std::vector<int> seqs;              // display generation of each texture
     std::vector<float> tex_x0, tex_y0;  // texture coordinates of each frame's top-left corner
-    std::vector<float> tex_u, tex_v;  // texture coordinates of its bottom-right corner
-    std::vector<uint8_t> atlased;   // the texture is an atlas page the frame shares with others
-    std::vector<uint8_t> dirty;     // pixmap written since the texture was made
+    std::vector<float> tex_u, tex_v;    // texture coordinates of its bottom-right corner
+    std::vector<uint8_t> atlased;       // the texture is an atlas page the frame shares with others
+    std::vector<uint8_t> dirty;         // pixmap written since the texture was made
     // Frames whose pixels were let go once the texture held them: the
     // pixmap keeps its size and format but no pixel bytes, and is filled
     // from the texture again when someone reads it or the display goes.
@@ -102,12 +102,12 @@ struct TImageGlyph {
 };
 
 struct TImageFont {
-    void* _src_font = nullptr;          // the FreeType face (opaque here)
-    std::vector<TImageGlyph> _glyphs;   // by glyph index, made on first use
-    int _imageFlags = 0;                // 6 for smooth fonts, else 0
+    void* _src_font = nullptr;         // the FreeType face (opaque here)
+    std::vector<TImageGlyph> _glyphs;  // by glyph index, made on first use
+    int _imageFlags = 0;               // 6 for smooth fonts, else 0
     int _style = 0;
     int _height = 0, _ascent = 0, _descent = 0;  // whole pixels
-    std::vector<uint8_t> _file;         // the font file's bytes, which the face reads from
+    std::vector<uint8_t> _file;                  // the font file's bytes, which the face reads from
 };
 
 struct TGraphicsMode {
@@ -123,7 +123,7 @@ struct TDrawState {
     float color_alpha = 1.0f;  // stored unclamped
     int clscolor_red = 0, clscolor_green = 0, clscolor_blue = 0;
     float line_width = 1.0f;
-    float tform_rot = 0;                     // degrees
+    float tform_rot = 0;  // degrees
     float tform_scale_x = 1, tform_scale_y = 1;
     float tform_ix = 1, tform_iy = 0, tform_jx = 0, tform_jy = 1;
     int viewport_x = 0, viewport_y = 0, viewport_w = 0, viewport_h = 0;
@@ -142,9 +142,9 @@ struct TDrawState {
 // ---------------------------------------------------------------------------
 // Globals of the drawing layer (draw_state.cpp), kept for the run.
 // ---------------------------------------------------------------------------
-extern TDrawState draw_state;       // state of the current display
-extern int display_generation;      // bumped by every open_screen; textures of older ones are stale
-extern int display_shown_serial;    // bumped by every flip and every loss of the shown frame (an expose)
+extern TDrawState draw_state;     // state of the current display
+extern int display_generation;    // bumped by every open_screen; textures of older ones are stale
+extern int display_shown_serial;  // bumped by every flip and every loss of the shown frame (an expose)
 
 // ---------------------------------------------------------------------------
 // Display (backend)
@@ -186,18 +186,18 @@ bool restore_back_buffer();
 // ---------------------------------------------------------------------------
 void set_color(int r, int g, int b);
 void get_color(int* r, int* g, int* b);
-void set_alpha(float alpha);           // drawn as trunc(clamp(alpha) * 255)
+void set_alpha(float alpha);  // drawn as trunc(clamp(alpha) * 255)
 float get_alpha();
 void set_blend(int mode);
 int get_blend();
-void set_rotation(float degrees);      // recomputes the matrix
+void set_rotation(float degrees);  // recomputes the matrix
 float get_rotation();
-void set_scale(float sx, float sy);    // recomputes the matrix
+void set_scale(float sx, float sy);  // recomputes the matrix
 void get_scale(float* sx, float* sy);
 void set_viewport(int x, int y, int w, int h);  // the whole display switches clipping off
 void set_origin(float x, float y);
-void set_handle(float x, float y);     // handle of rectangles and text
-void select_font(TImageFont* font);    // Null selects the built-in default font
+void set_handle(float x, float y);   // handle of rectangles and text
+void select_font(TImageFont* font);  // Null selects the built-in default font
 // Maps (px, py), given relative to a drawing position (x, y), through the
 // current matrix and origin.
 void transform_point(float x, float y, float px, float py, float* out_x, float* out_y);
@@ -233,8 +233,7 @@ void grab_image(TImage* image, int x, int y, int frame);
 TPixmap* lock_image(TImage* image, int frame, bool read, bool write);
 // True when both images, drawn at these positions under the current
 // rotation, scale and origin, share a pixel where both are solid.
-bool images_overlap(TImage* image1, float x1, float y1, int frame1,
-                    TImage* image2, float x2, float y2, int frame2);
+bool images_overlap(TImage* image1, float x1, float y1, int frame1, TImage* image2, float x2, float y2, int frame2);
 
 // ---------------------------------------------------------------------------
 // Pixel buffers (pixmap.cpp, pixmap_load.cpp)

@@ -10,8 +10,8 @@
 // ---------------------------------------------------------------------------
 // Kept for the run
 // ---------------------------------------------------------------------------
-TDrawState draw_state;       // state of the current display, applied by open_screen
-int display_generation = 0;  // bumped by every open_screen; 0 = no display opened yet
+TDrawState draw_state;         // state of the current display, applied by open_screen
+int display_generation = 0;    // bumped by every open_screen; 0 = no display opened yet
 int display_shown_serial = 0;  // bumped when what the display shows changes: each flip, each expose
 
 // sin and cos of an angle in degrees, exact at quarter turns so that
@@ -19,10 +19,26 @@ int display_shown_serial = 0;  // bumped when what the display shows changes: ea
 static void sin_cos_degrees(float degrees, double* s, double* c) {
     double turns = std::fmod(static_cast<double>(degrees), 360.0);
     if (turns < 0) turns += 360.0;
-    if (turns == 0.0) { *s = 0; *c = 1; return; }
-    if (turns == 90.0) { *s = 1; *c = 0; return; }
-    if (turns == 180.0) { *s = 0; *c = -1; return; }
-    if (turns == 270.0) { *s = -1; *c = 0; return; }
+    if (turns == 0.0) {
+        *s = 0;
+        *c = 1;
+        return;
+    }
+    if (turns == 90.0) {
+        *s = 1;
+        *c = 0;
+        return;
+    }
+    if (turns == 180.0) {
+        *s = 0;
+        *c = -1;
+        return;
+    }
+    if (turns == 270.0) {
+        *s = -1;
+        *c = 0;
+        return;
+    }
     double radians = turns * M_PI / 180.0;
     *s = std::sin(radians);
     *c = std::cos(radians);

@@ -30,14 +30,14 @@ static uint8_t coverage(const FT_Bitmap& bitmap, int x, int y) {
     const uint8_t* row = pitch >= 0 ? bitmap.buffer + static_cast<size_t>(y) * pitch
                                     : bitmap.buffer + static_cast<size_t>(bitmap.rows - 1 - y) * -pitch;
     switch (bitmap.pixel_mode) {
-        case FT_PIXEL_MODE_MONO: return (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
-        case FT_PIXEL_MODE_GRAY: {
-            unsigned levels = bitmap.num_grays > 1 ? bitmap.num_grays - 1 : 255;
-            unsigned v = row[x];
-            return static_cast<uint8_t>(levels == 255 ? v : (v > levels ? 255 : v * 255 / levels));
-        }
-        case FT_PIXEL_MODE_BGRA: return row[x * 4 + 3];
-        default: return 0;
+    case FT_PIXEL_MODE_MONO: return (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
+    case FT_PIXEL_MODE_GRAY: {
+        unsigned levels = bitmap.num_grays > 1 ? bitmap.num_grays - 1 : 255;
+        unsigned v = row[x];
+        return static_cast<uint8_t>(levels == 255 ? v : (v > levels ? 255 : v * 255 / levels));
+    }
+    case FT_PIXEL_MODE_BGRA: return row[x * 4 + 3];
+    default: return 0;
     }
 }
 

@@ -16,8 +16,8 @@
 // ---------------------------------------------------------------------------
 // Kept for the run
 // ---------------------------------------------------------------------------
-std::vector<unsigned> released_textures;  // texture names of freed images, awaiting deletion by the backend
-int64_t image_pixel_bytes_dropped = 0;    // pixel bytes let go after upload, in total
+std::vector<unsigned> released_textures;         // texture names of freed images, awaiting deletion by the backend
+int64_t image_pixel_bytes_dropped = 0;           // pixel bytes let go after upload, in total
 static std::unordered_set<TImage*> live_images;  // every image made and not yet freed
 
 // The mask colour of every image: black. The game never changes it.
@@ -132,9 +132,8 @@ void free_image(TImage* image) {
         if (f < image->frames.size() && image->frames[f] && f < image->seqs.size() &&
             image->seqs[f] == display_generation) {
             if (f < image->atlased.size() && image->atlased[f])
-                released_atlas_cells.push_back(
-                    {image->frames[f], atlas_cell_rect(image->tex_x0[f], image->tex_y0[f], image->tex_u[f],
-                                                       image->tex_v[f])});
+                released_atlas_cells.push_back({image->frames[f], atlas_cell_rect(image->tex_x0[f], image->tex_y0[f],
+                                                                                  image->tex_u[f], image->tex_v[f])});
             else
                 released_textures.push_back(image->frames[f]);
         }
@@ -180,10 +179,10 @@ bool image_frame_needs_texture(const TImage* image, int frame) {
 // Where a pixmap format keeps alpha in a pixel, -1 for none.
 static int alpha_offset(int format) {
     switch (format) {
-        case PF_ALPHA8: return 0;
-        case PF_BGRA8888:
-        case PF_RGBA8888: return 3;
-        default: return -1;
+    case PF_ALPHA8: return 0;
+    case PF_BGRA8888:
+    case PF_RGBA8888: return 3;
+    default: return -1;
     }
 }
 
@@ -256,8 +255,7 @@ void image_frame_set_texture(TImage* image, int frame, unsigned texture, float u
     if (frame_ok(image, frame)) image->atlased[static_cast<size_t>(frame)] = 0;
 }
 
-void image_frame_set_atlas_cell(TImage* image, int frame, unsigned texture, float u0, float v0, float u1,
-                                float v1) {
+void image_frame_set_atlas_cell(TImage* image, int frame, unsigned texture, float u0, float v0, float u1, float v1) {
     if (!frame_ok(image, frame)) return;
     size_t f = static_cast<size_t>(frame);
     image->frames[f] = texture;

@@ -14,16 +14,16 @@
 // One image as drawn: its inverse mapping from display coordinates to its
 // own pixel coordinates, its quad's bounding box, and where its alpha is.
 struct PlacedImage {
-    double width, height;             // image size (quad size before the matrix)
-    double u0, v0;                    // image coordinates of display point (0, 0)
+    double width, height;  // image size (quad size before the matrix)
+    double u0, v0;         // image coordinates of display point (0, 0)
     double du_dx, du_dy, dv_dx, dv_dy;
     double min_x, min_y, max_x, max_y;
     const uint8_t* pixels;
-    int pitch, bpp, alpha_at;         // alpha_at < 0: no alpha, solid everywhere
-    const uint8_t* bits;              // a frame whose pixels only its texture holds: its opaque bits
-    size_t bit_pitch;                 // bytes per row of bits
+    int pitch, bpp, alpha_at;  // alpha_at < 0: no alpha, solid everywhere
+    const uint8_t* bits;       // a frame whose pixels only its texture holds: its opaque bits
+    size_t bit_pitch;          // bytes per row of bits
     int pm_width, pm_height;
-    double to_pm_x, to_pm_y;          // image pixel -> pixmap pixel scale
+    double to_pm_x, to_pm_y;  // image pixel -> pixmap pixel scale
 };
 
 static bool place_image(const TImage* image, float x, float y, int frame, PlacedImage* out) {
@@ -106,8 +106,7 @@ static inline bool solid_at(const PlacedImage& p, double x, double y) {
     return p.pixels[static_cast<size_t>(ty) * p.pitch + static_cast<size_t>(tx) * p.bpp + p.alpha_at] >= 128;
 }
 
-bool images_overlap(TImage* image1, float x1, float y1, int frame1,
-                    TImage* image2, float x2, float y2, int frame2) {
+bool images_overlap(TImage* image1, float x1, float y1, int frame1, TImage* image2, float x2, float y2, int frame2) {
     PlacedImage a, b;
     if (!place_image(image1, x1, y1, frame1, &a) || !place_image(image2, x2, y2, frame2, &b)) return false;
     if (a.max_x <= b.min_x || b.max_x <= a.min_x || a.max_y <= b.min_y || b.max_y <= a.min_y) return false;

@@ -16,19 +16,17 @@
 
 int pixmap_bytes_per_pixel(int format) {
     switch (format) {
-        case PF_GREY8:
-        case PF_ALPHA8: return 1;
-        case PF_BGR888:
-        case PF_RGB888: return 3;
-        case PF_BGRA8888:
-        case PF_RGBA8888: return 4;
-        default: return 0;
+    case PF_GREY8:
+    case PF_ALPHA8: return 1;
+    case PF_BGR888:
+    case PF_RGB888: return 3;
+    case PF_BGRA8888:
+    case PF_RGBA8888: return 4;
+    default: return 0;
     }
 }
 
-bool pixmap_has_alpha(int format) {
-    return format == PF_ALPHA8 || format == PF_BGRA8888 || format == PF_RGBA8888;
-}
+bool pixmap_has_alpha(int format) { return format == PF_ALPHA8 || format == PF_BGRA8888 || format == PF_RGBA8888; }
 
 bool pixmap_size_ok(int width, int height) {
     if (width < 1 || height < 1) return false;
@@ -113,13 +111,13 @@ uint32_t read_pixel(const TPixmap* pixmap, int x, int y) {
     if (bpp == 0 || at + bpp > pixmap->pixels.size()) return 0;
     const uint8_t* p = pixmap->pixels.data() + at;
     switch (pixmap->format) {
-        case PF_GREY8: return argb(255, p[0], p[0], p[0]);
-        case PF_ALPHA8: return argb(p[0], 255, 255, 255);
-        case PF_BGR888: return argb(255, p[2], p[1], p[0]);
-        case PF_RGB888: return argb(255, p[0], p[1], p[2]);
-        case PF_BGRA8888: return argb(p[3], p[2], p[1], p[0]);
-        case PF_RGBA8888: return argb(p[3], p[0], p[1], p[2]);
-        default: return 0;
+    case PF_GREY8: return argb(255, p[0], p[0], p[0]);
+    case PF_ALPHA8: return argb(p[0], 255, 255, 255);
+    case PF_BGR888: return argb(255, p[2], p[1], p[0]);
+    case PF_RGB888: return argb(255, p[0], p[1], p[2]);
+    case PF_BGRA8888: return argb(p[3], p[2], p[1], p[0]);
+    case PF_RGBA8888: return argb(p[3], p[0], p[1], p[2]);
+    default: return 0;
     }
 }
 
@@ -131,13 +129,31 @@ void write_pixel(TPixmap* pixmap, int x, int y, uint32_t color) {
     uint8_t* p = pixmap->pixels.data() + at;
     uint8_t a = color >> 24, r = color >> 16, g = color >> 8, b = color;
     switch (pixmap->format) {
-        case PF_GREY8: p[0] = grey_of(r, g, b); break;
-        case PF_ALPHA8: p[0] = a; break;
-        case PF_BGR888: p[0] = b; p[1] = g; p[2] = r; break;
-        case PF_RGB888: p[0] = r; p[1] = g; p[2] = b; break;
-        case PF_BGRA8888: p[0] = b; p[1] = g; p[2] = r; p[3] = a; break;
-        case PF_RGBA8888: p[0] = r; p[1] = g; p[2] = b; p[3] = a; break;
-        default: break;
+    case PF_GREY8: p[0] = grey_of(r, g, b); break;
+    case PF_ALPHA8: p[0] = a; break;
+    case PF_BGR888:
+        p[0] = b;
+        p[1] = g;
+        p[2] = r;
+        break;
+    case PF_RGB888:
+        p[0] = r;
+        p[1] = g;
+        p[2] = b;
+        break;
+    case PF_BGRA8888:
+        p[0] = b;
+        p[1] = g;
+        p[2] = r;
+        p[3] = a;
+        break;
+    case PF_RGBA8888:
+        p[0] = r;
+        p[1] = g;
+        p[2] = b;
+        p[3] = a;
+        break;
+    default: break;
     }
 }
 
@@ -145,8 +161,7 @@ TPixmap* convert_pixmap(const TPixmap* pixmap, int format) {
     if (!pixmap) return nullptr;
     TPixmap* out = create_pixmap(pixmap->width, pixmap->height, format);
     if (!out) return nullptr;
-    if (format == pixmap->format && pixmap->pitch == out->pitch &&
-        pixmap->pixels.size() >= out->pixels.size()) {
+    if (format == pixmap->format && pixmap->pitch == out->pitch && pixmap->pixels.size() >= out->pixels.size()) {
         std::memcpy(out->pixels.data(), pixmap->pixels.data(), out->pixels.size());
     } else {
         for (int y = 0; y < pixmap->height; y++)
@@ -173,8 +188,7 @@ TPixmap* mask_pixmap(const TPixmap* pixmap, int mask_r, int mask_g, int mask_b) 
     std::vector<uint8_t> is_mask(static_cast<size_t>(w) * h);
     for (int y = 0; y < h; y++) {
         const uint8_t* p = out->pixels.data() + static_cast<size_t>(y) * out->pitch;
-        for (int x = 0; x < w; x++, p += 4)
-            is_mask[static_cast<size_t>(y) * w + x] = argb(0, p[0], p[1], p[2]) == mask;
+        for (int x = 0; x < w; x++, p += 4) is_mask[static_cast<size_t>(y) * w + x] = argb(0, p[0], p[1], p[2]) == mask;
     }
     for (int y = 0; y < h; y++) {
         uint8_t* row = out->pixels.data() + static_cast<size_t>(y) * out->pitch;

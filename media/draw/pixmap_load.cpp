@@ -120,9 +120,7 @@ struct JpegErrors {
     bool truncated;
 };
 
-static void jpeg_fail(j_common_ptr info) {
-    longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
-}
+static void jpeg_fail(j_common_ptr info) { longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1); }
 
 // Warnings are silent, but data that ends early (at the end of the file or
 // at a marker inside the compressed data) makes the file a failure.
@@ -249,9 +247,13 @@ static TPixmap* load_bmp(const uint8_t* data, size_t size, const TImageLimits& l
             for (int i = 0; i < count; i++) masks[i] = u32le(data + at + 4 * i);
         } else if (compression == 0) {
             if (bpp == 16) {
-                masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F;
+                masks[0] = 0x7C00;
+                masks[1] = 0x03E0;
+                masks[2] = 0x001F;
             } else {
-                masks[0] = 0xFF0000; masks[1] = 0xFF00; masks[2] = 0xFF;
+                masks[0] = 0xFF0000;
+                masks[1] = 0xFF00;
+                masks[2] = 0xFF;
             }
         } else {
             return nullptr;
@@ -395,8 +397,7 @@ static TPixmap* load_tga(const uint8_t* data, size_t size, const TImageLimits& l
 // Operations
 // ---------------------------------------------------------------------------
 
-TPixmap* decode_pixmap(const uint8_t* data, size_t size, int decoders, const TImageLimits& limits,
-                       TImageClaim* claim) {
+TPixmap* decode_pixmap(const uint8_t* data, size_t size, int decoders, const TImageLimits& limits, TImageClaim* claim) {
     if (!data || size == 0) return nullptr;
     TPixmap* pixmap = nullptr;
     if (!pixmap && (decoders & DECODE_PNG)) pixmap = load_png(data, size, limits, claim);

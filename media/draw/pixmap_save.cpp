@@ -24,12 +24,12 @@ struct PngLayout {
 
 static bool png_layout(int format, PngLayout* layout) {
     switch (format) {
-        case PF_GREY8: *layout = {PNG_COLOR_TYPE_GRAY, 1, false}; return true;
-        case PF_BGR888: *layout = {PNG_COLOR_TYPE_RGB, 3, true}; return true;
-        case PF_RGB888: *layout = {PNG_COLOR_TYPE_RGB, 3, false}; return true;
-        case PF_BGRA8888: *layout = {PNG_COLOR_TYPE_RGBA, 4, true}; return true;
-        case PF_RGBA8888: *layout = {PNG_COLOR_TYPE_RGBA, 4, false}; return true;
-        default: return false;
+    case PF_GREY8: *layout = {PNG_COLOR_TYPE_GRAY, 1, false}; return true;
+    case PF_BGR888: *layout = {PNG_COLOR_TYPE_RGB, 3, true}; return true;
+    case PF_RGB888: *layout = {PNG_COLOR_TYPE_RGB, 3, false}; return true;
+    case PF_BGRA8888: *layout = {PNG_COLOR_TYPE_RGBA, 4, true}; return true;
+    case PF_RGBA8888: *layout = {PNG_COLOR_TYPE_RGBA, 4, false}; return true;
+    default: return false;
     }
 }
 

@@ -9,15 +9,15 @@
 // ---------------------------------------------------------------------------
 // Kept for the run (x11_display.cpp)
 // ---------------------------------------------------------------------------
-extern Display* x11_display;   // X connection, opened on first need; Null until then
-extern Atom x11_wm_delete;     // WM_DELETE_WINDOW, the close request of the window
+extern Display* x11_display;  // X connection, opened on first need; Null until then
+extern Atom x11_wm_delete;    // WM_DELETE_WINDOW, the close request of the window
 
 // ---------------------------------------------------------------------------
 // The current display (x11_display.cpp); reset by every open_screen
 // ---------------------------------------------------------------------------
-extern Window x11_window;      // the drawing window; 0 while no display is open
-extern GLXContext x11_context; // its rendering context; Null while closed
-extern bool x11_fullscreen;    // the window covers the screen with input grabbed
+extern Window x11_window;       // the drawing window; 0 while no display is open
+extern GLXContext x11_context;  // its rendering context; Null while closed
+extern bool x11_fullscreen;     // the window covers the screen with input grabbed
 
 // Opens the X connection if it is not open yet. False when there is no X server.
 bool x11_connect();

@@ -23,12 +23,12 @@ static int x_error_code = 0;     // last X error seen while errors are trapped
 // ---------------------------------------------------------------------------
 // The current display, reset by every open_screen
 // ---------------------------------------------------------------------------
-Window x11_window = 0;             // drawing window, 0 = none
-GLXContext x11_context = nullptr;  // its GL context
-bool x11_fullscreen = false;       // covers the screen, input grabbed
-static Colormap window_colormap = 0;  // colormap made for the GL visual
+Window x11_window = 0;                                                       // drawing window, 0 = none
+GLXContext x11_context = nullptr;                                            // its GL context
+bool x11_fullscreen = false;                                                 // covers the screen, input grabbed
+static Colormap window_colormap = 0;                                         // colormap made for the GL visual
 static int open_width = 0, open_height = 0, open_depth = 0, open_hertz = 0;  // as opened
-static int screen_token = 0;       // its address is the handle open_screen returns
+static int screen_token = 0;  // its address is the handle open_screen returns
 
 // Swap-interval control found in the GLX extension string.
 enum { SWAP_NONE, SWAP_EXT, SWAP_MESA, SWAP_SGI };
@@ -55,19 +55,15 @@ static int pace_target = 0;       // clock_ms of the next frame
 
 // Keeps the program running on a protocol error (a failed focus change, a
 // driver's refused request); the default handler would end the process.
-static int note_x_error(Display*, XErrorEvent* error)
-{
+static int note_x_error(Display*, XErrorEvent* error) {
     x_error_code = error->error_code;
     return 0;
 }
 
-bool x11_connect()
-{
-    if (x11_display)
-        return true;
+bool x11_connect() {
+    if (x11_display) return true;
     x11_display = XOpenDisplay(nullptr);
-    if (!x11_display)
-        return false;
+    if (!x11_display) return false;
     XSetErrorHandler(note_x_error);
     XSetIOErrorHandler(x11_io_error);
     x11_wm_delete = XInternAtom(x11_display, "WM_DELETE_WINDOW", False);
@@ -78,34 +74,27 @@ bool x11_connect()
 // Vertical sync
 // ---------------------------------------------------------------------------
 
-static bool has_extension(const char* list, const char* name)
-{
+static bool has_extension(const char* list, const char* name) {
     size_t length = strlen(name);
     for (const char* p = list ? strstr(list, name) : nullptr; p; p = strstr(p + 1, name)) {
         bool starts = p == list || p[-1] == ' ';
         bool ends = p[length] == ' ' || p[length] == '\0';
-        if (starts && ends)
-            return true;
+        if (starts && ends) return true;
     }
     return false;
 }
 
 // The next usable swap-interval kind after `after`, by the extension string.
-static int next_swap_kind(int after)
-{
+static int next_swap_kind(int after) {
     const char* list = glXQueryExtensionsString(x11_display, DefaultScreen(x11_display));
-    if (after < SWAP_EXT && has_extension(list, "GLX_EXT_swap_control"))
-        return SWAP_EXT;
-    if (after < SWAP_MESA && has_extension(list, "GLX_MESA_swap_control"))
-        return SWAP_MESA;
-    if (after < SWAP_SGI && has_extension(list, "GLX_SGI_swap_control"))
-        return SWAP_SGI;
+    if (after < SWAP_EXT && has_extension(list, "GLX_EXT_swap_control")) return SWAP_EXT;
+    if (after < SWAP_MESA && has_extension(list, "GLX_MESA_swap_control")) return SWAP_MESA;
+    if (after < SWAP_SGI && has_extension(list, "GLX_SGI_swap_control")) return SWAP_SGI;
     return SWAP_NONE;
 }
 
 // Tries one kind; false when the call fails or raises an X error.
-static bool call_swap_interval(int kind, int interval)
-{
+static bool call_swap_interval(int kind, int interval) {
     XSync(x11_display, False);
     x_error_code = 0;
     XErrorHandler previous = XSetErrorHandler(note_x_error);
@@ -130,26 +119,22 @@ static bool call_swap_interval(int kind, int interval)
 }
 
 // Asks for the interval; a kind that fails is dropped for the next one.
-static void set_swap_interval(int interval)
-{
-    if (interval == swap_interval)
-        return;
+static void set_swap_interval(int interval) {
+    if (interval == swap_interval) return;
     swap_interval = interval;
-    while (swap_kind != SWAP_NONE && !call_swap_interval(swap_kind, interval))
-        swap_kind = next_swap_kind(swap_kind);
+    while (swap_kind != SWAP_NONE && !call_swap_interval(swap_kind, interval)) swap_kind = next_swap_kind(swap_kind);
 }
 
 // ---------------------------------------------------------------------------
 // Window
 // ---------------------------------------------------------------------------
 
-static void store_title(Window window)
-{
+static void store_title(Window window) {
     XStoreName(x11_display, window, app_title.c_str());
     Atom net_name = XInternAtom(x11_display, "_NET_WM_NAME", False);
     Atom utf8 = XInternAtom(x11_display, "UTF8_STRING", False);
-    XChangeProperty(x11_display, window, net_name, utf8, 8, PropModeReplace,
-                    (const unsigned char*)app_title.data(), (int)app_title.size());
+    XChangeProperty(x11_display, window, net_name, utf8, 8, PropModeReplace, (const unsigned char*)app_title.data(),
+                    (int)app_title.size());
 }
 
 enum {
@@ -162,19 +147,15 @@ enum {
 // server reports it mapped. A grab or focus change tried before then fails
 // with GrabNotViewable or BadMatch, which on a busy machine is the usual case
 // rather than the exception.
-static bool wait_until_viewable(Window window)
-{
+static bool wait_until_viewable(Window window) {
     XEvent event;
     bool notified = false;
     int deadline = clock_ms() + VIEWABLE_WAIT_MS;
     while (true) {
-        if (!notified && XCheckTypedWindowEvent(x11_display, window, MapNotify, &event))
-            notified = true;
+        if (!notified && XCheckTypedWindowEvent(x11_display, window, MapNotify, &event)) notified = true;
         XWindowAttributes attributes;
-        if (XGetWindowAttributes(x11_display, window, &attributes) && attributes.map_state == IsViewable)
-            return true;
-        if (clock_ms() > deadline)
-            return false;
+        if (XGetWindowAttributes(x11_display, window, &attributes) && attributes.map_state == IsViewable) return true;
+        if (clock_ms() > deadline) return false;
         usleep(RETRY_STEP_MS * 1000);
     }
 }
@@ -183,33 +164,27 @@ static bool wait_until_viewable(Window window)
 // holds the device, the window is not viewable yet, the server is frozen by
 // someone else's grab); true once both are held, false on a refusal that
 // lasts the whole bounded wait.
-static bool grab_input(Window window)
-{
+static bool grab_input(Window window) {
     unsigned mask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
     bool keyboard = false, pointer = false;
     int deadline = clock_ms() + GRAB_WAIT_MS;
     while (true) {
         if (!keyboard)
-            keyboard = XGrabKeyboard(x11_display, window, True, GrabModeAsync, GrabModeAsync, CurrentTime) ==
-                       GrabSuccess;
+            keyboard =
+                XGrabKeyboard(x11_display, window, True, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
         if (!pointer)
             pointer = XGrabPointer(x11_display, window, True, mask, GrabModeAsync, GrabModeAsync, window, None,
                                    CurrentTime) == GrabSuccess;
-        if (keyboard && pointer)
-            return true;
-        if (clock_ms() > deadline)
-            break;
+        if (keyboard && pointer) return true;
+        if (clock_ms() > deadline) break;
         usleep(RETRY_STEP_MS * 1000);
     }
-    if (keyboard)
-        XUngrabKeyboard(x11_display, CurrentTime);
-    if (pointer)
-        XUngrabPointer(x11_display, CurrentTime);
+    if (keyboard) XUngrabKeyboard(x11_display, CurrentTime);
+    if (pointer) XUngrabPointer(x11_display, CurrentTime);
     return false;
 }
 
-static Window create_window(XVisualInfo* visual, int width, int height, bool full)
-{
+static Window create_window(XVisualInfo* visual, int width, int height, bool full) {
     int screen = DefaultScreen(x11_display);
     Window root = RootWindow(x11_display, screen);
     window_colormap = XCreateColormap(x11_display, root, visual->visual, AllocNone);
@@ -219,13 +194,12 @@ static Window create_window(XVisualInfo* visual, int width, int height, bool ful
     attributes.background_pixel = BlackPixel(x11_display, screen);
     attributes.border_pixel = 0;
     attributes.override_redirect = full ? True : False;
-    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | StructureNotifyMask | ExposureMask | FocusChangeMask;
+    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            StructureNotifyMask | ExposureMask | FocusChangeMask;
     unsigned long fields = CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect | CWEventMask;
-    Window window = XCreateWindow(x11_display, root, 0, 0, width, height, 0, visual->depth, InputOutput,
-                                  visual->visual, fields, &attributes);
-    if (!window)
-        return 0;
+    Window window = XCreateWindow(x11_display, root, 0, 0, width, height, 0, visual->depth, InputOutput, visual->visual,
+                                  fields, &attributes);
+    if (!window) return 0;
 
     // Fixed size: a window manager offers no resizing when min equals max.
     XSizeHints* hints = XAllocSizeHints();
@@ -243,17 +217,14 @@ static Window create_window(XVisualInfo* visual, int width, int height, bool ful
         // the screen; with one, the state asks it to keep the window on top.
         Atom state = XInternAtom(x11_display, "_NET_WM_STATE", False);
         Atom fullscreen = XInternAtom(x11_display, "_NET_WM_STATE_FULLSCREEN", False);
-        XChangeProperty(x11_display, window, state, XA_ATOM, 32, PropModeReplace,
-                        (const unsigned char*)&fullscreen, 1);
+        XChangeProperty(x11_display, window, state, XA_ATOM, 32, PropModeReplace, (const unsigned char*)&fullscreen, 1);
     }
     return window;
 }
 
 // Undoes what open_screen made, newest first; leaves the video mode alone.
-static void destroy_display()
-{
-    if (!x11_display)
-        return;
+static void destroy_display() {
+    if (!x11_display) return;
     if (x11_fullscreen) {
         XUngrabKeyboard(x11_display, CurrentTime);
         XUngrabPointer(x11_display, CurrentTime);
@@ -264,10 +235,8 @@ static void destroy_display()
         glXMakeCurrent(x11_display, None, nullptr);
         glXDestroyContext(x11_display, x11_context);
     }
-    if (x11_window)
-        XDestroyWindow(x11_display, x11_window);
-    if (window_colormap)
-        XFreeColormap(x11_display, window_colormap);
+    if (x11_window) XDestroyWindow(x11_display, x11_window);
+    if (window_colormap) XFreeColormap(x11_display, window_colormap);
     XSync(x11_display, False);
     x11_context = nullptr;
     x11_window = 0;
@@ -279,19 +248,15 @@ static void destroy_display()
 // Operations
 // ---------------------------------------------------------------------------
 
-void* open_screen(int width, int height, int depth, int hertz, int flags)
-{
+void* open_screen(int width, int height, int depth, int hertz, int flags) {
     (void)flags;  // always double-buffered
     close_screen();
-    if (width <= 0 || height <= 0 || !x11_connect())
-        return nullptr;
+    if (width <= 0 || height <= 0 || !x11_connect()) return nullptr;
     bool full = depth != 0;
-    if (full && !x11_switch_mode(width, height, hertz))
-        return nullptr;
+    if (full && !x11_switch_mode(width, height, hertz)) return nullptr;
 
     int screen = DefaultScreen(x11_display);
-    int visual_attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1,
-                               GLX_BLUE_SIZE, 1, None};
+    int visual_attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, None};
     XVisualInfo* visual = glXChooseVisual(x11_display, screen, visual_attributes);
     if (!visual) {
         backend_restore_video_mode();
@@ -299,8 +264,7 @@ void* open_screen(int width, int height, int depth, int hertz, int flags)
     }
     x11_window = create_window(visual, width, height, full);
     x_error_code = 0;
-    if (x11_window)
-        x11_context = glXCreateContext(x11_display, visual, nullptr, True);
+    if (x11_window) x11_context = glXCreateContext(x11_display, visual, nullptr, True);
     XSync(x11_display, False);
     XFree(visual);
     if (!x11_window || !x11_context || x_error_code != 0) {
@@ -312,17 +276,14 @@ void* open_screen(int width, int height, int depth, int hertz, int flags)
     bool viewable = wait_until_viewable(x11_window);
     // Full screen without the input grabbed is not full screen: the caller
     // is told, and may open a window instead.
-    if ((full && (!viewable || !grab_input(x11_window))) ||
-        !glXMakeCurrent(x11_display, x11_window, x11_context)) {
+    if ((full && (!viewable || !grab_input(x11_window))) || !glXMakeCurrent(x11_display, x11_window, x11_context)) {
         destroy_display();
         backend_restore_video_mode();
         return nullptr;
     }
     x11_fullscreen = full;
-    if (viewable)
-        XSetInputFocus(x11_display, x11_window, RevertToParent, CurrentTime);
-    if (full)
-        XWarpPointer(x11_display, None, x11_window, 0, 0, 0, 0, width / 2, height / 2);
+    if (viewable) XSetInputFocus(x11_display, x11_window, RevertToParent, CurrentTime);
+    if (full) XWarpPointer(x11_display, None, x11_window, 0, 0, 0, 0, width / 2, height / 2);
     XSync(x11_display, False);
 
     open_width = width;
@@ -354,8 +315,7 @@ void* open_screen(int width, int height, int depth, int hertz, int flags)
     return &screen_token;
 }
 
-void close_screen()
-{
+void close_screen() {
     destroy_display();
     backend_restore_video_mode();
     open_width = open_height = open_depth = open_hertz = 0;
@@ -370,8 +330,7 @@ int display_hertz() { return open_hertz; }
 
 // Waits until the next frame of the window's rate is due; h frames take
 // exactly one second because the leftover milliseconds are spread out.
-static void pace_frame()
-{
+static void pace_frame() {
     pace_target += pace_period;
     pace_accumulator += pace_remainder;
     if (pace_accumulator >= open_hertz) {
@@ -385,8 +344,7 @@ static void pace_frame()
         pace_target = now;
 }
 
-void flip(int sync)
-{
+void flip(int sync) {
     if (!x11_window) {
         backend_pump_events(false);
         return;
@@ -402,14 +360,11 @@ void flip(int sync)
     x11_render_flush();
     // An expose (or anything else that bumped the serial) may have taken
     // pixels off the window that a region would not put back.
-    if (display_shown_serial != presented_serial)
-        damage_note_front_lost();
+    if (display_shown_serial != presented_serial) damage_note_front_lost();
     TDamageRect region;
     int how = damage_choose_present(copy_sub_buffer != nullptr, &region);
-    if (how == PRESENT_SWAP)
-        set_swap_interval(interval);
-    if (pace)
-        pace_frame();
+    if (how == PRESENT_SWAP) set_swap_interval(interval);
+    if (pace) pace_frame();
     if (how == PRESENT_SWAP) {
         glXSwapBuffers(x11_display, x11_window);
     } else if (!damage_rect_empty(region)) {
@@ -423,8 +378,7 @@ void flip(int sync)
     backend_pump_events(false);
 }
 
-void set_app_title(const std::string& title)
-{
+void set_app_title(const std::string& title) {
     app_title = title;
     if (x11_window) {
         store_title(x11_window);

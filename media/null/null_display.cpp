@@ -22,17 +22,19 @@ struct NullDisplay {
 enum { MAX_DISPLAY_SIDE = 8192 };
 
 // --- kept for the run ---
-static NullDisplay null_display;                  // the one display; `open` says if it exists
-static NullOpenCall last_open;                    // arguments of the latest open_screen
-static std::vector<TGraphicsMode> mode_list = {   // what display_modes reports
-    {640, 480, 32, 60}, {800, 600, 32, 60}, {1024, 768, 32, 60}};
-static int last_flip_sync = 0;                    // argument of the latest flip
-static int flip_count = 0;                        // flips so far
-static bool region_presents = true;               // flip may copy only what changed, as a GLX with sub-buffer copies does
-static int last_present = PRESENT_SWAP;           // how the latest flip presented
-static TDamageRect last_present_region;           // and what it copied
-static int presented_serial = -1;                 // display_shown_serial right after the latest flip
-static std::string app_title;                     // from set_app_title
+static NullDisplay null_display;                 // the one display; `open` says if it exists
+static NullOpenCall last_open;                   // arguments of the latest open_screen
+static std::vector<TGraphicsMode> mode_list = {  // what display_modes reports
+    {640, 480, 32, 60},
+    {800, 600, 32, 60},
+    {1024, 768, 32, 60}};
+static int last_flip_sync = 0;           // argument of the latest flip
+static int flip_count = 0;               // flips so far
+static bool region_presents = true;      // flip may copy only what changed, as a GLX with sub-buffer copies does
+static int last_present = PRESENT_SWAP;  // how the latest flip presented
+static TDamageRect last_present_region;  // and what it copied
+static int presented_serial = -1;        // display_shown_serial right after the latest flip
+static std::string app_title;            // from set_app_title
 
 // ---------------------------------------------------------------------------
 // Test hooks
@@ -215,7 +217,8 @@ void grab_image(TImage* image, int x, int y, int frame) {
         for (int i = 0; i < w; i++) {
             int sx = x + i;
             if (sx < 0 || sx >= null_display.width) continue;
-            const uint8_t* src = null_display.back.pixels.data() + (size_t)sy * (size_t)null_display.back.pitch + (size_t)sx * 4;
+            const uint8_t* src =
+                null_display.back.pixels.data() + (size_t)sy * (size_t)null_display.back.pitch + (size_t)sx * 4;
             memcpy(dst + (size_t)i * 4, src, 4);
         }
     }
@@ -340,7 +343,8 @@ bool restore_back_buffer() {
 void clear_screen() {
     int x0, y0, x1, y1;
     if (!clip_rect(&x0, &y0, &x1, &y1)) return;
-    const uint8_t rgba[4] = {(uint8_t)clamp_byte(draw_state.clscolor_red), (uint8_t)clamp_byte(draw_state.clscolor_green),
+    const uint8_t rgba[4] = {(uint8_t)clamp_byte(draw_state.clscolor_red),
+                             (uint8_t)clamp_byte(draw_state.clscolor_green),
                              (uint8_t)clamp_byte(draw_state.clscolor_blue), 255};
     for (int y = y0; y < y1; y++) {
         uint8_t* row = null_display.back.pixels.data() + (size_t)y * (size_t)null_display.back.pitch;

@@ -11,7 +11,7 @@
 // --- kept for the run ---
 static std::deque<TEvent> pending_window_events;  // pushed by tests, not yet emitted
 static std::deque<TEvent> events_for_waits;       // handed out one per blocking pump
-static int fake_ticks = 0;                         // ticks made up by blocking pumps
+static int fake_ticks = 0;                        // ticks made up by blocking pumps
 
 void null_push_window_event(const TEvent& event) { pending_window_events.push_back(event); }
 void null_push_event_for_wait(const TEvent& event) { events_for_waits.push_back(event); }

@@ -14,12 +14,12 @@ static int ring_count = 0;                   // events waiting, 0 .. EVENT_QUEUE
 static TEvent current;                       // the event last taken by wait_event
 
 // --- kept for the run: the polled state ---
-static bool key_is_down[KEY_CODES];          // by key code
-static int key_hits[KEY_CODES];              // presses that found the key up, since last read
-static bool button_is_down[MOUSE_BUTTONS + 1];  // by button 1..3; 0 unused
-static int button_hits[MOUSE_BUTTONS + 1];   // presses that found the button up
+static bool key_is_down[KEY_CODES];               // by key code
+static int key_hits[KEY_CODES];                   // presses that found the key up, since last read
+static bool button_is_down[MOUSE_BUTTONS + 1];    // by button 1..3; 0 unused
+static int button_hits[MOUSE_BUTTONS + 1];        // presses that found the button up
 static int pointer_pos_x = 0, pointer_pos_y = 0;  // window pixels, from the latest 1027
-static bool quit_flag = false;               // a close request not yet read
+static bool quit_flag = false;                    // a close request not yet read
 
 // ---------------------------------------------------------------------------
 // Production
@@ -49,11 +49,8 @@ static void update_polled_state(const TEvent& e) {
         pointer_pos_x = e.x;
         pointer_pos_y = e.y;
         break;
-    case EVENT_QUIT:
-        quit_flag = true;
-        break;
-    default:
-        break;
+    case EVENT_QUIT: quit_flag = true; break;
+    default: break;
     }
 }
 

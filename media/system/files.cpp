@@ -248,13 +248,9 @@ bool close_file(TStream* stream) {
     return ok;
 }
 
-bool eof(TStream* stream) {
-    return !stream || stream->position >= stream->size;
-}
+bool eof(TStream* stream) { return !stream || stream->position >= stream->size; }
 
-int stream_size(TStream* stream) {
-    return stream ? (int)stream->size : 0;
-}
+int stream_size(TStream* stream) { return stream ? (int)stream->size : 0; }
 
 std::string read_line(TStream* stream) {
     std::string line;

@@ -22,9 +22,9 @@ enum { MAX_PLAYING = 32, MIX_CHUNK = 256, STREAM_FRAMES = 2048 };  // 2048 frame
 
 struct TChannel {
     TSound* sound = nullptr;
-    int position = 0;          // next frame to play
-    float volume = 1.0f;       // 0..1
-    bool playing = false;      // still in mixer_active
+    int position = 0;                 // next frame to play
+    float volume = 1.0f;              // 0..1
+    bool playing = false;             // still in mixer_active
     TChannel* next_record = nullptr;  // chain of every record made, for the run
     // Streamed sounds only. The buffer and its counts belong to the mixing
     // thread while the channel plays; decoder and refilling change under the lock.
@@ -50,10 +50,10 @@ struct RetiredList {
 // --- kept for the run ---
 std::atomic<bool> audio_device_running{false};  // a device was started; else the layer is silent
 std::atomic<bool> audio_device_pending{false};  // the backend still looks for a device
-static std::mutex mixer_lock;                 // guards every TChannel and mixer_active
-static TChannel* mixer_active[MAX_PLAYING];   // channels sounding now, oldest first
-static int active_count = 0;                  // entries of mixer_active in use
-static TChannel* channel_records = nullptr;   // newest record; next_record leads to older ones
+static std::mutex mixer_lock;                   // guards every TChannel and mixer_active
+static TChannel* mixer_active[MAX_PLAYING];     // channels sounding now, oldest first
+static int active_count = 0;                    // entries of mixer_active in use
+static TChannel* channel_records = nullptr;     // newest record; next_record leads to older ones
 
 // Drops entry i of mixer_active, keeping the order, and hands its stream to
 // `retired` unless a refill still uses it. Caller holds the lock.

@@ -14,10 +14,10 @@
 #include "media/media_internal.h"
 
 // --- kept for the run ---
-static std::string launch_dir;           // current folder before media_start moved
-static timespec clock_start = {0, 0};    // CLOCK_MONOTONIC at media_start (or first use)
-static bool clock_started = false;       // clock_start holds a time
-static uint32_t random_state = 4660;     // 1 .. 2^31-2
+static std::string launch_dir;         // current folder before media_start moved
+static timespec clock_start = {0, 0};  // CLOCK_MONOTONIC at media_start (or first use)
+static bool clock_started = false;     // clock_start holds a time
+static uint32_t random_state = 4660;   // 1 .. 2^31-2
 
 static const uint32_t RANDOM_MODULUS = 2147483647u;  // 2^31 - 1, a prime
 static const uint32_t RANDOM_MULTIPLIER = 48271u;
@@ -44,7 +44,10 @@ static void on_fatal_signal(int sig, siginfo_t* info, void* context) {
         if (fatal_signals[i] != sig) continue;
         const struct sigaction& old = previous_actions[i];
         if (old.sa_flags & SA_SIGINFO) {
-            if (old.sa_sigaction) { old.sa_sigaction(sig, info, context); return; }
+            if (old.sa_sigaction) {
+                old.sa_sigaction(sig, info, context);
+                return;
+            }
         } else if (old.sa_handler == SIG_IGN) {
             return;
         } else if (old.sa_handler != SIG_DFL) {
@@ -99,8 +102,7 @@ int clock_ms() {
     if (!clock_started) start_clock();
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    int64_t ms = (int64_t)(now.tv_sec - clock_start.tv_sec) * 1000 +
-                 (now.tv_nsec - clock_start.tv_nsec) / 1000000;
+    int64_t ms = (int64_t)(now.tv_sec - clock_start.tv_sec) * 1000 + (now.tv_nsec - clock_start.tv_nsec) / 1000000;
     return (int)ms;  // wraps after 24 days, like any int clock
 }
 
@@ -155,7 +157,11 @@ static uint64_t random_below(uint64_t n) {
 
 int rand(int lo, int hi) {
     int64_t a = lo, b = hi;
-    if (a > b) { int64_t t = a; a = b; b = t; }
+    if (a > b) {
+        int64_t t = a;
+        a = b;
+        b = t;
+    }
     uint64_t n = (uint64_t)(b - a) + 1;  // 1 .. 2^32
     return (int)(a + (int64_t)random_below(n));
 }

@@ -21,9 +21,9 @@
 
 enum {
     MIX_HERTZ = 44100,
-    MAX_SOUND_SECONDS = 600,                      // longer claims are treated as damage
+    MAX_SOUND_SECONDS = 600,  // longer claims are treated as damage
     MAX_INPUT_HERTZ = 192000,
-    MAX_WAV_BYTES = 128 << 20,                    // the whole file is read first
+    MAX_WAV_BYTES = 128 << 20,  // the whole file is read first
 };
 
 // ---------------------------------------------------------------------------
@@ -182,8 +182,14 @@ static TSound* decode_ogg_whole(OggVorbis_File* vf, int channels, int hertz, con
         for (;;) {
             long frames = read_ogg(vf, buffer, (int)sizeof buffer, channels, hertz, &section);
             if (frames == 0) break;
-            if (frames < 0) { damaged = true; break; }
-            if (stereo.size() / 2 + (size_t)frames > max_frames) { damaged = true; break; }
+            if (frames < 0) {
+                damaged = true;
+                break;
+            }
+            if (stereo.size() / 2 + (size_t)frames > max_frames) {
+                damaged = true;
+                break;
+            }
             size_t at = stereo.size();
             stereo.resize(at + (size_t)frames * 2);
             widen_to_stereo(buffer, frames, channels, stereo.data() + at);

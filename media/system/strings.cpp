@@ -4,16 +4,17 @@
 // arithmetic), so "$FFFFFFFF" reads as -1 and nothing is undefined.
 #include "media/system/system.h"
 
-static bool is_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
+static bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 // The value of c as a digit in base, or -1.
 static int digit_value(char c, int base) {
     int v = -1;
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        v = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        v = c - 'A' + 10;
     return v < base ? v : -1;
 }
 
@@ -26,8 +27,13 @@ int text_to_int(const std::string& text) {
         i++;
     }
     int base = 10;
-    if (i < n && text[i] == '$') { base = 16; i++; }
-    else if (i < n && text[i] == '%') { base = 2; i++; }
+    if (i < n && text[i] == '$') {
+        base = 16;
+        i++;
+    } else if (i < n && text[i] == '%') {
+        base = 2;
+        i++;
+    }
     uint32_t value = 0;
     for (; i < n; i++) {
         int d = digit_value(text[i], base);
@@ -38,14 +44,12 @@ int text_to_int(const std::string& text) {
     return (int)value;  // two's complement: the wrapped value
 }
 
-std::string int_to_text(int value) {
-    return std::to_string(value);
-}
+std::string int_to_text(int value) { return std::to_string(value); }
 
 std::string text_slice(const std::string& s, int pos, int size) {
     bool to_end = size < 0;  // -1: to the end
     int64_t start = pos, count = size;
-    if (start < 1) {         // the part before the text counts toward size
+    if (start < 1) {  // the part before the text counts toward size
         count += start - 1;
         start = 1;
     }

@@ -14,16 +14,16 @@
 // Events
 // ---------------------------------------------------------------------------
 enum {
-    EVENT_QUIT = 259,         // window close request; data 0
-    EVENT_KEY_DOWN = 513,     // data = key code
-    EVENT_KEY_UP = 514,       // data = key code
-    EVENT_KEY_CHAR = 515,     // data = the character typed
-    EVENT_KEY_REPEAT = 516,   // data = key code
-    EVENT_MOUSE_DOWN = 1025,  // data = button: 1 left, 2 right, 3 middle
-    EVENT_MOUSE_UP = 1026,    // data = button
-    EVENT_MOUSE_MOVE = 1027,  // x, y = pointer position
-    EVENT_MOUSE_WHEEL = 1028, // data = 1 up, -1 down
-    EVENT_TIMER_TICK = 2049,  // data = ticks so far; source = the timer
+    EVENT_QUIT = 259,          // window close request; data 0
+    EVENT_KEY_DOWN = 513,      // data = key code
+    EVENT_KEY_UP = 514,        // data = key code
+    EVENT_KEY_CHAR = 515,      // data = the character typed
+    EVENT_KEY_REPEAT = 516,    // data = key code
+    EVENT_MOUSE_DOWN = 1025,   // data = button: 1 left, 2 right, 3 middle
+    EVENT_MOUSE_UP = 1026,     // data = button
+    EVENT_MOUSE_MOVE = 1027,   // x, y = pointer position
+    EVENT_MOUSE_WHEEL = 1028,  // data = 1 up, -1 down
+    EVENT_TIMER_TICK = 2049,   // data = ticks so far; source = the timer
 };
 
 enum { EVENT_QUEUE_SIZE = 256 };
@@ -51,10 +51,10 @@ void media_start(const char* argv0);
 const std::string& launch_folder();
 // Ends the process with exit status 0, restoring the video mode first.
 [[noreturn]] void end_program();
-int clock_ms();                  // milliseconds since program start
-void delay(int ms);              // sleeps at least ms; negative returns at once
+int clock_ms();      // milliseconds since program start
+void delay(int ms);  // sleeps at least ms; negative returns at once
 void seed_random(int seed);
-int rand(int lo, int hi);        // uniform over [min, max] of the two
+int rand(int lo, int hi);  // uniform over [min, max] of the two
 
 // ---------------------------------------------------------------------------
 // Events and polled input (events.cpp; window events come from the backend)
@@ -76,24 +76,55 @@ bool key_down(int key);
 int wait_any_key();
 int pointer_x();
 int pointer_y();
-bool quit_requested();           // true once after a quit request
-void move_mouse(int x, int y);   // the system pointer, in window pixels
-void hide_mouse();               // on the window current now
+bool quit_requested();          // true once after a quit request
+void move_mouse(int x, int y);  // the system pointer, in window pixels
+void hide_mouse();              // on the window current now
 
 // The game's key codes (key_code_from_keysym's results) that the key
 // tables, the help zoom-in and the tests name. Letters are their upper-case
 // character codes, digits their characters.
 enum {
     KEY_ESCAPE = 27,
-    KEY_LEFT = 37, KEY_UP = 38, KEY_RIGHT = 39, KEY_DOWN = 40,
-    KEY_1 = 49, KEY_2 = 50, KEY_3 = 51, KEY_4 = 52, KEY_5 = 53, KEY_7 = 55,
-    KEY_A = 65, KEY_B = 66, KEY_C = 67, KEY_D = 68, KEY_E = 69, KEY_F = 70,
-    KEY_G = 71, KEY_H = 72, KEY_I = 73, KEY_J = 74, KEY_K = 75, KEY_L = 76,
-    KEY_M = 77, KEY_N = 78, KEY_O = 79, KEY_P = 80, KEY_Q = 81, KEY_R = 82,
-    KEY_S = 83, KEY_T = 84, KEY_U = 85, KEY_V = 86, KEY_W = 87, KEY_X = 88,
-    KEY_Y = 89, KEY_Z = 90,
-    KEY_F1 = 112, KEY_F2 = 113,
-    KEY_LEFT_CONTROL = 162, KEY_RIGHT_CONTROL = 163,
+    KEY_LEFT = 37,
+    KEY_UP = 38,
+    KEY_RIGHT = 39,
+    KEY_DOWN = 40,
+    KEY_1 = 49,
+    KEY_2 = 50,
+    KEY_3 = 51,
+    KEY_4 = 52,
+    KEY_5 = 53,
+    KEY_7 = 55,
+    KEY_A = 65,
+    KEY_B = 66,
+    KEY_C = 67,
+    KEY_D = 68,
+    KEY_E = 69,
+    KEY_F = 70,
+    KEY_G = 71,
+    KEY_H = 72,
+    KEY_I = 73,
+    KEY_J = 74,
+    KEY_K = 75,
+    KEY_L = 76,
+    KEY_M = 77,
+    KEY_N = 78,
+    KEY_O = 79,
+    KEY_P = 80,
+    KEY_Q = 81,
+    KEY_R = 82,
+    KEY_S = 83,
+    KEY_T = 84,
+    KEY_U = 85,
+    KEY_V = 86,
+    KEY_W = 87,
+    KEY_X = 88,
+    KEY_Y = 89,
+    KEY_Z = 90,
+    KEY_F1 = 112,
+    KEY_F2 = 113,
+    KEY_LEFT_CONTROL = 162,
+    KEY_RIGHT_CONTROL = 163,
 };
 
 // Turns a window-system key symbol into the game's key code.
@@ -113,8 +144,8 @@ struct TAudioSample {
     int16_t* samples = nullptr;  // interleaved stereo frames at `hertz`
     int length = 0;              // frames
     int hertz = 0;
-    int format = 0;              // 2 = 16-bit stereo
-    int capacity = 0;            // frames allocated
+    int format = 0;    // 2 = 16-bit stereo
+    int capacity = 0;  // frames allocated
 };
 struct TSound {
     TAudioSample sample;  // length is known even when samples is Null
@@ -165,8 +196,8 @@ std::string program_folder();
 // ---------------------------------------------------------------------------
 struct TStream;  // a C file with position and size
 
-int path_kind(const std::string& path);   // 0 none, 1 file, 2 folder
-bool create_dir(const std::string& path); // mode 1777 through the umask
+int path_kind(const std::string& path);    // 0 none, 1 file, 2 folder
+bool create_dir(const std::string& path);  // mode 1777 through the umask
 // True when nothing exists at path afterwards. With recurse, entries are
 // removed first; symbolic links are removed as links, never followed.
 bool delete_dir(const std::string& path, bool recurse);
@@ -176,13 +207,13 @@ bool delete_file(const std::string& path);
 // new one, whole.
 bool rename_file(const std::string& from, const std::string& to);
 void set_file_mode(const std::string& path, int mode);
-void* open_dir(const std::string& path);              // 0 on failure
-std::string next_dir_entry(void* dir);                // "" at the end
+void* open_dir(const std::string& path);  // 0 on failure
+std::string next_dir_entry(void* dir);    // "" at the end
 void close_dir(void* dir);
 // Null on failure, and for anything but a regular file: a FIFO, a device
 // or a folder gives Null at once, never blocking.
 TStream* read_file(const std::string& path);
-TStream* write_file(const std::string& path);         // created or truncated
+TStream* write_file(const std::string& path);  // created or truncated
 // Closes the stream; false when buffered data could not be written. A
 // written regular file is synced to disk before it is closed.
 bool close_file(TStream* stream);
@@ -215,10 +246,18 @@ template <typename T>
 using TList = std::list<T>;
 
 template <typename T>
-inline TList<T>* new_list() { return new TList<T>(); }
+inline TList<T>* new_list() {
+    return new TList<T>();
+}
 template <typename T>
-inline void list_append(TList<T>* list, const T& item) { list->push_back(item); }
+inline void list_append(TList<T>* list, const T& item) {
+    list->push_back(item);
+}
 template <typename T>
-inline void list_clear(TList<T>* list) { list->clear(); }
+inline void list_clear(TList<T>* list) {
+    list->clear();
+}
 template <typename T>
-inline int list_length(const TList<T>* list) { return static_cast<int>(list->size()); }
+inline int list_length(const TList<T>* list) {
+    return static_cast<int>(list->size());
+}

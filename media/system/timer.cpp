@@ -20,9 +20,9 @@ struct TTimer {
 enum { MAX_TIMERS = 16 };
 
 // --- kept for the run ---
-static TTimer* timers[MAX_TIMERS];  // every timer made; never freed (threads use them)
-static int timer_count = 0;         // entries of timers in use
-static int wake_pipe[2] = {-1, -1}; // [0] read by the backend's poll, [1] written by ticks
+static TTimer* timers[MAX_TIMERS];   // every timer made; never freed (threads use them)
+static int timer_count = 0;          // entries of timers in use
+static int wake_pipe[2] = {-1, -1};  // [0] read by the backend's poll, [1] written by ticks
 
 static bool make_wake_pipe() {
     if (wake_pipe[0] >= 0) return true;
@@ -70,8 +70,7 @@ TTimer* create_timer(int hertz) {
 void deliver_timer_ticks() {
     if (wake_pipe[0] >= 0) {
         char drain[64];
-        while (read(wake_pipe[0], drain, sizeof drain) > 0) {
-        }
+        while (read(wake_pipe[0], drain, sizeof drain) > 0) {}
     }
     for (int i = 0; i < timer_count; i++) {
         TTimer* timer = timers[i];

@@ -26,9 +26,7 @@ std::string user_data_folder() {
     return (home == "/" ? "" : home) + "/.local/share";
 }
 
-bool folder_writable(const std::string& path) {
-    return !path.empty() && access(path.c_str(), W_OK | X_OK) == 0;
-}
+bool folder_writable(const std::string& path) { return !path.empty() && access(path.c_str(), W_OK | X_OK) == 0; }
 
 std::string program_folder() {
     char buffer[4096];

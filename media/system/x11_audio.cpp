@@ -23,27 +23,25 @@
 // ---------------------------------------------------------------------------
 // Kept for the run
 // ---------------------------------------------------------------------------
-static int oss_fd = -1;                 // open OSS device, -1 = none
-static snd_pcm_t* alsa_pcm = nullptr;   // open ALSA device, Null = none
-static std::thread mixer_thread;        // fills the device
+static int oss_fd = -1;                      // open OSS device, -1 = none
+static snd_pcm_t* alsa_pcm = nullptr;        // open ALSA device, Null = none
+static std::thread mixer_thread;             // fills the device
 static std::atomic<bool> mixer_stop{false};  // asks the thread to end (at exit)
 
 enum {
     AUDIO_RATE = 44100,
     AUDIO_CHANNELS = 2,
-    CHUNK_FRAMES = 1024,       // frames mixed per write, about 23 ms
-    ALSA_LATENCY_US = 70000,   // device buffer asked of ALSA
-    MAX_AHEAD_MS = 100,        // how far a non-blocking sink may run ahead of the clock
+    CHUNK_FRAMES = 1024,      // frames mixed per write, about 23 ms
+    ALSA_LATENCY_US = 70000,  // device buffer asked of ALSA
+    MAX_AHEAD_MS = 100,       // how far a non-blocking sink may run ahead of the clock
 };
 
 // libasound reports a missing sound card on stderr; the game stays silent instead.
 static void silent_alsa_error(const char*, int, const char*, int, const char*, ...) {}
 
-static bool open_oss()
-{
+static bool open_oss() {
     int fd = open("/dev/dsp", O_WRONLY);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     int format = AFMT_S16_LE, channels = AUDIO_CHANNELS, rate = AUDIO_RATE;
     int fragments = (8 << 16) | 11;  // 8 fragments of 2048 bytes keep the latency short
     ioctl(fd, SNDCTL_DSP_SETFRAGMENT, &fragments);
@@ -57,14 +55,12 @@ static bool open_oss()
     return true;
 }
 
-static bool open_alsa()
-{
+static bool open_alsa() {
     snd_lib_error_set_handler(silent_alsa_error);
     snd_pcm_t* pcm = nullptr;
-    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0)
-        return false;
-    if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, AUDIO_CHANNELS,
-                           AUDIO_RATE, 1, ALSA_LATENCY_US) < 0) {
+    if (snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, 0) < 0) return false;
+    if (snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED, AUDIO_CHANNELS, AUDIO_RATE, 1,
+                           ALSA_LATENCY_US) < 0) {
         snd_pcm_close(pcm);
         return false;
     }
@@ -73,17 +69,14 @@ static bool open_alsa()
 }
 
 // Writes one chunk whole; false when the device has failed for good.
-static bool write_chunk(const int16_t* samples, int frames)
-{
+static bool write_chunk(const int16_t* samples, int frames) {
     if (oss_fd >= 0) {
         const char* bytes = (const char*)samples;
         size_t left = (size_t)frames * AUDIO_CHANNELS * sizeof(int16_t);
         while (left > 0) {
             ssize_t written = write(oss_fd, bytes, left);
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                return false;
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return false;
             bytes += written;
             left -= (size_t)written;
         }
@@ -93,8 +86,7 @@ static bool write_chunk(const int16_t* samples, int frames)
         snd_pcm_sframes_t written = snd_pcm_writei(alsa_pcm, samples, frames);
         if (written < 0) {
             // An underrun or a suspend: recover and go on; anything else ends output.
-            if (snd_pcm_recover(alsa_pcm, (int)written, 1) < 0)
-                return false;
+            if (snd_pcm_recover(alsa_pcm, (int)written, 1) < 0) return false;
             continue;
         }
         samples += written * AUDIO_CHANNELS;
@@ -103,8 +95,7 @@ static bool write_chunk(const int16_t* samples, int frames)
     return true;
 }
 
-static void run_mixer()
-{
+static void run_mixer() {
     // Channels started while the device was being looked for sound from
     // here on; without a device they are let go and the layer stays silent.
     if (!open_oss() && !open_alsa()) {
@@ -120,8 +111,7 @@ static void run_mixer()
     while (!mixer_stop.load()) {
         mix_audio(buffer.data(), CHUNK_FRAMES);
         clock::time_point before = clock::now();
-        if (!write_chunk(buffer.data(), CHUNK_FRAMES))
-            break;
+        if (!write_chunk(buffer.data(), CHUNK_FRAMES)) break;
         clock::time_point after = clock::now();
         frames_done += CHUNK_FRAMES;
         long long played_ms = frames_done * 1000 / AUDIO_RATE;
@@ -130,19 +120,16 @@ static void run_mixer()
             start = after - std::chrono::milliseconds(played_ms);
             continue;
         }
-        long long elapsed_ms =
-            std::chrono::duration_cast<std::chrono::milliseconds>(after - start).count();
+        long long elapsed_ms = std::chrono::duration_cast<std::chrono::milliseconds>(after - start).count();
         if (played_ms - elapsed_ms > MAX_AHEAD_MS)
             std::this_thread::sleep_for(std::chrono::milliseconds(played_ms - elapsed_ms - MAX_AHEAD_MS / 2));
     }
 }
 
 // Ends the thread before the mixer's globals are destroyed at exit.
-static void stop_audio()
-{
+static void stop_audio() {
     mixer_stop.store(true);
-    if (mixer_thread.joinable())
-        mixer_thread.join();
+    if (mixer_thread.joinable()) mixer_thread.join();
     if (alsa_pcm) {
         snd_pcm_drop(alsa_pcm);
         snd_pcm_close(alsa_pcm);
@@ -156,10 +143,8 @@ static void stop_audio()
 
 // The device is looked for on the mixing thread: this returns at once and
 // audio_device_running turns true once (and if) a device opened.
-bool backend_start_audio()
-{
-    if (mixer_thread.joinable())
-        return false;
+bool backend_start_audio() {
+    if (mixer_thread.joinable()) return false;
     mixer_stop.store(false);
     audio_device_pending.store(true);
     mixer_thread = std::thread(run_mixer);

@@ -9,8 +9,7 @@
 #include "media/draw/x11_backend.h"
 #include "media/media_internal.h"
 
-static void emit(int id, int data, int x, int y)
-{
+static void emit(int id, int data, int x, int y) {
     TEvent event;
     event.id = id;
     event.data = data;
@@ -21,15 +20,13 @@ static void emit(int id, int data, int x, int y)
 
 // True (and the press taken off the queue) when the release is the first
 // half of an auto-repeat: a press of the same key at the same time follows.
-static bool release_is_repeat(const XKeyEvent& release)
-{
+static bool release_is_repeat(const XKeyEvent& release) {
     if (XEventsQueued(x11_display, QueuedAfterReading) == 0) {
         // The server sends a repeat's release and press together, but a
         // busy machine may let the two reach us in separate reads: give
         // the press a moment to arrive before calling this a real release.
         struct pollfd connection = {ConnectionNumber(x11_display), POLLIN, 0};
-        if (poll(&connection, 1, 3) <= 0 || XEventsQueued(x11_display, QueuedAfterReading) == 0)
-            return false;
+        if (poll(&connection, 1, 3) <= 0 || XEventsQueued(x11_display, QueuedAfterReading) == 0) return false;
     }
     XEvent next;
     XPeekEvent(x11_display, &next);
@@ -40,8 +37,7 @@ static bool release_is_repeat(const XKeyEvent& release)
     return true;
 }
 
-static void key_pressed(XKeyEvent& key)
-{
+static void key_pressed(XKeyEvent& key) {
     int code = key_code_from_keysym(XLookupKeysym(&key, 0));
     emit(EVENT_KEY_DOWN, code, key.x, key.y);
     char typed[16];
@@ -51,25 +47,16 @@ static void key_pressed(XKeyEvent& key)
         emit(EVENT_KEY_CHAR, (unsigned char)typed[i], key.x, key.y);
 }
 
-static void button_event(const XButtonEvent& button, bool pressed)
-{
+static void button_event(const XButtonEvent& button, bool pressed) {
     switch (button.button) {
-    case Button1:
-        emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 1, button.x, button.y);
-        break;
-    case Button3:
-        emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 2, button.x, button.y);
-        break;
-    case Button2:
-        emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 3, button.x, button.y);
-        break;
+    case Button1: emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 1, button.x, button.y); break;
+    case Button3: emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 2, button.x, button.y); break;
+    case Button2: emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 3, button.x, button.y); break;
     case Button4:
-        if (pressed)
-            emit(EVENT_MOUSE_WHEEL, 1, button.x, button.y);
+        if (pressed) emit(EVENT_MOUSE_WHEEL, 1, button.x, button.y);
         break;
     case Button5:
-        if (pressed)
-            emit(EVENT_MOUSE_WHEEL, -1, button.x, button.y);
+        if (pressed) emit(EVENT_MOUSE_WHEEL, -1, button.x, button.y);
         break;
     default:  // side and tilt buttons mean nothing to the game
         break;
@@ -77,14 +64,10 @@ static void button_event(const XButtonEvent& button, bool pressed)
 }
 
 // Handles one X event; true when it produced a game event.
-static bool translate(XEvent& event)
-{
-    if (event.xany.window != x11_window)
-        return false;  // left over from a window closed since
+static bool translate(XEvent& event) {
+    if (event.xany.window != x11_window) return false;  // left over from a window closed since
     switch (event.type) {
-    case KeyPress:
-        key_pressed(event.xkey);
-        return true;
+    case KeyPress: key_pressed(event.xkey); return true;
     case KeyRelease: {
         int code = key_code_from_keysym(XLookupKeysym(&event.xkey, 0));
         bool repeat = release_is_repeat(event.xkey);
@@ -92,15 +75,10 @@ static bool translate(XEvent& event)
         return true;
     }
     case ButtonPress:
-    case ButtonRelease:
-        button_event(event.xbutton, event.type == ButtonPress);
-        return true;
-    case MotionNotify:
-        emit(EVENT_MOUSE_MOVE, 0, event.xmotion.x, event.xmotion.y);
-        return true;
+    case ButtonRelease: button_event(event.xbutton, event.type == ButtonPress); return true;
+    case MotionNotify: emit(EVENT_MOUSE_MOVE, 0, event.xmotion.x, event.xmotion.y); return true;
     case ClientMessage:
-        if ((Atom)event.xclient.data.l[0] != x11_wm_delete)
-            return false;
+        if ((Atom)event.xclient.data.l[0] != x11_wm_delete) return false;
         emit(EVENT_QUIT, 0, 0, 0);
         return true;
     case Expose:
@@ -112,13 +90,11 @@ static bool translate(XEvent& event)
         // Without a window manager nobody else gives the window the keyboard.
         XSetInputFocus(x11_display, x11_window, RevertToParent, CurrentTime);
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 
-static bool pump_pending()
-{
+static bool pump_pending() {
     bool emitted = false;
     while (XPending(x11_display) > 0) {
         XEvent event;
@@ -128,42 +104,31 @@ static bool pump_pending()
     return emitted;
 }
 
-void backend_pump_events(bool block)
-{
+void backend_pump_events(bool block) {
     bool open = x11_display && x11_window;
-    if (open && pump_pending())
-        return;
-    if (!block)
-        return;
+    if (open && pump_pending()) return;
+    if (!block) return;
     struct pollfd fds[2];
     int count = 0;
     int timer = timer_wake_fd();
-    if (timer >= 0)
-        fds[count++] = {timer, POLLIN, 0};
-    if (open)
-        fds[count++] = {ConnectionNumber(x11_display), POLLIN, 0};
+    if (timer >= 0) fds[count++] = {timer, POLLIN, 0};
+    if (open) fds[count++] = {ConnectionNumber(x11_display), POLLIN, 0};
     // With nothing to wait on, sleep briefly so the caller's loop cannot spin.
     poll(fds, count, count > 0 ? -1 : 10);
-    if (open)
-        pump_pending();
+    if (open) pump_pending();
 }
 
-void move_mouse(int x, int y)
-{
-    if (!x11_display || !x11_window)
-        return;
+void move_mouse(int x, int y) {
+    if (!x11_display || !x11_window) return;
     XWarpPointer(x11_display, None, x11_window, 0, 0, 0, 0, x, y);
     XFlush(x11_display);
 }
 
-void hide_mouse()
-{
-    if (!x11_display || !x11_window)
-        return;
+void hide_mouse() {
+    if (!x11_display || !x11_window) return;
     static const char empty[1] = {0};
     Pixmap bitmap = XCreateBitmapFromData(x11_display, x11_window, empty, 1, 1);
-    if (!bitmap)
-        return;
+    if (!bitmap) return;
     XColor black = {};
     Cursor invisible = XCreatePixmapCursor(x11_display, bitmap, bitmap, &black, &black, 0, 0);
     XFreePixmap(x11_display, bitmap);

@@ -24,11 +24,11 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const title = support::GAME_TITLE;
-const uint32_t BROWSER = 0xE0FFFF;     // the browsers' background
+const uint32_t BROWSER = 0xE0FFFF;           // the browsers' background
 const int BG_R = 255, BG_G = 0, BG_B = 255;  // the saved board colour, rare in pictures
 const uint32_t BACKGROUND = 0xFF00FF;
-const int CELL = 56;                   // the box screen's cell side
-const int POINTER = 32;                // the game's pointer image, tip at its top-left
+const int CELL = 56;     // the box screen's cell side
+const int POINTER = 32;  // the game's pointer image, tip at its top-left
 
 struct Case {
     const char* jigsaw;

@@ -53,10 +53,13 @@ std::vector<int> save_and_read(e2e::Session& game) {
     fs::remove(path);
     game.key("s");
     std::vector<int> values;
-    bool written = game.wait_for_file(path, [&](const std::string&) {
-        values = e2e::read_numbers(path);
-        return values.size() == 7u * COUNT + 5;
-    }, 10000);
+    bool written = game.wait_for_file(
+        path,
+        [&](const std::string&) {
+            values = e2e::read_numbers(path);
+            return values.size() == 7u * COUNT + 5;
+        },
+        10000);
     return written ? values : std::vector<int>();
 }
 
@@ -109,11 +112,13 @@ TEST(BoxesE2e, APieceClickedIntoBoxOneIsShownAndHiddenByItsKey) {
     game.key("b");
     e2e::Shot tray;
     // The tray is shown when its first slot holds an interior piece.
-    game.wait_for_screen([](const e2e::Shot& s) {
-        for (int i = 1; i <= COUNT; i++)
-            if (interior(i) && s.at(29, 106) == colour_of(i)) return true;
-        return false;
-    }, 20000, &tray);
+    game.wait_for_screen(
+        [](const e2e::Shot& s) {
+            for (int i = 1; i <= COUNT; i++)
+                if (interior(i) && s.at(29, 106) == colour_of(i)) return true;
+            return false;
+        },
+        20000, &tray);
     support::keep_shot(tray, "box_screen_800");
     // Twelve interior pieces side by side in the tray's first row.
     int in_tray = 0;
@@ -131,7 +136,7 @@ TEST(BoxesE2e, APieceClickedIntoBoxOneIsShownAndHiddenByItsKey) {
     e2e::Shot strip;
     game.wait_for_screen([&](const e2e::Shot& s) { return s.at(105, 40) == first; }, 20000, &strip);
     support::keep_shot(strip, "box_screen_800_one_boxed");
-    EXPECT_EQ(strip.at(105, 40), first);  // now first in the strip
+    EXPECT_EQ(strip.at(105, 40), first);      // now first in the strip
     EXPECT_EQ(strip.at(9, 120), BACKGROUND);  // its slot is free (the pointer is at its centre)
 
     game.key("j");
@@ -166,9 +171,9 @@ TEST(BoxesE2e, TheLargeDisplayHasTheWideStripAndTray) {
     game.click(29, 106);
     // Events are handled in order: the click lands on the box screen.
     e2e::Shot s;
-    game.wait_for_screen([](const e2e::Shot& shot) {
-        return shot.at(70 + 936 + 8, 40) != BACKGROUND && shot.at(105, 40) != BACKGROUND;
-    }, 20000, &s);
+    game.wait_for_screen(
+        [](const e2e::Shot& shot) { return shot.at(70 + 936 + 8, 40) != BACKGROUND && shot.at(105, 40) != BACKGROUND; },
+        20000, &s);
     support::keep_shot(s, "box_screen_1024");
     ASSERT_EQ(s.width, 1024);
     EXPECT_NE(s.at(70 + 936 + 8, 40), BACKGROUND);  // the wide frame's right rail

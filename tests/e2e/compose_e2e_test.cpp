@@ -107,7 +107,8 @@ TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
     game.key("c");
     game.key("x");
     e2e::Shot afresh;
-    bool same = game.wait_until_still(10000, &afresh, [&whole](const e2e::Shot& s) { return s.pixels == whole.pixels; });
+    bool same =
+        game.wait_until_still(10000, &afresh, [&whole](const e2e::Shot& s) { return s.pixels == whole.pixels; });
     EXPECT_TRUE(same) << "the board drawn afresh differs: " << (alike_beside(afresh, whole, 0, 0, 0).message());
 }
 

@@ -81,8 +81,7 @@ TEST(FlowsE2e, NewShowsTheLibraryAndAClickStartsThatJigsaw) {
         int x = 8 + static_cast<int>(i % 8) * 98 + 40, y = 66 + static_cast<int>(i / 8) * 74 + 30;
         EXPECT_NE(page.at(x, y), BROWSER) << "cell " << i + 1;
     }
-    EXPECT_EQ(page.at(8 + static_cast<int>(count % 8) * 98 + 40, 66 + static_cast<int>(count / 8) * 74 + 30),
-              BROWSER);
+    EXPECT_EQ(page.at(8 + static_cast<int>(count % 8) * 98 + 40, 66 + static_cast<int>(count / 8) * 74 + 30), BROWSER);
 
     // The third cell is the third name; the board shows after the click.
     game.click(8 + 2 * 98 + 40, 66 + 30);
@@ -101,7 +100,7 @@ TEST(FlowsE2e, NewShowsTheLibraryAndAClickStartsThatJigsaw) {
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return browser_page(s, BROWSER); }, 10000, &load));
     ASSERT_TRUE(game.wait_until_still(10000, &load));
     support::keep_shot(load, "load1");
-    EXPECT_NE(load.at(8 + 96, 66 + 72), BROWSER);       // the 193 x 145 thumbnail
+    EXPECT_NE(load.at(8 + 96, 66 + 72), BROWSER);        // the 193 x 145 thumbnail
     EXPECT_EQ(load.at(8 + 196 + 96, 66 + 72), BROWSER);  // nothing in the second cell
     // A click on it resumes the game on the board.
     game.click(8 + 96, 66 + 72);
@@ -173,12 +172,12 @@ TEST(FlowsE2e, KillScreenTurnsPagesMarksWithACrossAndDeletesTheMarkedFolder) {
     game.wait_for_screen([](const e2e::Shot& s) { return s.at(619 + 42, 32) == KILL_RED; }, 10000);
     game.wait_until_still(10000, &second);
     support::keep_shot(second, "delete1_page2");
-    EXPECT_NE(second.at(9 + 42, 32), KILL_RED);   // arrows 1 and 2
+    EXPECT_NE(second.at(9 + 42, 32), KILL_RED);  // arrows 1 and 2
     EXPECT_NE(second.at(96 + 42, 32), KILL_RED);
     EXPECT_EQ(second.at(619 + 42, 32), KILL_RED);
-    EXPECT_NE(second.at(30, 90), KILL_RED);        // entry 57 in the first cell
+    EXPECT_NE(second.at(30, 90), KILL_RED);                         // entry 57 in the first cell
     EXPECT_EQ(second.at(8 + 8 * 98 - 40, 66 + 74 + 30), KILL_RED);  // 8 entries: row 2 empty
-    game.click(9 + 42, 32);  // arrow 1: back to page 1
+    game.click(9 + 42, 32);                                         // arrow 1: back to page 1
     e2e::Shot back;
     game.wait_for_screen([](const e2e::Shot& s) { return s.at(9 + 20, 32) == KILL_RED; }, 10000);
     game.wait_until_still(10000, &back);

@@ -38,8 +38,7 @@ namespace e2e {
 
 int now_ms() {
     using namespace std::chrono;
-    return static_cast<int>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<int>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 bool poll_until(const std::function<bool()>& met, int timeout_ms, int interval_ms,
@@ -134,9 +133,8 @@ static int start_xvfb(int width, int height, int* pid) {
             dup2(null_fd, 1);
             dup2(null_fd, 2);
         }
-        execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", screen.c_str(),
-               "-nolisten", "tcp", "-noreset", "+extension", "GLX", "+extension", "RANDR",
-               static_cast<char*>(nullptr));
+        execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               "-noreset", "+extension", "GLX", "+extension", "RANDR", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);
@@ -174,10 +172,8 @@ Session::Session(const GameOptions& options) : temp("tessellon-e2e") {
     fs::create_directories(home_dir, ec);
     if (!options.prefer.empty() || !options.refresh.empty()) {
         fs::create_directories(game_dir + "/players/default", ec);
-        if (!options.prefer.empty())
-            support::write_text(game_dir + "/players/default/prefer.txt", options.prefer);
-        if (!options.refresh.empty())
-            support::write_text(game_dir + "/players/default/refresh.txt", options.refresh);
+        if (!options.prefer.empty()) support::write_text(game_dir + "/players/default/prefer.txt", options.prefer);
+        if (!options.refresh.empty()) support::write_text(game_dir + "/players/default/refresh.txt", options.refresh);
     }
     if (options.prepare) options.prepare(game_dir);
 
@@ -220,8 +216,7 @@ Session::Session(const GameOptions& options) : temp("tessellon-e2e") {
     }
     if (child == 0) {
         setpgid(0, 0);
-        if (options.uid != 0 &&
-            (setgroups(0, nullptr) != 0 || setgid(options.gid) != 0 || setuid(options.uid) != 0))
+        if (options.uid != 0 && (setgroups(0, nullptr) != 0 || setgid(options.gid) != 0 || setuid(options.uid) != 0))
             _exit(125);
         // After the change of user, which clears the death signal.
         die_with_parent(parent);
@@ -245,8 +240,7 @@ void Session::start_watchdog(int limit_ms) {
     int game = game_pid, xvfb = xvfb_pid;
     watchdog = std::thread([this, limit_ms, game, xvfb] {
         std::unique_lock<std::mutex> lock(watchdog_mutex);
-        if (watchdog_cv.wait_for(lock, std::chrono::milliseconds(limit_ms), [this] { return ending; }))
-            return;
+        if (watchdog_cv.wait_for(lock, std::chrono::milliseconds(limit_ms), [this] { return ending; })) return;
         std::fprintf(stderr, "e2e harness: the session outlived its %d ms, ending it\n", limit_ms);
         if (game > 0) {
             kill(-game, SIGKILL);
@@ -299,8 +293,7 @@ static Window find_titled(Display* display, Window parent, const std::string& ti
         std::string name;
         XWindowAttributes attributes;
         if (window_title(display, children[i], &name) && name == title &&
-            XGetWindowAttributes(display, children[i], &attributes) &&
-            attributes.map_state == IsViewable)
+            XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
             found = children[i];
         else if (depth < 3)
             found = find_titled(display, children[i], title, depth + 1);
@@ -328,8 +321,7 @@ Shot Session::grab() {
     Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
     XGetWindowAttributes(display, root, &attributes);
-    XImage* image = XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes,
-                              ZPixmap);
+    XImage* image = XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (!image) return shot;
     shot.width = attributes.width;
     shot.height = attributes.height;
@@ -342,8 +334,7 @@ Shot Session::grab() {
     return shot;
 }
 
-bool Session::wait_for_screen(const std::function<bool(const Shot&)>& pred, int timeout_ms,
-                              Shot* last) {
+bool Session::wait_for_screen(const std::function<bool(const Shot&)>& pred, int timeout_ms, Shot* last) {
     Shot shot;
     bool met = poll_until([&] { return pred(shot = grab()); }, timeout_ms, 100);
     if (last) *last = shot;
@@ -357,7 +348,8 @@ bool Session::wait_until_still(int timeout_ms, Shot* last, const std::function<b
     bool met = poll_until(
         [&] {
             now = grab();
-            bool still = now.drawn() && now.width == before.width && now.pixels == before.pixels && (!pred || pred(now));
+            bool still =
+                now.drawn() && now.width == before.width && now.pixels == before.pixels && (!pred || pred(now));
             before = now;
             return still;
         },
@@ -373,8 +365,8 @@ bool Session::wait_for_change(const Shot& before, int timeout_ms, Shot* last) {
     return wait_until_still(std::max(0, deadline - now_ms()), last, changed);
 }
 
-bool Session::wait_for_file(const std::string& path,
-                            const std::function<bool(const std::string&)>& pred, int timeout_ms) {
+bool Session::wait_for_file(const std::string& path, const std::function<bool(const std::string&)>& pred,
+                            int timeout_ms) {
     return poll_until(
         [&] {
             std::error_code ec;
@@ -405,8 +397,7 @@ bool Session::wait_for_focus(unsigned long window, int timeout_ms) {
 
 bool Session::keyboard_grabbed_elsewhere() {
     if (!display) return false;
-    int result = XGrabKeyboard(display, DefaultRootWindow(display), True, GrabModeAsync, GrabModeAsync,
-                               CurrentTime);
+    int result = XGrabKeyboard(display, DefaultRootWindow(display), True, GrabModeAsync, GrabModeAsync, CurrentTime);
     if (result == GrabSuccess) XUngrabKeyboard(display, CurrentTime);
     XSync(display, False);
     return result == AlreadyGrabbed;

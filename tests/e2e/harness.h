@@ -40,8 +40,8 @@ inline bool near_colour(uint32_t a, uint32_t b, int tolerance) {
 
 struct GameOptions {
     int screen_width = 800, screen_height = 600;  // the Xvfb screen
-    std::string prefer;   // content of players/default/prefer.txt; empty = no file
-    std::string refresh;  // content of players/default/refresh.txt; empty = no file
+    std::string prefer;                           // content of players/default/prefer.txt; empty = no file
+    std::string refresh;                          // content of players/default/refresh.txt; empty = no file
     // Called with the copied game folder before the game starts (to add
     // test jigsaws or saved games).
     std::function<void(const std::string&)> prepare;
@@ -81,25 +81,22 @@ struct Session {
     Session& operator=(const Session&) = delete;
 
     bool ok() const { return error.empty(); }  // set up and started
-    std::string error;                          // what went wrong at set-up
+    std::string error;                         // what went wrong at set-up
 
-    std::string game_dir;   // the temporary copy the game runs in
-    std::string home_dir;   // the game's HOME
+    std::string game_dir;  // the temporary copy the game runs in
+    std::string home_dir;  // the game's HOME
     _XDisplay* display = nullptr;
     int game_pid = 0;
 
     // Waits (up to timeout_ms) for a top-level window whose title is
     // `title`; 0 when none appeared. Window size goes to *w, *h.
-    unsigned long wait_for_window(const std::string& title, int timeout_ms, int* w = nullptr,
-                                  int* h = nullptr);
+    unsigned long wait_for_window(const std::string& title, int timeout_ms, int* w = nullptr, int* h = nullptr);
     // Waits until the game has drawn a frame that satisfies `pred`.
-    bool wait_for_screen(const std::function<bool(const Shot&)>& pred, int timeout_ms,
-                         Shot* last = nullptr);
+    bool wait_for_screen(const std::function<bool(const Shot&)>& pred, int timeout_ms, Shot* last = nullptr);
     Shot grab();
     // Waits until two grabs a few frames apart are the same, not all black
     // and satisfy `pred` (when given): the game has stopped moving anything.
-    bool wait_until_still(int timeout_ms, Shot* last = nullptr,
-                          const std::function<bool(const Shot&)>& pred = nullptr);
+    bool wait_until_still(int timeout_ms, Shot* last = nullptr, const std::function<bool(const Shot&)>& pred = nullptr);
     // Waits until the screen differs from `before` and then stands still:
     // the game has answered what was sent since `before` was grabbed. Only
     // for input that changes the screen.
@@ -111,13 +108,12 @@ struct Session {
     // when it is full screen).
     bool keyboard_grabbed_elsewhere();
     // Waits until the file at path exists and `pred` holds for its text.
-    bool wait_for_file(const std::string& path, const std::function<bool(const std::string&)>& pred,
-                       int timeout_ms);
+    bool wait_for_file(const std::string& path, const std::function<bool(const std::string&)>& pred, int timeout_ms);
 
-    void key(const char* keysym_name);      // press and release
+    void key(const char* keysym_name);  // press and release
     void key_down(const char* keysym_name);
     void key_up(const char* keysym_name);
-    void move(int x, int y);                // root-window pixels
+    void move(int x, int y);  // root-window pixels
     void click(int x, int y, int button = 1);
     // A plain sleep: only for pacing input events and for checks that
     // something stays as it is over time, never to wait for a state.
@@ -136,12 +132,12 @@ private:
     int xvfb_pid = 0;
     support::TempFolder temp;  // the game's copy and HOME; removed after everything is ended
     std::string temp_root;     // temp.path
-    bool reaped = false;   // the game process has been waited for
-    int exit_status = -1;  // its status once reaped (-1: killed by a signal)
-    std::thread watchdog;  // ends the session past its time limit
+    bool reaped = false;       // the game process has been waited for
+    int exit_status = -1;      // its status once reaped (-1: killed by a signal)
+    std::thread watchdog;      // ends the session past its time limit
     std::mutex watchdog_mutex;
     std::condition_variable watchdog_cv;
-    bool ending = false;   // the destructor has begun: the watchdog stands down
+    bool ending = false;  // the destructor has begun: the watchdog stands down
 };
 
 // The numbers of a text file, one per complete line (a last line without

@@ -86,10 +86,9 @@ TEST(InstallE2e, TheInstallTreeIsCompleteAndValidates) {
     for (const char* page : {"tessellon", "tessellon-cut"}) {
         std::string path = p + "/share/man/man6/" + std::string(page) + ".6.gz";
         ASSERT_EQ(support::run_command("gzip -dc " + support::shell_quoted(path), &out), 0) << page;
-        EXPECT_EQ(out.rfind(".TH " + std::string(page == std::string("tessellon") ? "TESSELLON" : "TESSELLON-CUT") +
-                                " 6",
-                            0),
-                  0u)
+        EXPECT_EQ(
+            out.rfind(".TH " + std::string(page == std::string("tessellon") ? "TESSELLON" : "TESSELLON-CUT") + " 6", 0),
+            0u)
             << page;
     }
 }
@@ -211,7 +210,9 @@ TEST(InstallE2e, TheInstalledGameRunsForAnOrdinaryUserFromAReadOnlyTree) {
     int own_cell = static_cast<int>(installed.size());
     e2e::Shot page;
     ASSERT_TRUE(session.wait_for_screen(
-        [&](const e2e::Shot& s) { return s.at(400, 592) == BROWSER && is_magenta(s.at(cell_x(own_cell), cell_y(own_cell))); },
+        [&](const e2e::Shot& s) {
+            return s.at(400, 592) == BROWSER && is_magenta(s.at(cell_x(own_cell), cell_y(own_cell)));
+        },
         10000, &page))
         << "own jigsaw's cell shows " << std::hex << page.at(cell_x(own_cell), cell_y(own_cell));
     EXPECT_NE(page.at(cell_x(own_cell + 1), cell_y(own_cell + 1)), BROWSER);  // the reserved jigsaw
@@ -252,8 +253,10 @@ TEST(InstallE2e, TheInstalledGameRunsForAnOrdinaryUserFromAReadOnlyTree) {
     // The message on black: the left edge of the screen turns black.
     e2e::Shot message;
     EXPECT_TRUE(session.wait_for_screen(
-        [](const e2e::Shot& s) { return s.at(4, 300) == 0 && s.at(400, 592) == 0 && s.at(4, 4) == 0; }, 10000, &message));
-    if (const char* shots = std::getenv("TESSELLON_E2E_SHOTS_DIR")) message.save_png(std::string(shots) + "/refused.png");
+        [](const e2e::Shot& s) { return s.at(4, 300) == 0 && s.at(400, 592) == 0 && s.at(4, 4) == 0; }, 10000,
+        &message));
+    if (const char* shots = std::getenv("TESSELLON_E2E_SHOTS_DIR"))
+        message.save_png(std::string(shots) + "/refused.png");
     session.key("space");
     EXPECT_TRUE(session.wait_for_screen([](const e2e::Shot& s) { return s.at(4, 300) != 0; }, 10000));
     EXPECT_FALSE(fs::exists(data + "/jigsaws/" + OWN_JIGSAW));

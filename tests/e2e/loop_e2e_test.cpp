@@ -76,8 +76,7 @@ TEST_F(LoopE2E, EscapeTwiceAsksThenEndsWithStatusZero) {
     e2e::Shot board;
     ASSERT_TRUE(reach_still_board(game, &board));
     game.key("Escape");
-    EXPECT_TRUE(game.wait_for_screen(
-        [&](const e2e::Shot& s) { return s.at(400, 300) != board.at(400, 300); }, 5000));
+    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return s.at(400, 300) != board.at(400, 300); }, 5000));
     EXPECT_TRUE(game.running());
     game.key("Escape");
     EXPECT_EQ(game.wait_exit(10000), 0);
@@ -95,8 +94,8 @@ TEST_F(LoopE2E, ExitBoxIsCentredWithItsShadowAndItsYesAreaEnds) {
     ASSERT_TRUE(reach_still_board(game, &board));
     game.key("Escape");
     e2e::Shot shot;
-    ASSERT_TRUE(game.wait_for_screen(
-        [&](const e2e::Shot& s) { return s.at(400, 300) != board.at(400, 300); }, 5000, &shot));
+    ASSERT_TRUE(
+        game.wait_for_screen([&](const e2e::Shot& s) { return s.at(400, 300) != board.at(400, 300); }, 5000, &shot));
 
     // The box's own opaque pixels, across its whole area.
     int compared = 0;
@@ -106,8 +105,8 @@ TEST_F(LoopE2E, ExitBoxIsCentredWithItsShadowAndItsYesAreaEnds) {
             if ((want >> 24) != 255) continue;
             compared++;
             EXPECT_TRUE(e2e::near_colour(shot.at(left + x, top + y), want & 0xFFFFFF, 8))
-                << x << "," << y << " shows " << std::hex << shot.at(left + x, top + y) << " for "
-                << (want & 0xFFFFFF) << std::dec;
+                << x << "," << y << " shows " << std::hex << shot.at(left + x, top + y) << " for " << (want & 0xFFFFFF)
+                << std::dec;
         }
     }
     EXPECT_GT(compared, 100);
@@ -115,11 +114,11 @@ TEST_F(LoopE2E, ExitBoxIsCentredWithItsShadowAndItsYesAreaEnds) {
     // shadow 7 pixels deep on the right and bottom.
     EXPECT_EQ(shot.at(left - 1, top + h / 2), board.at(left - 1, top + h / 2));
     EXPECT_EQ(shot.at(left + w / 2, top - 1), board.at(left + w / 2, top - 1));
-    for (auto [x, y] : {std::pair<int, int>{left + w + 3, top + h / 2},
-                        {left + w / 2, top + h + 3}, {left + w / 3, top + h + 6}}) {
+    for (auto [x, y] :
+         {std::pair<int, int>{left + w + 3, top + h / 2}, {left + w / 2, top + h + 3}, {left + w / 3, top + h + 6}}) {
         uint32_t under = board.at(x, y);
-        uint32_t half = uint32_t(e2e::red(under) / 2) << 16 | uint32_t(e2e::green(under) / 2) << 8 |
-                        uint32_t(e2e::blue(under) / 2);
+        uint32_t half =
+            uint32_t(e2e::red(under) / 2) << 16 | uint32_t(e2e::green(under) / 2) << 8 | uint32_t(e2e::blue(under) / 2);
         EXPECT_TRUE(e2e::near_colour(shot.at(x, y), half, 3)) << x << "," << y;
     }
     EXPECT_EQ(shot.at(left + w + 7, top + h / 2), board.at(left + w + 7, top + h / 2));
@@ -145,8 +144,8 @@ TEST_F(LoopE2E, XShowsTheTitleAndAddressUntilTheNextClick) {
     game.key("x");
     e2e::Shot shot;
     ASSERT_TRUE(game.wait_for_screen(
-        [&](const e2e::Shot& s) { return s.at(400 - tw / 2 - 12, 300) != board.at(400 - tw / 2 - 12, 300); },
-        5000, &shot));
+        [&](const e2e::Shot& s) { return s.at(400 - tw / 2 - 12, 300) != board.at(400 - tw / 2 - 12, 300); }, 5000,
+        &shot));
     int first = 0, last = 0;
     ASSERT_TRUE(changed_span(board, shot, 300, &first, &last));
     EXPECT_EQ(first, 400 - tw / 2 - 12);
@@ -155,8 +154,8 @@ TEST_F(LoopE2E, XShowsTheTitleAndAddressUntilTheNextClick) {
     EXPECT_EQ(game.grab().at(first, 300), shot.at(first, 300));
 
     game.click(5, 5);
-    EXPECT_TRUE(game.wait_for_screen(
-        [&](const e2e::Shot& s) { return s.at(first, 300) == board.at(first, 300); }, 5000));
+    EXPECT_TRUE(
+        game.wait_for_screen([&](const e2e::Shot& s) { return s.at(first, 300) == board.at(first, 300); }, 5000));
 }
 
 TEST_F(LoopE2E, F2ShowsTheDisplayInfoCentredUntilTheNextKey) {
@@ -167,8 +166,8 @@ TEST_F(LoopE2E, F2ShowsTheDisplayInfoCentredUntilTheNextKey) {
 
     game.key("F2");
     e2e::Shot shot;
-    ASSERT_TRUE(game.wait_for_screen(
-        [&](const e2e::Shot& s) { return s.at(400, 300) != board.at(400, 300); }, 5000, &shot));
+    ASSERT_TRUE(
+        game.wait_for_screen([&](const e2e::Shot& s) { return s.at(400, 300) != board.at(400, 300); }, 5000, &shot));
     int first = 0, last = 0;
     ASSERT_TRUE(changed_span(board, shot, 300, &first, &last));
     // "width:800 height:600 depth:.. freq:.." in a box centred across.
@@ -176,13 +175,13 @@ TEST_F(LoopE2E, F2ShowsTheDisplayInfoCentredUntilTheNextKey) {
     EXPECT_GT(last - first, 200);
     // Its rim: half blue over the board.
     uint32_t under = board.at(first, 300);
-    uint32_t rim = uint32_t((64 + e2e::red(under)) / 2) << 16 |
-                   uint32_t((64 + e2e::green(under)) / 2) << 8 | uint32_t((255 + e2e::blue(under)) / 2);
+    uint32_t rim = uint32_t((64 + e2e::red(under)) / 2) << 16 | uint32_t((64 + e2e::green(under)) / 2) << 8 |
+                   uint32_t((255 + e2e::blue(under)) / 2);
     EXPECT_TRUE(e2e::near_colour(shot.at(first, 300), rim, 3));
 
     game.key("space");
-    EXPECT_TRUE(game.wait_for_screen(
-        [&](const e2e::Shot& s) { return s.at(first, 300) == board.at(first, 300); }, 5000));
+    EXPECT_TRUE(
+        game.wait_for_screen([&](const e2e::Shot& s) { return s.at(first, 300) == board.at(first, 300); }, 5000));
     EXPECT_TRUE(game.running());
 }
 

@@ -45,8 +45,21 @@ std::string lines_of(const std::vector<std::string>& lines, const char* end = "\
 
 // Lines of the pieces file of a 2x2 jigsaw of 40x40 pieces with a colour.
 std::vector<std::string> pieces_lines(uint32_t colour) {
-    return {"2", "2", "0", "0", "300", "250", "340", "250", "300", "290", "340", "290",
-            std::to_string(colour >> 16 & 255), std::to_string(colour >> 8 & 255), std::to_string(colour & 255)};
+    return {"2",
+            "2",
+            "0",
+            "0",
+            "300",
+            "250",
+            "340",
+            "250",
+            "300",
+            "290",
+            "340",
+            "290",
+            std::to_string(colour >> 16 & 255),
+            std::to_string(colour >> 8 & 255),
+            std::to_string(colour & 255)};
 }
 
 // A whole, playable 2x2 jigsaw folder: pieces.txt, 1..4.png and tn.png.
@@ -194,8 +207,9 @@ struct Catalogue {
             return false;
         }
         game.key("space");
-        if (!game.wait_for_screen([&](const e2e::Shot& s) { return !e2e::message_screen(s) && board_colour(s) == board; },
-                                  15000, &last)) {
+        if (!game.wait_for_screen(
+                [&](const e2e::Shot& s) { return !e2e::message_screen(s) && board_colour(s) == board; }, 15000,
+                &last)) {
             ADD_FAILURE() << what << ": the board did not come back in #" << std::hex << board << ", it shows #"
                           << board_colour(last);
             return false;
@@ -208,7 +222,8 @@ struct Catalogue {
     void expect_plays(const std::string& what, uint32_t colour) {
         e2e::Shot last;
         EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return board_colour(s) == colour; }, 20000, &last))
-            << what << ": the board shows #" << std::hex << board_colour(last) << (e2e::message_screen(last) ? " (a message)" : "");
+            << what << ": the board shows #" << std::hex << board_colour(last)
+            << (e2e::message_screen(last) ? " (a message)" : "");
         expect_same_files(files, all_files(), what);
     }
 
@@ -254,7 +269,10 @@ TEST(MalformedE2e, PiecesFilesNamesAndLinks) {
         {"g-cr-only", lines_of(pieces_lines(0x1478C8), "\r"), 0},
         {"h-lf-only", lines_of(pieces_lines(0x1478C8), "\n"), 0x1478C8},
         {"i name with spaces", "", 0xC87814},
-        {"j-\xc3\xbcn\xc3\xaf" "c\xc3\xb6" "de", "", 0x7814C8},
+        {"j-\xc3\xbcn\xc3\xaf"
+         "c\xc3\xb6"
+         "de",
+         "", 0x7814C8},
         {"k-link", "", 0x14C878},
     };
     e2e::Session game(options([&](const std::string& dir) {
@@ -299,17 +317,18 @@ TEST(MalformedE2e, PieceImagesThumbnailsAndSavedGames) {
     std::string png;  // a whole piece image, to cut short
     struct Case {
         const char* name;
-        int piece;            // the damaged image, 0 = tn.png
-        const char* damage;   // "missing", "empty", "corrupt", "cut", "gif", "huge"
+        int piece;           // the damaged image, 0 = tn.png
+        const char* damage;  // "missing", "empty", "corrupt", "cut", "gif", "huge"
     };
     std::vector<Case> images = {
-        {"a-missing-piece", 3, "missing"}, {"b-empty-piece", 2, "empty"},
-        {"c-corrupt-piece", 1, "corrupt"}, {"d-cut-piece", 4, "cut"},
-        {"e-gif-piece", 2, "gif"},         {"f-huge-piece", 1, "huge"},
+        {"a-missing-piece", 3, "missing"}, {"b-empty-piece", 2, "empty"}, {"c-corrupt-piece", 1, "corrupt"},
+        {"d-cut-piece", 4, "cut"},         {"e-gif-piece", 2, "gif"},     {"f-huge-piece", 1, "huge"},
     };
     std::vector<Case> thumbnails = {
-        {"t-missing-tn", 0, "missing"}, {"u-empty-tn", 0, "empty"},
-        {"v-corrupt-tn", 0, "corrupt"}, {"w-huge-tn", 0, "huge"},
+        {"t-missing-tn", 0, "missing"},
+        {"u-empty-tn", 0, "empty"},
+        {"v-corrupt-tn", 0, "corrupt"},
+        {"w-huge-tn", 0, "huge"},
     };
     auto damage = [](const std::string& path, const std::string& how, bool thumbnail) {
         std::string whole = e2e::read_file_text(path);
@@ -347,7 +366,8 @@ TEST(MalformedE2e, PieceImagesThumbnailsAndSavedGames) {
         const Case& c = images[i];
         uint32_t board = catalogue.board_now();
         ASSERT_TRUE(catalogue.choose("n", static_cast<int>(i) + 1)) << c.name;
-        bool told = catalogue.expect_message(c.name, "jigsaws/" + std::string(c.name) + "/" + std::to_string(c.piece) + ".png", board);
+        bool told = catalogue.expect_message(
+            c.name, "jigsaws/" + std::string(c.name) + "/" + std::to_string(c.piece) + ".png", board);
         // An oversized image that was not refused has loaded and plays:
         // the game is in a known state and the catalogue goes on.
         if (!told && std::string(c.damage) != "huge") return;
@@ -415,15 +435,15 @@ TEST(MalformedE2e, NamedPipesInsteadOfFiles) {
 // With the opening jigsaw refused there is nothing on the board: S says
 // so and writes nothing, and L then finds no saved game.
 TEST(MalformedE2e, OpeningJigsawRefusedSavesNothing) {
-    e2e::Session game(options([](const std::string& dir) {
-        support::write_text(dir + "/jigsaws/0000bexil/pieces.txt", "0\r\n0\r\n");
-    }));
+    e2e::Session game(options(
+        [](const std::string& dir) { support::write_text(dir + "/jigsaws/0000bexil/pieces.txt", "0\r\n0\r\n"); }));
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_TRUE(game.wait_for_window(title, 30000));
     Catalogue catalogue(game);
     e2e::TextMask refused = e2e::render_text("jigsaws/0000bexil/pieces.txt", 14);
     e2e::Shot message;
-    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, refused); }, 30000, &message));
+    ASSERT_TRUE(
+        game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, refused); }, 30000, &message));
     support::keep_shot(message, "opening-refused");
     // The reader tells files apart: the same message does not name tn.png.
     EXPECT_FALSE(e2e::message_says(message, e2e::render_text("jigsaws/0000bexil/tn.png", 14)));
@@ -433,7 +453,8 @@ TEST(MalformedE2e, OpeningJigsawRefusedSavesNothing) {
     e2e::TextMask other = e2e::render_text("I can't find any saved jigsaws to load", 22);
     e2e::Shot board;
     // No jigsaw to show: the screen may stay black, so the answer is seen as the message gone.
-    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return !e2e::message_says(s, refused); }, 15000, &board));
+    ASSERT_TRUE(
+        game.wait_for_screen([&](const e2e::Shot& s) { return !e2e::message_says(s, refused); }, 15000, &board));
     // The two status lines are told apart (the reader is not fooled).
     ASSERT_FALSE(e2e::status_says(board, nothing));
     game.key("s");

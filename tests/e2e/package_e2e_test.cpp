@@ -57,14 +57,13 @@ TEST(PackageE2e, TheDebInstallsStartsAndRemovesCleanly) {
     for (const char* library : {"libc6", "libx11-6", "libglx0", "libpng16-16", "libfreetype6", "libvorbisfile3"})
         EXPECT_NE(out.find(library), std::string::npos) << library << " not in Depends: " << out;
     ASSERT_EQ(support::run_command("dpkg-deb -c " + support::shell_quoted(deb), &out), 0);
-    for (const char* file : {"./usr/games/tessellon -> ../lib/games/tessellon/tessellon",
-                             "./usr/games/tessellon-cut -> ../lib/games/tessellon/tessellon-cut",
-                             "./usr/lib/games/tessellon/tessellon", "./usr/lib/games/tessellon/installed.txt",
-                             "./usr/lib/games/tessellon/jigsaws/0000bexil/pieces.txt",
-                             "./usr/share/applications/tessellon.desktop",
-                             "./usr/share/metainfo/tessellon.metainfo.xml",
-                             "./usr/share/icons/hicolor/48x48/apps/tessellon.png",
-                             "./usr/share/man/man6/tessellon.6.gz", "./usr/share/man/man6/tessellon-cut.6.gz"})
+    for (const char* file :
+         {"./usr/games/tessellon -> ../lib/games/tessellon/tessellon",
+          "./usr/games/tessellon-cut -> ../lib/games/tessellon/tessellon-cut", "./usr/lib/games/tessellon/tessellon",
+          "./usr/lib/games/tessellon/installed.txt", "./usr/lib/games/tessellon/jigsaws/0000bexil/pieces.txt",
+          "./usr/share/applications/tessellon.desktop", "./usr/share/metainfo/tessellon.metainfo.xml",
+          "./usr/share/icons/hicolor/48x48/apps/tessellon.png", "./usr/share/man/man6/tessellon.6.gz",
+          "./usr/share/man/man6/tessellon-cut.6.gz"})
         EXPECT_NE(out.find(file), std::string::npos) << file;
     EXPECT_EQ(out.find("players"), std::string::npos);
 

@@ -37,7 +37,8 @@ std::string where_apart(const e2e::Shot& a, const e2e::Shot& b) {
     int x0 = a.width, y0 = a.height, x1 = -1, y1 = -1;
     for (int y = 0; y < a.height && y < b.height; y++)
         for (int x = 0; x < a.width && x < b.width; x++)
-            if (a.at(x, y) != b.at(x, y)) x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+            if (a.at(x, y) != b.at(x, y))
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
     if (x1 < 0) return "nowhere";
     return std::to_string(x0) + "," + std::to_string(y0) + " to " + std::to_string(x1) + "," + std::to_string(y1);
 }
@@ -46,7 +47,7 @@ TEST(PerfE2e, ReopeningTheDisplayRedrawsEveryPieceAlike) {
     e2e::Session game(support::quiet_game(false, prepare_saved_game));
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_TRUE(support::open_first_saved_game(game));
-    game.move(799, 599);   // the pointer off the pieces
+    game.move(799, 599);  // the pointer off the pieces
     ASSERT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.at(3, 3) == BACKGROUND; }, 20000))
         << "the saved game was not loaded";
     e2e::Shot board;
@@ -63,10 +64,10 @@ TEST(PerfE2e, ReopeningTheDisplayRedrawsEveryPieceAlike) {
         ASSERT_TRUE(reopened) << "W did not open " << step;
         game.move(799, 599);  // full screen puts the game's pointer in the middle
         e2e::Shot last;
-        bool alike = game.wait_for_screen(
-            [&](const e2e::Shot& s) { return pixels_apart(s, board) == 0; }, 30000, &last);
+        bool alike =
+            game.wait_for_screen([&](const e2e::Shot& s) { return pixels_apart(s, board) == 0; }, 30000, &last);
         EXPECT_TRUE(alike) << "after " << step << ": " << pixels_apart(last, board) << " pixels differ, "
-                       << where_apart(last, board);
+                           << where_apart(last, board);
     }
     EXPECT_TRUE(game.running());
 }

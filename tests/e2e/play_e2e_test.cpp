@@ -24,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const title = support::GAME_TITLE;
-const int SIDE = 100;                       // piece side
+const int SIDE = 100;  // piece side
 const int HOME1_X = 300, HOME2_X = 400, HOME_Y = 300;
 const uint32_t RED = 0xE02020, BLUE = 0x2020E0, BACKGROUND = 0x0A141E;
 
@@ -68,12 +68,17 @@ std::vector<int> save_and_read(e2e::Session& game) {
     fs::remove(thumb);
     game.key("s");
     std::vector<int> values;
-    game.wait_for_file(path, [&](const std::string&) {
-        values = e2e::read_numbers(path);
-        return values.size() == 19;
-    }, 10000);
+    game.wait_for_file(
+        path,
+        [&](const std::string&) {
+            values = e2e::read_numbers(path);
+            return values.size() == 19;
+        },
+        10000);
     // The thumbnail is put in place after the game file.
-    if (!game.wait_for_file(thumb, [](const std::string&) { return true; }, 10000)) return {};
+    if (!game.wait_for_file(
+            thumb, [](const std::string&) { return true; }, 10000))
+        return {};
     return values.size() == 19 ? values : std::vector<int>();
 }
 
@@ -90,7 +95,8 @@ std::vector<int> save_until(e2e::Session& game, const std::function<bool(const s
 // Saves until every piece is in group 1 (the flight's last frame puts
 // them there).
 std::vector<int> save_when_whole(e2e::Session& game, int timeout_ms = 10000) {
-    return save_until(game, [](const std::vector<int>& s) { return s[4] == 1 && s[7 + 4] == 1; }, timeout_ms);
+    return save_until(
+        game, [](const std::vector<int>& s) { return s[4] == 1 && s[7 + 4] == 1; }, timeout_ms);
 }
 
 struct Piece {
@@ -117,9 +123,8 @@ TEST(PlayE2e, OpeningFlightEndsOnTheBoardWithTheReservedJigsawWhole) {
     ASSERT_TRUE(game.ok()) << game.error;
     ASSERT_NE(game.wait_for_window(title, 20000), 0u);
     // Some frame of the flight shows the pieces away from home.
-    bool seen_flying = game.wait_for_screen([](const e2e::Shot& s) {
-        return s.at(700, 560) == BACKGROUND && !whole_at_home(s);
-    }, 20000);
+    bool seen_flying = game.wait_for_screen(
+        [](const e2e::Shot& s) { return s.at(700, 560) == BACKGROUND && !whole_at_home(s); }, 20000);
     EXPECT_TRUE(seen_flying);
     EXPECT_TRUE(game.wait_for_screen(whole_at_home, 30000));
     // Finished: a complete puzzle is saved with the jigsaw's own picture.
@@ -175,10 +180,22 @@ TEST(PlayE2e, SaveWritesTheGameAndA264By198Thumbnail) {
 // The point p + (dx, dy) turned by a quarter turns, as the game turns offsets.
 void turned(int a, int dx, int dy, int* tx, int* ty) {
     switch (a & 3) {
-    case 0: *tx = dx; *ty = dy; break;
-    case 1: *tx = -dy; *ty = dx; break;
-    case 2: *tx = -dx; *ty = -dy; break;
-    default: *tx = dy; *ty = -dx; break;
+    case 0:
+        *tx = dx;
+        *ty = dy;
+        break;
+    case 1:
+        *tx = -dy;
+        *ty = dx;
+        break;
+    case 2:
+        *tx = -dx;
+        *ty = -dy;
+        break;
+    default:
+        *tx = dy;
+        *ty = -dx;
+        break;
     }
 }
 
@@ -246,7 +263,7 @@ TEST(PlayE2e, DraggedPieceJoinsWithinNinePixelsAndFinishingPlaysTheFlight) {
     ASSERT_EQ(saved.size(), 19u);
     EXPECT_GT(piece(saved, 1).gp, 0);
     EXPECT_EQ(piece(saved, 1).gp, piece(saved, 2).gp);
-    EXPECT_EQ(piece(saved, 2).x, tx);  // the dropped piece stays
+    EXPECT_EQ(piece(saved, 2).x, tx);      // the dropped piece stays
     EXPECT_EQ(piece(saved, 1).x, sx + 9);  // its neighbour snaps to it
     EXPECT_EQ(piece(saved, 1).y, sy - 7);
     // Turned upright, the jigsaw is finished: it is dealt again and flies

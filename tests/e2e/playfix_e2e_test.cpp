@@ -74,7 +74,8 @@ TEST(PlayfixE2e, F1OverThePreferencesScreenHoldsItStillAndSaysThereIsNoHelp) {
         e2e::Shot help;
         EXPECT_TRUE(game.wait_for_screen(
             [&](const e2e::Shot& s) {
-                return differences_outside(prefer, s, w, h, &in_band) == 0 && in_band > 0 && e2e::status_says(s, no_help);
+                return differences_outside(prefer, s, w, h, &in_band) == 0 && in_band > 0 &&
+                       e2e::status_says(s, no_help);
             },
             10000, &help))
             << differences_outside(prefer, help, w, h, &in_band) << " pixels changed under the status line";
@@ -115,11 +116,11 @@ TEST(PlayfixE2e, AMarksOnlyTheThumbnailsShownAndTheTitleCountsTheCrosses) {
 
         game.key("k");
         game.key("a");
-        e2e::TextMask line = e2e::render_text(
-            "Page 1 of 1   Press K to Kill " + std::to_string(shown) + " jigsaws", 22);
+        e2e::TextMask line =
+            e2e::render_text("Page 1 of 1   Press K to Kill " + std::to_string(shown) + " jigsaws", 22);
         e2e::Shot page;
-        EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return e2e::shows_text(s, line, 30 - line.height / 2); },
-                                         10000, &page));
+        EXPECT_TRUE(game.wait_for_screen(
+            [&](const e2e::Shot& s) { return e2e::shows_text(s, line, 30 - line.height / 2); }, 10000, &page));
         support::keep_shot(page, std::string("delete_marked") + (large ? "_large" : ""));
         EXPECT_TRUE(game.running());
     }

@@ -66,8 +66,6 @@ bool message_says(const Shot& s, const TextMask& mask) {
 
 // The status box is centred on the middle, so its text's top is half a
 // line above it.
-bool status_says(const Shot& s, const TextMask& mask) {
-    return shows_text(s, mask, s.height / 2 - mask.height / 2);
-}
+bool status_says(const Shot& s, const TextMask& mask) { return shows_text(s, mask, s.height / 2 - mask.height / 2); }
 
 }  // namespace e2e

@@ -93,15 +93,18 @@ TEST(ScreensE2e, HShowsTheBoardsHelpPageAndItsSLineSaves) {
     int x, y;
     board_line_middle(help0, 17, &x, &y);  // "ABCDEFGHIKLMNOPQRSTUWZ12345-"[17] = 'S'
     game.move(x, y);
-    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) {
-        return s.at(x - 150 - 5, y - 14 - 5) == 0x00FF00 && s.at(x, y - 14 - 4) == 0x00FF00;
-    }, 5000, &shot));
+    ASSERT_TRUE(game.wait_for_screen(
+        [&](const e2e::Shot& s) {
+            return s.at(x - 150 - 5, y - 14 - 5) == 0x00FF00 && s.at(x, y - 14 - 4) == 0x00FF00;
+        },
+        5000, &shot));
     support::keep_shot(shot, "help0_highlight");
 
     std::string saved = game.game_dir + "/players/default/0000bexil.txt";
     EXPECT_FALSE(fs::exists(saved));
     game.click(x, y);
-    EXPECT_TRUE(game.wait_for_file(saved, [](const std::string&) { return true; }, 10000));
+    EXPECT_TRUE(game.wait_for_file(
+        saved, [](const std::string&) { return true; }, 10000));
     // S closes the help: back on the board.
     EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return !help0.shown_in(s); }, 5000));
 }
@@ -110,13 +113,14 @@ TEST(ScreensE2e, EveryScreenWithCommandsShowsItsOwnHelpPage) {
     e2e::Session game(options());
     reach_board(game);
     const struct {
-        const char* key;   // the key that opens the screen
+        const char* key;  // the key that opens the screen
         int page;
     } screens[] = {{"b", 1}, {"l", 2}, {"n", 3}, {"k", 4}};
     // A saved game, so that the saved-game browser has something to show.
     game.key("s");
     std::string saved = game.game_dir + "/players/default/0000bexil.txt";
-    ASSERT_TRUE(game.wait_for_file(saved, [](const std::string&) { return true; }, 10000));
+    ASSERT_TRUE(game.wait_for_file(
+        saved, [](const std::string&) { return true; }, 10000));
     for (const auto& screen : screens) {
         Page page(game.game_dir + "/images/help" + std::to_string(screen.page) + ".png");
         ASSERT_NE(page.pixels, nullptr);
@@ -166,7 +170,8 @@ TEST(ScreensE2e, TheHelpLineIOpensThePreferencesWhoseRowsAndOkWritePreferTxt) {
     game.click(left + 230, top + 460);
     std::string path = game.game_dir + "/players/default/prefer.txt";
     std::string expected = "1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n";
-    EXPECT_TRUE(game.wait_for_file(path, [&](const std::string& text) { return text == expected; }, 5000));
+    EXPECT_TRUE(game.wait_for_file(
+        path, [&](const std::string& text) { return text == expected; }, 5000));
     EXPECT_EQ(e2e::read_file_text(path), expected);
     EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return s.at(400, 300) == BOARD; }, 5000));
 }

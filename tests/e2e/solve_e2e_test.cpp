@@ -46,10 +46,13 @@ bool save_and_read(e2e::Session& game, int count, Board* board) {
     fs::remove(path);
     game.key("s");
     std::vector<int> v;
-    if (!game.wait_for_file(path, [&](const std::string&) {
-            v = e2e::read_numbers(path);
-            return static_cast<int>(v.size()) == 7 * count + 5;
-        }, 30000))
+    if (!game.wait_for_file(
+            path,
+            [&](const std::string&) {
+                v = e2e::read_numbers(path);
+                return static_cast<int>(v.size()) == 7 * count + 5;
+            },
+            30000))
         return false;
     board->pieces.assign(count + 1, Saved());
     board->order.assign(count + 1, 0);
@@ -106,8 +109,7 @@ bool covers(const TPixmap* image, const Saved& q, int bx, int by) {
 
 // A board point on piece p that no shown piece drawn above it covers,
 // nearest to p's centre, at least 3 pixels inside its outline; false if none.
-bool free_point(const Board& board, const std::vector<TPixmap*>& images, int p, int* px, int* py,
-                int stride = 3) {
+bool free_point(const Board& board, const std::vector<TPixmap*>& images, int p, int* px, int* py, int stride = 3) {
     int rank = 0;
     for (size_t k = 1; k < board.order.size(); k++)
         if (board.order[k] == p) rank = static_cast<int>(k);
@@ -191,20 +193,26 @@ TEST(SolveE2e, AStarterJigsawIsSolvedPieceByPieceAndCompletes) {
     // The opening flight shows the board's colour between the pieces; a
     // click cuts it short, and the board then stands still.
     const uint32_t board_colour = 0x1E4628;
-    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) {
-        for (size_t k = 0; k < s.pixels.size(); k += 97)
-            if (s.pixels[k] == board_colour) return true;
-        return false;
-    }, 30000)) << "the opening flight never showed";
+    ASSERT_TRUE(game.wait_for_screen(
+        [&](const e2e::Shot& s) {
+            for (size_t k = 0; k < s.pixels.size(); k += 97)
+                if (s.pixels[k] == board_colour) return true;
+            return false;
+        },
+        30000))
+        << "the opening flight never showed";
     game.click(790, 590);
     ASSERT_TRUE(game.wait_until_still(30000)) << "the board never stood still after the opening";
 
     // L, then the saved game's thumbnail: the known layout is resumed.
     const uint32_t browser = 0xE0FFFF;
     game.key("l");
-    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) {
-        return s.at(400, 592) == browser && s.at(4, 300) == browser && s.at(8 + 96, 66 + 72) != browser;
-    }, 30000)) << "the saved-game browser never showed";
+    ASSERT_TRUE(game.wait_for_screen(
+        [&](const e2e::Shot& s) {
+            return s.at(400, 592) == browser && s.at(4, 300) == browser && s.at(8 + 96, 66 + 72) != browser;
+        },
+        30000))
+        << "the saved-game browser never showed";
     game.click(8 + 96, 66 + 72);
     Board board;
     ASSERT_TRUE(save_and_read(game, count, &board));

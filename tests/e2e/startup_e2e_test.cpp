@@ -97,8 +97,7 @@ TEST(Startup, LargeFullScreenOnALargeScreenAlsoWithAForcedRate) {
         e2e::Session game(on_screen(1024, 768, large_full, refresh));
         ASSERT_TRUE(game.ok()) << game.error;
         expect_window(game, 1024, 768);
-        EXPECT_TRUE(game.wait_for_screen(
-            [](const e2e::Shot& shot) { return drawn_within(shot, 1024, 768); }, 10000));
+        EXPECT_TRUE(game.wait_for_screen([](const e2e::Shot& shot) { return drawn_within(shot, 1024, 768); }, 10000));
     }
 }
 

@@ -62,7 +62,8 @@ struct WindowManager {
                 if (data) XFree(data);
                 return named;
             },
-            15000, 50, [&] {
+            15000, 50,
+            [&] {
                 if (waitpid(pid, nullptr, WNOHANG) != pid) return false;
                 pid = 0;
                 return true;
@@ -160,15 +161,15 @@ TEST(WindowManagerE2e, AWindowOfFixedSizeThatTheManagersCloseRequestEnds) {
     EXPECT_NE(x1, x0) << "the manager did not answer the request";
     EXPECT_EQ(wd, 800);
     EXPECT_EQ(ht, 600);
-    if (const char* dir = std::getenv("TESSELLON_E2E_SHOTS_DIR")) game.grab().save_png(std::string(dir) + "/wm_window.png");
+    if (const char* dir = std::getenv("TESSELLON_E2E_SHOTS_DIR"))
+        game.grab().save_png(std::string(dir) + "/wm_window.png");
 
     // The game takes part in the close protocol, and the close ends it.
     Atom* protocols = nullptr;
     int count = 0;
     bool deletes = false;
     if (XGetWMProtocols(d, window, &protocols, &count)) {
-        for (int i = 0; i < count; i++)
-            deletes |= protocols[i] == XInternAtom(d, "WM_DELETE_WINDOW", False);
+        for (int i = 0; i < count; i++) deletes |= protocols[i] == XInternAtom(d, "WM_DELETE_WINDOW", False);
         XFree(protocols);
     }
     EXPECT_TRUE(deletes);
@@ -195,8 +196,8 @@ TEST(WindowManagerE2e, FullScreenCoversTheScreenWithTheInputGrabbed) {
     e2e::poll_until(
         [&] {
             keyboard = XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime);
-            pointer = XGrabPointer(d, DefaultRootWindow(d), False, ButtonPressMask, GrabModeAsync, GrabModeAsync,
-                                   None, None, CurrentTime);
+            pointer = XGrabPointer(d, DefaultRootWindow(d), False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None,
+                                   None, CurrentTime);
             if (keyboard == GrabSuccess) XUngrabKeyboard(d, CurrentTime);
             if (pointer == GrabSuccess) XUngrabPointer(d, CurrentTime);
             XSync(d, False);

@@ -3,7 +3,6 @@
 // must be as large as it says.
 #pragma once
 
-
 #include "media/media_internal.h"
 #include "tests/fuzz/fuzz_support.h"
 

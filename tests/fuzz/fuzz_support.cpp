@@ -44,10 +44,10 @@ void fuzz_write(const std::string& path, const uint8_t* data, size_t size) {
 
 // A 1x1 24-bit BMP of one blue pixel.
 static const uint8_t ONE_PIXEL_BMP[] = {
-    'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                  // file header
-    40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,                 // size, 1 x 1, 1 plane, 24 bits
-    0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // no compression, 4 bytes
-    200, 80, 40, 0};                                                  // the pixel and its row padding
+    'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                                 // file header
+    40,  0,   0,  0, 1, 0, 0, 0, 1, 0, 0,  0, 1, 0, 24, 0,                          // size, 1 x 1, 1 plane, 24 bits
+    0,   0,   0,  0, 4, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0,  // no compression, 4 bytes
+    200, 80,  40, 0};                                                               // the pixel and its row padding
 
 void fuzz_make_jigsaw(const std::string& name, int rows, int columns) {
     std::string dir = "jigsaws/" + name;

@@ -102,7 +102,7 @@ TEST_F(Browser, SavedGamesAreListedByThumbnailWithTheReservedOneLast) {
     write_png("players/default/mine.png", 8, 6, 0xFF000000);
     write_png("players/default/alone.png", 8, 6, 0xFF000000);  // no .txt: still listed
     write_text("players/default/mine.txt", "1\r\n");
-    write_text("players/default/text_only.txt", "1\r\n");     // no thumbnail: not listed
+    write_text("players/default/text_only.txt", "1\r\n");  // no thumbnail: not listed
     write_text("players/default/prefer.txt", "1\r\n");
     list_saved_games();
     EXPECT_EQ(names_of(saved_list), (std::vector<std::string>{"alone", "mine", "0000bexil"}));
@@ -178,7 +178,7 @@ TEST_F(Browser, SavedPagesHoldTwelveAt800AndTwentyAt1024) {
     draw_saved_page();
     EXPECT_EQ(saved_pages, 2);
     const tn3_type& fifth = *std::next(saved_list->begin(), 4);
-    EXPECT_EQ(fifth.x, 8);          // 4 columns: the fifth starts row 2
+    EXPECT_EQ(fifth.x, 8);  // 4 columns: the fifth starts row 2
     EXPECT_EQ(fifth.y, 66 + 149);
     toggle_display_size();
     draw_saved_page();

@@ -65,7 +65,7 @@ TEST_F(Flows, AThumbnailClickOnNewStartsThatJigsaw) {
     make_grid_jigsaw("alpha", 2, 2);
     make_grid_jigsaw("beta", 2, 3);
     screen_state = SCREEN_NEW;
-    new_screen_frame();  // reads the library and draws it
+    new_screen_frame();                                // reads the library and draws it
     click_on(new_screen_frame, 8 + 98 + 10, 66 + 10);  // the second cell
     EXPECT_EQ(jigsaw_name, "beta");
     EXPECT_EQ(piece_count, 6);
@@ -431,7 +431,7 @@ TEST_F(Flows, DoNewWithEverythingSavedMakesAQuickPick) {
     ASSERT_TRUE(start_jigsaw("alpha"));
     do_new();
     EXPECT_EQ(jigsaw_name, "0000bexil");  // the only other jigsaw
-    saved_game_of("zulu");  // a killed jigsaw's game: the saved list is longer
+    saved_game_of("zulu");                // a killed jigsaw's game: the saved list is longer
     saved_page = 0;
     do_new();
     EXPECT_EQ(jigsaw_name, "alpha");

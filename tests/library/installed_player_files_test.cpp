@@ -28,8 +28,14 @@ struct PlayerFolder : StorageFixture {
         clear_lists();
         player_dir = "players/default/";
         own_jigsaws_dir = "";
-        if (had_home) setenv("HOME", old_home.c_str(), 1); else unsetenv("HOME");
-        if (had_xdg) setenv("XDG_DATA_HOME", old_xdg.c_str(), 1); else unsetenv("XDG_DATA_HOME");
+        if (had_home)
+            setenv("HOME", old_home.c_str(), 1);
+        else
+            unsetenv("HOME");
+        if (had_xdg)
+            setenv("XDG_DATA_HOME", old_xdg.c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
         StorageFixture::TearDown();
     }
     static void clear_lists() {

@@ -139,8 +139,9 @@ TEST_F(Loader, MoreThanThreeHundredPiecesIsRefusedAndNothingChanges) {
     make_jigsaw("huge", crlf(pieces_lines(20, 16)), 0);
     std::string problem;
     EXPECT_FALSE(read_jigsaw("huge", &problem));
-    EXPECT_EQ(problem, "Unable to play jigsaws/huge/pieces.txt: it declares 20 rows and 16 columns; "
-                       "a jigsaw has 1 to 300 pieces");
+    EXPECT_EQ(problem,
+              "Unable to play jigsaws/huge/pieces.txt: it declares 20 rows and 16 columns; "
+              "a jigsaw has 1 to 300 pieces");
     before.expect_unchanged();
 
     // Sizes whose product would overflow an int are refused the same way.

@@ -74,8 +74,8 @@ struct StorageFixture : ::testing::Test {
 
     // A jigsaw folder jigsaws/<name> with the given pieces file text, piece
     // images 1..count (all but `missing`) and, when with_picture, tn.png.
-    static void make_jigsaw(const std::string& name, const std::string& pieces_text, int count,
-                            int missing = 0, bool with_picture = true) {
+    static void make_jigsaw(const std::string& name, const std::string& pieces_text, int count, int missing = 0,
+                            bool with_picture = true) {
         support::JigsawFiles jigsaw;
         jigsaw.side = SIDE;
         jigsaw.images = count;

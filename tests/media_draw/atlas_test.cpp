@@ -108,7 +108,8 @@ TEST(Atlas, FramesComingAndGoingBesideALastingOneReuseTheirRoom) {
             int w = 20 + (round + i) % 7;  // sizes vary a little from round to round
             ASSERT_TRUE(atlas_place(0, w, 30, &page, &x, &y));
             ASSERT_LT(static_cast<size_t>(page), atlas_pages.size());
-            if (atlas_pages[static_cast<size_t>(page)].texture == 0) atlas_pages[static_cast<size_t>(page)].texture = 10 + page;
+            if (atlas_pages[static_cast<size_t>(page)].texture == 0)
+                atlas_pages[static_cast<size_t>(page)].texture = 10 + page;
             cells.push_back({atlas_pages[static_cast<size_t>(page)].texture, {x, y, w + 2, 32}});
         }
         for (const TAtlasCell& c : cells) atlas_release(c);

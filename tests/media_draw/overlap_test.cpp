@@ -143,7 +143,8 @@ TEST_F(Overlap, OriginMovesBothImagesAlike) {
 // kept of its opaque pixels: the answers are those the pixels gave, alpha
 // 127 and 128 included, turned, scaled and for a frame without alpha.
 TEST_F(Overlap, AFrameGivenUpToItsTextureAnswersAsItsPixelsDid) {
-    TImage* ragged = alpha_image(13, 9, [](int x, int y) { return (x * 29 + y * 71) % 3 == 0 ? 127 + (x & 1) : 255 * (y & 1); });
+    TImage* ragged =
+        alpha_image(13, 9, [](int x, int y) { return (x * 29 + y * 71) % 3 == 0 ? 127 + (x & 1) : 255 * (y & 1); });
     TImage* solid = solid_image(7, 5);
     TImage* probe = solid_image(1, 1);
     for (TImage* image : {ragged, solid}) {
@@ -153,7 +154,8 @@ TEST_F(Overlap, AFrameGivenUpToItsTextureAnswersAsItsPixelsDid) {
             set_scale(turn ? 1.5f : 1.0f, 1.0f);
             for (int y = -3; y < 16; y++)
                 for (int x = -3; x < 22; x++)
-                    before.push_back(images_overlap(image, 0, 0, 0, probe, static_cast<float>(x), static_cast<float>(y), 0));
+                    before.push_back(
+                        images_overlap(image, 0, 0, 0, probe, static_cast<float>(x), static_cast<float>(y), 0));
         }
         reset();
         image_frame_drop_pixels(image, 0);
@@ -166,7 +168,8 @@ TEST_F(Overlap, AFrameGivenUpToItsTextureAnswersAsItsPixelsDid) {
             for (int y = -3; y < 16; y++)
                 for (int x = -3; x < 22; x++, at++)
                     EXPECT_EQ(images_overlap(image, 0, 0, 0, probe, static_cast<float>(x), static_cast<float>(y), 0),
-                              before[at]) << "at " << x << "," << y << " turned " << turn;
+                              before[at])
+                        << "at " << x << "," << y << " turned " << turn;
         }
         reset();
         EXPECT_NE(std::count(before.begin(), before.end(), true), 0);

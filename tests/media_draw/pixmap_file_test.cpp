@@ -205,7 +205,7 @@ TEST(LoadPixmap, BmpTwentyFourBitBottomUp) {
 TEST(LoadPixmap, BmpEightBitPalettedTopDown) {
     support::TempFolder dir;
     std::vector<uint8_t> palette = {0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0};  // BGRx
-    std::vector<std::vector<uint8_t>> rows = {{1, 2, 3, 0}, {3, 0, 9, 0}};  // 9 is beyond the palette
+    std::vector<std::vector<uint8_t>> rows = {{1, 2, 3, 0}, {3, 0, 9, 0}};                  // 9 is beyond the palette
     ASSERT_TRUE(support::write_bytes(dir.file("p.bmp"), bmp_file(3, 2, 8, true, palette, rows)));
     TPixmap* p = load_pixmap(dir.file("p.bmp"));
     ASSERT_NE(p, nullptr);
@@ -242,7 +242,7 @@ TEST(LoadPixmap, TgaRawBottomUpAndRleTopDown) {
     free_pixmap(p);
     // 3 x 1, 32-bit with 8 alpha bits, top-left origin: a run of 2 then one raw pixel.
     ASSERT_TRUE(support::write_bytes(dir.file("rle.tga"),
-                            tga_file(10, 3, 1, 32, 0x28, {0x81, 10, 20, 30, 128, 0x00, 1, 2, 3, 4})));
+                                     tga_file(10, 3, 1, 32, 0x28, {0x81, 10, 20, 30, 128, 0x00, 1, 2, 3, 4})));
     p = load_pixmap(dir.file("rle.tga"));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(read_pixel(p, 0, 0), 0x801E140Au);

@@ -87,7 +87,9 @@ TEST_F(Text, EmptyTextHasNoWidthAndMissingCharactersAddNothing) {
     EXPECT_GT(a, 0);
     ASSERT_EQ(font_glyph(font, 1), nullptr) << "control character 1 has no glyph";
     EXPECT_EQ(text_width("\x01"), 0);
-    EXPECT_EQ(text_width("A\x01" "A"), text_width("AA"));
+    EXPECT_EQ(text_width("A\x01"
+                         "A"),
+              text_width("AA"));
     EXPECT_EQ(text_width("AA"), static_cast<int>(2 * font_glyph(font, 'A')->_advance));
     EXPECT_GT(text_width("A B"), text_width("AB")) << "a blank glyph still advances";
 }

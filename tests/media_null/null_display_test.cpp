@@ -17,12 +17,12 @@ Rgb back_pixel(int x, int y) {
     return {(int)(p >> 16 & 255), (int)(p >> 8 & 255), (int)(p & 255)};
 }
 
-#define EXPECT_RGB(pixel, R, G, B)            \
-    do {                                      \
-        Rgb p_ = (pixel);                     \
-        EXPECT_EQ(p_.r, R);                   \
-        EXPECT_EQ(p_.g, G);                   \
-        EXPECT_EQ(p_.b, B);                   \
+#define EXPECT_RGB(pixel, R, G, B) \
+    do {                           \
+        Rgb p_ = (pixel);          \
+        EXPECT_EQ(p_.r, R);        \
+        EXPECT_EQ(p_.g, G);        \
+        EXPECT_EQ(p_.b, B);        \
     } while (0)
 
 // A small RGBA image whose pixels are given as 0xAARRGGBB, row by row.
@@ -161,9 +161,9 @@ TEST_F(NullDisplayTest, HalfAlphaRectangleBlendsOverTheBackground) {
 TEST_F(NullDisplayTest, MaskBlendCutsPixelsBelowHalfAlphaAndDoesNotBlend) {
     TImage* image = rgba_image(3, 1, {0x70ff0000u, 0x80ff0000u, 0xc0ff0000u});
     fill(0, 0, 255);
-    draw_image(image, 0, 0, 0);  // the initial blend mode is mask
-    EXPECT_RGB(back_pixel(0, 0), 0, 0, 255);    // alpha 0x70 < 0.5: cut
-    EXPECT_RGB(back_pixel(1, 0), 255, 0, 0);    // alpha 0x80 passes, unblended
+    draw_image(image, 0, 0, 0);               // the initial blend mode is mask
+    EXPECT_RGB(back_pixel(0, 0), 0, 0, 255);  // alpha 0x70 < 0.5: cut
+    EXPECT_RGB(back_pixel(1, 0), 255, 0, 0);  // alpha 0x80 passes, unblended
     EXPECT_RGB(back_pixel(2, 0), 255, 0, 0);
     // The drawing alpha multiplies before the test.
     fill(0, 0, 255);
@@ -274,7 +274,7 @@ TEST_F(NullDisplayTest, GrabCopiesTheBackBufferAndMasksBlack) {
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(read_pixel(p, 1, 1), 0xff0000ffu);
     EXPECT_EQ(read_pixel(p, 2, 2), 0xff0000ffu);
-    EXPECT_EQ(read_pixel(p, 0, 0) >> 24, 0u);   // black became transparent
+    EXPECT_EQ(read_pixel(p, 0, 0) >> 24, 0u);  // black became transparent
     EXPECT_EQ(read_pixel(p, 3, 3) >> 24, 0u);
     free_image(grab);
 

@@ -24,12 +24,12 @@ TEST(KeyCodes, LettersGiveUpperCaseCodes) {
 
 TEST(KeyCodes, DigitsSpaceAndControlKeys) {
     for (int i = 0; i < 10; i++) EXPECT_EQ(code('0' + i), 48 + i);
-    EXPECT_EQ(code(0x20), 32);     // space
-    EXPECT_EQ(code(0xff08), 8);    // BackSpace
-    EXPECT_EQ(code(0xff09), 9);    // Tab
-    EXPECT_EQ(code(0xff0d), 13);   // Return
-    EXPECT_EQ(code(0xff8d), 13);   // KP_Enter
-    EXPECT_EQ(code(0xff1b), 27);   // Escape
+    EXPECT_EQ(code(0x20), 32);    // space
+    EXPECT_EQ(code(0xff08), 8);   // BackSpace
+    EXPECT_EQ(code(0xff09), 9);   // Tab
+    EXPECT_EQ(code(0xff0d), 13);  // Return
+    EXPECT_EQ(code(0xff8d), 13);  // KP_Enter
+    EXPECT_EQ(code(0xff1b), 27);  // Escape
 }
 
 TEST(KeyCodes, FunctionKeysAreConsecutive) {
@@ -37,16 +37,16 @@ TEST(KeyCodes, FunctionKeysAreConsecutive) {
 }
 
 TEST(KeyCodes, ArrowsAndNavigation) {
-    EXPECT_EQ(code(0xff51), 37);   // Left
-    EXPECT_EQ(code(0xff52), 38);   // Up
-    EXPECT_EQ(code(0xff53), 39);   // Right
-    EXPECT_EQ(code(0xff54), 40);   // Down
-    EXPECT_EQ(code(0xff50), 36);   // Home
-    EXPECT_EQ(code(0xff57), 35);   // End
-    EXPECT_EQ(code(0xff55), 33);   // Prior (Page Up)
-    EXPECT_EQ(code(0xff56), 34);   // Next (Page Down)
-    EXPECT_EQ(code(0xffff), 46);   // Delete
-    EXPECT_EQ(code(0xff63), 67);   // Insert shares C's code (low byte 0x63 = 'c')
+    EXPECT_EQ(code(0xff51), 37);  // Left
+    EXPECT_EQ(code(0xff52), 38);  // Up
+    EXPECT_EQ(code(0xff53), 39);  // Right
+    EXPECT_EQ(code(0xff54), 40);  // Down
+    EXPECT_EQ(code(0xff50), 36);  // Home
+    EXPECT_EQ(code(0xff57), 35);  // End
+    EXPECT_EQ(code(0xff55), 33);  // Prior (Page Up)
+    EXPECT_EQ(code(0xff56), 34);  // Next (Page Down)
+    EXPECT_EQ(code(0xffff), 46);  // Delete
+    EXPECT_EQ(code(0xff63), 67);  // Insert shares C's code (low byte 0x63 = 'c')
 }
 
 TEST(KeyCodes, KeypadWithoutNumLockGivesKeypadDigits) {
@@ -97,7 +97,7 @@ TEST(KeyCodes, Punctuation) {
 TEST(KeyCodes, OnlyTheLowByteCountsAndOtherBytesPassThrough) {
     EXPECT_EQ(code(0x1000041), 65);  // a Unicode keysym whose low byte is 'A'
     EXPECT_EQ(code(0xff00 + '0'), 48);
-    EXPECT_EQ(code(0x7b), 91);       // braceleft lies in the lower-case run
+    EXPECT_EQ(code(0x7b), 91);          // braceleft lies in the lower-case run
     EXPECT_EQ(code(0xffc8 + 2), 0xca);  // just past F12 is left alone
 }
 

@@ -105,8 +105,6 @@ TEST(Start, ChangesIntoTheProgramFolderAndRemembersTheLaunchFolder) {
     ASSERT_EQ(chdir(here), 0);
 }
 
-TEST(EndProgramDeathTest, ExitsWithStatusZero) {
-    EXPECT_EXIT(end_program(), ::testing::ExitedWithCode(0), "");
-}
+TEST(EndProgramDeathTest, ExitsWithStatusZero) { EXPECT_EXIT(end_program(), ::testing::ExitedWithCode(0), ""); }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // the mixer asks for frames and gives exactly the samples of the whole
 // decode, across the decoder's buffer boundaries and up to the end; stops,
 // restarts and frees close the decoder; music started while the device is
-// looked for waits for it; without a device nothing is decoded; damaged files fail or end cleanly; and mixing on its own thread
-// while the game starts and stops the music is race-free.
+// looked for waits for it; without a device nothing is decoded; damaged files fail or end cleanly; and mixing on its
+// own thread while the game starts and stops the music is race-free.
 #include <atomic>
 #include <cstdlib>
 #include <fstream>

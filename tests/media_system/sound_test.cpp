@@ -171,7 +171,7 @@ TEST_F(MixerTest, ChannelsAreSummedAndClipped) {
     int16_t out[8];
     mix_audio(out, 4);
     EXPECT_EQ(out[0], 700);
-    EXPECT_EQ(out[1], 32767);   // 40000 clipped
+    EXPECT_EQ(out[1], 32767);  // 40000 clipped
     TChannel* cc = play_sound(c);
     stop_channel(cb);
     mix_audio(out, 4);

@@ -23,10 +23,10 @@ enum Outcome { REFUSED, ACCEPTED, BLOCKED, CRASHED };
 
 const char* outcome_name(Outcome o) {
     switch (o) {
-        case REFUSED: return "refused";
-        case ACCEPTED: return "accepted";
-        case BLOCKED: return "blocked";
-        default: return "crashed";
+    case REFUSED: return "refused";
+    case ACCEPTED: return "accepted";
+    case BLOCKED: return "blocked";
+    default: return "crashed";
     }
 }
 
@@ -71,10 +71,14 @@ TEST_F(SpecialFiles, EveryReaderRefusesAtOnce) {
                       close_file(s);
                       return s != nullptr;
                   }),
-                  REFUSED) << "read_file";
+                  REFUSED)
+            << "read_file";
         EXPECT_EQ(run_bounded([&] { return load_pixmap(place) != nullptr; }), REFUSED) << "load_pixmap";
-        EXPECT_EQ(run_bounded([&] { return load_image_within(place, -1, {1024, 768, 0}, nullptr) != nullptr; }),
-                  REFUSED) << "load_image_within";
+        EXPECT_EQ(run_bounded([&] {
+                      return load_image_within(place, -1, {1024, 768, 0}, nullptr) != nullptr;
+                  }),
+                  REFUSED)
+            << "load_image_within";
         EXPECT_EQ(run_bounded([&] { return load_sound(place, 0) != nullptr; }), REFUSED) << "load_sound";
         EXPECT_EQ(run_bounded([&] { return load_font(place, 14, 4) != nullptr; }), REFUSED) << "load_font";
     }

@@ -17,8 +17,8 @@ TEST(TextToInt, NoDigitsReadAsZero) {
     EXPECT_EQ(text_to_int(""), 0);
     EXPECT_EQ(text_to_int("abc"), 0);
     EXPECT_EQ(text_to_int("-"), 0);
-    EXPECT_EQ(text_to_int("- 5"), 0);   // the sign must touch the digits
-    EXPECT_EQ(text_to_int("+-5"), 0);   // only one sign
+    EXPECT_EQ(text_to_int("- 5"), 0);  // the sign must touch the digits
+    EXPECT_EQ(text_to_int("+-5"), 0);  // only one sign
     EXPECT_EQ(text_to_int("$"), 0);
     EXPECT_EQ(text_to_int("$G"), 0);
 }

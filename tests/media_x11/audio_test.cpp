@@ -14,10 +14,8 @@
 #include "media/media_internal.h"
 #include "tests/support/temp_folder.h"
 
-TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace)
-{
-    if (access("/dev/dsp", W_OK) == 0)
-        GTEST_SKIP() << "an OSS device takes precedence over ALSA here";
+TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace) {
+    if (access("/dev/dsp", W_OK) == 0) GTEST_SKIP() << "an OSS device takes precedence over ALSA here";
     support::TempFolder folder("tessellon-audio");
     ASSERT_FALSE(folder.path.empty());
     std::string home = folder.path, capture = home + "/capture.raw";
@@ -27,13 +25,11 @@ TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace)
 
     // The device is opened on the mixing thread; the call itself never waits.
     backend_start_audio();
-    for (int start = clock_ms(); audio_device_pending.load() && clock_ms() - start < 5000;)
-        delay(5);
+    for (int start = clock_ms(); audio_device_pending.load() && clock_ms() - start < 5000;) delay(5);
     ASSERT_TRUE(audio_device_running.load());
     // A quarter of a second of a loud square wave.
     std::vector<int16_t> wave(44100 / 4 * 2);
-    for (size_t i = 0; i < wave.size(); i++)
-        wave[i] = (i / 2) % 100 < 50 ? 10000 : -10000;
+    for (size_t i = 0; i < wave.size(); i++) wave[i] = (i / 2) % 100 < 50 ? 10000 : -10000;
     TSound sound;
     sound.sample.samples = wave.data();
     sound.sample.length = (int)wave.size() / 2;
@@ -42,8 +38,7 @@ TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace)
     sound.sample.format = 2;
     int start = clock_ms();
     TChannel* channel = play_sound(&sound);
-    while (channel_busy(channel) && clock_ms() - start < 3000)
-        delay(10);
+    while (channel_busy(channel) && clock_ms() - start < 3000) delay(10);
     delay(300);
     int elapsed = clock_ms() - start;
 
@@ -51,8 +46,7 @@ TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace)
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const int16_t* samples = (const int16_t*)bytes.data();
     size_t count = bytes.size() / 2, loud = 0;
-    for (size_t i = 0; i < count; i++)
-        loud += std::abs(samples[i]) >= 9000;
+    for (size_t i = 0; i < count; i++) loud += std::abs(samples[i]) >= 9000;
     EXPECT_GE(loud, wave.size() * 9 / 10) << "the square wave must be in the capture";
     // A sink that never blocks is paced by the clock: no more than the
     // elapsed time plus the mixer's lead may have been written.

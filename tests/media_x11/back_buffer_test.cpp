@@ -11,8 +11,7 @@
 
 // A frame of many colours: every pixel differs from its neighbours, so a
 // copy put back one row or column off cannot match.
-static TImage* noise_image(int w, int h)
-{
+static TImage* noise_image(int w, int h) {
     TImage* image = create_image(w, h, 1, 0);
     TPixmap* pixels = lock_image(image, 0, false, true);
     uint32_t state = 12345;
@@ -25,8 +24,7 @@ static TImage* noise_image(int w, int h)
 }
 
 // The whole back buffer as the grab reads it.
-static std::vector<uint8_t> back_buffer_pixels(TImage* grab)
-{
+static std::vector<uint8_t> back_buffer_pixels(TImage* grab) {
     grab_image(grab, 0, 0, 0);
     return lock_image(grab, 0, true, false)->pixels;
 }
@@ -36,8 +34,7 @@ struct X11BackBuffer : testing::Test {
     void TearDown() override { close_screen(); }
 };
 
-TEST_F(X11BackBuffer, TheKeptCopyComesBackPixelForPixelWhateverTheState)
-{
+TEST_F(X11BackBuffer, TheKeptCopyComesBackPixelForPixelWhateverTheState) {
     TImage* noise = noise_image(800, 600);
     TImage* piece = noise_image(61, 37);
     TImage* grab = create_image(800, 600, 1, 0);
@@ -80,8 +77,7 @@ TEST_F(X11BackBuffer, TheKeptCopyComesBackPixelForPixelWhateverTheState)
     free_image(grab);
 }
 
-TEST_F(X11BackBuffer, AReopenedDisplayHasNoCopyUntilOneIsKept)
-{
+TEST_F(X11BackBuffer, AReopenedDisplayHasNoCopyUntilOneIsKept) {
     ASSERT_TRUE(save_back_buffer());
     ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
     EXPECT_FALSE(restore_back_buffer());
@@ -90,18 +86,15 @@ TEST_F(X11BackBuffer, AReopenedDisplayHasNoCopyUntilOneIsKept)
 }
 
 // The first pixel where the window differs from the reference, for the message.
-static std::string first_difference(const std::vector<uint32_t>& shown, const std::vector<uint32_t>& whole)
-{
-    if (shown.size() != whole.size())
-        return "sizes differ";
+static std::string first_difference(const std::vector<uint32_t>& shown, const std::vector<uint32_t>& whole) {
+    if (shown.size() != whole.size()) return "sizes differ";
     for (size_t i = 0; i < shown.size(); i++)
         if (shown[i] != whole[i])
             return "pixel " + std::to_string(i % kSceneWidth) + "," + std::to_string(i / kSceneWidth);
     return "none";
 }
 
-TEST_F(X11BackBuffer, FramesOverTheKeptBoardShowWhatDrawingEverythingShows)
-{
+TEST_F(X11BackBuffer, FramesOverTheKeptBoardShowWhatDrawingEverythingShows) {
     KeptBoardScene scene;
     make_scene(&scene);
     std::vector<std::vector<uint32_t>> whole;

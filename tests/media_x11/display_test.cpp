@@ -12,44 +12,37 @@
 #include "tests/media_x11/xvfb_server.h"
 
 // Opaque pixels of the pointer shape the server shows now.
-static int visible_cursor_pixels()
-{
+static int visible_cursor_pixels() {
     XFixesCursorImage* cursor = XFixesGetCursorImage(observer());
-    if (!cursor)
-        return -1;
+    if (!cursor) return -1;
     int opaque = 0;
-    for (int i = 0; i < cursor->width * cursor->height; i++)
-        opaque += (cursor->pixels[i] >> 24) != 0;
+    for (int i = 0; i < cursor->width * cursor->height; i++) opaque += (cursor->pixels[i] >> 24) != 0;
     XFree(cursor);
     return opaque;
 }
 
 // The observer, another client, takes the keyboard (as a busy desktop may)
 // or lets it go again; the grab's result.
-static int observer_grabs_keyboard()
-{
+static int observer_grabs_keyboard() {
     Display* other = observer();
     int result = XGrabKeyboard(other, DefaultRootWindow(other), True, GrabModeAsync, GrabModeAsync, CurrentTime);
     XSync(other, False);
     return result;
 }
 
-static void observer_releases_keyboard()
-{
+static void observer_releases_keyboard() {
     XUngrabKeyboard(observer(), CurrentTime);
     XSync(observer(), False);
 }
 
 // GrabSuccess when another client can take the keyboard now.
-static int other_client_keyboard_grab()
-{
+static int other_client_keyboard_grab() {
     int result = observer_grabs_keyboard();
     observer_releases_keyboard();
     return result;
 }
 
-TEST(X11Display, WindowHasExactFixedSizeAndTheAppTitle)
-{
+TEST(X11Display, WindowHasExactFixedSizeAndTheAppTitle) {
     set_app_title("Tessellon test");
     ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
     EXPECT_EQ(display_width(), 800);
@@ -82,8 +75,7 @@ TEST(X11Display, WindowHasExactFixedSizeAndTheAppTitle)
     close_screen();
 }
 
-TEST(X11Display, OpeningResetsTheDrawingStateAndStartsANewGeneration)
-{
+TEST(X11Display, OpeningResetsTheDrawingStateAndStartsANewGeneration) {
     ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
     set_color(1, 2, 3);
     set_alpha(0.25f);
@@ -111,8 +103,7 @@ TEST(X11Display, OpeningResetsTheDrawingStateAndStartsANewGeneration)
     close_screen();
 }
 
-TEST(X11Display, ModeListShowsThe24BitScreenAsDepth32AndIsCached)
-{
+TEST(X11Display, ModeListShowsThe24BitScreenAsDepth32AndIsCached) {
     const std::vector<TGraphicsMode>& modes = display_modes();
     bool found = false;
     for (const TGraphicsMode& mode : modes)
@@ -121,14 +112,12 @@ TEST(X11Display, ModeListShowsThe24BitScreenAsDepth32AndIsCached)
     EXPECT_EQ(&display_modes(), &modes);
 }
 
-TEST(X11Display, FullScreenNeedsAListedModeOfThatSize)
-{
+TEST(X11Display, FullScreenNeedsAListedModeOfThatSize) {
     EXPECT_EQ(open_screen(800, 600, 32, 60, 0), nullptr);
     EXPECT_EQ(x11_window, 0u);
 }
 
-TEST(X11Display, FullScreenCoversTheScreenGrabsInputAndCentresThePointer)
-{
+TEST(X11Display, FullScreenCoversTheScreenGrabsInputAndCentresThePointer) {
     ASSERT_NE(open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 32, 60, 0), nullptr);
     XWindowAttributes attributes;
     ASSERT_TRUE(XGetWindowAttributes(observer(), x11_window, &attributes));
@@ -150,8 +139,7 @@ TEST(X11Display, FullScreenCoversTheScreenGrabsInputAndCentresThePointer)
     EXPECT_EQ(other_client_keyboard_grab(), GrabSuccess) << "closing must release the grabs";
 }
 
-TEST(X11Display, HiddenPointerIsInvisibleUntilTheDisplayIsReopened)
-{
+TEST(X11Display, HiddenPointerIsInvisibleUntilTheDisplayIsReopened) {
     ASSERT_NE(open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 0, 60, 0), nullptr);
     move_mouse(300, 200);
     XSync(x11_display, False);
@@ -168,8 +156,7 @@ TEST(X11Display, HiddenPointerIsInvisibleUntilTheDisplayIsReopened)
 
 // Another client holding the keyboard for a moment (as a busy desktop may
 // while the game starts) delays the full-screen open but does not stop it.
-TEST(X11Display, FullScreenWaitsOutAKeyboardGrabHeldBriefly)
-{
+TEST(X11Display, FullScreenWaitsOutAKeyboardGrabHeldBriefly) {
     ASSERT_EQ(observer_grabs_keyboard(), GrabSuccess);
     std::thread release([] {
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
@@ -184,17 +171,16 @@ TEST(X11Display, FullScreenWaitsOutAKeyboardGrabHeldBriefly)
 }
 
 // A grab that never ends is a real refusal: no half full screen without input.
-TEST(X11Display, FullScreenFailsWhenTheKeyboardStaysGrabbed)
-{
+TEST(X11Display, FullScreenFailsWhenTheKeyboardStaysGrabbed) {
     ASSERT_EQ(observer_grabs_keyboard(), GrabSuccess);
     EXPECT_EQ(open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 32, 60, 0), nullptr);
     EXPECT_EQ(x11_window, 0u);
     observer_releases_keyboard();
     Display* other = observer();
     // The pointer grab taken meanwhile was let go as well.
-    EXPECT_EQ(XGrabPointer(other, DefaultRootWindow(other), True, 0, GrabModeAsync, GrabModeAsync, None, None,
-                           CurrentTime),
-              GrabSuccess);
+    EXPECT_EQ(
+        XGrabPointer(other, DefaultRootWindow(other), True, 0, GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
+        GrabSuccess);
     XUngrabPointer(other, CurrentTime);
     XSync(other, False);
 }

@@ -12,30 +12,26 @@
 #include "tests/media_x11/xvfb_server.h"
 
 // The ids and data of the events, in order, as "id:data" words.
-static std::string summary(const std::vector<TEvent>& events)
-{
+static std::string summary(const std::vector<TEvent>& events) {
     std::string text;
     for (const TEvent& event : events)
         text += (text.empty() ? "" : " ") + std::to_string(event.id) + ":" + std::to_string(event.data);
     return text;
 }
 
-static void fake_key(KeySym symbol, bool down)
-{
+static void fake_key(KeySym symbol, bool down) {
     XTestFakeKeyEvent(observer(), XKeysymToKeycode(observer(), symbol), down, CurrentTime);
     XSync(observer(), False);
 }
 
-static void fake_button(unsigned button)
-{
+static void fake_button(unsigned button) {
     XTestFakeButtonEvent(observer(), button, True, CurrentTime);
     XTestFakeButtonEvent(observer(), button, False, CurrentTime);
     XSync(observer(), False);
 }
 
 struct X11Input : testing::Test {
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
         XTestFakeMotionEvent(observer(), -1, 400, 300, CurrentTime);
         XSync(observer(), False);
@@ -44,8 +40,7 @@ struct X11Input : testing::Test {
     void TearDown() override { close_screen(); }
 };
 
-TEST_F(X11Input, KeysGiveTheirCodesAndTypedCharacters)
-{
+TEST_F(X11Input, KeysGiveTheirCodesAndTypedCharacters) {
     fake_key('a', true);
     fake_key('a', false);
     fake_key(XK_Left, true);
@@ -55,8 +50,7 @@ TEST_F(X11Input, KeysGiveTheirCodesAndTypedCharacters)
     EXPECT_EQ(summary(collect_events(200)), "513:65 515:97 514:65 513:37 514:37 513:13 515:13 514:13");
 }
 
-TEST_F(X11Input, HeldKeyGivesOneDownRepeatsAndOneUp)
-{
+TEST_F(X11Input, HeldKeyGivesOneDownRepeatsAndOneUp) {
     fake_key(XK_Escape, true);
     std::vector<TEvent> events = collect_events(1300);  // past the server's auto-repeat delay
     fake_key(XK_Escape, false);
@@ -64,8 +58,7 @@ TEST_F(X11Input, HeldKeyGivesOneDownRepeatsAndOneUp)
     events.insert(events.end(), rest.begin(), rest.end());
     int downs = 0, ups = 0, repeats = 0;
     for (const TEvent& event : events) {
-        if (event.data != KEY_ESCAPE)
-            continue;
+        if (event.data != KEY_ESCAPE) continue;
         downs += event.id == EVENT_KEY_DOWN;
         ups += event.id == EVENT_KEY_UP;
         repeats += event.id == EVENT_KEY_REPEAT;
@@ -77,8 +70,7 @@ TEST_F(X11Input, HeldKeyGivesOneDownRepeatsAndOneUp)
     EXPECT_EQ(key_presses(KEY_ESCAPE), 1);
 }
 
-TEST_F(X11Input, ButtonsAreNumberedLeftRightMiddleAndTheWheelIsSeparate)
-{
+TEST_F(X11Input, ButtonsAreNumberedLeftRightMiddleAndTheWheelIsSeparate) {
     fake_button(1);
     fake_button(3);
     fake_button(2);
@@ -87,8 +79,7 @@ TEST_F(X11Input, ButtonsAreNumberedLeftRightMiddleAndTheWheelIsSeparate)
     EXPECT_EQ(summary(collect_events(200)), "1025:1 1026:1 1025:2 1026:2 1025:3 1026:3 1028:1 1028:-1");
 }
 
-TEST_F(X11Input, EventsCarryThePointerPosition)
-{
+TEST_F(X11Input, EventsCarryThePointerPosition) {
     XTestFakeMotionEvent(observer(), -1, 123, 45, CurrentTime);
     fake_button(1);
     std::vector<TEvent> events = collect_events(200);
@@ -106,8 +97,7 @@ TEST_F(X11Input, EventsCarryThePointerPosition)
     EXPECT_EQ(pointer_y(), 20);
 }
 
-TEST_F(X11Input, CloseRequestBecomesTheQuitEvent)
-{
+TEST_F(X11Input, CloseRequestBecomesTheQuitEvent) {
     XEvent request;
     memset(&request, 0, sizeof request);
     request.xclient.type = ClientMessage;

@@ -12,25 +12,21 @@ static int green_of(unsigned long p) { return (int)(p >> 8) & 255; }
 static int blue_of(unsigned long p) { return (int)p & 255; }
 
 // An RGBA pixmap of one colour (0xAARRGGBB).
-static TPixmap* filled(int w, int h, uint32_t argb)
-{
+static TPixmap* filled(int w, int h, uint32_t argb) {
     TPixmap* pixmap = create_pixmap(w, h, PF_RGBA8888);
     for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++)
-            write_pixel(pixmap, x, y, argb);
+        for (int x = 0; x < w; x++) write_pixel(pixmap, x, y, argb);
     return pixmap;
 }
 
-static TImage* image_of(TPixmap* pixmap, int flags)
-{
+static TImage* image_of(TPixmap* pixmap, int flags) {
     TImage* image = image_from_pixmap(pixmap, flags);
     free_pixmap(pixmap);
     return image;
 }
 
 struct X11Render : testing::Test {
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
         set_clear_color(0, 0, 255);
         clear_screen();
@@ -38,8 +34,7 @@ struct X11Render : testing::Test {
     void TearDown() override { close_screen(); }
 };
 
-TEST_F(X11Render, ClearFillsOnlyTheViewport)
-{
+TEST_F(X11Render, ClearFillsOnlyTheViewport) {
     set_viewport(10, 20, 30, 40);
     set_clear_color(255, 0, 0);
     clear_screen();
@@ -52,8 +47,7 @@ TEST_F(X11Render, ClearFillsOnlyTheViewport)
     EXPECT_EQ(window_pixel(20, 19), 0x0000ffu);
 }
 
-TEST_F(X11Render, RectangleTurnsClockwiseAboutItsHandleAndMovesWithTheOrigin)
-{
+TEST_F(X11Render, RectangleTurnsClockwiseAboutItsHandleAndMovesWithTheOrigin) {
     set_color(255, 255, 0);
     set_handle(10, 5);
     set_origin(100, 0);
@@ -68,12 +62,10 @@ TEST_F(X11Render, RectangleTurnsClockwiseAboutItsHandleAndMovesWithTheOrigin)
     EXPECT_EQ(window_pixel(210, 100), 0x0000ffu);
 }
 
-TEST_F(X11Render, MaskModeCutsOutTransparentTexelsAndSolidModeDoesNot)
-{
+TEST_F(X11Render, MaskModeCutsOutTransparentTexelsAndSolidModeDoesNot) {
     TPixmap* pixmap = filled(8, 8, 0xffff0000u);
     for (int y = 0; y < 8; y++)
-        for (int x = 4; x < 8; x++)
-            write_pixel(pixmap, x, y, 0x00ff0000u);
+        for (int x = 4; x < 8; x++) write_pixel(pixmap, x, y, 0x00ff0000u);
     TImage* image = image_of(pixmap, 0);
     ASSERT_NE(image, nullptr);
     draw_image(image, 50, 50, 0);
@@ -86,12 +78,10 @@ TEST_F(X11Render, MaskModeCutsOutTransparentTexelsAndSolidModeDoesNot)
     free_image(image);
 }
 
-TEST_F(X11Render, MaskedImageWithoutAlphaLosesItsBlackPixels)
-{
+TEST_F(X11Render, MaskedImageWithoutAlphaLosesItsBlackPixels) {
     TPixmap* rgb = create_pixmap(8, 8, PF_RGB888);
     for (int y = 0; y < 8; y++)
-        for (int x = 0; x < 8; x++)
-            write_pixel(rgb, x, y, x < 4 ? 0xff00ff00u : 0xff000000u);
+        for (int x = 0; x < 8; x++) write_pixel(rgb, x, y, x < 4 ? 0xff00ff00u : 0xff000000u);
     TImage* image = image_of(rgb, IMG_MASKED);
     ASSERT_NE(image, nullptr);
     draw_image(image, 200, 200, 0);
@@ -101,8 +91,7 @@ TEST_F(X11Render, MaskedImageWithoutAlphaLosesItsBlackPixels)
     free_image(image);
 }
 
-TEST_F(X11Render, AlphaIsClampedAndBlendsHalfway)
-{
+TEST_F(X11Render, AlphaIsClampedAndBlendsHalfway) {
     set_clear_color(0, 0, 0);
     clear_screen();
     set_blend(BLEND_ALPHA);
@@ -119,8 +108,7 @@ TEST_F(X11Render, AlphaIsClampedAndBlendsHalfway)
     EXPECT_EQ(draw_state.color_alpha, -1.0f);
 }
 
-TEST_F(X11Render, LightAddsAndShadeMultiplies)
-{
+TEST_F(X11Render, LightAddsAndShadeMultiplies) {
     set_clear_color(100, 100, 100);
     clear_screen();
     set_blend(BLEND_LIGHT);
@@ -139,8 +127,7 @@ TEST_F(X11Render, LightAddsAndShadeMultiplies)
     EXPECT_EQ(blue_of(shade), 0);
 }
 
-TEST_F(X11Render, QuarterTurnedImagePutsItsTopLeftTexelTopRight)
-{
+TEST_F(X11Render, QuarterTurnedImagePutsItsTopLeftTexelTopRight) {
     TPixmap* pixmap = filled(8, 4, 0xffff0000u);
     write_pixel(pixmap, 0, 0, 0xff00ff00u);
     TImage* image = image_of(pixmap, 0);
@@ -154,8 +141,7 @@ TEST_F(X11Render, QuarterTurnedImagePutsItsTopLeftTexelTopRight)
     free_image(image);
 }
 
-TEST_F(X11Render, ScaledOddSizedImageShowsNoTexturePadding)
-{
+TEST_F(X11Render, ScaledOddSizedImageShowsNoTexturePadding) {
     TImage* image = image_of(filled(3, 5, 0xffffff00u), 0);
     set_scale(10, 10);
     draw_image(image, 50, 50, 0);
@@ -167,8 +153,7 @@ TEST_F(X11Render, ScaledOddSizedImageShowsNoTexturePadding)
     free_image(image);
 }
 
-TEST_F(X11Render, ImagesDrawAgainAfterReopeningAndAfterAWriteLock)
-{
+TEST_F(X11Render, ImagesDrawAgainAfterReopeningAndAfterAWriteLock) {
     TImage* image = image_of(filled(4, 4, 0xffff0000u), IMG_FILTERED | IMG_MIPMAPPED);
     draw_image(image, 10, 10, 0);
     flip(0);
@@ -182,16 +167,14 @@ TEST_F(X11Render, ImagesDrawAgainAfterReopeningAndAfterAWriteLock)
     TPixmap* pixels = lock_image(image, 0, false, true);
     ASSERT_NE(pixels, nullptr);
     for (int y = 0; y < 4; y++)
-        for (int x = 0; x < 4; x++)
-            write_pixel(pixels, x, y, 0xff00ff00u);
+        for (int x = 0; x < 4; x++) write_pixel(pixels, x, y, 0xff00ff00u);
     draw_image(image, 10, 10, 0);
     flip(0);
     EXPECT_EQ(window_pixel(11, 11), 0x00ff00u) << "a write lock must rebuild the texture";
     free_image(image);
 }
 
-TEST_F(X11Render, GrabKeepsTheTopRowFirstAndMasksBlack)
-{
+TEST_F(X11Render, GrabKeepsTheTopRowFirstAndMasksBlack) {
     set_clear_color(0, 0, 0);
     clear_screen();
     set_color(255, 0, 0);
@@ -227,25 +210,22 @@ TEST_F(X11Render, GrabKeepsTheTopRowFirstAndMasksBlack)
 // Pixels of every format, in a texture of its own and on an atlas page:
 // once drawn, a frame holds no pixel bytes; a lock, and a re-open of the
 // display, bring back exactly what it held.
-TEST_F(X11Render, DrawnFramesLetGoOfTheirPixelsAndGetThemBackExactly)
-{
+TEST_F(X11Render, DrawnFramesLetGoOfTheirPixelsAndGetThemBackExactly) {
     struct Case {
         int format, width, height;
     };
-    const Case cases[] = {{PF_RGBA8888, 13, 7}, {PF_RGB888, 9, 11}, {PF_GREY8, 5, 5}, {PF_ALPHA8, 6, 3},
-                          {PF_BGRA8888, 300, 170}, {PF_RGB888, 200, 90}};
+    const Case cases[] = {{PF_RGBA8888, 13, 7}, {PF_RGB888, 9, 11},      {PF_GREY8, 5, 5},
+                          {PF_ALPHA8, 6, 3},    {PF_BGRA8888, 300, 170}, {PF_RGB888, 200, 90}};
     std::vector<TImage*> images;
     std::vector<TPixmap*> originals;
     for (const Case& c : cases) {
         TPixmap* pixmap = create_pixmap(c.width, c.height, c.format);
         ASSERT_NE(pixmap, nullptr);
-        for (size_t i = 0; i < pixmap->pixels.size(); i++)
-            pixmap->pixels[i] = (uint8_t)(i * 37 + i / 7);
+        for (size_t i = 0; i < pixmap->pixels.size(); i++) pixmap->pixels[i] = (uint8_t)(i * 37 + i / 7);
         originals.push_back(copy_pixmap(pixmap));
         images.push_back(image_of(pixmap, 0));
     }
-    for (size_t i = 0; i < images.size(); i++)
-        draw_image(images[i], 10, 10, 0);
+    for (size_t i = 0; i < images.size(); i++) draw_image(images[i], 10, 10, 0);
     flip(0);
     for (size_t i = 0; i < images.size(); i++) {
         ASSERT_EQ(images[i]->in_texture[0], 1) << "case " << i;

@@ -26,11 +26,11 @@ struct Compose : PlayFixture {
             pieces[i].y = 200 + 9 * (i % 5);
             pieces[i].a = i % 4;
         }
-        pieces[5].visible = 0;                    // hidden by a filter
-        pieces[6].box = 2;                        // boxed and hidden
+        pieces[5].visible = 0;  // hidden by a filter
+        pieces[6].box = 2;      // boxed and hidden
         pieces[6].visible = 0;
-        pieces[7].box = 3;                        // boxed and shown
-        group({2, 3}, 1, 2);                      // a group to carry
+        pieces[7].box = 3;    // boxed and shown
+        group({2, 3}, 1, 2);  // a group to carry
         picture = support::solid_image(80, 60, 0xFFE0E000);
         picture_x = 300, picture_y = 190, picture_w = 80, picture_h = 60;
         picture_shown = 1;

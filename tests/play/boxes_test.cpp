@@ -114,8 +114,10 @@ TEST_F(Boxes, TrayRowsAndTheCornerStackOnTheSmallDisplay) {
     EXPECT_EQ(tray_overflow, 68);
     int in_rows = 0, stacked = 0;
     for (int j = 1; j <= tray_count; j++) {
-        if (tray[j].x == 771 && tray[j].y == 571) stacked++;
-        else if (tray[j].y <= 571 && (tray[j].x - 29) % 42 == 0 && (tray[j].y - 106) % 58 == 0) in_rows++;
+        if (tray[j].x == 771 && tray[j].y == 571)
+            stacked++;
+        else if (tray[j].y <= 571 && (tray[j].x - 29) % 42 == 0 && (tray[j].y - 106) % 58 == 0)
+            in_rows++;
     }
     EXPECT_EQ(in_rows, 162);
     EXPECT_EQ(stacked, 68);
@@ -458,7 +460,7 @@ TEST_F(Boxes, WithNoFreeSlotAPieceTakenOutIsAppendedAndTheTrayFlowsAgain) {
 
 TEST_F(Boxes, CrowdedStripSpreadsEvenlyAndHitsTheLeftmostPiece) {
     make_grid(7, 7);  // 25 interior pieces: 25 * 42 exceeds the strip's 712
-    std::initializer_list<int> interior = {9, 10, 11, 12, 13, 16, 17, 18, 19, 20, 23, 24, 25,
+    std::initializer_list<int> interior = {9,  10, 11, 12, 13, 16, 17, 18, 19, 20, 23, 24, 25,
                                            26, 27, 30, 31, 32, 33, 34, 37, 38, 39, 40, 41};
     box_up(1, interior);
     draw_box_screen();
@@ -477,7 +479,7 @@ TEST_F(Boxes, CrowdedStripSpreadsEvenlyAndHitsTheLeftmostPiece) {
 TEST_F(Boxes, CellsSideBySideWhenTheStripHasRoom) {
     make_grid(4, 4);
     box_up(1, {6, 7, 10});
-    pieces[7].wd = 50;  // the spacing reads wd, not the image
+    pieces[7].wd = 50;   // the spacing reads wd, not the image
     pieces[10].ht = 90;  // larger than a cell: it takes a cell's side
     draw_box_screen();
     EXPECT_EQ(box_contents[1][1].x, 105);

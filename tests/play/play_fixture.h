@@ -11,9 +11,9 @@
 #include "tests/support/images.h"
 
 struct PlayFixture : ::testing::Test {
-    static constexpr int SIDE = 40;              // piece images are SIDE x SIDE
+    static constexpr int SIDE = 40;                   // piece images are SIDE x SIDE
     static constexpr int HOME_X = 100, HOME_Y = 100;  // home of piece 1
-    static constexpr int16_t CLICK_LEVEL = 100;  // sample value of the fake click
+    static constexpr int16_t CLICK_LEVEL = 100;       // sample value of the fake click
 
     void SetUp() override {
         create_puzzle_tables();

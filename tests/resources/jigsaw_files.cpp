@@ -24,8 +24,8 @@ bool load_jigsaw_folder(const std::string& folder, LoadedJigsaw* j) {
     std::string own_before = own_jigsaws_dir;
     int custom_before = pref_custom_colour;
     own_jigsaws_dir = path.parent_path().string();
-    pref_custom_colour = 1;             // the board colour changes only by colour lines
-    bg_red = bg_green = bg_blue = -1;   // which the reader clamps to 0..255
+    pref_custom_colour = 1;            // the board colour changes only by colour lines
+    bg_red = bg_green = bg_blue = -1;  // which the reader clamps to 0..255
     bool read = read_jigsaw(path.filename().string(), &j->problem);
     own_jigsaws_dir = own_before;
     pref_custom_colour = custom_before;

@@ -12,11 +12,11 @@
 
 struct LoadedJigsaw {
     int rows = 0, columns = 0;
-    int lines = 0;                      // lines in pieces.txt
-    std::vector<int> x0, y0;            // home centres, index 0 = piece 1
-    std::vector<TPixmap*> pieces;       // copies of the piece images the game loaded
-    std::vector<int> colour;            // the background the colour lines set; empty = none
-    std::string problem;                // what the game would tell the player; "" = nothing
+    int lines = 0;                 // lines in pieces.txt
+    std::vector<int> x0, y0;       // home centres, index 0 = piece 1
+    std::vector<TPixmap*> pieces;  // copies of the piece images the game loaded
+    std::vector<int> colour;       // the background the colour lines set; empty = none
+    std::string problem;           // what the game would tell the player; "" = nothing
 };
 
 // Reads the folder as the game does (read_jigsaw, the folder taken as one of

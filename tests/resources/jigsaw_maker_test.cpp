@@ -73,7 +73,8 @@ TEST(JigsawMaker, WidePictureIsCentredWithHomesToMatch) {
     std::string picture = tmp.dir + "/wide.png", out = tmp.dir + "/wide";
     ASSERT_TRUE(write_test_picture(picture, 1000, 500));
     std::string output;
-    ASSERT_EQ(run_command(cut_command("--quiet --pieces 50 --background 10,20,30", picture, out), &output), 0) << output;
+    ASSERT_EQ(run_command(cut_command("--quiet --pieces 50 --background 10,20,30", picture, out), &output), 0)
+        << output;
     LoadedJigsaw j;
     ASSERT_TRUE(load_jigsaw_folder(out, &j));
     ASSERT_EQ(static_cast<int>(j.pieces.size()), j.rows * j.columns);
@@ -102,10 +103,12 @@ TEST(JigsawMaker, NeighboursShareTheirEdgeAndOthersOnlyTouchAtCorners) {
         for (int c = 1; c <= 5; c++) {
             // A shared rim at least as long as the cell side (120 x 150 here).
             if (c < 5) {
-                EXPECT_GT(shared_pixels(j, id(r, c), id(r, c + 1)), 100) << "piece " << id(r, c) << " and its east neighbour";
+                EXPECT_GT(shared_pixels(j, id(r, c), id(r, c + 1)), 100)
+                    << "piece " << id(r, c) << " and its east neighbour";
             }
             if (r < 4) {
-                EXPECT_GT(shared_pixels(j, id(r, c), id(r + 1, c)), 100) << "piece " << id(r, c) << " and its south neighbour";
+                EXPECT_GT(shared_pixels(j, id(r, c), id(r + 1, c)), 100)
+                    << "piece " << id(r, c) << " and its south neighbour";
             }
             // Diagonal neighbours meet in a point; pieces two apart never touch.
             if (r < 4 && c < 5) {
@@ -125,7 +128,8 @@ TEST(JigsawMaker, SameSeedCutsTheSameBytesAndAnotherSeedOtherShapes) {
     std::string output;
     for (const char* name : {"a", "b", "c"}) {
         std::string seed = std::string(name) == "c" ? "8" : "7";
-        ASSERT_EQ(run_command(cut_command("--quiet --pieces 30 --seed " + seed, picture, tmp.dir + "/" + name), &output), 0)
+        ASSERT_EQ(
+            run_command(cut_command("--quiet --pieces 30 --seed " + seed, picture, tmp.dir + "/" + name), &output), 0)
             << output;
     }
     auto bytes = support::read_text;

@@ -13,9 +13,7 @@
 
 namespace {
 
-std::string game_file(const std::string& name) {
-    return std::string(TEST_GAME_DIR) + "/" + name;
-}
+std::string game_file(const std::string& name) { return std::string(TEST_GAME_DIR) + "/" + name; }
 
 struct Rgba {
     int r, g, b, a;
@@ -33,19 +31,18 @@ bool ink(const TPixmap* p, int x, int y) {
     return c.a > 128 && (c.r * 299 + c.g * 587 + c.b * 114) / 1000 < 140;
 }
 
-bool green(const Rgba& c) {
-    return c.a > 128 && c.g > c.r + 30 && c.g > c.b + 20;
-}
+bool green(const Rgba& c) { return c.a > 128 && c.g > c.r + 30 && c.g > c.b + 20; }
 
 TEST(ResourceFiles, EveryImageTheGameNamesLoads) {
     const char* files[] = {
-        "images/exit.png",   "images/reload.png",  "images/quick_pick.png", "images/do_new.png",  "images/help0.png",
-        "images/help1.png",  "images/help2.png",   "images/help3.png",      "images/help4.png",   "images/prefer.png",
-        "images/yes.png",    "images/no.png",      "images/yes_grey.png",   "images/no_grey.png", "images/box.png",
-        "images/boxf.png",   "images/jigsaw.png",  "images/arrow1.png",     "images/arrow2.png",  "images/arrow3.png",
-        "images/arrow4.png", "images/cross.png",   "images/pointer.bmp",    "images/white.bmp",   "images/swatch.bmp",
-        "images/flash/1/1.png", "images/flash/1/2.png", "images/flash/1/3.png", "images/flash/1/4.png",
-        "images/flash/1/5.png", "images/flash/1/6.png", "images/flash/1/7.png"};
+        "images/exit.png",      "images/reload.png",    "images/quick_pick.png", "images/do_new.png",
+        "images/help0.png",     "images/help1.png",     "images/help2.png",      "images/help3.png",
+        "images/help4.png",     "images/prefer.png",    "images/yes.png",        "images/no.png",
+        "images/yes_grey.png",  "images/no_grey.png",   "images/box.png",        "images/boxf.png",
+        "images/jigsaw.png",    "images/arrow1.png",    "images/arrow2.png",     "images/arrow3.png",
+        "images/arrow4.png",    "images/cross.png",     "images/pointer.bmp",    "images/white.bmp",
+        "images/swatch.bmp",    "images/flash/1/1.png", "images/flash/1/2.png",  "images/flash/1/3.png",
+        "images/flash/1/4.png", "images/flash/1/5.png", "images/flash/1/6.png",  "images/flash/1/7.png"};
     for (const char* f : files) {
         TImage* image = load_image(game_file(f), -1);
         EXPECT_NE(image, nullptr) << f;
@@ -262,7 +259,8 @@ TEST(Sounds, EffectsAreShortAndTheTuneLastsHalfAMinuteToAMinuteAndAHalf) {
     EXPECT_LE(seconds(music), 90.0);
     // Not silence: the tune reaches a healthy level somewhere.
     int peak = 0;
-    for (int i = 0; i < music->sample.length * 2; i += 7) peak = std::max(peak, std::abs(static_cast<int>(music->sample.samples[i])));
+    for (int i = 0; i < music->sample.length * 2; i += 7)
+        peak = std::max(peak, std::abs(static_cast<int>(music->sample.samples[i])));
     EXPECT_GT(peak, 16000);
     free_sound(click);
     free_sound(magic);

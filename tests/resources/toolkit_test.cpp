@@ -42,7 +42,8 @@ TEST(Coverage, TwoShapesSharingAWavyEdgeAddUpToOneEverywhere) {
     kit::Coverage a = kit::rasterize(top, -2, -1, 40, 30), b = kit::rasterize(bottom, 1, 3, 35, 30);
     double worst = 0;
     for (int y = 0; y < 24; y++)
-        for (int x = 1; x < 30; x++) worst = std::max(worst, std::fabs(kit::coverage_at(a, x, y) + kit::coverage_at(b, x, y) - 1.0));
+        for (int x = 1; x < 30; x++)
+            worst = std::max(worst, std::fabs(kit::coverage_at(a, x, y) + kit::coverage_at(b, x, y) - 1.0));
     EXPECT_LT(worst, 1e-4);
 }
 

@@ -210,8 +210,8 @@ TEST_F(HelpScreen, BoardLinesChangeScreens) {
     const struct {
         char letter;
         const char* state;
-    } moves[] = {{'B', "box"}, {'H', "jigsaw"}, {'I', "prefer"}, {'K', "delete1"},
-                 {'L', "load1"}, {'N', "new1"}, {'U', "unrotate"}};
+    } moves[] = {{'B', "box"},   {'H', "jigsaw"}, {'I', "prefer"},  {'K', "delete1"},
+                 {'L', "load1"}, {'N', "new1"},   {'U', "unrotate"}};
     for (const auto& move : moves) {
         screen_state = SCREEN_HELP;
         previous_screen = SCREEN_JIGSAW;
@@ -363,8 +363,8 @@ TEST_F(HelpScreen, BrowserPagesMoveBetweenTheBrowsers) {
         const char* from;
         char letter;
         const char* state;
-    } moves[] = {{"load1", 'K', "delete1"}, {"load1", 'N', "new1"},  {"new1", 'K', "delete1"},
-                 {"new1", 'L', "load1"},    {"delete1", 'L', "load1"}, {"delete1", 'N', "new1"},
+    } moves[] = {{"load1", 'K', "delete1"}, {"load1", 'N', "new1"},     {"new1", 'K', "delete1"},
+                 {"new1", 'L', "load1"},    {"delete1", 'L', "load1"},  {"delete1", 'N', "new1"},
                  {"load1", 'H', "load1"},   {"delete1", '-', "jigsaw"}, {"new1", '-', "jigsaw"}};
     for (const auto& move : moves) {
         screen_state = SCREEN_HELP;
@@ -381,8 +381,7 @@ TEST_F(HelpScreen, SaveClosesTheHelpOnTheBoardAndBoxPagesOnly) {
     const struct {
         const char* from;
         const char* state;
-    } saves[] = {{"load1", "help"}, {"new1", "help"}, {"delete1", "help"},
-                 {"box", "box"}, {"jigsaw", "jigsaw"}};
+    } saves[] = {{"load1", "help"}, {"new1", "help"}, {"delete1", "help"}, {"box", "box"}, {"jigsaw", "jigsaw"}};
     for (const auto& save : saves) {
         std::filesystem::remove(saved);
         screen_state = SCREEN_HELP;
@@ -399,10 +398,10 @@ TEST_F(HelpScreen, SaveClosesTheHelpOnTheBoardAndBoxPagesOnly) {
 // its key can be compared and a difference read.
 std::string game_state() {
     std::ostringstream s;
-    s << "screen " << screen_state << " over " << previous_screen << ", question '" << pending_confirm
-      << "', held " << held_piece << ", swatch " << swatch_shown << ", grouped " << show_grouped << ", loose "
-      << show_loose << ", picture " << picture_shown << ", unrotate " << unrotate_phase << ", box "
-      << current_box << ", click " << click_x << "," << click_y << ", boxes shown";
+    s << "screen " << screen_state << " over " << previous_screen << ", question '" << pending_confirm << "', held "
+      << held_piece << ", swatch " << swatch_shown << ", grouped " << show_grouped << ", loose " << show_loose
+      << ", picture " << picture_shown << ", unrotate " << unrotate_phase << ", box " << current_box << ", click "
+      << click_x << "," << click_y << ", boxes shown";
     for (int b = 1; b <= BOX_COUNT; b++) s << ' ' << box_shown[b];
     for (int i = 1; i <= piece_count; i++)
         s << ", piece " << i << (pieces[i].visible ? " shown" : " hidden") << " at " << pieces[i].x << ","
@@ -559,20 +558,22 @@ TEST_F(HelpScreen, AClickEndsTheZoomAndStillReachesTheHelpPage) {
     anim_phase = 4;
     anim_skipped = 0;
     large_display = 1;  // the loop's own zoom is not run again
-    run(3);  // the frame that ends the opening, the pointer's move, the click
+    run(3);             // the frame that ends the opening, the pointer's move, the click
     EXPECT_EQ(screen_state, "prefer");
 }
 
 TEST_F(HelpScreen, EscapeDuringTheZoomEndsTheProgram) {
     forget_presses();
-    EXPECT_EXIT({
-        TEvent key;
-        key.id = EVENT_KEY_DOWN;
-        key.data = KEY_ESCAPE;
-        null_push_window_event(key);
-        help_zoom_intro();
-        std::exit(3);
-    }, ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            TEvent key;
+            key.id = EVENT_KEY_DOWN;
+            key.data = KEY_ESCAPE;
+            null_push_window_event(key);
+            help_zoom_intro();
+            std::exit(3);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -243,7 +243,7 @@ TEST_F(PreferScreen, ThePageStandsOnTheBackgroundWithTheChoicesLit) {
     pref_save_message = 1;
     pref_custom_colour = 0;
     prefer_screen_frame();
-    EXPECT_EQ(back_pixel(3, 3), 0x0A141Eu);      // cleared to bg_red, bg_green, bg_blue
+    EXPECT_EQ(back_pixel(3, 3), 0x0A141Eu);  // cleared to bg_red, bg_green, bg_blue
     EXPECT_EQ(back_pixel(796, 596), 0x0A141Eu);
     EXPECT_TRUE(shows(yes, left + 400, row_y(6)));
     EXPECT_TRUE(shows(yes_grey, left + 400, row_y(7)));

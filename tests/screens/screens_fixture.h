@@ -19,8 +19,7 @@ struct ScreensFixture : LoopFixture {
     void SetUp() override {
         LoopFixture::SetUp();
         base_dir = TEST_GAME_DIR "/";
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tessellon-screens-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "tessellon-screens-XXXXXX").string();
         std::vector<char> buf(pattern.begin(), pattern.end());
         buf.push_back(0);
         ASSERT_NE(mkdtemp(buf.data()), nullptr);

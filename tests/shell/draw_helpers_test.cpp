@@ -25,8 +25,8 @@ Rgb back_pixel(int x, int y) {
 ::testing::AssertionResult near(Rgb got, int r, int g, int b) {
     if (std::abs(got.r - r) <= 3 && std::abs(got.g - g) <= 3 && std::abs(got.b - b) <= 3)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "(" << got.r << ", " << got.g << ", " << got.b
-                                         << ") is not near (" << r << ", " << g << ", " << b << ")";
+    return ::testing::AssertionFailure() << "(" << got.r << ", " << got.g << ", " << got.b << ") is not near (" << r
+                                         << ", " << g << ", " << b << ")";
 }
 
 void clear_to(int r, int g, int b) {

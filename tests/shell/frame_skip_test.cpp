@@ -123,8 +123,8 @@ TEST_F(FrameSkip, EveryKeyClickAndMotionGetsItsFrame) {
 TEST_F(FrameSkip, TheShownFrameIsCurrentAfterEveryKindOfInput) {
     struct step_type {
         const char* what;
-        int key;      // a key to press, or 0
-        int x, y;     // else a click here (button in `button`); x < 0: a motion only
+        int key;   // a key to press, or 0
+        int x, y;  // else a click here (button in `button`); x < 0: a motion only
         int button;
     };
     const step_type steps[] = {

@@ -138,7 +138,7 @@ TEST_F(Questions, AClickOnTheYesRectangleRunsTheFlow) {
     press(KEY_Q);
     int left = (800 - 300) / 2, top = (600 - 140) / 2;
     click(left + 239, top + 99);  // the far corner is inside
-    EXPECT_NE(jigsaw_name, "");  // the quick pick loaded a jigsaw
+    EXPECT_NE(jigsaw_name, "");   // the quick pick loaded a jigsaw
     EXPECT_EQ(pending_confirm, "");
     EXPECT_EQ(click_pending, 0);
 }
@@ -153,10 +153,12 @@ TEST_F(Questions, AClickOnTheExitBoxYesRectangleEnds) {
 }
 
 TEST_F(Questions, TheWindowCloseRequestEnds) {
-    EXPECT_EXIT({
-        queue(EVENT_QUIT, 0);
-        main_loop_iteration();
-    }, ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            queue(EVENT_QUIT, 0);
+            main_loop_iteration();
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // Pieces 1..n, loose and interior, upright, shown, side x side, at (400, 300).
@@ -222,7 +224,6 @@ TEST_F(HelpKeys, HOpensHelpOverTheFiveScreensWithCommandsOnly) {
     }
 }
 
-
 TEST_F(HelpKeys, HOnThePreferencesScreenDoesNothing) {
     screen_state = SCREEN_PREFER;
     press(KEY_H);
@@ -261,9 +262,7 @@ TEST_F(HelpKeys, F1OverTheFlightHoldsItsLastFrameCleanlyAndSaysThereIsNoHelp) {
         main_loop_iteration();
     }
     EXPECT_EQ(status_message, "no help here - press F1 again");
-    auto in = [](int x, int y, int x0, int y0, int w, int h) {
-        return x >= x0 && x < x0 + w && y >= y0 && y < y0 + h;
-    };
+    auto in = [](int x, int y, int x0, int y0, int w, int h) { return x >= x0 && x < x0 + w && y >= y0 && y < y0 + h; };
     int outside = 0, in_status = 0;
     for (int y = 0; y < 600; y++) {
         for (int x = 0; x < 800; x++) {
@@ -372,7 +371,7 @@ TEST_F(HelpKeys, EscapeFromTheOtherScreensGoesToTheBoardWithoutAsking) {
         EXPECT_EQ(screen_state, "jigsaw") << state;
         EXPECT_EQ(pending_confirm, "") << state;
     }
-    EXPECT_EQ(prefer_state, -1);  // the preferences screen dropped its edits
+    EXPECT_EQ(prefer_state, -1);      // the preferences screen dropped its edits
     EXPECT_EQ(pieces[1].visible, 1);  // leaving the box screen shows its box
     EXPECT_EQ(box_shown[1], 1);
 }
@@ -527,7 +526,7 @@ TEST_F(KeyTables, TTidiesFromTheLiveMouseAndOtherKeysHideTheTidyCount) {
     EXPECT_EQ(click_x, -1);
     EXPECT_EQ(tidy_state.k, 4);
     EXPECT_EQ(tidy_state.y, 411 + 10);  // just past the last piece of the last row
-    press(KEY_Y);  // not in the board table, still clears the count
+    press(KEY_Y);                       // not in the board table, still clears the count
     EXPECT_EQ(tidy_state.k, 0);
 }
 
@@ -599,8 +598,8 @@ TEST_F(KeyTables, XAndF2ShowTheirMessageUntilTheNextKeyOrClick) {
     EXPECT_EQ(status_message, "");
 
     press(KEY_F2);
-    EXPECT_EQ(status_message, "width:800 height:600 depth:" + int_to_text(display_depth()) +
-                                  " freq:" + int_to_text(display_hertz()));
+    EXPECT_EQ(status_message,
+              "width:800 height:600 depth:" + int_to_text(display_depth()) + " freq:" + int_to_text(display_hertz()));
     run(10);
     EXPECT_FALSE(status_message.empty());
     click(400, 300);

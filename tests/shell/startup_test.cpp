@@ -9,9 +9,8 @@
 namespace {
 
 TEST(ModeRule, HighestDepth32RateWinsAndRateZeroNeverCounts) {
-    std::vector<TGraphicsMode> modes = {
-        {800, 600, 32, 60}, {800, 600, 32, 85}, {800, 600, 32, 75}, {800, 600, 16, 100},
-        {1024, 768, 32, 120}, {800, 600, 32, 0}};
+    std::vector<TGraphicsMode> modes = {{800, 600, 32, 60},  {800, 600, 32, 85},   {800, 600, 32, 75},
+                                        {800, 600, 16, 100}, {1024, 768, 32, 120}, {800, 600, 32, 0}};
     int depth = 0, hertz = 0;
     choose_display_mode(modes, 800, 600, &depth, &hertz);
     EXPECT_EQ(depth, 32);
@@ -40,8 +39,7 @@ struct OpenDisplayTest : ::testing::Test {
         window_stands_in = 0;
         forced_refresh_rate = 0;
         jigsaw_page = saved_page = 0;
-        null_set_display_modes({{800, 600, 32, 60}, {800, 600, 32, 72}, {1024, 768, 16, 60},
-                                {1024, 768, 16, 75}});
+        null_set_display_modes({{800, 600, 32, 60}, {800, 600, 32, 72}, {1024, 768, 16, 60}, {1024, 768, 16, 75}});
     }
 };
 

@@ -39,8 +39,9 @@ const int PROBE_EVERY_MS = 2000;
 
 // Every key the game binds, and a few it does not.
 const char* const keys[] = {
-    "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q", "r", "s",
-    "t", "u", "v", "w", "x", "y", "z", "1", "2", "3", "4", "5", "6", "7", "Escape", "Left", "Right",
+    "a",  "b",    "c",  "d",  "e",     "f",      "g",         "h",   "i",         "j",      "k",    "l",
+    "m",  "n",    "o",  "p",  "q",     "r",      "s",         "t",   "u",         "v",      "w",    "x",
+    "y",  "z",    "1",  "2",  "3",     "4",      "5",         "6",   "7",         "Escape", "Left", "Right",
     "Up", "Down", "F1", "F2", "space", "Return", "Control_L", "Tab", "BackSpace",
 };
 
@@ -172,8 +173,8 @@ void run_game(long end_ms, std::mt19937& rng, Totals& totals, long run_start) {
             std::printf("t=%lds game %d exited normally\n", (now_ms() - run_start) / 1000, totals.starts);
         } else {
             totals.crashes++;
-            std::printf("t=%lds CRASH: game %d ended with status %d (-1: a signal)\n",
-                        (now_ms() - run_start) / 1000, totals.starts, status);
+            std::printf("t=%lds CRASH: game %d ended with status %d (-1: a signal)\n", (now_ms() - run_start) / 1000,
+                        totals.starts, status);
         }
     }
     std::fflush(stdout);
@@ -223,10 +224,11 @@ int main(int argc, char** argv) {
     watchdog.join();
 
     std::vector<std::string> logs = sanitizer_logs(log_dir);
-    std::printf("\nsummary: seed=%u seconds=%ld actions=%ld games=%d normal_exits=%d crashes=%d "
-                "stalls=%d sanitizer_reports=%zu rss_kB_min=%ld rss_kB_max=%ld\n",
-                seed, (now_ms() - start) / 1000, totals.actions, totals.starts, totals.exits,
-                totals.crashes, totals.stalls, logs.size(), totals.rss_min, totals.rss_max);
+    std::printf(
+        "\nsummary: seed=%u seconds=%ld actions=%ld games=%d normal_exits=%d crashes=%d "
+        "stalls=%d sanitizer_reports=%zu rss_kB_min=%ld rss_kB_max=%ld\n",
+        seed, (now_ms() - start) / 1000, totals.actions, totals.starts, totals.exits, totals.crashes, totals.stalls,
+        logs.size(), totals.rss_min, totals.rss_max);
     for (const std::string& log : logs) std::printf("sanitizer report: %s\n", log.c_str());
     return (totals.crashes || totals.stalls || !logs.empty()) ? 1 : 0;
 }

@@ -34,8 +34,7 @@ struct Preferences {
 // A quiet game (the Preferences above) in a window of the small or the
 // large display size, on an Xvfb screen of that size; prepare, when given,
 // gets the copied game folder before the game starts.
-e2e::GameOptions quiet_game(bool large = false,
-                            const std::function<void(const std::string&)>& prepare = nullptr);
+e2e::GameOptions quiet_game(bool large = false, const std::function<void(const std::string&)>& prepare = nullptr);
 
 // Puts this jigsaw in place of the reserved one in the copied game folder,
 // and images/white.bmp, the pointer probe of the pixel tests, when the

@@ -39,8 +39,8 @@ bool write_jigsaw(const std::string& folder, const JigsawFiles& jigsaw, const st
         ok = write_solid_png(folder + "/" + std::to_string(i) + ".png", jigsaw.side, jigsaw.side, argb) && ok;
     }
     if (jigsaw.picture_width > 0)
-        ok = write_solid_png(folder + "/tn.png", jigsaw.picture_width, jigsaw.picture_height, jigsaw.picture_argb) &&
-             ok;
+        ok =
+            write_solid_png(folder + "/tn.png", jigsaw.picture_width, jigsaw.picture_height, jigsaw.picture_argb) && ok;
     return ok;
 }
 

@@ -17,9 +17,9 @@ struct JigsawFiles {
     std::vector<int> background;  // the optional colour lines (red, green, blue)
     int side = 40;                // piece images are side x side
     uint32_t piece_argb = 0xFF4080C0;
-    std::function<uint32_t(int)> piece_colour;  // when set: the colour of piece i (1-based)
-    int images = -1;              // piece images written: 1..images; -1 = one a piece
-    int missing = 0;              // a piece image left out; 0 = none
+    std::function<uint32_t(int)> piece_colour;    // when set: the colour of piece i (1-based)
+    int images = -1;                              // piece images written: 1..images; -1 = one a piece
+    int missing = 0;                              // a piece image left out; 0 = none
     int picture_width = 80, picture_height = 60;  // tn.png; width 0 = no picture
     uint32_t picture_argb = 0xFF20A040;
 };
@@ -38,10 +38,10 @@ bool write_jigsaw(const std::string& folder, const JigsawFiles& jigsaw, const st
 // One piece of a saved game, in the order of its seven lines.
 struct SavedPiece {
     int x = 0, y = 0;
-    int turns = 0;    // quarter turns
+    int turns = 0;  // quarter turns
     int visible = 1;
     int group = 0;
-    int order = 0;    // place in the drawing order
+    int order = 0;  // place in the drawing order
     int box = 0;
 };
 

@@ -20,7 +20,7 @@ std::string wav_file(int channels, int hertz, int bits, const std::string& data,
     put16(s, channels);
     put32(s, static_cast<uint32_t>(hertz));
     put32(s, static_cast<uint32_t>(hertz * channels * bits / 8));  // bytes per second
-    put16(s, channels * bits / 8);                                  // bytes per frame
+    put16(s, channels * bits / 8);                                 // bytes per frame
     put16(s, bits);
     s += "data";
     put32(s, static_cast<uint32_t>(data.size()));

@@ -53,10 +53,10 @@ static std::vector<Point> knob_edge(Point a, Point b, double unit, int side, Ran
     auto map = [&](double along, double across) {
         return Point{a.x + ux * along + nx * across, a.y + uy * along + ny * across};
     };
-    double c = len * uniform(rng, 0.44, 0.56);      // knob centre along the edge
-    double h = unit * uniform(rng, 0.25, 0.30);     // knob height
-    double kw = unit * uniform(rng, 0.12, 0.145);   // knob half width
-    double nk = unit * uniform(rng, 0.055, 0.075);  // neck half width
+    double c = len * uniform(rng, 0.44, 0.56);         // knob centre along the edge
+    double h = unit * uniform(rng, 0.25, 0.30);        // knob height
+    double kw = unit * uniform(rng, 0.12, 0.145);      // knob half width
+    double nk = unit * uniform(rng, 0.055, 0.075);     // neck half width
     double lean = unit * uniform(rng, -0.025, 0.025);  // crown shifted sideways
     double wob1 = unit * uniform(rng, -0.035, 0.035);  // gentle waves in the flats
     double wob2 = unit * uniform(rng, -0.035, 0.035);

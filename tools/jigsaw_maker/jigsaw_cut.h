@@ -13,12 +13,12 @@
 namespace cut {
 
 enum {
-    MAX_PIECES = 300,     // the game's tables hold no more
-    BOARD_WIDTH = 800,    // the board pieces are laid out on
+    MAX_PIECES = 300,   // the game's tables hold no more
+    BOARD_WIDTH = 800,  // the board pieces are laid out on
     BOARD_HEIGHT = 600,
-    MIN_BOARD_CELL = 20,  // smallest cell side on the board, in pixels
-    MIN_SOURCE_CELL = 12, // smallest cell side in the source picture
-    THUMB_WIDTH = 264,    // tn.png: the board at 0.33
+    MIN_BOARD_CELL = 20,   // smallest cell side on the board, in pixels
+    MIN_SOURCE_CELL = 12,  // smallest cell side in the source picture
+    THUMB_WIDTH = 264,     // tn.png: the board at 0.33
     THUMB_HEIGHT = 198,
 };
 
@@ -29,7 +29,7 @@ struct CutOptions {
     double fill = 1.0;          // share of the board the picture may take, 0.3..1
     bool has_background = false;
     int background[3] = {115, 8, 33};  // written as the colour lines when set
-    bool progress = false;      // a progress line on stderr while cutting
+    bool progress = false;             // a progress line on stderr while cutting
 };
 
 // The board layout of one cut: the grid and where the scaled picture lies.
@@ -42,8 +42,8 @@ struct Layout {
 // One piece as cut: its outline in board pixels and its image's place.
 struct PieceShape {
     std::vector<kit::Point> outline;
-    int left = 0, top = 0;       // board position of the image's top-left
-    int width = 0, height = 0;   // image size, both even so the centre is whole
+    int left = 0, top = 0;      // board position of the image's top-left
+    int width = 0, height = 0;  // image size, both even so the centre is whole
 };
 
 // Picks rows x columns near `pieces` with cells close to square for a

@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
             options.seed = static_cast<uint32_t>(seed);
         } else if (a == "-f" || a == "--fill") {
             int percent = 0;
-            if (!value(&percent) || percent < 30 || percent > 100) return fail("--fill needs a percentage from 30 to 100");
+            if (!value(&percent) || percent < 30 || percent > 100)
+                return fail("--fill needs a percentage from 30 to 100");
             options.fill = percent / 100.0;
         } else if (a == "-b" || a == "--background") {
             int r, g, b;
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
         std::string library = default_library();
         std::string name = picture_stem(picture_path);
         if (library.empty()) return fail("cannot find the game's library folder: give FOLDER");
-        if (name.empty() || name == "." || name == "..") return fail("cannot name a jigsaw after " + picture_path + ": give FOLDER");
+        if (name.empty() || name == "." || name == "..")
+            return fail("cannot name a jigsaw after " + picture_path + ": give FOLDER");
         if (!kit::make_folders(library)) return fail("cannot make the library folder " + library);
         folder = library + "/" + name;
     }

@@ -60,10 +60,9 @@ std::string plan_layout(int picture_w, int picture_h, const CutOptions& options,
     layout->picture_y = (BOARD_HEIGHT - layout->picture_h) / 2;
     std::string grid = std::to_string(rows) + " x " + std::to_string(columns);
     if (picture_w / columns < MIN_SOURCE_CELL || picture_h / rows < MIN_SOURCE_CELL)
-        return "the picture (" + std::to_string(picture_w) + " x " + std::to_string(picture_h) +
-               ") is too small for " + grid + " pieces: each piece needs at least " +
-               std::to_string(MIN_SOURCE_CELL) + " x " + std::to_string(MIN_SOURCE_CELL) +
-               " pixels of it; use fewer pieces or a larger picture";
+        return "the picture (" + std::to_string(picture_w) + " x " + std::to_string(picture_h) + ") is too small for " +
+               grid + " pieces: each piece needs at least " + std::to_string(MIN_SOURCE_CELL) + " x " +
+               std::to_string(MIN_SOURCE_CELL) + " pixels of it; use fewer pieces or a larger picture";
     if (layout->picture_w / columns < MIN_BOARD_CELL || layout->picture_h / rows < MIN_BOARD_CELL)
         return "the pieces of a " + grid + " grid would be narrower than " + std::to_string(MIN_BOARD_CELL) +
                " pixels on the board; use fewer pieces";
@@ -78,9 +77,7 @@ std::string plan_layout(int picture_w, int picture_h, const CutOptions& options,
 static const float BEVEL_STRENGTH = 2.2f;
 static const int BEVEL_RADIUS = 1;
 
-static uint8_t byte_of(float v) {
-    return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
-}
+static uint8_t byte_of(float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
 
 // The piece's RGBA pixels: picture colour inside, alpha from the exact
 // coverage, lit from the top-left along the rim. Transparent pixels next to
@@ -145,9 +142,10 @@ static bool write_pieces_file(const std::string& path, const Layout& layout, con
 static bool write_thumbnail(const std::string& path, const kit::Canvas& picture, const Layout& layout,
                             const CutOptions& options) {
     const double s = static_cast<double>(THUMB_WIDTH) / BOARD_WIDTH;
-    kit::Canvas tn = kit::make_canvas(
-        THUMB_WIDTH, THUMB_HEIGHT, kit::rgb(options.background[0], options.background[1], options.background[2]));
-    int x0 = static_cast<int>(std::lround(layout.picture_x * s)), y0 = static_cast<int>(std::lround(layout.picture_y * s));
+    kit::Canvas tn = kit::make_canvas(THUMB_WIDTH, THUMB_HEIGHT,
+                                      kit::rgb(options.background[0], options.background[1], options.background[2]));
+    int x0 = static_cast<int>(std::lround(layout.picture_x * s)),
+        y0 = static_cast<int>(std::lround(layout.picture_y * s));
     int x1 = static_cast<int>(std::lround((layout.picture_x + layout.picture_w) * s));
     int y1 = static_cast<int>(std::lround((layout.picture_y + layout.picture_h) * s));
     kit::Canvas small = kit::resize_canvas(picture, std::max(1, x1 - x0), std::max(1, y1 - y0));
@@ -180,17 +178,16 @@ std::string cut_jigsaw(const kit::Picture& picture, const CutOptions& options, c
     const int count = static_cast<int>(shapes.size());
     bool tty = options.progress && isatty(2);
     for (int i = 0; i < count; i++) {
-        if (tty && (i % 4 == 0 || i == count - 1))
-            std::fprintf(stderr, "\rcutting piece %d of %d", i + 1, count);
+        if (tty && (i % 4 == 0 || i == count - 1)) std::fprintf(stderr, "\rcutting piece %d of %d", i + 1, count);
         std::vector<uint8_t> px = piece_pixels(board, shapes[i]);
         std::string path = folder + "/" + std::to_string(i + 1) + ".png";
-        if (!kit::write_png(path, shapes[i].width, shapes[i].height, 4, px.data(), 6))
-            return "cannot write " + path;
+        if (!kit::write_png(path, shapes[i].width, shapes[i].height, 4, px.data(), 6)) return "cannot write " + path;
     }
     if (tty) std::fprintf(stderr, "\n");
     // Piece images left over from an earlier, larger cut into the same folder.
     for (int i = count + 1; i <= MAX_PIECES; i++) unlink((folder + "/" + std::to_string(i) + ".png").c_str());
-    if (!write_pieces_file(folder + "/pieces.txt", layout, shapes, options)) return "cannot write " + folder + "/pieces.txt";
+    if (!write_pieces_file(folder + "/pieces.txt", layout, shapes, options))
+        return "cannot write " + folder + "/pieces.txt";
     if (!write_thumbnail(folder + "/tn.png", opaque, layout, options)) return "cannot write " + folder + "/tn.png";
     *pieces_made = count;
     return "";

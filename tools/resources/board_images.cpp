@@ -80,7 +80,8 @@ static kit::Canvas page_arrow(int i) {
     kit::fill_vertical(c, kit::rasterize(body, 0, 0, 84, 40), kit::rgb(90, 170, 235), 0, kit::rgb(30, 100, 180), 40);
     kit::Path gloss;
     kit::add_rounded_rect(gloss, 4, 3, 76, 16, 7);
-    kit::fill_vertical(c, kit::rasterize(gloss, 0, 0, 84, 40), kit::Color{1, 1, 1, 0.45f}, 3, kit::Color{1, 1, 1, 0.08f}, 19);
+    kit::fill_vertical(c, kit::rasterize(gloss, 0, 0, 84, 40), kit::Color{1, 1, 1, 0.45f}, 3,
+                       kit::Color{1, 1, 1, 0.08f}, 19);
     // Glyph: triangles (and a bar for first / last), pointing left for 1, 2.
     bool left = i <= 2;
     int triangles = (i == 1 || i == 4) ? 2 : 1;

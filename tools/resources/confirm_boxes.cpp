@@ -48,7 +48,8 @@ static void icon_restart(kit::Canvas& c, double x, double y, double s) {
     for (kit::Path* part : {&ring, &head})
         kit::fill(c, kit::blur(kit::rasterize_bounds(*part, 1), 2), kit::Color{0, 0, 0, 0.4f});
     for (kit::Path* part : {&ring, &head})
-        kit::fill_vertical(c, kit::rasterize_bounds(*part, 1), kit::rgb(150, 235, 255), y, kit::rgb(50, 140, 230), y + s);
+        kit::fill_vertical(c, kit::rasterize_bounds(*part, 1), kit::rgb(150, 235, 255), y, kit::rgb(50, 140, 230),
+                           y + s);
 }
 
 static void icon_die(kit::Canvas& c, double x, double y, double s) {
@@ -109,8 +110,7 @@ bool make_confirm_boxes(Fonts& fonts, const std::string& out) {
     }
     const Question questions[] = {
         {"images/reload.png", "Restart this jigsaw?", "All its pieces are dealt out again.", icon_restart},
-        {"images/quick_pick.png", "Quick pick a jigsaw?", "Tessellon picks one from the library for you.",
-         icon_die},
+        {"images/quick_pick.png", "Quick pick a jigsaw?", "Tessellon picks one from the library for you.", icon_die},
         {"images/do_new.png", "Start the next new jigsaw?", "The first one in the library you have not saved.",
          icon_new},
     };

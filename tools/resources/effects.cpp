@@ -17,7 +17,7 @@ static synth::Stereo wooden_click() {
     struct Mode {
         double hz, tau, amp;
     };
-    const Mode modes[] = {{190, 0.010, 0.45}, {840, 0.016, 1.0}, {1390, 0.011, 0.7},
+    const Mode modes[] = {{190, 0.010, 0.45}, {840, 0.016, 1.0},   {1390, 0.011, 0.7},
                           {2260, 0.007, 0.5}, {3650, 0.004, 0.35}, {5200, 0.0025, 0.2}};
     float prev = 0;
     for (long i = 0; i < static_cast<long>(s.left.size()); i++) {

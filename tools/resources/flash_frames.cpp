@@ -17,9 +17,9 @@ bool make_flash_frames(const std::string& out) {
     const double ray_len[RAYS] = {1.0, 0.55, 0.8, 0.5, 0.95, 0.6, 0.75, 0.52, 1.0, 0.58, 0.85, 0.5, 0.9, 0.62};
     bool ok = true;
     for (int f = 1; f <= 7; f++) {
-        double t = (f - 1) / 6.0;  // 0 at the first frame, 1 at the last
+        double t = (f - 1) / 6.0;                                   // 0 at the first frame, 1 at the last
         double reach = (0.42 + 0.56 * t) * (FLASH_SIZE / 2.0 - 2);  // longest ray
-        double glow = 0.16 + 0.14 * t;  // core radius, as a share of reach
+        double glow = 0.16 + 0.14 * t;                              // core radius, as a share of reach
         double intensity = 1.25 * (1.0 - 0.72 * t);
         double twist = 0.12 * t;  // the rays turn a little as they grow
         kit::Canvas c = kit::make_canvas(FLASH_SIZE, FLASH_SIZE, kit::Color{0, 0, 0, 0});

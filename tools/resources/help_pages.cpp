@@ -17,7 +17,7 @@ struct HelpLine {
 };
 
 struct HelpPage {
-    int page;                     // HELP_PAGE_*: its layout and its file's number
+    int page;  // HELP_PAGE_*: its layout and its file's number
     const char* title;
     std::vector<HelpLine> lines;  // the words of each letter of the layout
 };
@@ -32,7 +32,8 @@ static const kit::Color LINE_TEXT = kit::rgb(44, 38, 34);
 
 static std::vector<HelpPage> help_pages() {
     return {
-        {HELP_PAGE_BOARD, "Board keys",
+        {HELP_PAGE_BOARD,
+         "Board keys",
          {{'A', "Show all pieces"},
           {'B', "Box screen: sort pieces into boxes"},
           {'C', "Colour swatch for the board"},
@@ -61,7 +62,8 @@ static std::vector<HelpPage> help_pages() {
           {'4', "Show or hide box 4"},
           {'5', "Show or hide box 5"},
           {'-', "Leave the game"}}},
-        {HELP_PAGE_BOX, "Box screen keys",
+        {HELP_PAGE_BOX,
+         "Box screen keys",
          {{'B', "Deal the tray out again"},
           {'D', "Do new: the next unsaved jigsaw"},
           {'F', "Switch display size 800 / 1024"},
@@ -80,7 +82,8 @@ static std::vector<HelpPage> help_pages() {
           {'4', "Open box 4"},
           {'5', "Open box 5"},
           {'-', "Back to the board"}}},
-        {HELP_PAGE_SAVED, "Saved games",
+        {HELP_PAGE_SAVED,
+         "Saved games",
          {{'D', "Do new: the next unsaved jigsaw"},
           {'F', "Switch display size 800 / 1024"},
           {'H', "Close this help"},
@@ -89,7 +92,8 @@ static std::vector<HelpPage> help_pages() {
           {'Q', "Quick pick a jigsaw"},
           {'S', "Save the game"},
           {'-', "Back to the board"}}},
-        {HELP_PAGE_NEW, "New jigsaw",
+        {HELP_PAGE_NEW,
+         "New jigsaw",
          {{'D', "Do new: the next unsaved jigsaw"},
           {'F', "Switch display size 800 / 1024"},
           {'H', "Close this help"},
@@ -98,7 +102,8 @@ static std::vector<HelpPage> help_pages() {
           {'Q', "Quick pick a jigsaw"},
           {'S', "Save the game"},
           {'-', "Back to the board"}}},
-        {HELP_PAGE_KILL, "Kill jigsaws",
+        {HELP_PAGE_KILL,
+         "Kill jigsaws",
          {{'A', "Mark every jigsaw on this page"},
           {'D', "Do new: the next unsaved jigsaw"},
           {'F', "Switch display size 800 / 1024"},
@@ -128,8 +133,8 @@ static bool make_page(Fonts& fonts, const HelpPage& page, const std::string& out
     const std::string file = "images/help" + std::to_string(page.page) + ".png";
     const std::string letters = layout.letters;
     if (page.lines.size() != letters.size()) {
-        std::fprintf(stderr, "tessellon-resources: %s has %zu lines for %zu letters\n", file.c_str(),
-                     page.lines.size(), letters.size());
+        std::fprintf(stderr, "tessellon-resources: %s has %zu lines for %zu letters\n", file.c_str(), page.lines.size(),
+                     letters.size());
         return false;
     }
     int rows = layout.first_column;

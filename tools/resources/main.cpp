@@ -11,8 +11,9 @@
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--icons") return res::make_app_icons(argv[2]) ? 0 : 1;
     if (argc < 3) {
-        std::fprintf(stderr, "usage: tessellon-resources GAME_DIR TAHOMA.ttf [TAHOMA_BOLD.ttf]\n"
-                             "       tessellon-resources --icons FOLDER\n");
+        std::fprintf(stderr,
+                     "usage: tessellon-resources GAME_DIR TAHOMA.ttf [TAHOMA_BOLD.ttf]\n"
+                     "       tessellon-resources --icons FOLDER\n");
         return 2;
     }
     std::string out = argv[1];

@@ -33,14 +33,10 @@ static const Chord E_MIN = {{40, 47, 52, 55}, {55, 59, 64}, 40};
 
 // Melody bars. E5 = 76, C6 = 84 and so on; the piano plays them an octave down.
 static const std::vector<std::vector<Note>> MELODY_A = {
-    {{0, 1, 76}, {1, 1, 79}, {2, 1.5, 84}, {3.5, 0.5, 83}},
-    {{0, 2, 81}, {2, 1, 76}, {3, 1, 79}},
-    {{0, 1, 77}, {1, 1, 81}, {2, 1, 84}, {3, 1, 81}},
-    {{0, 3, 79}},
-    {{0, 1, 76}, {1, 1, 79}, {2, 1.5, 84}, {3.5, 0.5, 86}},
-    {{0, 2, 88}, {2, 1, 86}, {3, 1, 84}},
-    {{0, 1.5, 81}, {1.5, 0.5, 79}, {2, 1, 77}, {3, 1, 81}},
-    {{0, 2, 79}, {2, 1, 71}, {3, 1, 74}},
+    {{0, 1, 76}, {1, 1, 79}, {2, 1.5, 84}, {3.5, 0.5, 83}}, {{0, 2, 81}, {2, 1, 76}, {3, 1, 79}},
+    {{0, 1, 77}, {1, 1, 81}, {2, 1, 84}, {3, 1, 81}},       {{0, 3, 79}},
+    {{0, 1, 76}, {1, 1, 79}, {2, 1.5, 84}, {3.5, 0.5, 86}}, {{0, 2, 88}, {2, 1, 86}, {3, 1, 84}},
+    {{0, 1.5, 81}, {1.5, 0.5, 79}, {2, 1, 77}, {3, 1, 81}}, {{0, 2, 79}, {2, 1, 71}, {3, 1, 74}},
 };
 static const std::vector<std::vector<Note>> MELODY_B = {
     {{0, 1.5, 84}, {1.5, 0.5, 81}, {2, 1, 77}, {3, 1, 81}},
@@ -129,8 +125,6 @@ static synth::Stereo render_tune() {
     return s;
 }
 
-bool make_music(const std::string& out) {
-    return synth::write_ogg(render_tune(), out + "/sounds/music.ogg", 0.25f);
-}
+bool make_music(const std::string& out) { return synth::write_ogg(render_tune(), out + "/sounds/music.ogg", 0.25f); }
 
 }  // namespace res

@@ -47,10 +47,10 @@ bool make_prefer_page(Fonts& fonts, const std::string& out) {
     }
     const ui_rect& okay = PREFER_OK;
     const ui_rect& cancel = PREFER_CANCEL;
-    draw_button(c, fonts, okay.x1, okay.y1, ui_rect_width(okay), ui_rect_height(okay), kit::rgb(70, 130, 220), "OK",
-                18, kit::rgb(255, 255, 255));
-    draw_button(c, fonts, cancel.x1, cancel.y1, ui_rect_width(cancel), ui_rect_height(cancel),
-                kit::rgb(110, 110, 130), "Cancel", 18, kit::rgb(255, 255, 255));
+    draw_button(c, fonts, okay.x1, okay.y1, ui_rect_width(okay), ui_rect_height(okay), kit::rgb(70, 130, 220), "OK", 18,
+                kit::rgb(255, 255, 255));
+    draw_button(c, fonts, cancel.x1, cancel.y1, ui_rect_width(cancel), ui_rect_height(cancel), kit::rgb(110, 110, 130),
+                "Cancel", 18, kit::rgb(255, 255, 255));
     ok &= save_image(c, out, "images/prefer.png");
 
     make_toggle(fonts, "Yes", kit::rgb(64, 180, 76), kit::rgb(255, 255, 255), out, "images/yes.png", &ok);

@@ -57,6 +57,6 @@ bool make_effects(const std::string& out);                      // effects.cpp
 bool make_music(const std::string& out);                        // music.cpp
 // The desktop icon into out/<size>x<size>/apps/tessellon.png (an icon
 // theme's layout), for the install; not part of the game folder.
-bool make_app_icons(const std::string& out);                    // app_icon.cpp
+bool make_app_icons(const std::string& out);  // app_icon.cpp
 
 }  // namespace res

@@ -56,9 +56,7 @@ float noise(Noise& n) {
     return static_cast<float>(n.state) / 2147483648.0f - 1.0f;
 }
 
-double midi_hz(double note) {
-    return 440.0 * std::pow(2.0, (note - 69) / 12.0);
-}
+double midi_hz(double note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
 
 // Attack, then hold until the note's length, then release; times in seconds.
 static double envelope(double t, double attack, double length, double release) {
@@ -246,9 +244,7 @@ void normalise(Stereo& s, float peak) {
 // Files
 // ---------------------------------------------------------------------------
 
-static int16_t to16(float v) {
-    return static_cast<int16_t>(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
-}
+static int16_t to16(float v) { return static_cast<int16_t>(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f)); }
 
 bool write_wav(const Stereo& s, const std::string& path) {
     uint32_t frames = static_cast<uint32_t>(s.left.size());

@@ -25,8 +25,8 @@ void draw_panel(kit::Canvas& canvas, kit::Color top, kit::Color bottom, kit::Col
     // A soft sheen over the upper part.
     kit::Path sheen;
     kit::add_rounded_rect(sheen, 4, 4, w - 8, std::min(28.0, h * 0.3), radius - 4);
-    kit::fill_vertical(canvas, kit::rasterize(sheen, 0, 0, canvas.width, canvas.height),
-                       kit::Color{1, 1, 1, 0.16f}, 4, kit::Color{1, 1, 1, 0.0f}, 4 + std::min(28.0, h * 0.3));
+    kit::fill_vertical(canvas, kit::rasterize(sheen, 0, 0, canvas.width, canvas.height), kit::Color{1, 1, 1, 0.16f}, 4,
+                       kit::Color{1, 1, 1, 0.0f}, 4 + std::min(28.0, h * 0.3));
 }
 
 void draw_text_centred(kit::Canvas& canvas, kit::Font& font, int size, double x, double baseline, kit::Color c,
@@ -80,23 +80,27 @@ kit::Path piece_icon_path(double x, double y, double s) {
     double k = b * 0.17;  // knob radius
     kit::move_to(p, x0, y0);
     kit::line_to(p, x0 + b * 0.5 - k * 0.7, y0);
-    kit::cubic_to(p, x0 + b * 0.5 - k * 1.6, y0 - o * 1.3, x0 + b * 0.5 + k * 1.6, y0 - o * 1.3, x0 + b * 0.5 + k * 0.7, y0);
+    kit::cubic_to(p, x0 + b * 0.5 - k * 1.6, y0 - o * 1.3, x0 + b * 0.5 + k * 1.6, y0 - o * 1.3, x0 + b * 0.5 + k * 0.7,
+                  y0);
     kit::line_to(p, x1, y0);
     kit::line_to(p, x1, y0 + b * 0.5 - k * 0.7);
-    kit::cubic_to(p, x1 + o * 1.3, y0 + b * 0.5 - k * 1.6, x1 + o * 1.3, y0 + b * 0.5 + k * 1.6, x1, y0 + b * 0.5 + k * 0.7);
+    kit::cubic_to(p, x1 + o * 1.3, y0 + b * 0.5 - k * 1.6, x1 + o * 1.3, y0 + b * 0.5 + k * 1.6, x1,
+                  y0 + b * 0.5 + k * 0.7);
     kit::line_to(p, x1, y1);
     kit::line_to(p, x0 + b * 0.5 + k * 0.7, y1);
-    kit::cubic_to(p, x0 + b * 0.5 + k * 1.6, y1 - o * 1.3, x0 + b * 0.5 - k * 1.6, y1 - o * 1.3, x0 + b * 0.5 - k * 0.7, y1);
+    kit::cubic_to(p, x0 + b * 0.5 + k * 1.6, y1 - o * 1.3, x0 + b * 0.5 - k * 1.6, y1 - o * 1.3, x0 + b * 0.5 - k * 0.7,
+                  y1);
     kit::line_to(p, x0, y1);
     kit::line_to(p, x0, y0 + b * 0.5 + k * 0.7);
-    kit::cubic_to(p, x0 + o * 1.3, y0 + b * 0.5 + k * 1.6, x0 + o * 1.3, y0 + b * 0.5 - k * 1.6, x0, y0 + b * 0.5 - k * 0.7);
+    kit::cubic_to(p, x0 + o * 1.3, y0 + b * 0.5 + k * 1.6, x0 + o * 1.3, y0 + b * 0.5 - k * 1.6, x0,
+                  y0 + b * 0.5 - k * 0.7);
     return p;
 }
 
 bool save_image(const kit::Canvas& canvas, const std::string& out, const std::string& name) {
     std::string path = out + "/" + name;
     bool ok = name.size() > 4 && name.compare(name.size() - 4, 4, ".bmp") == 0 ? kit::save_bmp(canvas, path)
-                                                                              : kit::save_png(canvas, path, true);
+                                                                               : kit::save_png(canvas, path, true);
     if (!ok) std::fprintf(stderr, "tessellon-resources: cannot write %s\n", path.c_str());
     return ok;
 }

@@ -26,11 +26,14 @@ static kit::Canvas render(double cx, double cy, double width, Shade shade) {
     std::vector<double> esc(static_cast<size_t>(WIDTH + 1) * (HEIGHT + 1));
     for (int y = 0; y <= HEIGHT; y++)
         for (int x = 0; x <= WIDTH; x++)
-            esc[static_cast<size_t>(y) * (WIDTH + 1) + x] = shade.escape(cx + (x - WIDTH / 2.0) * step, cy + (y - HEIGHT / 2.0) * step);
+            esc[static_cast<size_t>(y) * (WIDTH + 1) + x] =
+                shade.escape(cx + (x - WIDTH / 2.0) * step, cy + (y - HEIGHT / 2.0) * step);
     for (int y = 0; y < HEIGHT; y++)
         for (int x = 0; x < WIDTH; x++) {
-            double e[4] = {esc[static_cast<size_t>(y) * (WIDTH + 1) + x], esc[static_cast<size_t>(y) * (WIDTH + 1) + x + 1],
-                           esc[static_cast<size_t>(y + 1) * (WIDTH + 1) + x], esc[static_cast<size_t>(y + 1) * (WIDTH + 1) + x + 1]};
+            double e[4] = {esc[static_cast<size_t>(y) * (WIDTH + 1) + x],
+                           esc[static_cast<size_t>(y) * (WIDTH + 1) + x + 1],
+                           esc[static_cast<size_t>(y + 1) * (WIDTH + 1) + x],
+                           esc[static_cast<size_t>(y + 1) * (WIDTH + 1) + x + 1]};
             double lo = e[0], hi = e[0];
             for (double v : e) {
                 lo = std::min(lo, v);
@@ -41,7 +44,8 @@ static kit::Canvas render(double cx, double cy, double width, Shade shade) {
             for (int sy = 0; sy < samples; sy++)
                 for (int sx = 0; sx < samples; sx++) {
                     double px = x + (sx + 0.5) / samples, py = y + (sy + 0.5) / samples;
-                    kit::Color s = shade.colour(shade.escape(cx + (px - WIDTH / 2.0) * step, cy + (py - HEIGHT / 2.0) * step));
+                    kit::Color s =
+                        shade.colour(shade.escape(cx + (px - WIDTH / 2.0) * step, cy + (py - HEIGHT / 2.0) * step));
                     sum.r += s.r;
                     sum.g += s.g;
                     sum.b += s.b;
@@ -76,12 +80,8 @@ struct JuliaShade {
     }
 };
 
-kit::Canvas paint_mandelbrot() {
-    return render(-0.7449, 0.1127, 0.0088, MandelbrotShade{});
-}
+kit::Canvas paint_mandelbrot() { return render(-0.7449, 0.1127, 0.0088, MandelbrotShade{}); }
 
-kit::Canvas paint_julia() {
-    return render(0.0, 0.0, 3.1, JuliaShade{});
-}
+kit::Canvas paint_julia() { return render(0.0, 0.0, 3.1, JuliaShade{}); }
 
 }  // namespace paint

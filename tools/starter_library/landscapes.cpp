@@ -22,7 +22,8 @@ static void mountain_layer(kit::Canvas& c, Ridge top, kit::Color crest, kit::Col
             kit::Color col = kit::mix(crest, foot, static_cast<float>(k));
             if (texture > 0) {
                 double v = fbm(n, x * 0.03, y * 0.05, 3) * texture;
-                col = v > 0 ? kit::mix(col, kit::Color{1, 1, 1, 1}, static_cast<float>(v)) : kit::scale(col, static_cast<float>(1 + v));
+                col = v > 0 ? kit::mix(col, kit::Color{1, 1, 1, 1}, static_cast<float>(v))
+                            : kit::scale(col, static_cast<float>(1 + v));
             }
             kit::blend_pixel(c, x, y, col, static_cast<float>(cov));
         }
@@ -40,8 +41,11 @@ static void glow(kit::Canvas& c, double cx, double cy, double r, kit::Color col)
 kit::Canvas paint_title(kit::Font& font) {
     kit::Canvas c = kit::make_canvas(WIDTH, HEIGHT, kit::Color{0, 0, 0, 1});
     const int horizon = 392;
-    const Stop sky[] = {{0.0, kit::rgb(20, 18, 66)},   {0.35, kit::rgb(88, 44, 120)}, {0.62, kit::rgb(214, 92, 110)},
-                        {0.84, kit::rgb(255, 160, 96)}, {1.0, kit::rgb(255, 214, 140)}};
+    const Stop sky[] = {{0.0, kit::rgb(20, 18, 66)},
+                        {0.35, kit::rgb(88, 44, 120)},
+                        {0.62, kit::rgb(214, 92, 110)},
+                        {0.84, kit::rgb(255, 160, 96)},
+                        {1.0, kit::rgb(255, 214, 140)}};
     fill_sky(c, sky, 5, 0, horizon);
     Random r{0x7117E};
     stars(c, r, 160, 0, 170);
@@ -51,16 +55,20 @@ kit::Canvas paint_title(kit::Font& font) {
     kit::fill_vertical(c, kit::rasterize_bounds(sun, 1), kit::rgb(255, 246, 200), 206, kit::rgb(255, 170, 80), 318);
     Noise n = make_noise(11);
     // Three ranges, far to near: paler and higher far away.
-    mountain_layer(c, [&](double x) { return 300 - 70 * ridged(n, x * 0.004, 1.3, 5); }, kit::rgb(176, 96, 140),
-                   kit::rgb(150, 84, 130), horizon, n, 0.05);
-    mountain_layer(c, [&](double x) { return 345 - 70 * ridged(n, x * 0.006 + 7, 4.1, 5); }, kit::rgb(110, 56, 110),
-                   kit::rgb(86, 44, 96), horizon, n, 0.06);
-    mountain_layer(c, [&](double x) { return 372 - 40 * (fbm(n, x * 0.008 + 3, 9.2, 4) + 0.4); }, kit::rgb(54, 30, 70),
-                   kit::rgb(40, 22, 56), horizon, n, 0.04);
+    mountain_layer(
+        c, [&](double x) { return 300 - 70 * ridged(n, x * 0.004, 1.3, 5); }, kit::rgb(176, 96, 140),
+        kit::rgb(150, 84, 130), horizon, n, 0.05);
+    mountain_layer(
+        c, [&](double x) { return 345 - 70 * ridged(n, x * 0.006 + 7, 4.1, 5); }, kit::rgb(110, 56, 110),
+        kit::rgb(86, 44, 96), horizon, n, 0.06);
+    mountain_layer(
+        c, [&](double x) { return 372 - 40 * (fbm(n, x * 0.008 + 3, 9.2, 4) + 0.4); }, kit::rgb(54, 30, 70),
+        kit::rgb(40, 22, 56), horizon, n, 0.04);
     reflect(c, horizon, n, kit::rgb(40, 30, 90), 0.25f);
     // Foreground shore with reeds.
-    mountain_layer(c, [&](double x) { return 540 - 28 * (fbm(n, x * 0.01, 20.0, 3) + 0.5); }, kit::rgb(30, 18, 40),
-                   kit::rgb(16, 10, 24), HEIGHT, n, 0.0);
+    mountain_layer(
+        c, [&](double x) { return 540 - 28 * (fbm(n, x * 0.01, 20.0, 3) + 0.5); }, kit::rgb(30, 18, 40),
+        kit::rgb(16, 10, 24), HEIGHT, n, 0.0);
     for (int i = 0; i < 70; i++) {
         double x = uniform(r, 0, WIDTH), h = uniform(r, 25, 70), lean = uniform(r, -8, 8);
         double base = 548 - 28 * (fbm(n, x * 0.01, 20.0, 3) + 0.5);
@@ -80,8 +88,10 @@ kit::Canvas paint_title(kit::Font& font) {
     kit::fill(c, kit::offset(kit::blur(letters, 1), 3, 4), kit::rgb(30, 10, 40, 0.8f));
     kit::fill_vertical(c, letters, kit::rgb(255, 248, 196), base - size * 0.72, kit::rgb(240, 150, 50), base);
     std::string tag = "a jigsaw puzzle game";
-    kit::draw_text(c, font, 26, (WIDTH - kit::text_width(font, 26, tag)) / 2.0 + 1, base + 49, kit::rgb(30, 10, 40, 0.7f), tag);
-    kit::draw_text(c, font, 26, (WIDTH - kit::text_width(font, 26, tag)) / 2.0, base + 48, kit::rgb(255, 228, 200), tag);
+    kit::draw_text(c, font, 26, (WIDTH - kit::text_width(font, 26, tag)) / 2.0 + 1, base + 49,
+                   kit::rgb(30, 10, 40, 0.7f), tag);
+    kit::draw_text(c, font, 26, (WIDTH - kit::text_width(font, 26, tag)) / 2.0, base + 48, kit::rgb(255, 228, 200),
+                   tag);
     return c;
 }
 
@@ -104,7 +114,8 @@ kit::Canvas paint_alpine_lake() {
     struct Summit {
         double x, h, slope;
     };
-    const Summit summits[6] = {{90, 150, 1.0}, {260, 235, 1.25}, {420, 170, 1.1}, {560, 255, 1.3}, {700, 180, 1.0}, {810, 140, 0.9}};
+    const Summit summits[6] = {{90, 150, 1.0},  {260, 235, 1.25}, {420, 170, 1.1},
+                               {560, 255, 1.3}, {700, 180, 1.0},  {810, 140, 0.9}};
     auto height_at = [&](double x, int* which) {
         double best = -1e9;
         for (int i = 0; i < 6; i++) {
@@ -160,7 +171,8 @@ kit::Canvas paint_alpine_lake() {
             kit::line_to(tree, x + w, base);
             kit::line_to(tree, x - w, base);
             float shade = static_cast<float>(uniform(r, 0.8, 1.1));
-            kit::fill(c, kit::rasterize_bounds(tree, 1), kit::scale(kit::rgb(30 + row * 14, 80 + row * 16, 50 + row * 10), shade));
+            kit::fill(c, kit::rasterize_bounds(tree, 1),
+                      kit::scale(kit::rgb(30 + row * 14, 80 + row * 16, 50 + row * 10), shade));
         }
     reflect(c, horizon, n, kit::rgb(30, 90, 120), 0.2f);
     // Meadow at the front with flowers.
@@ -170,7 +182,8 @@ kit::Canvas paint_alpine_lake() {
         double x = uniform(r, 0, WIDTH), y = meadow(x) + uniform(r, 6, HEIGHT - meadow(x));
         kit::Path f;
         kit::add_circle(f, x, y, uniform(r, 1.2, 2.6) * (0.6 + (y - 480) / 200.0));
-        const kit::Color cols[4] = {kit::rgb(255, 240, 80), kit::rgb(255, 255, 255), kit::rgb(230, 80, 120), kit::rgb(150, 110, 230)};
+        const kit::Color cols[4] = {kit::rgb(255, 240, 80), kit::rgb(255, 255, 255), kit::rgb(230, 80, 120),
+                                    kit::rgb(150, 110, 230)};
         kit::fill(c, kit::rasterize_bounds(f, 1), cols[uniform_int(r, 0, 3)]);
     }
     return c;
@@ -192,14 +205,17 @@ kit::Canvas paint_desert_dunes() {
     // Dunes, far to near. Each is a row of lopsided humps: a long lit slope
     // up to a sharp crest, a short steep lee slope in shadow. The shadow's
     // edge leans as it runs down so the lee faces read as wedges.
-    const kit::Color lit[4] = {kit::rgb(230, 150, 110), kit::rgb(236, 150, 90), kit::rgb(240, 160, 80), kit::rgb(246, 176, 90)};
-    const kit::Color lee[4] = {kit::rgb(170, 90, 110), kit::rgb(160, 80, 90), kit::rgb(150, 70, 70), kit::rgb(130, 60, 56)};
+    const kit::Color lit[4] = {kit::rgb(230, 150, 110), kit::rgb(236, 150, 90), kit::rgb(240, 160, 80),
+                               kit::rgb(246, 176, 90)};
+    const kit::Color lee[4] = {kit::rgb(170, 90, 110), kit::rgb(160, 80, 90), kit::rgb(150, 70, 70),
+                               kit::rgb(130, 60, 56)};
     for (int d = 0; d < 4; d++) {
         double base = 330 + d * 70, period = 260 + d * 60, phase = d * 0.37, amp = 45 + d * 8;
         auto hump = [&](double x) {
             double p = x / period + phase;
             p -= std::floor(p);
-            return p < 0.72 ? std::pow(std::sin(p / 0.72 * 1.5707963), 1.4) : std::pow(std::cos((p - 0.72) / 0.28 * 1.5707963), 1.2);
+            return p < 0.72 ? std::pow(std::sin(p / 0.72 * 1.5707963), 1.4)
+                            : std::pow(std::cos((p - 0.72) / 0.28 * 1.5707963), 1.2);
         };
         auto crest = [&](double x) { return base - 20 - amp * hump(x) - 8 * fbm(n, x * 0.01, d + 0.5, 2); };
         for (int x = 0; x < WIDTH; x++) {
@@ -222,8 +238,8 @@ kit::Canvas paint_desert_dunes() {
     for (int i = 0; i < 4; i++) {
         double x = 470 + i * 42, y = 372 + i * 3;
         kit::Path camel;
-        kit::add_rounded_rect(camel, x, y, 26, 9, 4);       // body
-        kit::add_circle(camel, x + 9, y, 6);                 // hump
+        kit::add_rounded_rect(camel, x, y, 26, 9, 4);            // body
+        kit::add_circle(camel, x + 9, y, 6);                     // hump
         kit::add_rounded_rect(camel, x + 22, y - 14, 5, 17, 2);  // neck
         kit::add_rounded_rect(camel, x + 23, y - 16, 10, 5, 2);  // head
         for (int l = 0; l < 4; l++) kit::add_rounded_rect(camel, x + 2 + l * 6.5, y + 7, 2.2, 15, 1);
@@ -261,8 +277,9 @@ kit::Canvas paint_northern_lights() {
             }
         }
     // Snowy hills and a pine forest in silhouette.
-    mountain_layer(c, [&](double x) { return 395 - 60 * ridged(n, x * 0.004, 8.8, 4); }, kit::rgb(70, 90, 120),
-                   kit::rgb(40, 56, 86), horizon, n, 0.03);
+    mountain_layer(
+        c, [&](double x) { return 395 - 60 * ridged(n, x * 0.004, 8.8, 4); }, kit::rgb(70, 90, 120),
+        kit::rgb(40, 56, 86), horizon, n, 0.03);
     for (int i = 0; i < 120; i++) {
         double x = uniform(r, -10, WIDTH + 10), h = uniform(r, 30, 90), w = h * 0.28;
         double base = horizon + 2;
@@ -294,8 +311,9 @@ kit::Canvas paint_balloons() {
     // Rolling green hills.
     const kit::Color hills[3] = {kit::rgb(120, 180, 110), kit::rgb(80, 160, 70), kit::rgb(50, 130, 50)};
     for (int h = 0; h < 3; h++)
-        mountain_layer(c, [&](double x) { return 450 + h * 45 - 40 * (fbm(n, x * 0.004 + h * 7, h * 2.0, 3) + 0.5); },
-                       hills[h], kit::scale(hills[h], 0.8f), HEIGHT, n, 0.1);
+        mountain_layer(
+            c, [&](double x) { return 450 + h * 45 - 40 * (fbm(n, x * 0.004 + h * 7, h * 2.0, 3) + 0.5); }, hills[h],
+            kit::scale(hills[h], 0.8f), HEIGHT, n, 0.1);
     // Balloons: striped envelopes, a basket on ropes; far ones smaller.
     struct Balloon {
         double x, y, r;
@@ -310,8 +328,10 @@ kit::Canvas paint_balloons() {
         kit::Path env;
         // Round top narrowing to a neck: a circle plus a cone.
         kit::add_circle(env, b.x, b.y, b.r);
-        env.contours.push_back({{b.x - b.r * 0.87, b.y + b.r * 0.5}, {b.x + b.r * 0.87, b.y + b.r * 0.5},
-                                {b.x + b.r * 0.22, b.y + b.r * 1.35}, {b.x - b.r * 0.22, b.y + b.r * 1.35}});
+        env.contours.push_back({{b.x - b.r * 0.87, b.y + b.r * 0.5},
+                                {b.x + b.r * 0.87, b.y + b.r * 0.5},
+                                {b.x + b.r * 0.22, b.y + b.r * 1.35},
+                                {b.x - b.r * 0.22, b.y + b.r * 1.35}});
         kit::Coverage cov = kit::rasterize_bounds(env, 1);
         // Gores: vertical stripes curving with the envelope.
         for (int y = 0; y < cov.height; y++)
@@ -330,10 +350,14 @@ kit::Canvas paint_balloons() {
         kit::Path basket, ropes;
         double by = b.y + b.r * 1.6, bw = b.r * 0.3;
         kit::add_rounded_rect(basket, b.x - bw / 2, by, bw, bw * 0.7, 2);
-        ropes.contours.push_back({{b.x - b.r * 0.2, b.y + b.r * 1.34}, {b.x - b.r * 0.18, b.y + b.r * 1.34},
-                                  {b.x - bw / 2 + 1, by}, {b.x - bw / 2, by}});
-        ropes.contours.push_back({{b.x + b.r * 0.18, b.y + b.r * 1.34}, {b.x + b.r * 0.2, b.y + b.r * 1.34},
-                                  {b.x + bw / 2, by}, {b.x + bw / 2 - 1, by}});
+        ropes.contours.push_back({{b.x - b.r * 0.2, b.y + b.r * 1.34},
+                                  {b.x - b.r * 0.18, b.y + b.r * 1.34},
+                                  {b.x - bw / 2 + 1, by},
+                                  {b.x - bw / 2, by}});
+        ropes.contours.push_back({{b.x + b.r * 0.18, b.y + b.r * 1.34},
+                                  {b.x + b.r * 0.2, b.y + b.r * 1.34},
+                                  {b.x + bw / 2, by},
+                                  {b.x + bw / 2 - 1, by}});
         kit::fill(c, kit::rasterize_bounds(ropes, 1), kit::rgb(90, 60, 40));
         kit::fill(c, kit::rasterize_bounds(basket, 1), kit::rgb(150, 100, 50));
     }

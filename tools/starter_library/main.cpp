@@ -18,20 +18,34 @@ int main(int argc, char** argv) {
         return 1;
     }
     kit::Canvas picture;
-    if (name == "title") picture = paint::paint_title(font);
-    else if (name == "red_mixer") picture = paint::paint_red_mixer();
-    else if (name == "mandelbrot") picture = paint::paint_mandelbrot();
-    else if (name == "julia") picture = paint::paint_julia();
-    else if (name == "alpine_lake") picture = paint::paint_alpine_lake();
-    else if (name == "desert_dunes") picture = paint::paint_desert_dunes();
-    else if (name == "northern_lights") picture = paint::paint_northern_lights();
-    else if (name == "balloons") picture = paint::paint_balloons();
-    else if (name == "rose_window") picture = paint::paint_rose_window();
-    else if (name == "star_tiles") picture = paint::paint_star_tiles();
-    else if (name == "quilt") picture = paint::paint_quilt();
-    else if (name == "spheres") picture = paint::paint_spheres();
-    else if (name == "night_city") picture = paint::paint_night_city();
-    else if (name == "sunflower") picture = paint::paint_sunflower();
+    if (name == "title")
+        picture = paint::paint_title(font);
+    else if (name == "red_mixer")
+        picture = paint::paint_red_mixer();
+    else if (name == "mandelbrot")
+        picture = paint::paint_mandelbrot();
+    else if (name == "julia")
+        picture = paint::paint_julia();
+    else if (name == "alpine_lake")
+        picture = paint::paint_alpine_lake();
+    else if (name == "desert_dunes")
+        picture = paint::paint_desert_dunes();
+    else if (name == "northern_lights")
+        picture = paint::paint_northern_lights();
+    else if (name == "balloons")
+        picture = paint::paint_balloons();
+    else if (name == "rose_window")
+        picture = paint::paint_rose_window();
+    else if (name == "star_tiles")
+        picture = paint::paint_star_tiles();
+    else if (name == "quilt")
+        picture = paint::paint_quilt();
+    else if (name == "spheres")
+        picture = paint::paint_spheres();
+    else if (name == "night_city")
+        picture = paint::paint_night_city();
+    else if (name == "sunflower")
+        picture = paint::paint_sunflower();
     else {
         std::fprintf(stderr, "tessellon-pictures: no picture called %s\n", name.c_str());
         return 1;

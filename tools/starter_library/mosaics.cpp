@@ -22,7 +22,7 @@ kit::Canvas paint_rose_window() {
         kit::Color c;
     };
     std::vector<Seed> seeds;
-    const kit::Color jewels[6] = {kit::rgb(200, 30, 50), kit::rgb(30, 70, 190), kit::rgb(240, 180, 30),
+    const kit::Color jewels[6] = {kit::rgb(200, 30, 50), kit::rgb(30, 70, 190),  kit::rgb(240, 180, 30),
                                   kit::rgb(30, 150, 90), kit::rgb(130, 40, 170), kit::rgb(20, 150, 190)};
     seeds.push_back({cx, cy, kit::rgb(255, 220, 90)});
     const int rings = 7;
@@ -49,7 +49,8 @@ kit::Canvas paint_rose_window() {
                 double bx = px + (course % 2) * 35;
                 bool joint = std::fmod(py, 40.0) < 3 || std::fmod(bx, 70.0) < 3;
                 double m = fbm(n, px * 0.03, py * 0.03, 4);
-                col = joint ? kit::rgb(70, 64, 60) : kit::scale(kit::rgb(150, 140, 126), static_cast<float>(0.85 + m * 0.4));
+                col = joint ? kit::rgb(70, 64, 60)
+                            : kit::scale(kit::rgb(150, 140, 126), static_cast<float>(0.85 + m * 0.4));
             } else if (d > R) {
                 col = kit::rgb(90, 80, 70);  // the stone rim of the window
             } else {
@@ -73,7 +74,8 @@ kit::Canvas paint_rose_window() {
                 // Light from behind, strongest in the middle; texture in the glass.
                 double light = 0.75 + 0.35 * (1 - d / R) + 0.12 * fbm(n, px * 0.05, py * 0.05, 3);
                 glass = kit::scale(glass, static_cast<float>(light));
-                glass = kit::mix(glass, kit::rgb(255, 255, 255), static_cast<float>(std::max(0.0, (0.3 - gap / 40) * 0.3)));
+                glass =
+                    kit::mix(glass, kit::rgb(255, 255, 255), static_cast<float>(std::max(0.0, (0.3 - gap / 40) * 0.3)));
                 col = kit::mix(glass, kit::rgb(30, 28, 30), static_cast<float>(std::max(lead, 1 - rim)));
             }
             kit::blend_pixel(c, x, y, col, 1.0f);
@@ -88,8 +90,10 @@ kit::Canvas paint_star_tiles() {
     const double cell = 100;
     Noise n = make_noise(83);
     // Palettes drift across the picture so each region has its own colours.
-    const kit::Color star_cols[4] = {kit::rgb(20, 90, 160), kit::rgb(200, 60, 40), kit::rgb(230, 170, 40), kit::rgb(30, 140, 110)};
-    const kit::Color cross_cols[4] = {kit::rgb(240, 230, 200), kit::rgb(30, 40, 70), kit::rgb(120, 30, 60), kit::rgb(250, 250, 240)};
+    const kit::Color star_cols[4] = {kit::rgb(20, 90, 160), kit::rgb(200, 60, 40), kit::rgb(230, 170, 40),
+                                     kit::rgb(30, 140, 110)};
+    const kit::Color cross_cols[4] = {kit::rgb(240, 230, 200), kit::rgb(30, 40, 70), kit::rgb(120, 30, 60),
+                                      kit::rgb(250, 250, 240)};
     for (int y = 0; y < HEIGHT; y++)
         for (int x = 0; x < WIDTH; x++) {
             double px = x + 0.5, py = y + 0.5;
@@ -130,8 +134,8 @@ kit::Canvas paint_quilt() {
     Random r{0x9017};
     Noise n = make_noise(97);
     const int block = 50;  // 16 x 12 blocks
-    const kit::Color fabric[10] = {kit::rgb(200, 50, 60),  kit::rgb(240, 150, 50), kit::rgb(250, 210, 80),
-                                   kit::rgb(90, 160, 80),  kit::rgb(40, 110, 170), kit::rgb(110, 70, 160),
+    const kit::Color fabric[10] = {kit::rgb(200, 50, 60),   kit::rgb(240, 150, 50), kit::rgb(250, 210, 80),
+                                   kit::rgb(90, 160, 80),   kit::rgb(40, 110, 170), kit::rgb(110, 70, 160),
                                    kit::rgb(230, 120, 160), kit::rgb(60, 170, 170), kit::rgb(250, 245, 230),
                                    kit::rgb(60, 50, 60)};
     for (int by = 0; by < HEIGHT / block; by++)
@@ -147,19 +151,25 @@ kit::Canvas paint_quilt() {
                     if (flip & 2) v = 1 - v;
                     bool second = false;
                     switch (kind) {
-                        case 0: second = u > v; break;                                          // half squares
-                        case 1: second = static_cast<int>(u * 5) % 2 == 0; break;               // stripes
-                        case 2: second = (static_cast<int>(u * 4) + static_cast<int>(v * 4)) % 2 == 0; break;  // checks
-                        case 3: second = std::hypot(std::fmod(u * 3, 1.0) - 0.5, std::fmod(v * 3, 1.0) - 0.5) < 0.25; break;  // dots
-                        case 4: second = std::fabs(u - 0.5) + std::fabs(v - 0.5) < 0.35; break;  // diamond
-                        default: second = std::max(std::fabs(u - 0.5), std::fabs(v - 0.5)) < 0.25 ||
-                                          std::max(std::fabs(u - 0.5), std::fabs(v - 0.5)) > 0.42; break;  // frame
+                    case 0: second = u > v; break;                             // half squares
+                    case 1: second = static_cast<int>(u * 5) % 2 == 0; break;  // stripes
+                    case 2: second = (static_cast<int>(u * 4) + static_cast<int>(v * 4)) % 2 == 0; break;  // checks
+                    case 3:
+                        second = std::hypot(std::fmod(u * 3, 1.0) - 0.5, std::fmod(v * 3, 1.0) - 0.5) < 0.25;
+                        break;                                                               // dots
+                    case 4: second = std::fabs(u - 0.5) + std::fabs(v - 0.5) < 0.35; break;  // diamond
+                    default:
+                        second = std::max(std::fabs(u - 0.5), std::fabs(v - 0.5)) < 0.25 ||
+                                 std::max(std::fabs(u - 0.5), std::fabs(v - 0.5)) > 0.42;
+                        break;  // frame
                     }
                     kit::Color col = second ? b : a;
                     // Weave texture and a soft puff towards each block's middle.
                     double weave = 0.04 * std::sin((bx * block + x) * 2.1) * std::sin((by * block + y) * 2.1);
                     double puff = 0.1 * (1 - std::hypot(u - 0.5, v - 0.5) * 1.4);
-                    col = kit::scale(col, static_cast<float>(0.9 + puff + weave + 0.05 * fbm(n, (bx * block + x) * 0.1, (by * block + y) * 0.1, 2)));
+                    col = kit::scale(
+                        col, static_cast<float>(0.9 + puff + weave +
+                                                0.05 * fbm(n, (bx * block + x) * 0.1, (by * block + y) * 0.1, 2)));
                     kit::blend_pixel(c, bx * block + x, by * block + y, col, 1.0f);
                 }
         }

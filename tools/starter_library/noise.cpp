@@ -34,14 +34,14 @@ Noise make_noise(uint64_t seed) {
 static double grad(int hash, double x, double y) {
     // Eight gradient directions.
     switch (hash & 7) {
-        case 0: return x + y;
-        case 1: return x - y;
-        case 2: return -x + y;
-        case 3: return -x - y;
-        case 4: return x;
-        case 5: return -x;
-        case 6: return y;
-        default: return -y;
+    case 0: return x + y;
+    case 1: return x - y;
+    case 2: return -x + y;
+    case 3: return -x - y;
+    case 4: return x;
+    case 5: return -x;
+    case 6: return y;
+    default: return -y;
     }
 }
 
@@ -100,7 +100,8 @@ void fill_sky(kit::Canvas& c, const Stop* stops, int count, int y0, int y1) {
 kit::Color cosine_palette(double t, const double a[3], const double b[3], const double c[3], const double d[3]) {
     const double tau = 6.283185307179586;
     float ch[3];
-    for (int k = 0; k < 3; k++) ch[k] = static_cast<float>(std::clamp(a[k] + b[k] * std::cos(tau * (c[k] * t + d[k])), 0.0, 1.0));
+    for (int k = 0; k < 3; k++)
+        ch[k] = static_cast<float>(std::clamp(a[k] + b[k] * std::cos(tau * (c[k] * t + d[k])), 0.0, 1.0));
     return kit::Color{ch[0], ch[1], ch[2], 1};
 }
 

@@ -49,17 +49,17 @@ void reflect(kit::Canvas& c, int y_line, const Noise& n, kit::Color tint, float 
 // ---------------------------------------------------------------------------
 // The pictures, by file
 // ---------------------------------------------------------------------------
-kit::Canvas paint_mandelbrot();                  // fractals.cpp
+kit::Canvas paint_mandelbrot();  // fractals.cpp
 kit::Canvas paint_julia();
-kit::Canvas paint_title(kit::Font& font);        // landscapes.cpp
+kit::Canvas paint_title(kit::Font& font);  // landscapes.cpp
 kit::Canvas paint_alpine_lake();
 kit::Canvas paint_desert_dunes();
 kit::Canvas paint_northern_lights();
 kit::Canvas paint_balloons();
-kit::Canvas paint_rose_window();                 // mosaics.cpp
+kit::Canvas paint_rose_window();  // mosaics.cpp
 kit::Canvas paint_star_tiles();
 kit::Canvas paint_quilt();
-kit::Canvas paint_red_mixer();                   // scenes.cpp
+kit::Canvas paint_red_mixer();  // scenes.cpp
 kit::Canvas paint_spheres();
 kit::Canvas paint_night_city();
 kit::Canvas paint_sunflower();

@@ -25,7 +25,8 @@ static void shiny(kit::Canvas& c, const kit::Path& p, kit::Color base, double ho
             if (a <= 0) continue;
             double u = (x + 0.5) / cov.width;
             double light = 0.55 + 0.5 * std::exp(-std::pow((u - hot) / 0.12, 2)) + 0.25 * std::sin(u * PI);
-            kit::Color col = light > 1 ? kit::mix(base, kit::Color{1, 1, 1, 1}, static_cast<float>(light - 1)) : kit::scale(base, static_cast<float>(light));
+            kit::Color col = light > 1 ? kit::mix(base, kit::Color{1, 1, 1, 1}, static_cast<float>(light - 1))
+                                       : kit::scale(base, static_cast<float>(light));
             kit::blend_pixel(c, cov.x0 + x, cov.y0 + y, col, a);
         }
 }
@@ -40,7 +41,9 @@ kit::Canvas paint_red_mixer() {
             int xs = x + (row % 2) * 30;
             bool grout = y % 30 < 2 || xs % 60 < 2;
             double m = 0.03 * fbm(n, x * 0.05, y * 0.05, 2);
-            kit::Color col = grout ? kit::rgb(170, 176, 180) : kit::scale(kit::rgb(240, 244, 246), static_cast<float>(0.97 + m - (y % 30) * 0.001));
+            kit::Color col = grout
+                                 ? kit::rgb(170, 176, 180)
+                                 : kit::scale(kit::rgb(240, 244, 246), static_cast<float>(0.97 + m - (y % 30) * 0.001));
             kit::blend_pixel(c, x, y, col, 1.0f);
         }
     kit::Path frame;
@@ -59,7 +62,8 @@ kit::Canvas paint_red_mixer() {
     kit::fill_rect(c, 532, 132, 206, 6, kit::rgb(245, 245, 245));
     // Shelf with jars.
     kit::fill_rect(c, 40, 120, 300, 10, kit::rgb(150, 100, 60));
-    const kit::Color jar_cols[4] = {kit::rgb(230, 160, 40), kit::rgb(120, 60, 40), kit::rgb(230, 220, 180), kit::rgb(90, 140, 60)};
+    const kit::Color jar_cols[4] = {kit::rgb(230, 160, 40), kit::rgb(120, 60, 40), kit::rgb(230, 220, 180),
+                                    kit::rgb(90, 140, 60)};
     for (int j = 0; j < 4; j++) {
         kit::Path jar;
         kit::add_rounded_rect(jar, 60 + j * 70, 60, 50, 60, 8);
@@ -75,7 +79,8 @@ kit::Canvas paint_red_mixer() {
     for (int y = 420; y < HEIGHT; y++)
         for (int x = 0; x < WIDTH; x++) {
             double grain = std::sin((x * 0.04 + 6 * fbm(n, x * 0.004, y * 0.05, 3)) * 6.0);
-            kit::Color col = kit::scale(kit::rgb(190, 130, 80), static_cast<float>(0.86 + 0.08 * grain - (y - 420) * 0.0006));
+            kit::Color col =
+                kit::scale(kit::rgb(190, 130, 80), static_cast<float>(0.86 + 0.08 * grain - (y - 420) * 0.0006));
             if (y < 428) col = kit::rgb(226, 176, 120);
             kit::blend_pixel(c, x, y, col, 1.0f);
         }
@@ -106,7 +111,8 @@ kit::Canvas paint_red_mixer() {
             if (a <= 0) continue;
             double v = (y + 0.5) / head_cov.height;
             double light = 0.6 + 0.55 * std::exp(-std::pow((v - 0.25) / 0.12, 2)) + 0.2 * std::sin(v * PI);
-            kit::Color col = light > 1 ? kit::mix(red, kit::Color{1, 1, 1, 1}, static_cast<float>(light - 1)) : kit::scale(red, static_cast<float>(light));
+            kit::Color col = light > 1 ? kit::mix(red, kit::Color{1, 1, 1, 1}, static_cast<float>(light - 1))
+                                       : kit::scale(red, static_cast<float>(light));
             kit::blend_pixel(c, head_cov.x0 + x, head_cov.y0 + y, col, a);
         }
     // Chrome band, speed knob and the hub.
@@ -143,7 +149,8 @@ kit::Canvas paint_red_mixer() {
     for (const auto& l : lemons) {
         kit::Path lemon;
         kit::add_circle(lemon, l[0], l[1], 24);
-        kit::fill_radial(c, kit::rasterize_bounds(lemon, 1), kit::rgb(255, 245, 120), kit::rgb(220, 170, 20), l[0] - 8, l[1] - 9, 34);
+        kit::fill_radial(c, kit::rasterize_bounds(lemon, 1), kit::rgb(255, 245, 120), kit::rgb(220, 170, 20), l[0] - 8,
+                         l[1] - 9, 34);
     }
     shape(c, fruit_bowl, kit::rgb(60, 120, 190), 400, kit::rgb(30, 70, 130), 480);
     return c;
@@ -170,8 +177,8 @@ struct Sphere {
 };
 
 static const Sphere SPHERES[6] = {
-    {{0, 1, 6}, 1.0, {0.9, 0.15, 0.15}, 0.25},   {{-2.3, 0.8, 7.5}, 0.8, {0.15, 0.45, 0.95}, 0.3},
-    {{2.2, 0.7, 5.4}, 0.7, {0.95, 0.75, 0.1}, 0.2}, {{-1.1, 0.45, 4.3}, 0.45, {0.2, 0.8, 0.35}, 0.2},
+    {{0, 1, 6}, 1.0, {0.9, 0.15, 0.15}, 0.25},         {{-2.3, 0.8, 7.5}, 0.8, {0.15, 0.45, 0.95}, 0.3},
+    {{2.2, 0.7, 5.4}, 0.7, {0.95, 0.75, 0.1}, 0.2},    {{-1.1, 0.45, 4.3}, 0.45, {0.2, 0.8, 0.35}, 0.2},
     {{1.1, 0.35, 3.9}, 0.35, {0.85, 0.85, 0.9}, 0.75}, {{3.8, 1.4, 9.5}, 1.4, {0.7, 0.3, 0.8}, 0.3},
 };
 static const Vec LIGHT = {-0.5, 0.8, -0.35};  // towards the light (normalised below)
@@ -245,10 +252,11 @@ kit::Canvas paint_spheres() {
                 sum = sum + trace(eye, d, 0);
             }
             sum = sum * 0.25;
-            kit::blend_pixel(c, x, y,
-                             kit::Color{static_cast<float>(std::min(1.0, sum.x)), static_cast<float>(std::min(1.0, sum.y)),
-                                        static_cast<float>(std::min(1.0, sum.z)), 1},
-                             1.0f);
+            kit::blend_pixel(
+                c, x, y,
+                kit::Color{static_cast<float>(std::min(1.0, sum.x)), static_cast<float>(std::min(1.0, sum.y)),
+                           static_cast<float>(std::min(1.0, sum.z)), 1},
+                1.0f);
         }
     return c;
 }
@@ -276,13 +284,16 @@ kit::Canvas paint_night_city() {
             kit::Color body = layer ? kit::rgb(22, 24, 44) : kit::rgb(48, 50, 86);
             kit::Path b;
             kit::add_rounded_rect(b, x, top, w - 3, h + 1, 1);
-            if (uniform(r, 0, 1) < 0.3) b.contours.push_back({{x + w * 0.3, top}, {x + w * 0.5, top - h * 0.18}, {x + w * 0.7, top}});
+            if (uniform(r, 0, 1) < 0.3)
+                b.contours.push_back({{x + w * 0.3, top}, {x + w * 0.5, top - h * 0.18}, {x + w * 0.7, top}});
             kit::fill(c, kit::rasterize_bounds(b, 1), body);
             if (layer == 1) {
                 kit::Color lamp = uniform(r, 0, 1) < 0.5 ? kit::rgb(255, 220, 120) : kit::rgb(180, 220, 255);
                 for (double wy = top + 8; wy < river - 10; wy += 14)
                     for (double wx = x + 6; wx < x + w - 12; wx += 11)
-                        if (uniform(r, 0, 1) < 0.45) kit::fill_rect(c, static_cast<int>(wx), static_cast<int>(wy), 6, 8, kit::scale(lamp, static_cast<float>(uniform(r, 0.6, 1.0))));
+                        if (uniform(r, 0, 1) < 0.45)
+                            kit::fill_rect(c, static_cast<int>(wx), static_cast<int>(wy), 6, 8,
+                                           kit::scale(lamp, static_cast<float>(uniform(r, 0.6, 1.0))));
             }
             x += w;
         }
@@ -291,7 +302,10 @@ kit::Canvas paint_night_city() {
     kit::fill_rect(c, 0, river - 40, WIDTH, 8, kit::rgb(14, 14, 26));
     for (int i = 0; i < 9; i++) {
         kit::Path arch;
-        arch.contours.push_back({{i * 100.0 - 10, river - 32.0}, {i * 100.0 + 10, river - 32.0}, {i * 100.0 + 6, river + 0.0}, {i * 100.0 - 6, river + 0.0}});
+        arch.contours.push_back({{i * 100.0 - 10, river - 32.0},
+                                 {i * 100.0 + 10, river - 32.0},
+                                 {i * 100.0 + 6, river + 0.0},
+                                 {i * 100.0 - 6, river + 0.0}});
         kit::fill(c, kit::rasterize_bounds(arch, 1), kit::rgb(14, 14, 26));
         kit::Path lampp;
         kit::add_circle(lampp, i * 100.0 + 50, river - 46, 3);
@@ -315,7 +329,8 @@ kit::Canvas paint_sunflower() {
         kit::Path p;
         double x = uniform(r, 0, WIDTH), y = uniform(r, 300, HEIGHT + 60);
         kit::add_circle(p, x, y, uniform(r, 40, 110));
-        kit::fill(c, kit::blur(kit::rasterize_bounds(p, 1), 8), kit::scale(kit::rgb(70, 150, 60), static_cast<float>(uniform(r, 0.6, 1.1))));
+        kit::fill(c, kit::blur(kit::rasterize_bounds(p, 1), 8),
+                  kit::scale(kit::rgb(70, 150, 60), static_cast<float>(uniform(r, 0.6, 1.1))));
     }
     const double cx = 400, cy = 290;
     // Stem and a leaf.

@@ -7,18 +7,14 @@
 
 namespace kit {
 
-Color rgb(int r, int g, int b, float a) {
-    return Color{r / 255.0f, g / 255.0f, b / 255.0f, a};
-}
+Color rgb(int r, int g, int b, float a) { return Color{r / 255.0f, g / 255.0f, b / 255.0f, a}; }
 
 Color mix(Color c1, Color c2, float t) {
     return Color{c1.r + (c2.r - c1.r) * t, c1.g + (c2.g - c1.g) * t, c1.b + (c2.b - c1.b) * t,
                  c1.a + (c2.a - c1.a) * t};
 }
 
-Color scale(Color c, float f) {
-    return Color{c.r * f, c.g * f, c.b * f, c.a};
-}
+Color scale(Color c, float f) { return Color{c.r * f, c.g * f, c.b * f, c.a}; }
 
 Color hsv(float h, float s, float v) {
     h = h - std::floor(h);
@@ -27,12 +23,12 @@ Color hsv(float h, float s, float v) {
     float f = hh - std::floor(hh);
     float p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
     switch (i) {
-        case 0: return Color{v, t, p, 1};
-        case 1: return Color{q, v, p, 1};
-        case 2: return Color{p, v, t, 1};
-        case 3: return Color{p, q, v, 1};
-        case 4: return Color{t, p, v, 1};
-        default: return Color{v, p, q, 1};
+    case 0: return Color{v, t, p, 1};
+    case 1: return Color{q, v, p, 1};
+    case 2: return Color{p, v, t, 1};
+    case 3: return Color{p, q, v, 1};
+    case 4: return Color{t, p, v, 1};
+    default: return Color{v, p, q, 1};
     }
 }
 
@@ -158,9 +154,7 @@ Canvas resize_canvas(const Canvas& src, int width, int height) {
     return out;
 }
 
-static uint8_t to_byte(float v) {
-    return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
-}
+static uint8_t to_byte(float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
 
 std::vector<uint8_t> canvas_bytes(const Canvas& canvas, bool with_alpha) {
     int ch = with_alpha ? 4 : 3;

@@ -17,8 +17,7 @@ namespace kit {
 // Writing
 // ---------------------------------------------------------------------------
 
-bool write_png(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
-               int compression) {
+bool write_png(const std::string& path, int width, int height, int channels, const uint8_t* pixels, int compression) {
     if (width <= 0 || height <= 0 || (channels != 3 && channels != 4)) return false;
     TPixmap* pixmap = create_pixmap(width, height, channels == 4 ? PF_RGBA8888 : PF_RGB888);
     if (!pixmap) return false;
@@ -56,10 +55,10 @@ bool save_bmp(const Canvas& canvas, const std::string& path) {
     put32(out, 54);
     put32(out, 40);  // BITMAPINFOHEADER
     put32(out, w);
-    put32(out, h);   // positive: rows stored bottom-up
+    put32(out, h);  // positive: rows stored bottom-up
     put16(out, 1);
     put16(out, 24);
-    put32(out, 0);   // no compression
+    put32(out, 0);  // no compression
     put32(out, row * h);
     put32(out, 2835);  // 72 dpi
     put32(out, 2835);

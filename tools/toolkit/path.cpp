@@ -14,9 +14,7 @@ namespace kit {
 // Building paths
 // ---------------------------------------------------------------------------
 
-void move_to(Path& path, double x, double y) {
-    path.contours.push_back({Point{x, y}});
-}
+void move_to(Path& path, double x, double y) { path.contours.push_back({Point{x, y}}); }
 
 void line_to(Path& path, double x, double y) {
     if (path.contours.empty()) path.contours.push_back({});

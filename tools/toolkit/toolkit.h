@@ -19,9 +19,9 @@ struct Color {
 };
 
 Color rgb(int r, int g, int b, float a = 1.0f);
-Color mix(Color c1, Color c2, float t);       // t 0 gives c1
-Color scale(Color c, float f);                // colour times f, alpha kept
-Color hsv(float h, float s, float v);         // h in turns (0..1)
+Color mix(Color c1, Color c2, float t);  // t 0 gives c1
+Color scale(Color c, float f);           // colour times f, alpha kept
+Color hsv(float h, float s, float v);    // h in turns (0..1)
 
 // A picture in premultiplied float RGBA, row-major, origin top-left.
 struct Canvas {
@@ -68,7 +68,7 @@ void translate_path(Path& path, double dx, double dy);
 
 // Per-pixel coverage of a region of a canvas, 0..1.
 struct Coverage {
-    int x0 = 0, y0 = 0;     // canvas position of the mask's top-left pixel
+    int x0 = 0, y0 = 0;  // canvas position of the mask's top-left pixel
     int width = 0, height = 0;
     std::vector<float> a;
 };
@@ -96,8 +96,8 @@ void fill_radial(Canvas& canvas, const Coverage& cov, Color c1, Color c2, double
 // ---------------------------------------------------------------------------
 
 struct Font {
-    void* face = nullptr;  // FT_Face
-    bool embolden = false; // thicken the outlines (for faces whose bold is light)
+    void* face = nullptr;   // FT_Face
+    bool embolden = false;  // thicken the outlines (for faces whose bold is light)
 };
 
 bool load_font(Font& font, const std::string& path);
@@ -105,8 +105,7 @@ bool load_font(Font& font, const std::string& path);
 int text_width(Font& font, int size, const std::string& text);
 // Coverage of the text with its pen starting at (x, baseline).
 Coverage text_coverage(Font& font, int size, double x, double baseline, const std::string& text);
-void draw_text(Canvas& canvas, Font& font, int size, double x, double baseline, Color c,
-               const std::string& text);
+void draw_text(Canvas& canvas, Font& font, int size, double x, double baseline, Color c, const std::string& text);
 // Height above the baseline of capital letters at that size.
 int cap_height(Font& font, int size);
 
@@ -123,8 +122,7 @@ struct Picture {
 // PNG of 8-bit RGBA (channels 4) or RGB (3) pixels, written by the game's
 // save_pixmap_png; no time stamp, so the same pixels always give the same
 // bytes. False on failure.
-bool write_png(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
-               int compression);
+bool write_png(const std::string& path, int width, int height, int channels, const uint8_t* pixels, int compression);
 bool save_png(const Canvas& canvas, const std::string& path, bool with_alpha);
 // 24-bit uncompressed BMP (alpha dropped).
 bool save_bmp(const Canvas& canvas, const std::string& path);
