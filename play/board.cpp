@@ -40,6 +40,13 @@ static bool in_held_group(int p) {
     return pieces[p].gp == pieces[h].gp;
 }
 
+// One piece at its place, turned by its quarter turns.
+static void draw_piece(const piece_type& pc) {
+    set_rotation(static_cast<float>(pc.a * 90));
+    draw_image(pc.img, static_cast<float>(pc.x), static_cast<float>(pc.y), 0);
+    set_rotation(0);
+}
+
 // The board's pieces; with `without_held` the held group is left out (it
 // is drawn again on top of everything, which hides this drawing of it).
 static void draw_board_pieces(bool without_held) {
@@ -51,9 +58,7 @@ static void draw_board_pieces(bool without_held) {
         const piece_type& pc = pieces[p];
         if (!pc.visible || !pc.img) continue;
         if (without_held && in_held_group(p)) continue;
-        set_rotation(static_cast<float>(pc.a * 90));
-        draw_image(pc.img, static_cast<float>(pc.x), static_cast<float>(pc.y), 0);
-        set_rotation(0);
+        draw_piece(pc);
     }
     if (tidy_state.k > 0) draw_outlined_number(tidy_state.k, tidy_state.x, tidy_state.y);
     draw_help_prompt();
@@ -64,10 +69,7 @@ void draw_board() { draw_board_pieces(false); }
 static void draw_piece_again(int i) {
     piece_type& pc = pieces[i];
     pc.visible = 1;
-    if (!pc.img) return;
-    set_rotation(static_cast<float>(pc.a * 90));
-    draw_image(pc.img, static_cast<float>(pc.x), static_cast<float>(pc.y), 0);
-    set_rotation(0);
+    if (pc.img) draw_piece(pc);
 }
 
 void draw_held_group() {
