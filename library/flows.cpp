@@ -18,6 +18,7 @@ void new_screen_frame() {
     std::string name = jigsaw_at_mouse();
     if (!name.empty()) {
         click_pending = 0;
+        save_before_leaving();
         show_message_held("please wait");
         // A jigsaw that cannot be loaded has been reported; the old one stays.
         start_jigsaw(name);
@@ -103,6 +104,8 @@ bool delete_jigsaw_folder(const std::string& name) {
 }
 
 void kill_marked_jigsaws() {
+    // Before any folder goes: a finished jigsaw's thumbnail is its picture.
+    save_before_leaving();
     int k = count_marked();
     show_message("Killing " + int_to_text(k) + " jigsaw" + (k == 1 ? "" : "s") + " - please wait", 0, 0.5f);
     flip(1);
@@ -143,7 +146,8 @@ void kill_marked_jigsaws() {
 // Quick pick and do-new
 // ===========================================================================
 
-void quick_pick() {
+// The quick pick once the game it replaces has been seen to.
+static void pick_another_jigsaw() {
     if (jigsaw_page == 0) {
         show_message_held("please wait");
         list_jigsaws();
@@ -164,6 +168,11 @@ void quick_pick() {
     screen_state = SCREEN_JIGSAW;
 }
 
+void quick_pick() {
+    save_before_leaving();
+    pick_another_jigsaw();
+}
+
 static bool has_saved_game(const std::string& name) {
     for (const tn3_type& entry : *saved_list)
         if (entry.tessellon == name) return true;
@@ -171,6 +180,7 @@ static bool has_saved_game(const std::string& name) {
 }
 
 void do_new() {
+    save_before_leaving();
     show_message_held("please wait");
     screen_state = SCREEN_JIGSAW;
     if (saved_page == 0) list_saved_games();
@@ -186,5 +196,5 @@ void do_new() {
     }
     // Every library jigsaw has been saved (the saved list also holds games
     // of jigsaws since killed): any other jigsaw will do.
-    quick_pick();
+    pick_another_jigsaw();
 }

@@ -1,7 +1,8 @@
 // Loading a jigsaw folder (pieces.txt, one image per piece, tn.png) into
 // the piece table, and the sequences the flows use around it: starting a
 // jigsaw afresh (and the reserved one), dealing it again (restart) and
-// resuming a saved game.
+// resuming a saved game; and the way out of a game: what leaving it
+// (a new jigsaw, or the end of the program) does first.
 // A load is all or nothing: the pieces file and every piece image are read
 // first, and the tables change only once all of them were found, so a
 // refused or broken jigsaw leaves the game on the jigsaw it had. What a
@@ -16,6 +17,9 @@
 // --- set by every flow that loads a jigsaw ---
 std::string jigsaw_name;  // current jigsaw and saved-game name; "" = none yet
 std::string jigsaw_dir;   // jigsaw_folder(name) of the current jigsaw
+
+// --- kept for the run ---
+int player_game_on_board = 0;  // 1 once a flow dealt or resumed a game; 0 while the opening (or nothing) shows
 
 int grid_index(int row, int column) {
     if (row < 1 || row > rows || column < 1 || column > columns) return 0;
@@ -227,6 +231,19 @@ bool load_jigsaw(const std::string& name) {
 void leave_current_game() {
     stop_music();
     pending_confirm = "";
+    player_game_on_board = 1;
+}
+
+void save_before_leaving() {
+    // The opening is the game's own show: saving it would put the finished
+    // picture over the player's saved game of the reserved jigsaw.
+    if (!pref_save_on_leave || !player_game_on_board || jigsaw_name.empty()) return;
+    save_shown_board();
+}
+
+void leave_program() {
+    save_before_leaving();
+    end_program();
 }
 
 bool start_jigsaw(const std::string& name) {
@@ -252,12 +269,16 @@ bool load_default_jigsaw() {
 }
 
 void restart_jigsaw() {
+    save_before_leaving();
     show_message_held("please wait");
     leave_current_game();
     deal_jigsaw();
 }
 
 bool resume_saved_game(const std::string& name) {
+    // Saved first even when it is the game chosen: it then comes back as
+    // the player left it, not as it was at an older save.
+    save_before_leaving();
     show_message_held("please wait");
     click_pending = 0;
     screen_state = SCREEN_JIGSAW;

@@ -62,6 +62,11 @@ std::string user_game_folder();
 extern std::string jigsaw_name;  // current jigsaw; also the saved game's file name; "" = none yet
 extern std::string jigsaw_dir;   // jigsaw_folder(name) of the current jigsaw
 
+// --- kept for the run ---
+// 1 once a flow has dealt or resumed a game for the player (leave_current_game);
+// 0 while the board holds the title's opening jigsaw, or nothing.
+extern int player_game_on_board;
+
 // The largest piece image, picture or thumbnail the game decodes: the
 // largest board. Larger files are refused from their header.
 enum { JIGSAW_IMAGE_MAX_WIDTH = 1024, JIGSAW_IMAGE_MAX_HEIGHT = 768 };
@@ -78,17 +83,31 @@ bool read_jigsaw(const std::string& name, std::string* problem);
 // A new game replaces the one on the board: the music of a completion
 // stops and the open question lapses. Every flow that loads or deals a
 // jigsaw for the player calls it; the title's opening keeps its music.
+// From then on the board holds the player's game (player_game_on_board).
 void leave_current_game();
+// The player is about to leave the game on the board: a flow will replace
+// it (N, L, D, Q, R, a kill) or the program will end. With "save the game
+// when I leave" on, it is saved as S saves it, thumbnail included, but
+// quietly; a failed save shows its message and the player goes on. Nothing
+// is saved without a jigsaw, nor while the board holds the opening. Each
+// flow calls it once, before it loads anything.
+void save_before_leaving();
+// A confirmed exit or the window's close request: save_before_leaving,
+// then the program ends (status 0).
+[[noreturn]] void leave_program();
 // Starts a jigsaw afresh: load, deal (deal_jigsaw), the player's own
 // colour. False (the old jigsaw still current) when it could not be loaded.
+// The caller has saved the game it replaces (save_before_leaving).
 bool start_jigsaw(const std::string& name);
 // Loads and deals the reserved jigsaw as the current one; false, and
 // nothing changed, when it cannot be loaded.
 bool load_default_jigsaw();
 // Confirmed R: the current jigsaw dealt afresh; nothing is read again.
 void restart_jigsaw();
-// The "load1" choice: "please wait", load, reset, the saved game over it,
-// the board screen. False when the jigsaw could not be loaded.
+// The "load1" choice: the game on the board saved when the player wants
+// that (also when it is the one chosen: it is then resumed as it was),
+// "please wait", load, reset, the saved game over it, the board screen.
+// False when the jigsaw could not be loaded.
 bool resume_saved_game(const std::string& name);
 
 // ===========================================================================
@@ -124,8 +143,11 @@ bool save_game();
 // save_game without talking to the player; the text for him in *problem
 // (also set when only the thumbnail failed, the result then being true).
 bool write_saved_game(std::string* problem);
-// Key S: draws the board for the thumbnail, saves, plays the magic cue;
-// with no jigsaw loaded it only says so on the status line.
+// Draws the board (and the picture when shown) into the back buffer for
+// the thumbnail, then save_game: what S and the way out both save.
+bool save_shown_board();
+// Key S: save_shown_board, "jigsaw saved", the magic cue; with no jigsaw
+// loaded it only says so on the status line.
 void save_command();
 
 // ===========================================================================
@@ -218,5 +240,7 @@ bool delete_jigsaw_folder(const std::string& name);
 // Key K on "delete1": deletes the marked jigsaws (installed ones are
 // refused with one message), then the opening jigsaw.
 void kill_marked_jigsaws();
+// Confirmed Q and D save the game they replace first (save_before_leaving),
+// as do the new and load choices, restart and the kill.
 void quick_pick();  // confirmed Q: a random other library jigsaw
 void do_new();      // confirmed D: the first jigsaw without a saved game

@@ -1,7 +1,9 @@
 // The preferences file in the player's folder: prefer.txt (written by the
 // preferences screen, read at start-up) and refresh.txt (written by hand,
 // forces the full-screen refresh rate). One signed decimal per line, CR LF
-// endings.
+// endings. prefer.txt: click help, large display, sound, windowed, help
+// prompt, save message, own colour (then its red, green and blue when set),
+// then save when leaving; a file that stops early keeps the defaults.
 #include "library/library.h"
 
 // The values themselves are shared by every screen and defined in ui/;
@@ -47,6 +49,8 @@ void read_preferences() {
         bg_green = saved_bg_green = read_colour(file);
         bg_blue = saved_bg_blue = read_colour(file);
     }
+    // Added after the colour lines, so files written before it read as no.
+    if (!eof(file)) pref_save_on_leave = read_flag(file);
     close_file(file);
 }
 
@@ -69,6 +73,7 @@ void write_preferences() {
         ok = write_line(file, int_to_text(bg_green)) && ok;
         ok = write_line(file, int_to_text(bg_blue)) && ok;
     }
+    ok = write_line(file, int_to_text(pref_save_on_leave)) && ok;
     ok = close_file(file) && ok;
     if (!ok || !rename_file(temp, path)) {
         delete_file(temp);

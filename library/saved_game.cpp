@@ -266,13 +266,20 @@ bool save_game() {
     return written;
 }
 
+bool save_shown_board() {
+    // The thumbnail is grabbed from the back buffer: the board and the
+    // picture where the player put it, without the status line, the
+    // question box or the pointer.
+    draw_board();
+    if (picture_shown && picture) draw_image(picture, static_cast<float>(picture_x), static_cast<float>(picture_y), 0);
+    return save_game();
+}
+
 void save_command() {
     if (jigsaw_name.empty()) {
         status_message = NO_JIGSAW_TO_SAVE;
         return;
     }
-    draw_board();
-    if (picture_shown && picture) draw_image(picture, static_cast<float>(picture_x), static_cast<float>(picture_y), 0);
-    if (save_game() && pref_save_message) status_message = "jigsaw saved";
+    if (save_shown_board() && pref_save_message) status_message = "jigsaw saved";
     play_magic();
 }

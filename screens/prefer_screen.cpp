@@ -1,7 +1,8 @@
-// The preferences screen ("prefer"): one page of seven yes/no rows and the
-// OK and Cancel buttons printed on it. Rows 1..5 are edited on staged
-// copies that only OK commits (and writes to prefer.txt); rows 6 and 7 act
-// on the preferences at once. Every click on this screen is consumed.
+// The preferences screen ("prefer"): one page of eight yes/no rows and the
+// OK and Cancel buttons printed on it. Rows 1..5 and 8 are edited on
+// staged copies that only OK commits (and writes to prefer.txt); rows 6
+// and 7 act on the preferences at once. Every click on this screen is
+// consumed.
 #include "library/library.h"
 #include "screens/screens.h"
 #include "screens/ui_geometry.h"
@@ -12,6 +13,7 @@ int staged_large_display = 0;  // row 2
 int staged_sound = 0;          // row 3
 int staged_windowed = 0;       // row 4
 int staged_help_prompt = 0;    // row 5
+int staged_save_on_leave = 0;  // row 8 (save the game when I leave)
 
 // --- loaded together on first use, kept for the run ---
 static TImage* prefer_image = nullptr;    // the page, its labels and OK / Cancel
@@ -58,8 +60,9 @@ void draw_yes_no(int x, int y, int gap, int value) {
 
 // The value each row edits, top to bottom.
 static int* row_value(int row) {
-    int* values[PREFER_ROWS] = {&prefer_state,       &staged_large_display, &staged_sound,      &staged_windowed,
-                                &staged_help_prompt, &pref_save_message,    &pref_custom_colour};
+    int* values[PREFER_ROWS] = {&prefer_state,       &staged_large_display, &staged_sound,
+                                &staged_windowed,    &staged_help_prompt,   &pref_save_message,
+                                &pref_custom_colour, &staged_save_on_leave};
     if (row < 1 || row > PREFER_ROWS) return nullptr;
     return values[row - 1];
 }
@@ -70,6 +73,9 @@ static void commit_preferences() {
     pref_sound = staged_sound;
     pref_windowed = staged_windowed;
     pref_help_prompt = staged_help_prompt;
+    // Staged like rows 1..5: what happens on the way out changes only
+    // when the player confirms it.
+    pref_save_on_leave = staged_save_on_leave;
     write_preferences();
     // prefer_state keeps the committed value: the next visit starts from
     // the committed preferences without copying them again.
@@ -91,7 +97,7 @@ static void prefer_click(int left, int top) {
         return;
     }
     if (mouse_in_page_rect(left, top, PREFER_CANCEL)) {
-        prefer_state = -1;  // rows 1..5 are dropped; rows 6 and 7 stay as clicked
+        prefer_state = -1;  // rows 1..5 and 8 are dropped; rows 6 and 7 stay as clicked
         screen_state = SCREEN_JIGSAW;
         return;
     }
@@ -121,6 +127,7 @@ void draw_prefer_screen() {
         staged_sound = staged(pref_sound);
         staged_windowed = staged(pref_windowed);
         staged_help_prompt = staged(pref_help_prompt);
+        staged_save_on_leave = staged(pref_save_on_leave);
     }
     set_clear_color(bg_red, bg_green, bg_blue);
     clear_screen();

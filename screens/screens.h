@@ -29,6 +29,7 @@ extern int staged_large_display;  // row 2
 extern int staged_sound;          // row 3
 extern int staged_windowed;       // row 4
 extern int staged_help_prompt;    // row 5
+extern int staged_save_on_leave;  // row 8
 
 // The preferences screen as staged, drawn without acting on a click.
 void draw_prefer_screen();

@@ -25,13 +25,13 @@ constexpr ui_rect QUESTION_BOX_YES = {154, 68, 239, 99};  // restart, quick pick
 // The preferences page, drawn centred on the screen
 // ===========================================================================
 
-constexpr int PREFER_ROWS = 7;
+constexpr int PREFER_ROWS = 8;
 constexpr int PREFER_ROW_TOP = 44;    // the first row's buttons, from the page's top
 constexpr int PREFER_ROW_PITCH = 56;  // from one row's buttons to the next
 constexpr int PREFER_YES_X = 400;     // a row's yes button, from the page's left
 constexpr int PREFER_NO_GAP = 62;     // its no button stands this far right of yes
-constexpr ui_rect PREFER_OK = {202, 443, 256, 476};
-constexpr ui_rect PREFER_CANCEL = {273, 443, 348, 476};
+constexpr ui_rect PREFER_OK = {202, 499, 256, 532};  // a row's pitch below the last row
+constexpr ui_rect PREFER_CANCEL = {273, 499, 348, 532};
 
 // ===========================================================================
 // The help pages, drawn centred on the screen

@@ -36,7 +36,7 @@ void confirm_click() {
         else if (pending_confirm == ASK_RESTART)
             restart_jigsaw();
         else if (pending_confirm == ASK_EXIT)
-            end_program();
+            leave_program();  // saves first when the player asked for that
     }
     // Any click answers: a click outside the yes rectangle is a no.
     pending_confirm = "";

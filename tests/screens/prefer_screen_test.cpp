@@ -1,7 +1,8 @@
 // The preferences screen with its real page and buttons: the staged copy
-// taken on entry, rows that toggle staged values (1..5) or the
+// taken on entry, rows that toggle staged values (1..5, 8) or the
 // preferences themselves (6, 7), OK writing prefer.txt, Cancel and Escape
 // dropping the staged edits, consumed clicks, and what the page looks like.
+#include "screens/ui_geometry.h"
 #include "tests/screens/screens_fixture.h"
 
 namespace {
@@ -32,6 +33,7 @@ struct PreferScreen : ScreensFixture {
         pref_help_prompt = 1;
         pref_save_message = 1;
         pref_custom_colour = 0;
+        pref_save_on_leave = 0;
         screen_state = SCREEN_PREFER;
     }
 
@@ -41,11 +43,13 @@ struct PreferScreen : ScreensFixture {
         click_pending = 1;
         prefer_screen_frame();
     }
-    int row_y(int row) const { return top + 44 + 56 * (row - 1); }
-    void click_yes(int row) { click_frame(left + 400 + 10, row_y(row) + 10); }
-    void click_no(int row) { click_frame(left + 462 + 10, row_y(row) + 10); }
-    void click_ok() { click_frame(left + 230, top + 460); }
-    void click_cancel() { click_frame(left + 300, top + 460); }
+    int row_y(int row) const { return top + PREFER_ROW_TOP + PREFER_ROW_PITCH * (row - 1); }
+    void click_yes(int row) { click_frame(left + PREFER_YES_X + 10, row_y(row) + 10); }
+    void click_no(int row) { click_frame(left + PREFER_YES_X + PREFER_NO_GAP + 10, row_y(row) + 10); }
+    // The middle of a rectangle of the page.
+    void click_page(const ui_rect& r) { click_frame(left + (r.x1 + r.x2) / 2, top + (r.y1 + r.y2) / 2); }
+    void click_ok() { click_page(PREFER_OK); }
+    void click_cancel() { click_page(PREFER_CANCEL); }
 
     std::string prefer_file() const { return player_dir + "prefer.txt"; }
 
@@ -103,7 +107,7 @@ TEST_F(PreferScreen, AnyOnValueFromTheFileIsStagedAsOne) {
     click_yes(1);
     click_ok();
     EXPECT_EQ(pref_click_help, 1);
-    EXPECT_EQ(file_bytes(prefer_file()), "1\r\n1\r\n0\r\n0\r\n1\r\n1\r\n0\r\n");
+    EXPECT_EQ(file_bytes(prefer_file()), "1\r\n1\r\n0\r\n0\r\n1\r\n1\r\n0\r\n0\r\n");
 }
 
 TEST_F(PreferScreen, RowsOneToFiveChangeOnlyTheStagedValues) {
@@ -148,7 +152,7 @@ TEST_F(PreferScreen, OkStoresEveryRowInPreferTxt) {
     EXPECT_EQ(pref_click_help, 1);
     EXPECT_EQ(pref_large_display, 0);
     EXPECT_EQ(pref_sound, 0);
-    EXPECT_EQ(file_bytes(prefer_file()), "1\r\n0\r\n0\r\n1\r\n1\r\n0\r\n0\r\n");
+    EXPECT_EQ(file_bytes(prefer_file()), "1\r\n0\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n");
     // The next visit starts from the committed values without copying.
     EXPECT_EQ(prefer_state, 1);
     screen_state = SCREEN_PREFER;
@@ -160,7 +164,7 @@ TEST_F(PreferScreen, OkWithTheOwnColourAlsoStoresTheBackground) {
     prefer_screen_frame();
     click_yes(7);
     click_ok();
-    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n1\r\n10\r\n20\r\n30\r\n");
+    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n1\r\n10\r\n20\r\n30\r\n0\r\n");
 }
 
 TEST_F(PreferScreen, CancelDropsTheStagedRowsButKeepsSixAndSevenInMemory) {
@@ -205,11 +209,11 @@ TEST_F(PreferScreen, ARowClickAndOkThroughTheLoopWriteTheFile) {
     ASSERT_EQ(screen_state, "prefer");
     click(left + 410, row_y(5) + 10);
     click(left + 472, row_y(5) + 10);  // row 5: no
-    click(left + 203, top + 476);      // OK's far corner
+    click(left + PREFER_OK.x1 + 1, top + PREFER_OK.y2);  // OK's far corner
     run(1);
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(pref_help_prompt, 0);
-    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n");
+    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n");
 }
 
 TEST_F(PreferScreen, ClicksBesideTheButtonsAreConsumedAndChangeNothing) {
@@ -219,7 +223,7 @@ TEST_F(PreferScreen, ClicksBesideTheButtonsAreConsumedAndChangeNothing) {
         {left + 60, row_y(2) + 12},   // on the row's label
         {left + 400 + 57, row_y(4)},  // just right of yes
         {left + 420, row_y(2) - 4},   // between two rows
-        {left + 265, top + 460},      // between OK and Cancel
+        {left + (PREFER_OK.x2 + PREFER_CANCEL.x1) / 2, top + PREFER_OK.y1 + 10},  // between OK and Cancel
     };
     for (const auto& miss : misses) {
         click_frame(miss[0], miss[1]);
@@ -232,6 +236,7 @@ TEST_F(PreferScreen, ClicksBesideTheButtonsAreConsumedAndChangeNothing) {
         EXPECT_EQ(staged_help_prompt, 1);
         EXPECT_EQ(pref_save_message, 1);
         EXPECT_EQ(pref_custom_colour, 0);
+        EXPECT_EQ(staged_save_on_leave, 0);
     }
     // A button's far edges still belong to it.
     click_frame(left + 400 + 56, row_y(2) + 34);
@@ -248,6 +253,55 @@ TEST_F(PreferScreen, ThePageStandsOnTheBackgroundWithTheChoicesLit) {
     EXPECT_TRUE(shows(yes, left + 400, row_y(6)));
     EXPECT_TRUE(shows(yes_grey, left + 400, row_y(7)));
     EXPECT_FALSE(shows(yes, left + 400, row_y(7)));
+}
+
+// --- row 8: save the game when I leave ---
+
+TEST_F(PreferScreen, RowEightIsStagedUntilOk) {
+    pref_save_on_leave = 1;
+    prefer_screen_frame();
+    EXPECT_EQ(staged_save_on_leave, 1);  // copied on entry
+    click_no(8);
+    EXPECT_EQ(staged_save_on_leave, 0);
+    EXPECT_EQ(pref_save_on_leave, 1);  // nothing changes before OK
+    click_yes(8);
+    click_no(8);
+    click_ok();
+    EXPECT_EQ(pref_save_on_leave, 0);
+    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n0\r\n0\r\n");
+    screen_state = SCREEN_PREFER;
+    prefer_screen_frame();
+    click_yes(8);
+    click_ok();
+    EXPECT_EQ(pref_save_on_leave, 1);
+    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n");
+}
+
+TEST_F(PreferScreen, CancelDropsRowEight) {
+    prefer_screen_frame();
+    click_yes(8);
+    EXPECT_EQ(staged_save_on_leave, 1);
+    click_cancel();
+    EXPECT_EQ(pref_save_on_leave, 0);
+    EXPECT_FALSE(std::filesystem::exists(prefer_file()));
+    screen_state = SCREEN_PREFER;
+    prefer_screen_frame();
+    EXPECT_EQ(staged_save_on_leave, 0);  // copied afresh
+}
+
+TEST_F(PreferScreen, RowEightStandsBetweenRowSevenAndOk) {
+    // The page fits the small display with room to spare, and the last
+    // row's buttons are drawn on the page above OK and Cancel.
+    EXPECT_GE(top, 20);
+    EXPECT_GE(left, 20);
+    prefer_screen_frame();
+    EXPECT_TRUE(shows(yes_grey, left + PREFER_YES_X, row_y(8)));
+    EXPECT_GT(row_y(8), row_y(7) + image_height(yes));
+    EXPECT_LT(row_y(8) + image_height(yes), top + PREFER_OK.y1);
+    EXPECT_LE(top + PREFER_OK.y2, top + image_height(page));
+    staged_save_on_leave = 1;
+    prefer_screen_frame();
+    EXPECT_TRUE(shows(yes, left + PREFER_YES_X, row_y(8)));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // prefer.txt and refresh.txt: short files keep the later defaults, the
-// colour lines follow the own-colour flag, and the writer's bytes.
+// colour lines follow the own-colour flag, the save-when-leaving line
+// follows them, and the writer's bytes.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -25,6 +26,7 @@ struct PreferencesTest : ::testing::Test {
         pref_help_prompt = 1;
         pref_save_message = 1;
         pref_custom_colour = 0;
+        pref_save_on_leave = 0;
         bg_red = bg_green = bg_blue = 0;
         saved_bg_red = saved_bg_green = saved_bg_blue = 0;
         forced_refresh_rate = 0;
@@ -43,6 +45,7 @@ TEST_F(PreferencesTest, MissingFilesKeepEveryDefault) {
     EXPECT_EQ(pref_help_prompt, 1);
     EXPECT_EQ(pref_save_message, 1);
     EXPECT_EQ(pref_custom_colour, 0);
+    EXPECT_EQ(pref_save_on_leave, 0);
     EXPECT_EQ(forced_refresh_rate, 0);
 }
 
@@ -138,14 +141,14 @@ TEST_F(PreferencesTest, RefreshFileGivesItsFirstLine) {
     EXPECT_EQ(forced_refresh_rate, 75);
 }
 
-TEST_F(PreferencesTest, WriterAlwaysWritesSevenLinesWithoutTheColour) {
+TEST_F(PreferencesTest, WriterAlwaysWritesEightLinesWithoutTheColour) {
     pref_sound = 0;
     pref_windowed = 1;
     bg_red = 9;
     bg_green = 8;
     bg_blue = 7;
     write_preferences();
-    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n0\r\n1\r\n1\r\n1\r\n0\r\n");
+    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n0\r\n1\r\n1\r\n1\r\n0\r\n0\r\n");
 }
 
 TEST_F(PreferencesTest, WriterAddsTheColourAndRemembersIt) {
@@ -154,7 +157,7 @@ TEST_F(PreferencesTest, WriterAddsTheColourAndRemembersIt) {
     bg_green = -3;
     bg_blue = 0;
     write_preferences();
-    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n200\r\n-3\r\n0\r\n");
+    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n200\r\n-3\r\n0\r\n0\r\n");
     EXPECT_EQ(saved_bg_red, 200);
     EXPECT_EQ(saved_bg_green, -3);
     // It reads back the same, the colour out of range clamped.
@@ -164,6 +167,60 @@ TEST_F(PreferencesTest, WriterAddsTheColourAndRemembersIt) {
     EXPECT_EQ(pref_custom_colour, 1);
     EXPECT_EQ(bg_red, 200);
     EXPECT_EQ(bg_green, 0);
+}
+
+// --- save the game when I leave: the line after those above ---
+
+TEST_F(PreferencesTest, SaveOnLeaveRoundTripsWithoutAChosenColour) {
+    pref_save_on_leave = 1;
+    write_preferences();
+    // Line 8, where the colour would start if one were chosen.
+    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n");
+    pref_save_on_leave = 0;
+    bg_red = 5;
+    read_preferences();
+    EXPECT_EQ(pref_save_on_leave, 1);
+    EXPECT_EQ(pref_custom_colour, 0);
+    EXPECT_EQ(bg_red, 5);  // not read as a colour
+}
+
+TEST_F(PreferencesTest, SaveOnLeaveRoundTripsAfterAChosenColour) {
+    pref_custom_colour = 1;
+    pref_save_on_leave = 1;
+    bg_red = 1;
+    bg_green = 2;
+    bg_blue = 3;
+    write_preferences();
+    // Line 11, after the three colour lines.
+    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n1\r\n2\r\n3\r\n1\r\n");
+    pref_save_on_leave = 0;
+    bg_red = bg_green = bg_blue = 0;
+    read_preferences();
+    EXPECT_EQ(pref_save_on_leave, 1);
+    EXPECT_EQ(bg_red, 1);
+    EXPECT_EQ(bg_green, 2);
+    EXPECT_EQ(bg_blue, 3);
+    // And off is written and read as off.
+    pref_save_on_leave = 0;
+    write_preferences();
+    pref_save_on_leave = 1;
+    read_preferences();
+    EXPECT_EQ(pref_save_on_leave, 0);
+}
+
+TEST_F(PreferencesTest, FilesWithoutTheSaveOnLeaveLineReadAsNo) {
+    // Seven lines, and ten with a colour: files written before the line.
+    write("prefer.txt", "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n");
+    read_preferences();
+    EXPECT_EQ(pref_save_on_leave, 0);
+    write("prefer.txt", "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n");
+    read_preferences();
+    EXPECT_EQ(pref_save_on_leave, 0);  // the colour lines are not taken for it
+    EXPECT_EQ(bg_blue, 1);
+    // Any non-zero number is yes, as for the other flags.
+    write("prefer.txt", "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n-1\r\n");
+    read_preferences();
+    EXPECT_EQ(pref_save_on_leave, 1);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The preferences page and its four buttons. Seven labelled rows whose
+// The preferences page and its four buttons. Eight labelled rows whose
 // yes and no buttons the screen draws where the PREFER_ROW_* and
 // PREFER_YES_X numbers put them; OK and Cancel are part of the page, drawn
 // on the rectangles the screen tests.
@@ -6,7 +6,8 @@
 
 namespace res {
 
-static const int PAGE_W = 540, PAGE_H = 496;
+// OK and Cancel stand 20 pixels above the page's bottom edge.
+static const int PAGE_W = 540, PAGE_H = PREFER_OK.y2 + 20;
 static const int BUTTON_W = 56, BUTTON_H = 34;  // yes.png, no.png and the grey pair
 
 struct PreferRow {
@@ -22,6 +23,7 @@ static const PreferRow ROWS[PREFER_ROWS] = {
     {"Help prompt", "\"press H at any time for Help\" at the start"},
     {"Saved message", "say \"jigsaw saved\" after saving"},
     {"My own background", "keep the colour picked from the swatch"},
+    {"Save the game when I leave", "on quitting, and before another jigsaw"},
 };
 
 static void make_toggle(Fonts& fonts, const std::string& label, kit::Color base, kit::Color text,
