@@ -60,9 +60,8 @@ void draw_yes_no(int x, int y, int gap, int value) {
 
 // The value each row edits, top to bottom.
 static int* row_value(int row) {
-    int* values[PREFER_ROWS] = {&prefer_state,       &staged_large_display, &staged_sound,
-                                &staged_windowed,    &staged_help_prompt,   &pref_save_message,
-                                &pref_custom_colour, &staged_save_on_leave};
+    int* values[PREFER_ROWS] = {&prefer_state,       &staged_large_display, &staged_sound,       &staged_windowed,
+                                &staged_help_prompt, &pref_save_message,    &pref_custom_colour, &staged_save_on_leave};
     if (row < 1 || row > PREFER_ROWS) return nullptr;
     return values[row - 1];
 }

@@ -30,7 +30,8 @@ constexpr int PREFER_ROW_TOP = 44;    // the first row's buttons, from the page'
 constexpr int PREFER_ROW_PITCH = 56;  // from one row's buttons to the next
 constexpr int PREFER_YES_X = 400;     // a row's yes button, from the page's left
 constexpr int PREFER_NO_GAP = 62;     // its no button stands this far right of yes
-constexpr ui_rect PREFER_OK = {202, 499, 256, 532};  // a row's pitch below the last row
+// OK and Cancel stand 63 pixels below the top of the last row's buttons.
+constexpr ui_rect PREFER_OK = {202, 499, 256, 532};
 constexpr ui_rect PREFER_CANCEL = {273, 499, 348, 532};
 
 // ===========================================================================

@@ -208,7 +208,7 @@ TEST_F(PreferScreen, ARowClickAndOkThroughTheLoopWriteTheFile) {
     press(73);  // I
     ASSERT_EQ(screen_state, "prefer");
     click(left + 410, row_y(5) + 10);
-    click(left + 472, row_y(5) + 10);  // row 5: no
+    click(left + 472, row_y(5) + 10);                    // row 5: no
     click(left + PREFER_OK.x1 + 1, top + PREFER_OK.y2);  // OK's far corner
     run(1);
     EXPECT_EQ(screen_state, "jigsaw");
@@ -218,12 +218,13 @@ TEST_F(PreferScreen, ARowClickAndOkThroughTheLoopWriteTheFile) {
 
 TEST_F(PreferScreen, ClicksBesideTheButtonsAreConsumedAndChangeNothing) {
     prefer_screen_frame();
+    const int between_x = left + (PREFER_OK.x2 + PREFER_CANCEL.x1) / 2;
     const int misses[][2] = {
-        {left + 458, row_y(1) + 10},  // between yes and no
-        {left + 60, row_y(2) + 12},   // on the row's label
-        {left + 400 + 57, row_y(4)},  // just right of yes
-        {left + 420, row_y(2) - 4},   // between two rows
-        {left + (PREFER_OK.x2 + PREFER_CANCEL.x1) / 2, top + PREFER_OK.y1 + 10},  // between OK and Cancel
+        {left + 458, row_y(1) + 10},           // between yes and no
+        {left + 60, row_y(2) + 12},            // on the row's label
+        {left + 400 + 57, row_y(4)},           // just right of yes
+        {left + 420, row_y(2) - 4},            // between two rows
+        {between_x, top + PREFER_OK.y1 + 10},  // between OK and Cancel
     };
     for (const auto& miss : misses) {
         click_frame(miss[0], miss[1]);
