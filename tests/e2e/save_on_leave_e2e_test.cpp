@@ -1,0 +1,210 @@
+// "Save the game when I leave" on the real binary: the preferences page's
+// eighth row at both display sizes, and the saved game on disk after the
+// player leaves with Escape twice or the window's close button, byte for
+// byte what S writes; nothing written with the row off; a save that fails
+// on the way out is shown and the game still ends. Set
+// TESSELLON_E2E_SHOTS_DIR to keep the screenshots.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "media/draw/draw.h"
+#include "screens/ui_geometry.h"
+#include "tests/e2e/harness.h"
+#include "tests/e2e/screen_text.h"
+#include "tests/support/e2e_setup.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const title = support::GAME_TITLE;
+
+// A two-piece opening jigsaw in the bottom-left corner, on a green board.
+void make_opening_jigsaw(const std::string& game_dir) {
+    support::replace_reserved_jigsaw(game_dir, support::opening_jigsaw({60, 560, 100, 560}));
+}
+
+// The quiet game with the save-when-leaving line after the other seven.
+e2e::GameOptions game_options(bool save_on_leave, bool large = false) {
+    e2e::GameOptions options = support::quiet_game(large, make_opening_jigsaw);
+    options.prefer += save_on_leave ? "1\r\n" : "0\r\n";
+    return options;
+}
+
+struct Files {
+    std::string text, thumbnail;
+    explicit Files(const e2e::Session& game)
+        : text(game.game_dir + "/players/default/0000bexil.txt"),
+          thumbnail(game.game_dir + "/players/default/0000bexil.png") {}
+};
+
+// From the start to a game of the player's on a still board: the opening
+// cut short, then R and Y deal the opening jigsaw afresh.
+::testing::AssertionResult reach_player_game(e2e::Session& game, unsigned long* window = nullptr) {
+    if (!game.ok()) return ::testing::AssertionFailure() << game.error;
+    unsigned long shown = game.wait_for_window(title, 20000);
+    if (window) *window = shown;
+    ::testing::AssertionResult board = support::reach_board(game, 800, 600);
+    if (!board) return board;
+    e2e::Shot before = game.grab();
+    game.key("r");
+    game.key("y");
+    if (!game.wait_for_change(before, 10000)) return ::testing::AssertionFailure() << "the restart dealt nothing";
+    return ::testing::AssertionSuccess();
+}
+
+// Saves with S, keeps the bytes S wrote, and removes the saved game, so
+// that only a later save can bring it back.
+::testing::AssertionResult bytes_as_s_saves(e2e::Session& game, std::string* bytes) {
+    Files files(game);
+    game.key("s");
+    auto written = [](const std::string& text) { return !text.empty(); };
+    if (!game.wait_for_file(files.text, written, 10000)) return ::testing::AssertionFailure() << "S saved nothing";
+    if (!e2e::poll_until([&] { return fs::exists(files.thumbnail); }, 10000))
+        return ::testing::AssertionFailure() << "S wrote no thumbnail";
+    *bytes = e2e::read_file_text(files.text);
+    fs::remove(files.text);
+    fs::remove(files.thumbnail);
+    return ::testing::AssertionSuccess();
+}
+
+// The thumbnail on disk has the size S gives it.
+bool thumbnail_written(const std::string& path) {
+    TPixmap* thumb = load_pixmap(path);
+    bool sized = thumb && thumb->width == 264 && thumb->height == 198;
+    free_pixmap(thumb);
+    return sized;
+}
+
+// --- the ways out -------------------------------------------------------------
+
+TEST(SaveOnLeaveE2e, EscapeTwiceWritesWhatSWritesBeforeTheGameEnds) {
+    e2e::Session game(game_options(true));
+    ASSERT_TRUE(reach_player_game(game));
+    std::string expected;
+    ASSERT_TRUE(bytes_as_s_saves(game, &expected));
+    game.key("Escape");
+    game.key("Escape");
+    EXPECT_EQ(game.wait_exit(15000), 0);
+    Files files(game);
+    EXPECT_EQ(e2e::read_file_text(files.text), expected);
+    EXPECT_TRUE(thumbnail_written(files.thumbnail));
+}
+
+TEST(SaveOnLeaveE2e, TheCloseButtonWritesWhatSWritesBeforeTheGameEnds) {
+    e2e::Session game(game_options(true));
+    unsigned long window = 0;
+    ASSERT_TRUE(reach_player_game(game, &window));
+    std::string expected;
+    ASSERT_TRUE(bytes_as_s_saves(game, &expected));
+    game.close_window(window);
+    EXPECT_EQ(game.wait_exit(15000), 0);
+    Files files(game);
+    EXPECT_EQ(e2e::read_file_text(files.text), expected);
+    EXPECT_TRUE(thumbnail_written(files.thumbnail));
+}
+
+TEST(SaveOnLeaveE2e, WithTheRowOffLeavingWritesNothing) {
+    {
+        e2e::Session game(game_options(false));
+        ASSERT_TRUE(reach_player_game(game));
+        game.key("Escape");
+        game.key("Escape");
+        EXPECT_EQ(game.wait_exit(15000), 0);
+        EXPECT_FALSE(fs::exists(Files(game).text));
+        EXPECT_FALSE(fs::exists(Files(game).thumbnail));
+    }
+    e2e::Session game(game_options(false));
+    unsigned long window = 0;
+    ASSERT_TRUE(reach_player_game(game, &window));
+    game.close_window(window);
+    EXPECT_EQ(game.wait_exit(15000), 0);
+    EXPECT_FALSE(fs::exists(Files(game).text));
+}
+
+TEST(SaveOnLeaveE2e, AFailedSaveOnTheWayOutIsShownThenTheGameEnds) {
+    e2e::Session game(game_options(true));
+    ASSERT_TRUE(reach_player_game(game));
+    // A folder where the new game file would be written: it cannot be made.
+    fs::create_directories(Files(game).text + ".part");
+    game.key("Escape");
+    game.key("Escape");
+    e2e::TextMask says = e2e::render_text("Unable to save to players/default/0000bexil.txt - press any key", 14);
+    ASSERT_GT(says.lit_count, 0);
+    e2e::Shot shot;
+    bool shown = game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, says); }, 10000, &shot);
+    support::keep_shot(shot, "save_on_leave_failed");
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(game.running());  // waiting for the key the message asks for
+    game.key("space");
+    EXPECT_EQ(game.wait_exit(15000), 0);
+    EXPECT_FALSE(fs::exists(Files(game).text));
+}
+
+// --- the row on the preferences page --------------------------------------------
+
+// The eighth row at a display size: its buttons drawn where the row's
+// well is, yes lit after a click, and OK writing the line after the seven.
+void check_row_eight(bool large) {
+    int w = large ? 1024 : 800, h = large ? 768 : 600;
+    e2e::Session game(game_options(false, large));
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_NE(game.wait_for_window(title, 20000), 0u);
+    ASSERT_TRUE(support::reach_board(game, w, h));
+    TPixmap* page = load_pixmap(game.game_dir + "/images/prefer.png");
+    TPixmap* yes = load_pixmap(game.game_dir + "/images/yes.png");
+    TPixmap* no = load_pixmap(game.game_dir + "/images/no.png");
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(yes, nullptr);
+    ASSERT_NE(no, nullptr);
+    int left = (w - page->width) / 2, top = (h - page->height) / 2;
+    int row_y = top + PREFER_ROW_TOP + PREFER_ROW_PITCH * (PREFER_ROWS - 1);
+    int yes_x = left + PREFER_YES_X, no_x = yes_x + PREFER_NO_GAP;
+    // The button image stands at (x, y): its opaque middle row matches.
+    auto shows = [](const e2e::Shot& s, TPixmap* button, int x, int y) {
+        int j = button->height / 2, tested = 0, matched = 0;
+        for (int i = 2; i < button->width - 2; i++) {
+            uint32_t p = read_pixel(button, i, j);
+            if ((p >> 24) != 255) continue;
+            tested++;
+            if (e2e::near_colour(s.at(x + i, y + j), p & 0xFFFFFF, 4)) matched++;
+        }
+        return tested > 0 && matched * 10 >= tested * 9;
+    };
+
+    game.key("i");
+    e2e::Shot shot;
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return shows(s, no, no_x, row_y); }, 10000, &shot))
+        << "no lit No on row 8";
+    support::keep_shot(shot, large ? "prefer_1024" : "prefer_800");
+    // The page around the buttons: the row's well (the page, not the board)
+    // just above and below them, and OK below the row.
+    uint32_t board = shot.at(3, 3);
+    EXPECT_NE(shot.at(yes_x + 20, row_y - 3), board);
+    EXPECT_NE(shot.at(yes_x + 20, row_y + yes->height + 3), board);
+    EXPECT_GT(top + PREFER_OK.y1, row_y + yes->height);
+
+    game.click(yes_x + yes->width / 2, row_y + yes->height / 2);
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return shows(s, yes, yes_x, row_y); }, 10000, &shot))
+        << "row 8's yes did not light";
+    support::keep_shot(shot, large ? "prefer_1024_yes" : "prefer_800_yes");
+    game.click(left + (PREFER_OK.x1 + PREFER_OK.x2) / 2, top + (PREFER_OK.y1 + PREFER_OK.y2) / 2);
+    support::Preferences preferences;
+    preferences.large = large;
+    std::string expected = preferences.text() + "1\r\n";
+    std::string path = game.game_dir + "/players/default/prefer.txt";
+    EXPECT_TRUE(game.wait_for_file(
+        path, [&](const std::string& text) { return text == expected; }, 10000))
+        << e2e::read_file_text(path);
+    free_pixmap(page);
+    free_pixmap(yes);
+    free_pixmap(no);
+}
+
+TEST(SaveOnLeaveE2e, TheEighthRowAtEightHundredBySixHundred) { check_row_eight(false); }
+
+TEST(SaveOnLeaveE2e, TheEighthRowAtTenTwentyFourBySevenSixtyEight) { check_row_eight(true); }
+
+}  // namespace
