@@ -11,6 +11,7 @@
 #include <string>
 
 #include "media/draw/draw.h"
+#include "screens/ui_geometry.h"
 #include "tests/e2e/harness.h"
 #include "tests/support/e2e_setup.h"
 
@@ -167,9 +168,9 @@ TEST(ScreensE2e, TheHelpLineIOpensThePreferencesWhoseRowsAndOkWritePreferTxt) {
     game.click(left + 462 + 20, top + 44 + 56 * 5 + 15);
     ASSERT_TRUE(game.wait_for_change(before, 10000, &shot)) << "the rows did not change";
     support::keep_shot(shot, "prefer_edited");
-    game.click(left + 230, top + 460);
+    game.click(left + (PREFER_OK.x1 + PREFER_OK.x2) / 2, top + (PREFER_OK.y1 + PREFER_OK.y2) / 2);
     std::string path = game.game_dir + "/players/default/prefer.txt";
-    std::string expected = "1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n";
+    std::string expected = "1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n";  // save when leaving: no
     EXPECT_TRUE(game.wait_for_file(
         path, [&](const std::string& text) { return text == expected; }, 5000));
     EXPECT_EQ(e2e::read_file_text(path), expected);
