@@ -143,6 +143,31 @@ TEST(SaveOnLeaveE2e, AFailedSaveOnTheWayOutIsShownThenTheGameEnds) {
     EXPECT_FALSE(fs::exists(Files(game).text));
 }
 
+// --- a flow that replaces the jigsaw ---------------------------------------------
+
+TEST(SaveOnLeaveE2e, ANewJigsawFromTheBrowserSavesTheBoardItReplaces) {
+    e2e::Session game(game_options(true));
+    ASSERT_TRUE(reach_player_game(game));
+    e2e::Shot board;
+    ASSERT_TRUE(game.wait_until_still(10000, &board));
+    game.key("n");
+    const uint32_t browser = 0xE0FFFF;  // the browsers' background
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return s.at(400, 590) == browser; }, 10000));
+    game.click(106, 140);  // the first thumbnail
+    e2e::Shot shot;
+    ASSERT_TRUE(game.wait_until_still(20000, &shot, [&](const e2e::Shot& s) { return s.at(400, 590) != browser; }));
+    support::keep_shot(shot, "save_on_leave_new_jigsaw");
+    Files files(game);
+    ASSERT_TRUE(fs::exists(files.text));
+    // The thumbnail is the board that was left (its green, as at the
+    // start of the test), not the browser page the choice was made on.
+    TPixmap* thumb = load_pixmap(files.thumbnail);
+    ASSERT_NE(thumb, nullptr);
+    uint32_t corner = read_pixel(thumb, 3, 3) & 0xFFFFFF;
+    EXPECT_TRUE(e2e::near_colour(corner, board.at(10, 10), 6)) << std::hex << corner;
+    free_pixmap(thumb);
+}
+
 // --- the row on the preferences page --------------------------------------------
 
 // The eighth row at a display size: its buttons drawn where the row's
