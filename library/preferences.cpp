@@ -3,7 +3,8 @@
 // forces the full-screen refresh rate). One signed decimal per line, CR LF
 // endings. prefer.txt: click help, large display, sound, windowed, help
 // prompt, save message, own colour (then its red, green and blue when set),
-// then save when leaving; a file that stops early keeps the defaults.
+// then save when leaving; the later lines that a short file lacks keep
+// their defaults.
 #include "library/library.h"
 
 // The values themselves are shared by every screen and defined in ui/;
