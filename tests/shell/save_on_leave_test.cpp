@@ -247,8 +247,16 @@ TEST_F(SaveOnLeave, TheOpeningAndAnEmptyBoardAreNeverSaved) {
     press(KEY_ESCAPE);
     EXPECT_EXIT(press(KEY_ESCAPE), ::testing::ExitedWithCode(0), "");
     EXPECT_FALSE(fs::exists(saved("0000bexil")));
-    // L away from it saves nothing either, and the game resumed is the
-    // player's, saved from then on.
+    // R deals it afresh for the player without saving the opening; from
+    // then on it is the player's game.
+    press(KEY_R);
+    press(KEY_Y);
+    EXPECT_FALSE(fs::exists(saved("0000bexil")));
+    EXPECT_EQ(player_game_on_board, 1);
+    // L away from the opening saves nothing either, and the game resumed
+    // is the player's, saved from then on.
+    ASSERT_TRUE(load_default_jigsaw());
+    player_game_on_board = 0;
     press(KEY_L);
     run(1);
     click_entry(saved_list, "alpha");
