@@ -237,9 +237,10 @@ bool take_out_of_box(int i);
 bool put_into_box(int j);
 
 // Key V on the box screen: the tray's pieces shared out among boxes 1..5
-// by colour, one group of colours per box in hue order; boxed pieces stay
-// where they are. A piece whose box is full stays in the tray. Returns
-// how many pieces went into a box.
+// by colour (share_out_by_colour), each put in as a click would put it;
+// boxed pieces stay where they are and lend their box its colour. A piece
+// whose box is full stays in the tray. Says what it did on the status
+// line and returns how many pieces went into a box.
 int sort_tray_by_colour();
 
 // ===========================================================================
