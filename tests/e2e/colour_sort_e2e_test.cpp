@@ -1,9 +1,10 @@
 // Sorting by colour on the real binary: a starter jigsaw in place of the
 // reserved one, dealt afresh, the box screen opened and V pressed: the
 // tray empties into the five boxes, the saved game puts every loose
-// interior piece in a box and no edge piece in one, and the boxes are
-// shown one after another. With TESSELLON_E2E_SHOTS_DIR set to a folder,
-// the tray and the five boxes are written there as PNGs for looking at.
+// interior piece in a box and no edge piece in one, the boxes are shown
+// one after another and H shows the page that lists V. With
+// TESSELLON_E2E_SHOTS_DIR set to a folder, the tray, the five boxes and
+// the help page are written there as PNGs for looking at.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -92,6 +93,14 @@ TEST(ColourSortE2e, VEmptiesTheTrayIntoTheFiveBoxes) {
         EXPECT_NE(box.at(105, 40), BACKGROUND) << b;  // every box took some
         shown = box;
     }
+
+    // The help page over the box screen lists V.
+    game.key("h");
+    e2e::Shot help;
+    EXPECT_TRUE(game.wait_for_change(shown, 10000, &help));
+    support::keep_shot(help, "colour_sort_help");
+    EXPECT_NE(help.at(400, 300), BACKGROUND);
+    game.key("h");
 
     saved = save_and_read(game);
     ASSERT_EQ(saved.size(), 7u * COUNT + 5);
