@@ -58,6 +58,7 @@ struct staged_jigsaw {
     int x0[PIECE_TABLE_SIZE] = {};
     int y0[PIECE_TABLE_SIZE] = {};
     TImage* img[PIECE_TABLE_SIZE] = {};
+    rgb_colour colour[PIECE_TABLE_SIZE] = {};  // average of each piece's opaque pixels
     bool has_colour = false;
     int red = 0, green = 0, blue = 0;
 };
@@ -108,6 +109,9 @@ static bool stage_pieces(TStream* stream, const std::string& dir, staged_jigsaw&
             return false;
         }
         budget -= (int64_t)image_width(j.img[i]) * image_height(j.img[i]);
+        // Taken now, while the decoded pixels are at hand: once drawn, the
+        // image keeps them only in its texture.
+        average_opaque_colour(lock_image(j.img[i], 0, true, false), &j.colour[i]);
     }
     *reading = path;  // the colour lines
     j.has_colour = !eof(stream);
@@ -160,6 +164,7 @@ static void commit_jigsaw(staged_jigsaw& j) {
             centre_image_handle(p.img);
             p.wd = image_width(p.img);
             p.ht = image_height(p.img);
+            p.colour = j.colour[i];
             p.n = grid_index(r - 1, c);
             p.e = grid_index(r, c + 1);
             p.w = grid_index(r, c - 1);

@@ -254,3 +254,78 @@ bool put_into_box(int j) {
     tray[j].n = 0;
     return true;
 }
+
+// ===========================================================================
+// Sorting the tray by colour
+// ===========================================================================
+
+int sort_tray_by_colour() {
+    // The tray's pieces in piece-number order, whatever order the tray
+    // was dealt in, so that the same pieces always sort the same way.
+    static int slot_of[PIECE_TABLE_SIZE];  // tray slot of each piece; 0 = none
+    for (int p = 0; p < PIECE_TABLE_SIZE; p++) slot_of[p] = 0;
+    int slots = tray_count < MAX_PIECES ? tray_count : MAX_PIECES;
+    for (int j = 1; j <= slots; j++) {
+        int p = tray[j].n;
+        if (is_piece(p) && is_loose_piece(p)) slot_of[p] = j;
+    }
+    std::vector<int> sorting;
+    std::vector<rgb_colour> colours;
+    for (int p = 1; p <= last_piece(); p++) {
+        if (!slot_of[p]) continue;
+        sorting.push_back(p);
+        colours.push_back(pieces[p].colour);
+    }
+    if (sorting.empty()) {
+        status_message = "no pieces in the tray to sort";
+        return 0;
+    }
+
+    // A box list holds at most MAX_PIECES entries; what is already in a
+    // box stays there and gives the box its colour.
+    box_sort_type boxes[BOX_TABLE_SIZE];
+    for (int b = 1; b <= BOX_COUNT; b++) {
+        int n = box_count[b] < MAX_PIECES ? box_count[b] : MAX_PIECES;
+        boxes[b].room = MAX_PIECES - n;
+        int64_t r = 0, g = 0, bl = 0;
+        for (int i = 1; i <= n; i++) {
+            int p = box_contents[b][i].n;
+            // A piece joined since it was boxed is no longer shown there.
+            if (!is_piece(p) || pieces[p].box != b || pieces[p].gp > 0) continue;
+            r += pieces[p].colour.r;
+            g += pieces[p].colour.g;
+            bl += pieces[p].colour.b;
+            boxes[b].holds++;
+        }
+        if (boxes[b].holds > 0) {
+            int h = boxes[b].holds;
+            boxes[b].mean = {static_cast<int>(r / h), static_cast<int>(g / h), static_cast<int>(bl / h)};
+        }
+    }
+    std::vector<int> into;
+    share_out_by_colour(colours, boxes, &into);
+
+    int moved = 0;
+    for (size_t i = 0; i < sorting.size(); i++) {
+        int p = sorting[i], b = into[i];
+        if (b < 1 || b > BOX_COUNT || box_count[b] >= MAX_PIECES) continue;
+        box_count[b]++;
+        box_contents[b][box_count[b]] = pce_type();
+        box_contents[b][box_count[b]].n = p;
+        pieces[p].box = b;
+        pieces[p].visible = 1;  // as a piece put in by hand
+        tray[slot_of[p]].n = 0;
+        moved++;
+    }
+
+    // What is left of the corner stack is counted again.
+    int w = display_width(), h = display_height(), stacked = 0;
+    for (int j = 1; j <= slots; j++)
+        if (tray[j].n > 0 && tray[j].x == w - 29 && tray[j].y == h - 29) stacked++;
+    tray_overflow = stacked;
+
+    int left = static_cast<int>(sorting.size()) - moved;
+    status_message = "sorted " + int_to_text(moved) + (moved == 1 ? " piece" : " pieces") + " by colour";
+    if (left > 0) status_message += ", " + int_to_text(left) + " left in the tray: their boxes are full";
+    return moved;
+}

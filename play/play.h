@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ui/ui.h"
 
@@ -21,6 +22,11 @@ enum {
     BOX_TABLE_SIZE = BOX_COUNT + 1,
 };
 
+// A colour in 0..255 sRGB channels.
+struct rgb_colour {
+    int r = 0, g = 0, b = 0;
+};
+
 // One piece of the jigsaw being played.
 struct piece_type {
     TImage* img = nullptr;           // the piece's picture, centre-handled; Null until loaded
@@ -33,6 +39,7 @@ struct piece_type {
     int visible = 0;                 // shown on the board (drawn and pickable)
     int box = 0;                     // sorting box 1..5; 0 = none
     int wd = 0, ht = 0;              // size of img in pixels
+    rgb_colour colour;               // average of img's opaque pixels, set by the loader
 };
 
 // An entry of a box list or a tray slot.
@@ -228,6 +235,39 @@ bool take_out_of_box(int i);
 // Tray slot j's piece goes to the end of the current box's list; false
 // when the slot is empty or the list is full.
 bool put_into_box(int j);
+
+// Key V on the box screen: the tray's pieces shared out among boxes 1..5
+// by colour (share_out_by_colour), each put in as a click would put it;
+// boxed pieces stay where they are and lend their box its colour. A piece
+// whose box is full stays in the tray. Says what it did on the status
+// line and returns how many pieces went into a box.
+int sort_tray_by_colour();
+
+// ===========================================================================
+// colour_sort.cpp: grouping pieces by colour
+// ===========================================================================
+
+// The average colour of the pixmap's pixels with alpha of 128 or more;
+// false (and black) when it has none.
+bool average_opaque_colour(const TPixmap* pixmap, rgb_colour* out);
+// Groups the colours into at most k (at most BOX_COUNT) groups by k-means
+// in CIE Lab, seeded the same every time; labels[i] is colour i's group,
+// 0 up, the groups numbered in hue order (reds, yellows, greens, blues,
+// purples, then greys dark to light). Returns the number of groups.
+int cluster_colours(const std::vector<rgb_colour>& colours, int k, std::vector<int>* labels);
+// What sharing out by colour needs to know of a box.
+struct box_sort_type {
+    int room = 0;     // pieces it can still take
+    int holds = 0;    // pieces it holds already
+    rgb_colour mean;  // their average colour, when it holds any
+};
+// The box, 1..BOX_COUNT, of each colour; 0 when its box has no room left
+// (colours taken in order). With every box empty, the groups of
+// cluster_colours go to boxes 1 up. Boxes that hold pieces keep their
+// colour: a colour near one joins it, and the colours far from all of
+// them form new groups for the empty boxes, in hue order.
+void share_out_by_colour(const std::vector<rgb_colour>& colours, const box_sort_type boxes[BOX_TABLE_SIZE],
+                         std::vector<int>* out);
 
 // ===========================================================================
 // box_screen.cpp: the box screen

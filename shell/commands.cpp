@@ -195,6 +195,7 @@ static const command_type commands[] = {
     {KEY_I, SCREEN_BOX, BY_BOTH, [](int) { screen_state = SCREEN_PREFER; }},
     {KEY_J, SCREEN_BOX, BY_KEY, leave_box_screen},
     {KEY_P, SCREEN_BOX, BY_BOTH, toggle_picture},
+    {KEY_V, SCREEN_BOX, BY_BOTH, [](int) { sort_tray_by_colour(); }},
     {KEY_Z, SCREEN_BOX, BY_BOTH, hide_all_and_leave},
     // Lines of its help page that also go back to the box screen.
     {KEY_B, SCREEN_BOX, BY_LINE, refill_tray_and_close_help},

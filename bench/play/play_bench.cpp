@@ -1,5 +1,6 @@
 // Speed of the play operations that touch every piece of a 300-piece
-// jigsaw: loading its folder (pieces.txt and 300 PNGs), one board frame
+// jigsaw: loading its folder (pieces.txt and 300 PNGs), the average
+// colours the load takes from the pieces' pixels, one board frame
 // (drawn into the null backend's CPU buffer, so this is the logic and
 // software-raster cost, not the GL cost), piece_under_mouse through a
 // stack of 300 pieces, and a drop that merges two groups of 150.
@@ -98,6 +99,21 @@ void BM_LoadJigsaw300(benchmark::State& state) {
     state.counters["pieces"] = piece_count;
 }
 
+// The part of the load that takes each piece's average colour, alone.
+void BM_PieceColours300(benchmark::State& state) {
+    ensure_loaded();
+    int64_t sum = 0;
+    for (auto _ : state) {
+        for (int i = 1; i <= piece_count; i++) {
+            rgb_colour c;
+            average_opaque_colour(lock_image(pieces[i].img, 0, true, false), &c);
+            sum += c.r + c.g + c.b;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["pieces"] = piece_count;
+}
+
 void BM_BoardFrame300(benchmark::State& state) {
     ensure_loaded();
     seed_random(1);
@@ -173,6 +189,7 @@ void BM_DropJoiningTwoGroupsOf150(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_LoadJigsaw300)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PieceColours300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BoardFrame300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BoardFrame300Kept)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PieceUnderMouseThroughStack300)->Unit(benchmark::kMicrosecond);

@@ -18,7 +18,7 @@ struct PageLayout {
 };
 const PageLayout layouts[5] = {
     {"jigsaw", "ABCDEFGHIKLMNOPQRSTUWZ12345-", 14, 12},
-    {"box", "BDFHIKLNPQSZ12345-", 9, 14},
+    {"box", "BDFHIKLNPQSVZ12345-", 10, 14},
     {"load1", "DFHKNQS-", 4, 16},
     {"new1", "DFHKLQS-", 4, 16},
     {"delete1", "ADFHKLNQSU-", 6, 16},
@@ -354,6 +354,41 @@ TEST_F(HelpScreen, BoxPageLinesOpenBoxesAndReturn) {
     pending_confirm = "";
     click_line('-');  // not the exit question on this page
     EXPECT_EQ(pending_confirm, "");
+}
+
+TEST_F(HelpScreen, TheColourSortLineSortsTheTrayAsItsKeyDoes) {
+    // Help over the box screen with six tray pieces in two colours.
+    auto set_up = [] {
+        screen_state = SCREEN_HELP;
+        previous_screen = SCREEN_BOX;
+        piece_count = 6;
+        tray_count = 6;
+        for (int i = 1; i <= 6; i++) {
+            pieces[i] = piece_type();
+            pieces[i].colour = i % 2 ? rgb_colour{200, 30, 30} : rgb_colour{40, 70, 200};
+            tray[i] = pce_type();
+            tray[i].n = 7 - i;
+        }
+        for (int b = 1; b <= BOX_COUNT; b++) box_count[b] = 0;
+    };
+    auto boxes = [] {
+        std::ostringstream s;
+        for (int b = 1; b <= BOX_COUNT; b++) {
+            s << "box " << b << ":";
+            for (int i = 1; i <= box_count[b]; i++) s << ' ' << box_contents[b][i].n;
+            s << "; ";
+        }
+        for (int j = 1; j <= tray_count; j++) s << tray[j].n;
+        return s.str() + " " + screen_state;
+    };
+    set_up();
+    dispatch_key(KEY_V);
+    const std::string by_key = boxes();
+    EXPECT_EQ(by_key, "box 1: 1 3 5; box 2: 2 4 6; box 3:; box 4:; box 5:; 000000 help");
+    set_up();
+    click_line('V');
+    EXPECT_EQ(click_pending, 0);
+    EXPECT_EQ(boxes(), by_key);
 }
 
 // --- the browser pages -------------------------------------------------------------

@@ -75,6 +75,7 @@ static std::vector<HelpPage> help_pages() {
           {'P', "Show or hide the picture"},
           {'Q', "Quick pick a jigsaw"},
           {'S', "Save the game"},
+          {'V', "Sort the tray into boxes by colour"},
           {'Z', "Hide all pieces, back to board"},
           {'1', "Open box 1"},
           {'2', "Open box 2"},
