@@ -33,9 +33,13 @@ static bool flash_on = false;                   // a flash is running
 // --- kept for the run ---
 static TImage* pixel_probe = nullptr;  // one opaque pixel, for reading a piece's shape
 
-// The ring: RING_WIDTH pixels around the shape, the outermost of them dark
-// so that the bright part stands out on a light picture too.
-enum { RING_WIDTH = 4 };
+// The ring: RING_WIDTH pixels around the shape, bright between a thin dark
+// line along the shape and a dark rim outside, so that it stands out on
+// pieces of any colour, its own colour included.
+enum { RING_WIDTH = 6 };
+// Squared distances from the shape (pixel centres) up to which the ring is
+// dark, then bright, then dark again.
+enum { RING_INNER_D2 = 2, RING_BRIGHT_D2 = 20, RING_OUTER_D2 = 36 };
 static const uint32_t RING_BRIGHT = 0xFFFFE600;  // 0xAARRGGBB, a strong yellow
 static const uint32_t RING_DARK = 0xFF201000;
 
@@ -166,8 +170,8 @@ static void raise_covered(const std::vector<int>& flashing, const std::vector<pi
 // ===========================================================================
 
 // The ring around a mask as an image RING_WIDTH pixels larger on each side:
-// every pixel outside the shape within RING_WIDTH of it (round reach) is
-// bright, the outermost one dark.
+// the pixels outside the shape within RING_WIDTH of it (round reach),
+// dark, bright and dark by their distance; the rest transparent.
 static TImage* outline_image(const piece_mask_type& m) {
     const int w = m.width + 2 * RING_WIDTH, h = m.height + 2 * RING_WIDTH;
     if (m.width < 1 || m.height < 1) return nullptr;
@@ -188,14 +192,15 @@ static TImage* outline_image(const piece_mask_type& m) {
         }
     TPixmap* pm = create_pixmap(w, h, PF_RGBA8888);
     if (!pm) return nullptr;
-    const int bright = (RING_WIDTH - 1) * (RING_WIDTH - 1) + 1, dark = RING_WIDTH * RING_WIDTH + 1;
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
             if (m.at(m.left + x - RING_WIDTH, m.top + y - RING_WIDTH)) continue;
             int d = reach[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
-            if (d < bright)
+            if (d <= RING_INNER_D2)
+                write_pixel(pm, x, y, RING_DARK);
+            else if (d <= RING_BRIGHT_D2)
                 write_pixel(pm, x, y, RING_BRIGHT);
-            else if (d < dark)
+            else if (d <= RING_OUTER_D2)
                 write_pixel(pm, x, y, RING_DARK);
         }
     TImage* image = image_from_pixmap(pm, 0);
