@@ -172,15 +172,11 @@ void BM_DropJoiningTwoGroupsOf150(benchmark::State& state) {
     state.counters["final_group"] = joined;
 }
 
-// Key V with a piece of the scattered 300 in hand: the search, the shape
-// of each neighbour read through the overlap test, raising the covered
-// ones and making their outline images.
-void BM_FindFitsHeldPiece300(benchmark::State& state) {
-    ensure_loaded();
-    seed_random(1);
-    scatter_pieces();
-    show_all_pieces();
-    held_piece = 7 * COLUMNS + 10;  // an inner piece: four neighbours
+// Times key V with the held piece given, on the scattered 300: the
+// search, the shape of each neighbour read through the overlap test,
+// raising the covered ones and making their outline images.
+void time_find_fits(benchmark::State& state, int held) {
+    held_piece = held;
     int outlined = 0;
     for (auto _ : state) {
         find_fitting_pieces(0, 0);
@@ -193,38 +189,35 @@ void BM_FindFitsHeldPiece300(benchmark::State& state) {
     state.counters["outlined"] = outlined;
 }
 
-// The same with the top half of the jigsaw (150 pieces) joined in hand:
-// every piece of the row below it, and the one beside it, flashes.
-void BM_FindFitsHeldHalf300(benchmark::State& state) {
+void scatter_all() {
     ensure_loaded();
     seed_random(1);
     scatter_pieces();
     show_all_pieces();
+}
+
+// An inner piece in hand: four neighbours.
+void BM_FindFitsHeldPiece300(benchmark::State& state) {
+    scatter_all();
+    time_find_fits(state, 7 * COLUMNS + 10);
+}
+
+// The top half of the jigsaw (150 pieces) joined in hand: every piece of
+// the row below it, and the one beside it, flashes.
+void BM_FindFitsHeldHalf300(benchmark::State& state) {
+    scatter_all();
     for (int i = 1; i <= piece_count; i++) pieces[i].gp = i <= piece_count / 2 ? 1 : 0;
     group_counter = 1;
-    held_piece = 1;
     place_group(1);
-    int outlined = 0;
-    for (auto _ : state) {
-        find_fitting_pieces(0, 0);
-        outlined = static_cast<int>(fit_flash_pieces().size());
-        state.PauseTiming();
-        end_fit_flash();
-        state.ResumeTiming();
-    }
-    held_piece = 0;
+    time_find_fits(state, 1);
     for (int i = 1; i <= piece_count; i++) pieces[i].gp = 0;
     group_counter = 0;
-    state.counters["outlined"] = outlined;
 }
 
 // A frame of the scattered 300 with the kept board put back and four
 // outlines drawn over it (compare BM_BoardFrame300Kept).
 void BM_BoardFrame300KeptWithFlash(benchmark::State& state) {
-    ensure_loaded();
-    seed_random(1);
-    scatter_pieces();
-    show_all_pieces();
+    scatter_all();
     held_piece = 7 * COLUMNS + 10;
     find_fitting_pieces(0, 0);
     held_piece = 0;

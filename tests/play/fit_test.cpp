@@ -6,6 +6,7 @@
 // a still board, carrying during a flash, and the help line.
 #include "screens/ui_geometry.h"
 #include "tests/play/play_fixture.h"
+#include "tests/shell/loop_fixture.h"
 
 namespace {
 
@@ -40,26 +41,13 @@ struct Fit : PlayFixture {
         PlayFixture::TearDown();
     }
 
-    static void queue(int id, int data, int x = 0, int y = 0) {
-        TEvent e;
-        e.id = id;
-        e.data = data;
-        e.x = x;
-        e.y = y;
-        emit_event(e);
-    }
-    static void press(int key) {
-        queue(EVENT_KEY_DOWN, key);
-        main_loop_iteration();
-        queue(EVENT_KEY_UP, key);
-        main_loop_iteration();
-    }
+    // Keys and iterations of the loop as the loop tests drive them.
+    static void queue(int id, int data, int x = 0, int y = 0) { LoopFixture::queue(id, data, x, y); }
+    static void press(int key) { LoopFixture::press(key); }
+    static void run(int n) { LoopFixture::run(n); }
     static void point_at(int x, int y) {
         queue(EVENT_MOUSE_MOVE, 0, x, y);
         main_loop_iteration();
-    }
-    static void run(int n) {
-        for (int i = 0; i < n; i++) main_loop_iteration();
     }
     static std::vector<int> order() { return std::vector<int>(draw_order + 1, draw_order + 1 + piece_count); }
     static uint32_t shown_at(int x, int y) { return read_pixel(null_front_buffer(), x, y) & 0xFFFFFF; }
