@@ -222,9 +222,20 @@ std::vector<int> fit_flash_pieces() {
     return list;
 }
 
+// Whether a click at (x, y) would go to the picture or the swatch, which
+// lie over the pieces, rather than to a piece.
+static bool over_picture_or_swatch(int x, int y) {
+    if (picture_shown && picture && x >= picture_x && x <= picture_x + picture_w && y >= picture_y &&
+        y <= picture_y + picture_h)
+        return true;
+    return swatch_shown && swatch_image && x >= swatch_x && x <= swatch_x + image_width(swatch_image) &&
+           y >= swatch_y && y <= swatch_y + image_height(swatch_image);
+}
+
 void find_fitting_pieces(int x, int y) {
     end_fit_flash();
-    int p = held_piece >= 1 && held_piece <= piece_count ? held_piece : piece_at(x, y);
+    int p = held_piece;
+    if (p < 1 || p > piece_count) p = over_picture_or_swatch(x, y) ? 0 : piece_at(x, y);
     if (p < 1) {
         status_message = "Point at a piece or hold one to find the pieces that fit";
         return;

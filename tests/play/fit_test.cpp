@@ -141,6 +141,19 @@ TEST_F(Fit, VOverNothingOnlySaysSo) {
     press(KEY_V);
     EXPECT_FALSE(fit_flash_running());
     EXPECT_EQ(status_message, "Point at a piece or hold one to find the pieces that fit");
+    // The picture over a piece takes the click there, so V finds nothing.
+    TImage* thumb = support::solid_image(60, 40, 0xFF20A040);
+    picture = thumb;
+    picture_x = pieces[6].x - 30, picture_y = pieces[6].y - 20, picture_w = 60, picture_h = 40;
+    picture_shown = 1;
+    point_at(pieces[6].x, pieces[6].y);
+    press(KEY_V);
+    EXPECT_FALSE(fit_flash_running());
+    picture_shown = 0;
+    press(KEY_V);
+    EXPECT_TRUE(fit_flash_running()) << "the piece under the picture";
+    picture = nullptr;
+    free_image(thumb);
     // A whole jigsaw pointed at: nothing fits.
     group({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, 1, 1);
     point_at(pieces[6].x, pieces[6].y);
