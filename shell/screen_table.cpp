@@ -51,6 +51,12 @@ static void unrotate_frame() {
     if (unrotate_phase == 4) screen_state = SCREEN_JIGSAW;
 }
 
+// The board is still but while pieces flash: their blinks need frames.
+static void board_frame() {
+    jigsaw_screen_frame();
+    if (fit_flash_running()) mark_frame_stale();
+}
+
 // ===========================================================================
 // Backdrops: a screen drawn under the help, without acting on anything
 // ===========================================================================
@@ -98,12 +104,6 @@ static void escape_from_prefer() {
 // ===========================================================================
 // Clicks passed on when help closes over a screen
 // ===========================================================================
-
-// The board is still but while pieces flash: their blinks need frames.
-static void board_frame() {
-    jigsaw_screen_frame();
-    if (fit_flash_running()) mark_frame_stale();
-}
 
 static void board_click() {
     swatch_click();
