@@ -310,5 +310,8 @@ void jigsaw_screen_frame() {
         draw_board();
         draw_swatch_and_picture();
     }
+    // Over the board and its kept copy, never into it, so the outlines
+    // leave no trace once the flash ends; under the carried group.
+    draw_fit_flash();
     if (held_piece) draw_held_group();
 }

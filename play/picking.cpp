@@ -4,13 +4,19 @@
 // order, and laying a group out rigidly around one of its members.
 #include "play/play.h"
 
-bool mouse_over_image(TImage* image, int x, int y, int a) {
+// The probe (white_image) at (px, py) against an image drawn centred at
+// (x, y) turned a quarter turns.
+static bool image_under_point(TImage* image, int x, int y, int a, int px, int py) {
     if (!image || !white_image) return false;
     set_rotation(static_cast<float>(a * 90));
     bool hit = images_overlap(image, static_cast<float>(x), static_cast<float>(y), 0, white_image,
-                              static_cast<float>(mouse_x), static_cast<float>(mouse_y), 0);
+                              static_cast<float>(px), static_cast<float>(py), 0);
     set_rotation(0);
     return hit;
+}
+
+bool mouse_over_image(TImage* image, int x, int y, int a) {
+    return image_under_point(image, x, y, a, mouse_x, mouse_y);
 }
 
 bool mouse_over_piece(int p) {
@@ -18,14 +24,17 @@ bool mouse_over_piece(int p) {
     return mouse_over_image(pieces[p].img, pieces[p].x, pieces[p].y, pieces[p].a);
 }
 
-int piece_under_mouse() {
+int piece_at(int x, int y) {
     for (int i = piece_count; i >= 1; i--) {
         int p = draw_order[i];
         if (p < 1 || p > piece_count) continue;
-        if (pieces[p].visible && mouse_over_piece(p)) return p;
+        const piece_type& pc = pieces[p];
+        if (pc.visible && image_under_point(pc.img, pc.x, pc.y, pc.a, x, y)) return p;
     }
     return 0;
 }
+
+int piece_under_mouse() { return piece_at(mouse_x, mouse_y); }
 
 void pick_up_piece() {
     int p = piece_under_mouse();

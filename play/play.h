@@ -158,6 +158,8 @@ bool mouse_over_image(TImage* image, int x, int y, int a);
 bool mouse_over_piece(int p);
 // The topmost visible piece whose opaque pixels lie under the mouse; 0 = none.
 int piece_under_mouse();
+// The same for the probe placed at (x, y) instead of the mouse.
+int piece_at(int x, int y);
 // Takes the topmost visible piece under the mouse into the hand.
 void pick_up_piece();
 // Moves piece k to the top of the drawing order.
@@ -170,6 +172,51 @@ void place_group(int p);
 void turn_piece(int p);
 // Key M: piece 1 home and upright, its group with it.
 void home_first_piece();
+
+// ===========================================================================
+// fit_search.cpp: the pieces that would fit a group
+// ===========================================================================
+
+// What the search found around one group: the neighbours not joined to it,
+// those lying shown on the board and a count of those out of sight.
+struct fit_search_type {
+    std::vector<int> shown;           // visible unjoined neighbours, by piece number
+    int in_box[BOX_TABLE_SIZE] = {};  // hidden ones put in box b (1..5) and still loose
+    int filtered = 0;                 // other hidden ones: a visibility filter hides them
+};
+
+// The grid neighbours of p's group (p alone when it is loose) that are not
+// members of it, each counted once. Reads the tables only.
+fit_search_type find_fits(int p);
+// The status line after a search; "" when every fitting piece is shown.
+std::string fit_status_text(const fit_search_type& found);
+
+// ===========================================================================
+// fit_flash.cpp: key V on the board, flashing the pieces that fit
+// ===========================================================================
+
+// --- a moment of the board: the flash, drawn over it for a second ---
+extern int fit_flash_start;        // clock_ms when the flash began
+extern const int fit_flash_ms;     // how long it lasts, three blinks
+extern const int fit_blink_ms;     // one blink: outline shown, then not
+extern const int fit_blink_on_ms;  // the part of a blink the outline shows
+
+// Key V: the pieces that fit the held group, or else the group at (x, y)
+// (the pointer, picked pixel-exactly as a click would), flash; those
+// hidden under other pieces are raised; the status line counts those out
+// of sight, or says that nothing was found.
+void find_fitting_pieces(int x, int y);
+// Draws the outlines while the flash is in an on part of a blink; ends the
+// flash once its time is up. The board screen calls it over the board.
+void draw_fit_flash();
+// Whether the outlines show `elapsed` milliseconds into the flash.
+bool fit_flash_shows(int elapsed);
+// The flash has not ended yet: the board must keep drawing frames.
+bool fit_flash_running();
+// Ends the flash and lets its outline images go.
+void end_fit_flash();
+// The pieces the running flash outlines, by piece number.
+std::vector<int> fit_flash_pieces();
 
 // ===========================================================================
 // snapping.cpp: snapping and grouping

@@ -59,7 +59,7 @@ enum {
 };
 
 constexpr help_layout_type HELP_LAYOUTS[HELP_PAGE_COUNT] = {
-    {"ABCDEFGHIKLMNOPQRSTUWZ12345-", 14, 12},
+    {"ABCDEFGHIKLMNOPQRSTUVWZ12345-", 15, 12},
     {"BDFHIKLNPQSVZ12345-", 10, 14},
     {"DFHKNQS-", 4, 16},
     {"DFHKLQS-", 4, 16},

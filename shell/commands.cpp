@@ -139,6 +139,18 @@ static void hide_tidy_count(int key) {
     if (key != KEY_T) tidy_state.k = 0;
 }
 
+// V: the pieces that fit flash on the board. Over the help page (its
+// line, or the key) the help closes so that they can be seen, and the
+// group looked at is the one where the help was opened, when known.
+static void find_fits_key(int) {
+    int x = mouse_x, y = mouse_y;
+    if (screen_state == SCREEN_HELP) {
+        if (click_x >= 0) x = click_x, y = click_y;
+        screen_state = previous_screen;
+    }
+    find_fitting_pieces(x, y);
+}
+
 // Lines that carry the command out on the screen under the help and go
 // back to it.
 static void save_and_close_help(int) {
@@ -241,6 +253,7 @@ static const command_type commands[] = {
      }},
     {KEY_T, SCREEN_JIGSAW, BY_LINE, [](int) { tidy_pieces(); }},
     {KEY_U, SCREEN_JIGSAW, BY_BOTH, unrotate},
+    {KEY_V, SCREEN_JIGSAW, BY_BOTH, find_fits_key},
     {KEY_Z, SCREEN_JIGSAW, BY_BOTH, [](int) { hide_all_pieces(); }},
     {KEY_ANY, SCREEN_JIGSAW, BY_KEY, hide_tidy_count},
     // Lines of its help page.

@@ -51,6 +51,12 @@ static void unrotate_frame() {
     if (unrotate_phase == 4) screen_state = SCREEN_JIGSAW;
 }
 
+// The board is still but while pieces flash: their blinks need frames.
+static void board_frame() {
+    jigsaw_screen_frame();
+    if (fit_flash_running()) mark_frame_stale();
+}
+
 // ===========================================================================
 // Backdrops: a screen drawn under the help, without acting on anything
 // ===========================================================================
@@ -121,7 +127,7 @@ static const screen_type screens[] = {
     // state, frame, still, backdrop, help page, H opens help, Escape, right clicks, click, thumbnails
     {SCREEN_TITLE, title_step, 0, draw_board, NO_HELP_PAGE, 0, nullptr, 0, nullptr, 0},
     {SCREEN_ANIM, anim_frame, 0, draw_board, NO_HELP_PAGE, 0, nullptr, 0, nullptr, 0},
-    {SCREEN_JIGSAW, jigsaw_screen_frame, 1, board_backdrop, HELP_PAGE_BOARD, 1, nullptr, 1, board_click, 0},
+    {SCREEN_JIGSAW, board_frame, 1, board_backdrop, HELP_PAGE_BOARD, 1, nullptr, 1, board_click, 0},
     {SCREEN_BOX, box_screen_frame, 1, box_backdrop, HELP_PAGE_BOX, 1, escape_from_box, 1, box_click, 0},
     {SCREEN_NEW, new_screen_frame, 1, new_backdrop, HELP_PAGE_NEW, 1, escape_to_board, 0, nullptr, 1},
     {SCREEN_DELETE, delete_screen_frame, 1, kill_backdrop, HELP_PAGE_KILL, 1, escape_to_board, 0, nullptr, 1},

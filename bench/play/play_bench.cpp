@@ -3,7 +3,9 @@
 // colours the load takes from the pieces' pixels, one board frame
 // (drawn into the null backend's CPU buffer, so this is the logic and
 // software-raster cost, not the GL cost), piece_under_mouse through a
-// stack of 300 pieces, and a drop that merges two groups of 150.
+// stack of 300 pieces, a drop that merges two groups of 150, key V (the
+// pieces that fit a held piece or a held half flash) and a board frame
+// with the flash drawn over it.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -186,6 +188,64 @@ void BM_DropJoiningTwoGroupsOf150(benchmark::State& state) {
     state.counters["final_group"] = joined;
 }
 
+// Times key V with the held piece given, on the scattered 300: the
+// search, the shape of each neighbour read through the overlap test,
+// raising the covered ones and making their outline images.
+void time_find_fits(benchmark::State& state, int held) {
+    held_piece = held;
+    int outlined = 0;
+    for (auto _ : state) {
+        find_fitting_pieces(0, 0);
+        outlined = static_cast<int>(fit_flash_pieces().size());
+        state.PauseTiming();
+        end_fit_flash();
+        state.ResumeTiming();
+    }
+    held_piece = 0;
+    state.counters["outlined"] = outlined;
+}
+
+void scatter_all() {
+    ensure_loaded();
+    seed_random(1);
+    scatter_pieces();
+    show_all_pieces();
+}
+
+// An inner piece in hand: four neighbours.
+void BM_FindFitsHeldPiece300(benchmark::State& state) {
+    scatter_all();
+    time_find_fits(state, 7 * COLUMNS + 10);
+}
+
+// The top half of the jigsaw (150 pieces) joined in hand: every piece of
+// the row below it, and the one beside it, flashes.
+void BM_FindFitsHeldHalf300(benchmark::State& state) {
+    scatter_all();
+    for (int i = 1; i <= piece_count; i++) pieces[i].gp = i <= piece_count / 2 ? 1 : 0;
+    group_counter = 1;
+    place_group(1);
+    time_find_fits(state, 1);
+    for (int i = 1; i <= piece_count; i++) pieces[i].gp = 0;
+    group_counter = 0;
+}
+
+// A frame of the scattered 300 with the kept board put back and four
+// outlines drawn over it (compare BM_BoardFrame300Kept).
+void BM_BoardFrame300KeptWithFlash(benchmark::State& state) {
+    scatter_all();
+    held_piece = 7 * COLUMNS + 10;
+    find_fitting_pieces(0, 0);
+    held_piece = 0;
+    for (auto _ : state) {
+        fit_flash_start = clock_ms();  // always in a blink
+        jigsaw_screen_frame();
+        flip(1);
+    }
+    state.counters["outlined"] = static_cast<double>(fit_flash_pieces().size());
+    end_fit_flash();
+}
+
 }  // namespace
 
 BENCHMARK(BM_LoadJigsaw300)->Unit(benchmark::kMillisecond);
@@ -194,5 +254,8 @@ BENCHMARK(BM_BoardFrame300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BoardFrame300Kept)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PieceUnderMouseThroughStack300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DropJoiningTwoGroupsOf150)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindFitsHeldPiece300)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindFitsHeldHalf300)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BoardFrame300KeptWithFlash)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

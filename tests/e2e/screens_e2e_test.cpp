@@ -73,8 +73,8 @@ void reach_board(e2e::Session& game) {
 
 // The line of the board's help page for item i (0-based): its middle.
 void board_line_middle(const Page& page, int i, int* x, int* y) {
-    int column = i < 14 ? 0 : 1;
-    int row = column == 0 ? i : i - 14;
+    int column = i < 15 ? 0 : 1;
+    int row = column == 0 ? i : i - 15;
     *x = page.left + (column == 0 ? 15 : 327) + 150;
     *y = page.top + 12 + 29 * row + 14;
 }
@@ -92,7 +92,7 @@ TEST(ScreensE2e, HShowsTheBoardsHelpPageAndItsSLineSaves) {
 
     // The mouse on the S line frames it in green.
     int x, y;
-    board_line_middle(help0, 17, &x, &y);  // "ABCDEFGHIKLMNOPQRSTUWZ12345-"[17] = 'S'
+    board_line_middle(help0, 17, &x, &y);  // "ABCDEFGHIKLMNOPQRSTUVWZ12345-"[17] = 'S'
     game.move(x, y);
     ASSERT_TRUE(game.wait_for_screen(
         [&](const e2e::Shot& s) {

@@ -17,7 +17,7 @@ struct PageLayout {
     int first_row;
 };
 const PageLayout layouts[5] = {
-    {"jigsaw", "ABCDEFGHIKLMNOPQRSTUWZ12345-", 14, 12},
+    {"jigsaw", "ABCDEFGHIKLMNOPQRSTUVWZ12345-", 15, 12},
     {"box", "BDFHIKLNPQSVZ12345-", 10, 14},
     {"load1", "DFHKNQS-", 4, 16},
     {"new1", "DFHKLQS-", 4, 16},
@@ -310,6 +310,31 @@ TEST_F(HelpScreen, TidyLineKeepsThePlaceWhereTheHelpWasOpened) {
     EXPECT_EQ(click_x, 123);  // the key T would have cleared it
     EXPECT_EQ(click_y, 45);
     EXPECT_EQ(click_pending, 0);
+}
+
+TEST_F(HelpScreen, FitLineClosesTheHelpAndFlashesAroundWhereItWasOpened) {
+    // A row of three loose squares; the help was opened over the middle one.
+    rows = 1, columns = 3, piece_count = 3;
+    for (int i = 1; i <= 3; i++) {
+        pieces[i] = piece_type();
+        pieces[i].img = solid_image(30, 30, 0xFF808080);
+        centre_image_handle(pieces[i].img);
+        pieces[i].x = 100 + 100 * i, pieces[i].y = 300;
+        pieces[i].visible = 1;
+        pieces[i].w = i > 1 ? i - 1 : 0;
+        pieces[i].e = i < 3 ? i + 1 : 0;
+        draw_order[i] = i;
+    }
+    TImage* probe = white_image;
+    white_image = solid_image(2, 2, 0xFFFFFFFF);
+    click_x = 300, click_y = 300;  // on piece 2
+    click_line('V');
+    EXPECT_EQ(screen_state, SCREEN_JIGSAW);
+    EXPECT_EQ(click_pending, 0);
+    EXPECT_TRUE(fit_flash_running());
+    EXPECT_EQ(fit_flash_pieces(), (std::vector<int>{1, 3}));
+    end_fit_flash();
+    white_image = probe;
 }
 
 TEST_F(HelpScreen, DisplayAndWindowLinesSwitchTheDisplay) {

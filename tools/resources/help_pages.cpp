@@ -54,6 +54,7 @@ static std::vector<HelpPage> help_pages() {
           {'S', "Save the game"},
           {'T', "Tidy loose pieces where you point"},
           {'U', "Unrotate: turn every piece upright"},
+          {'V', "Flash the pieces that fit this one"},
           {'W', "Window or full screen"},
           {'Z', "Hide all pieces"},
           {'1', "Show or hide box 1"},
