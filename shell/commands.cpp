@@ -57,7 +57,7 @@ static void f1_key(int) {
 // then the screen's row says whether it goes back to the board instead.
 static void escape_key(int) {
     if (screen_state == SCREEN_ANIM && intro_pending) end_program();
-    if (pending_confirm == ASK_EXIT) end_program();
+    if (pending_confirm == ASK_EXIT) leave_program();  // saves first when the player asked for that
     pending_confirm = ASK_EXIT;
     const screen_type* screen = find_screen(screen_state);
     if (screen && screen->escape) screen->escape();

@@ -187,9 +187,6 @@ void main_loop_iteration() {
     // Every event but the timer's tick is input, and input gets its frame.
     if (id != EVENT_TIMER_TICK) frame_stale = 1;
     if (id == EVENT_QUIT) leave_program();
-    // Escape answers the exit question by ending the program inside the
-    // command table; the game is saved before, when the player wants that.
-    if (id == EVENT_KEY_DOWN && data == KEY_ESCAPE && pending_confirm == ASK_EXIT) save_before_leaving();
     if (id == EVENT_KEY_DOWN) dispatch_key(data);
     if (id == EVENT_KEY_UP && (data == KEY_LEFT_CONTROL || data == KEY_RIGHT_CONTROL)) ctrl_down = 0;
     if (id == EVENT_MOUSE_DOWN) dispatch_button(data);
