@@ -98,13 +98,20 @@ std::vector<uint32_t> window_pixels(int width, int height) {
     return pixels;
 }
 
-std::vector<TEvent> collect_events(int ms) {
+// Collects until `last` accepts an event or the time is up.
+static std::vector<TEvent> collect(bool (*last)(const TEvent&), int ms) {
     static TTimer* wake = create_timer(50);  // keeps wait_event returning
     (void)wake;
     std::vector<TEvent> events;
     int end = clock_ms() + ms;
     while (clock_ms() < end) {
-        if (wait_event() != EVENT_TIMER_TICK) events.push_back(current_event());
+        if (wait_event() == EVENT_TIMER_TICK) continue;
+        events.push_back(current_event());
+        if (last && last(events.back())) break;
     }
     return events;
 }
+
+std::vector<TEvent> collect_events(int ms) { return collect(nullptr, ms); }
+
+std::vector<TEvent> collect_events_until(bool (*last)(const TEvent&), int max_ms) { return collect(last, max_ms); }

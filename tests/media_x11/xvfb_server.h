@@ -20,3 +20,7 @@ unsigned long window_pixel(int x, int y);
 std::vector<uint32_t> window_pixels(int width, int height);
 // Game events (ticks left out) that arrive within ms milliseconds.
 std::vector<TEvent> collect_events(int ms);
+// Game events (ticks left out) up to and including the first that `last`
+// accepts, or all that arrive within max_ms when none does: a loaded
+// machine may hand them over late, never early.
+std::vector<TEvent> collect_events_until(bool (*last)(const TEvent&), int max_ms);

