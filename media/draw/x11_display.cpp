@@ -222,6 +222,37 @@ static Window create_window(XVisualInfo* visual, int width, int height, bool ful
     return window;
 }
 
+// The screen's default visual, found without GLX (which would load its
+// driver); Null when the server lists none.
+static XVisualInfo* default_visual_info() {
+    int screen = DefaultScreen(x11_display);
+    XVisualInfo wanted;
+    memset(&wanted, 0, sizeof wanted);
+    wanted.visualid = XVisualIDFromVisual(DefaultVisual(x11_display, screen));
+    wanted.screen = screen;
+    int count = 0;
+    XVisualInfo* found = XGetVisualInfo(x11_display, VisualIDMask | VisualScreenMask, &wanted, &count);
+    if (found && count < 1) {
+        XFree(found);
+        return nullptr;
+    }
+    return found;
+}
+
+// True when GLX can draw into windows of the visual as the game needs:
+// RGBA and double-buffered, with every colour channel present. The first
+// GLX call: it loads the driver.
+static bool gl_can_draw_into(XVisualInfo* visual) {
+    int use_gl = 0, rgba = 0, doubled = 0, red = 0, green = 0, blue = 0;
+    if (glXGetConfig(x11_display, visual, GLX_USE_GL, &use_gl) != 0 || !use_gl) return false;
+    if (glXGetConfig(x11_display, visual, GLX_RGBA, &rgba) != 0 || !rgba) return false;
+    if (glXGetConfig(x11_display, visual, GLX_DOUBLEBUFFER, &doubled) != 0 || !doubled) return false;
+    glXGetConfig(x11_display, visual, GLX_RED_SIZE, &red);
+    glXGetConfig(x11_display, visual, GLX_GREEN_SIZE, &green);
+    glXGetConfig(x11_display, visual, GLX_BLUE_SIZE, &blue);
+    return red >= 1 && green >= 1 && blue >= 1;
+}
+
 // Undoes what open_screen made, newest first; leaves the video mode alone.
 static void destroy_display() {
     if (!x11_display) return;
@@ -256,13 +287,30 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     if (full && !x11_switch_mode(width, height, hertz)) return nullptr;
 
     int screen = DefaultScreen(x11_display);
-    int visual_attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, None};
-    XVisualInfo* visual = glXChooseVisual(x11_display, screen, visual_attributes);
-    if (!visual) {
-        backend_restore_video_mode();
-        return nullptr;
+    // The window is made and mapped with the screen's default visual before
+    // GLX loads its driver, which on a software renderer is most of the
+    // start-up: the player sees the window at once. When the GL cannot draw
+    // into that visual after all (rare), the window is made again with the
+    // visual GLX chooses.
+    XVisualInfo* visual = default_visual_info();
+    if (visual) x11_window = create_window(visual, width, height, full);
+    if (x11_window) {
+        XMapRaised(x11_display, x11_window);
+        XFlush(x11_display);  // the server maps it while the driver loads
     }
-    x11_window = create_window(visual, width, height, full);
+    if (x11_window && !gl_can_draw_into(visual)) destroy_display();
+    if (!x11_window) {
+        if (visual) XFree(visual);
+        int visual_attributes[] = {GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1,
+                                   GLX_BLUE_SIZE, 1,                None};
+        visual = glXChooseVisual(x11_display, screen, visual_attributes);
+        if (!visual) {
+            backend_restore_video_mode();
+            return nullptr;
+        }
+        x11_window = create_window(visual, width, height, full);
+        if (x11_window) XMapRaised(x11_display, x11_window);
+    }
     x_error_code = 0;
     if (x11_window) x11_context = glXCreateContext(x11_display, visual, nullptr, True);
     XSync(x11_display, False);
@@ -272,7 +320,6 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
         backend_restore_video_mode();
         return nullptr;
     }
-    XMapRaised(x11_display, x11_window);
     bool viewable = wait_until_viewable(x11_window);
     // Full screen without the input grabbed is not full screen: the caller
     // is told, and may open a window instead.
