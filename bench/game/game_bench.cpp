@@ -413,7 +413,10 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         ok = true;
         put(f, "exec -> window mapped, ms", mapped);
         put(f, "exec -> first board frame, ms", first);
-        if (start_only) goto done;
+        if (start_only) {
+            if (!wrapper.empty()) end_wrapped_game(pid);  // the wrapper writes what it saw
+            goto done;
+        }
         click(790, 590);  // cuts the opening flight short
         wait_still(400, 8000);
         idle_cpu(f, "board (48)", pid, xvfb);
