@@ -23,10 +23,12 @@ static int x_error_code = 0;     // last X error seen while errors are trapped
 // ---------------------------------------------------------------------------
 // The current display, reset by every open_screen
 // ---------------------------------------------------------------------------
-Window x11_window = 0;                                                       // drawing window, 0 = none
+Window x11_window = 0;                                                       // the game's window, 0 = none
+Window x11_gl_window = 0;  // where the GL draws: x11_window, or a child covering it; 0 = none
 GLXContext x11_context = nullptr;                                            // its GL context
 bool x11_fullscreen = false;                                                 // covers the screen, input grabbed
-static Colormap window_colormap = 0;                                         // colormap made for the GL visual
+static Colormap window_colormap = 0;                                         // colormap made for the window's visual
+static Colormap gl_colormap = 0;  // colormap of a GL child window; 0 = none
 static int open_width = 0, open_height = 0, open_depth = 0, open_hertz = 0;  // as opened
 static int screen_token = 0;  // its address is the handle open_screen returns
 
@@ -102,7 +104,7 @@ static bool call_swap_interval(int kind, int interval) {
     if (kind == SWAP_EXT) {
         auto fn = (SwapIntervalExtFn)glXGetProcAddressARB((const GLubyte*)"glXSwapIntervalEXT");
         if (fn) {
-            fn(x11_display, x11_window, interval);
+            fn(x11_display, x11_gl_window, interval);
             ok = true;
         }
     } else if (kind == SWAP_MESA) {
@@ -239,18 +241,26 @@ static XVisualInfo* default_visual_info() {
     return found;
 }
 
-// True when GLX can draw into windows of the visual as the game needs:
-// RGBA and double-buffered, with every colour channel present. The first
-// GLX call: it loads the driver.
-static bool gl_can_draw_into(XVisualInfo* visual) {
-    int use_gl = 0, rgba = 0, doubled = 0, red = 0, green = 0, blue = 0;
-    if (glXGetConfig(x11_display, visual, GLX_USE_GL, &use_gl) != 0 || !use_gl) return false;
-    if (glXGetConfig(x11_display, visual, GLX_RGBA, &rgba) != 0 || !rgba) return false;
-    if (glXGetConfig(x11_display, visual, GLX_DOUBLEBUFFER, &doubled) != 0 || !doubled) return false;
-    glXGetConfig(x11_display, visual, GLX_RED_SIZE, &red);
-    glXGetConfig(x11_display, visual, GLX_GREEN_SIZE, &green);
-    glXGetConfig(x11_display, visual, GLX_BLUE_SIZE, &blue);
-    return red >= 1 && green >= 1 && blue >= 1;
+// The window the GL draws into for that visual: the game's window when it
+// has the visual, else a child of the same size at its corner. The child
+// asks only for exposes; keys, buttons and motion over it reach the
+// game's window as they would without it. 0 on failure.
+static Window create_gl_child(XVisualInfo* visual, int width, int height) {
+    XWindowAttributes own;
+    if (!XGetWindowAttributes(x11_display, x11_window, &own)) return 0;
+    if (XVisualIDFromVisual(own.visual) == visual->visualid) return x11_window;
+    int screen = DefaultScreen(x11_display);
+    gl_colormap = XCreateColormap(x11_display, RootWindow(x11_display, screen), visual->visual, AllocNone);
+    XSetWindowAttributes attributes;
+    memset(&attributes, 0, sizeof attributes);
+    attributes.colormap = gl_colormap;
+    attributes.background_pixel = BlackPixel(x11_display, screen);
+    attributes.border_pixel = 0;
+    attributes.event_mask = ExposureMask;
+    Window child = XCreateWindow(x11_display, x11_window, 0, 0, width, height, 0, visual->depth, InputOutput,
+                                 visual->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+    if (child) XMapWindow(x11_display, child);
+    return child;
 }
 
 // Undoes what open_screen made, newest first; leaves the video mode alone.
@@ -266,12 +276,16 @@ static void destroy_display() {
         glXMakeCurrent(x11_display, None, nullptr);
         glXDestroyContext(x11_display, x11_context);
     }
+    if (x11_gl_window && x11_gl_window != x11_window) XDestroyWindow(x11_display, x11_gl_window);
     if (x11_window) XDestroyWindow(x11_display, x11_window);
     if (window_colormap) XFreeColormap(x11_display, window_colormap);
+    if (gl_colormap) XFreeColormap(x11_display, gl_colormap);
     XSync(x11_display, False);
     x11_context = nullptr;
     x11_window = 0;
+    x11_gl_window = 0;
     window_colormap = 0;
+    gl_colormap = 0;
     x11_fullscreen = false;
 }
 
@@ -289,33 +303,27 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     int screen = DefaultScreen(x11_display);
     // The window is made and mapped with the screen's default visual before
     // GLX loads its driver, which on a software renderer is most of the
-    // start-up: the player sees the window at once. When the GL cannot draw
-    // into that visual after all (rare), the window is made again with the
-    // visual GLX chooses.
+    // start-up: the player sees the window at once. The GL then draws with
+    // the visual GLX chooses (no depth or stencil buffer to keep): into the
+    // window itself when that is its visual, else into a child window of
+    // the visual that covers it, takes no input and shows all that is drawn.
     XVisualInfo* visual = default_visual_info();
     if (visual) x11_window = create_window(visual, width, height, full);
-    if (x11_window) {
-        XMapRaised(x11_display, x11_window);
-        XFlush(x11_display);  // the server maps it while the driver loads
-    }
-    if (x11_window && !gl_can_draw_into(visual)) destroy_display();
+    if (visual) XFree(visual);
     if (!x11_window) {
-        if (visual) XFree(visual);
-        int visual_attributes[] = {GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1,
-                                   GLX_BLUE_SIZE, 1,                None};
-        visual = glXChooseVisual(x11_display, screen, visual_attributes);
-        if (!visual) {
-            backend_restore_video_mode();
-            return nullptr;
-        }
-        x11_window = create_window(visual, width, height, full);
-        if (x11_window) XMapRaised(x11_display, x11_window);
+        backend_restore_video_mode();
+        return nullptr;
     }
+    XMapRaised(x11_display, x11_window);
+    XFlush(x11_display);  // the server maps it while the driver loads
+    int visual_attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, None};
+    XVisualInfo* gl_visual = glXChooseVisual(x11_display, screen, visual_attributes);
     x_error_code = 0;
-    if (x11_window) x11_context = glXCreateContext(x11_display, visual, nullptr, True);
+    if (gl_visual) x11_gl_window = create_gl_child(gl_visual, width, height);
+    if (x11_gl_window) x11_context = glXCreateContext(x11_display, gl_visual, nullptr, True);
     XSync(x11_display, False);
-    XFree(visual);
-    if (!x11_window || !x11_context || x_error_code != 0) {
+    if (gl_visual) XFree(gl_visual);
+    if (!x11_gl_window || !x11_context || x_error_code != 0) {
         destroy_display();
         backend_restore_video_mode();
         return nullptr;
@@ -323,7 +331,7 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     bool viewable = wait_until_viewable(x11_window);
     // Full screen without the input grabbed is not full screen: the caller
     // is told, and may open a window instead.
-    if ((full && (!viewable || !grab_input(x11_window))) || !glXMakeCurrent(x11_display, x11_window, x11_context)) {
+    if ((full && (!viewable || !grab_input(x11_window))) || !glXMakeCurrent(x11_display, x11_gl_window, x11_context)) {
         destroy_display();
         backend_restore_video_mode();
         return nullptr;
@@ -413,10 +421,10 @@ void flip(int sync) {
     if (how == PRESENT_SWAP) set_swap_interval(interval);
     if (pace) pace_frame();
     if (how == PRESENT_SWAP) {
-        glXSwapBuffers(x11_display, x11_window);
+        glXSwapBuffers(x11_display, x11_gl_window);
     } else if (!damage_rect_empty(region)) {
         // GL counts rows from the bottom.
-        copy_sub_buffer(x11_display, x11_window, region.x0, open_height - region.y1, region.x1 - region.x0,
+        copy_sub_buffer(x11_display, x11_gl_window, region.x0, open_height - region.y1, region.x1 - region.x0,
                         region.y1 - region.y0);
     }
     damage_note_presented(how);

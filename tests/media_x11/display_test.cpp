@@ -76,7 +76,8 @@ TEST(X11Display, WindowHasExactFixedSizeAndTheAppTitle) {
 }
 
 // The window is made with the screen's default visual, so that it can be
-// mapped before GLX loads its driver; the GL still draws into it, in a
+// mapped before GLX loads its driver; the GL draws into it, or into a child
+// of GLX's visual that covers it exactly and leaves the input to it, in a
 // window and full screen alike.
 TEST(X11Display, WindowUsesTheDefaultVisualAndShowsWhatTheGLDraws) {
     for (int depth : {0, 32}) {
@@ -87,6 +88,23 @@ TEST(X11Display, WindowUsesTheDefaultVisualAndShowsWhatTheGLDraws) {
         Visual* default_visual = DefaultVisual(observer(), DefaultScreen(observer()));
         EXPECT_EQ(XVisualIDFromVisual(attributes.visual), XVisualIDFromVisual(default_visual)) << "depth " << depth;
         EXPECT_EQ(attributes.map_state, IsViewable);
+        if (x11_gl_window != x11_window) {
+            XWindowAttributes child;
+            ASSERT_TRUE(XGetWindowAttributes(observer(), x11_gl_window, &child));
+            Window root = 0, parent = 0, *children = nullptr;
+            unsigned count = 0;
+            ASSERT_TRUE(XQueryTree(observer(), x11_gl_window, &root, &parent, &children, &count));
+            if (children) XFree(children);
+            EXPECT_EQ(parent, x11_window);
+            EXPECT_EQ(child.x, 0);
+            EXPECT_EQ(child.y, 0);
+            EXPECT_EQ(child.width, width);
+            EXPECT_EQ(child.height, height);
+            EXPECT_EQ(child.map_state, IsViewable);
+            long input = KeyPressMask | ButtonPressMask | PointerMotionMask;
+            EXPECT_EQ(child.all_event_masks & input, 0) << "only the game's window asks for input";
+            EXPECT_EQ(attributes.all_event_masks & input, input);
+        }
         set_clear_color(10, 200, 30);
         clear_screen();
         set_color(250, 5, 60);
