@@ -15,8 +15,7 @@ extern Atom x11_wm_delete;    // WM_DELETE_WINDOW, the close request of the wind
 // ---------------------------------------------------------------------------
 // The current display (x11_display.cpp); reset by every open_screen
 // ---------------------------------------------------------------------------
-extern Window x11_window;       // the game's window; 0 while no display is open
-extern Window x11_gl_window;    // where the GL draws: x11_window or a child covering it; 0 while closed
+extern Window x11_window;       // the drawing window; 0 while no display is open
 extern GLXContext x11_context;  // its rendering context; Null while closed
 extern bool x11_fullscreen;     // the window covers the screen with input grabbed
 

@@ -23,12 +23,10 @@ static int x_error_code = 0;     // last X error seen while errors are trapped
 // ---------------------------------------------------------------------------
 // The current display, reset by every open_screen
 // ---------------------------------------------------------------------------
-Window x11_window = 0;                                                       // the game's window, 0 = none
-Window x11_gl_window = 0;  // where the GL draws: x11_window, or a child covering it; 0 = none
+Window x11_window = 0;                                                       // drawing window, 0 = none
 GLXContext x11_context = nullptr;                                            // its GL context
 bool x11_fullscreen = false;                                                 // covers the screen, input grabbed
-static Colormap window_colormap = 0;                                         // colormap made for the window's visual
-static Colormap gl_colormap = 0;  // colormap of a GL child window; 0 = none
+static Colormap window_colormap = 0;                                         // colormap made for the GL visual
 static int open_width = 0, open_height = 0, open_depth = 0, open_hertz = 0;  // as opened
 static int screen_token = 0;  // its address is the handle open_screen returns
 
@@ -104,7 +102,7 @@ static bool call_swap_interval(int kind, int interval) {
     if (kind == SWAP_EXT) {
         auto fn = (SwapIntervalExtFn)glXGetProcAddressARB((const GLubyte*)"glXSwapIntervalEXT");
         if (fn) {
-            fn(x11_display, x11_gl_window, interval);
+            fn(x11_display, x11_window, interval);
             ok = true;
         }
     } else if (kind == SWAP_MESA) {
@@ -224,45 +222,6 @@ static Window create_window(XVisualInfo* visual, int width, int height, bool ful
     return window;
 }
 
-// The screen's default visual, found without GLX (which would load its
-// driver); Null when the server lists none.
-static XVisualInfo* default_visual_info() {
-    int screen = DefaultScreen(x11_display);
-    XVisualInfo wanted;
-    memset(&wanted, 0, sizeof wanted);
-    wanted.visualid = XVisualIDFromVisual(DefaultVisual(x11_display, screen));
-    wanted.screen = screen;
-    int count = 0;
-    XVisualInfo* found = XGetVisualInfo(x11_display, VisualIDMask | VisualScreenMask, &wanted, &count);
-    if (found && count < 1) {
-        XFree(found);
-        return nullptr;
-    }
-    return found;
-}
-
-// The window the GL draws into for that visual: the game's window when it
-// has the visual, else a child of the same size at its corner. The child
-// asks only for exposes; keys, buttons and motion over it reach the
-// game's window as they would without it. 0 on failure.
-static Window create_gl_child(XVisualInfo* visual, int width, int height) {
-    XWindowAttributes own;
-    if (!XGetWindowAttributes(x11_display, x11_window, &own)) return 0;
-    if (XVisualIDFromVisual(own.visual) == visual->visualid) return x11_window;
-    int screen = DefaultScreen(x11_display);
-    gl_colormap = XCreateColormap(x11_display, RootWindow(x11_display, screen), visual->visual, AllocNone);
-    XSetWindowAttributes attributes;
-    memset(&attributes, 0, sizeof attributes);
-    attributes.colormap = gl_colormap;
-    attributes.background_pixel = BlackPixel(x11_display, screen);
-    attributes.border_pixel = 0;
-    attributes.event_mask = ExposureMask;
-    Window child = XCreateWindow(x11_display, x11_window, 0, 0, width, height, 0, visual->depth, InputOutput,
-                                 visual->visual, CWColormap | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
-    if (child) XMapWindow(x11_display, child);
-    return child;
-}
-
 // Undoes what open_screen made, newest first; leaves the video mode alone.
 static void destroy_display() {
     if (!x11_display) return;
@@ -276,16 +235,12 @@ static void destroy_display() {
         glXMakeCurrent(x11_display, None, nullptr);
         glXDestroyContext(x11_display, x11_context);
     }
-    if (x11_gl_window && x11_gl_window != x11_window) XDestroyWindow(x11_display, x11_gl_window);
     if (x11_window) XDestroyWindow(x11_display, x11_window);
     if (window_colormap) XFreeColormap(x11_display, window_colormap);
-    if (gl_colormap) XFreeColormap(x11_display, gl_colormap);
     XSync(x11_display, False);
     x11_context = nullptr;
     x11_window = 0;
-    x11_gl_window = 0;
     window_colormap = 0;
-    gl_colormap = 0;
     x11_fullscreen = false;
 }
 
@@ -301,37 +256,27 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     if (full && !x11_switch_mode(width, height, hertz)) return nullptr;
 
     int screen = DefaultScreen(x11_display);
-    // The window is made and mapped with the screen's default visual before
-    // GLX loads its driver, which on a software renderer is most of the
-    // start-up: the player sees the window at once. The GL then draws with
-    // the visual GLX chooses (no depth or stencil buffer to keep): into the
-    // window itself when that is its visual, else into a child window of
-    // the visual that covers it, takes no input and shows all that is drawn.
-    XVisualInfo* visual = default_visual_info();
-    if (visual) x11_window = create_window(visual, width, height, full);
-    if (visual) XFree(visual);
-    if (!x11_window) {
+    int visual_attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, None};
+    XVisualInfo* visual = glXChooseVisual(x11_display, screen, visual_attributes);
+    if (!visual) {
         backend_restore_video_mode();
         return nullptr;
     }
-    XMapRaised(x11_display, x11_window);
-    XFlush(x11_display);  // the server maps it while the driver loads
-    int visual_attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, None};
-    XVisualInfo* gl_visual = glXChooseVisual(x11_display, screen, visual_attributes);
+    x11_window = create_window(visual, width, height, full);
     x_error_code = 0;
-    if (gl_visual) x11_gl_window = create_gl_child(gl_visual, width, height);
-    if (x11_gl_window) x11_context = glXCreateContext(x11_display, gl_visual, nullptr, True);
+    if (x11_window) x11_context = glXCreateContext(x11_display, visual, nullptr, True);
     XSync(x11_display, False);
-    if (gl_visual) XFree(gl_visual);
-    if (!x11_gl_window || !x11_context || x_error_code != 0) {
+    XFree(visual);
+    if (!x11_window || !x11_context || x_error_code != 0) {
         destroy_display();
         backend_restore_video_mode();
         return nullptr;
     }
+    XMapRaised(x11_display, x11_window);
     bool viewable = wait_until_viewable(x11_window);
     // Full screen without the input grabbed is not full screen: the caller
     // is told, and may open a window instead.
-    if ((full && (!viewable || !grab_input(x11_window))) || !glXMakeCurrent(x11_display, x11_gl_window, x11_context)) {
+    if ((full && (!viewable || !grab_input(x11_window))) || !glXMakeCurrent(x11_display, x11_window, x11_context)) {
         destroy_display();
         backend_restore_video_mode();
         return nullptr;
@@ -421,10 +366,10 @@ void flip(int sync) {
     if (how == PRESENT_SWAP) set_swap_interval(interval);
     if (pace) pace_frame();
     if (how == PRESENT_SWAP) {
-        glXSwapBuffers(x11_display, x11_gl_window);
+        glXSwapBuffers(x11_display, x11_window);
     } else if (!damage_rect_empty(region)) {
         // GL counts rows from the bottom.
-        copy_sub_buffer(x11_display, x11_gl_window, region.x0, open_height - region.y1, region.x1 - region.x0,
+        copy_sub_buffer(x11_display, x11_window, region.x0, open_height - region.y1, region.x1 - region.x0,
                         region.y1 - region.y0);
     }
     damage_note_presented(how);

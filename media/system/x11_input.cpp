@@ -65,9 +65,7 @@ static void button_event(const XButtonEvent& button, bool pressed) {
 
 // Handles one X event; true when it produced a game event.
 static bool translate(XEvent& event) {
-    // Only exposes come from the GL's child window; anything else is left
-    // over from a window closed since.
-    if (event.xany.window != x11_window && !(event.type == Expose && event.xany.window == x11_gl_window)) return false;
+    if (event.xany.window != x11_window) return false;  // left over from a window closed since
     switch (event.type) {
     case KeyPress: key_pressed(event.xkey); return true;
     case KeyRelease: {

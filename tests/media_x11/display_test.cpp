@@ -75,48 +75,6 @@ TEST(X11Display, WindowHasExactFixedSizeAndTheAppTitle) {
     close_screen();
 }
 
-// The window is made with the screen's default visual, so that it can be
-// mapped before GLX loads its driver; the GL draws into it, or into a child
-// of GLX's visual that covers it exactly and leaves the input to it, in a
-// window and full screen alike.
-TEST(X11Display, WindowUsesTheDefaultVisualAndShowsWhatTheGLDraws) {
-    for (int depth : {0, 32}) {
-        int width = depth ? TEST_SCREEN_WIDTH : 800, height = depth ? TEST_SCREEN_HEIGHT : 600;
-        ASSERT_NE(open_screen(width, height, depth, 60, 0), nullptr) << "depth " << depth;
-        XWindowAttributes attributes;
-        ASSERT_TRUE(XGetWindowAttributes(observer(), x11_window, &attributes));
-        Visual* default_visual = DefaultVisual(observer(), DefaultScreen(observer()));
-        EXPECT_EQ(XVisualIDFromVisual(attributes.visual), XVisualIDFromVisual(default_visual)) << "depth " << depth;
-        EXPECT_EQ(attributes.map_state, IsViewable);
-        if (x11_gl_window != x11_window) {
-            XWindowAttributes child;
-            ASSERT_TRUE(XGetWindowAttributes(observer(), x11_gl_window, &child));
-            Window root = 0, parent = 0, *children = nullptr;
-            unsigned count = 0;
-            ASSERT_TRUE(XQueryTree(observer(), x11_gl_window, &root, &parent, &children, &count));
-            if (children) XFree(children);
-            EXPECT_EQ(parent, x11_window);
-            EXPECT_EQ(child.x, 0);
-            EXPECT_EQ(child.y, 0);
-            EXPECT_EQ(child.width, width);
-            EXPECT_EQ(child.height, height);
-            EXPECT_EQ(child.map_state, IsViewable);
-            long input = KeyPressMask | ButtonPressMask | PointerMotionMask;
-            EXPECT_EQ(child.all_event_masks & input, 0) << "only the game's window asks for input";
-            EXPECT_EQ(attributes.all_event_masks & input, input);
-        }
-        set_clear_color(10, 200, 30);
-        clear_screen();
-        set_color(250, 5, 60);
-        draw_rect(100, 50, 20, 10);
-        flip(0);
-        EXPECT_EQ(window_pixel(0, 0), 0x0ac81eu) << "depth " << depth;
-        EXPECT_EQ(window_pixel(110, 55), 0xfa053cu) << "depth " << depth;
-        EXPECT_EQ(window_pixel(121, 55), 0x0ac81eu) << "depth " << depth;
-        close_screen();
-    }
-}
-
 TEST(X11Display, OpeningResetsTheDrawingStateAndStartsANewGeneration) {
     ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
     set_color(1, 2, 3);
