@@ -105,10 +105,10 @@ static TImage* load_shared_image(const char* name, int flags) { return load_imag
 // start-up). The title lets go of what its load did not take.
 static void prefetch_start_images() {
     std::vector<std::string> paths;
-    for (const char* name : {"images/pointer.bmp", "images/white.bmp", "images/exit.png", "images/box.png",
-                             "images/boxf.png", "images/reload.png", "images/jigsaw.png", "images/quick_pick.png",
-                             "images/do_new.png", "images/arrow1.png", "images/arrow2.png", "images/arrow3.png",
-                             "images/arrow4.png", "images/swatch.bmp"})
+    for (const char* name :
+         {"images/pointer.bmp", "images/white.bmp", "images/exit.png", "images/box.png", "images/boxf.png",
+          "images/reload.png", "images/jigsaw.png", "images/quick_pick.png", "images/do_new.png", "images/arrow1.png",
+          "images/arrow2.png", "images/arrow3.png", "images/arrow4.png", "images/swatch.bmp"})
         paths.push_back(base_dir + name);
     // The pieces are numbered from 1 without a gap; the first missing
     // number ends them (a broken folder is the loader's to report).

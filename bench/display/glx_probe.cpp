@@ -32,8 +32,8 @@ static double now_ms() {
 }
 
 static const char* const PHASES[] = {
-    "X connection",       "window made and mapped", "first GLX call (driver load)", "context made current",
-    "first frame swapped", "first textured quad",
+    "X connection",         "window made and mapped", "first GLX call (driver load)",
+    "context made current", "first frame swapped",    "first textured quad",
 };
 enum { PHASE_COUNT = 6 };
 
@@ -56,8 +56,8 @@ static bool probe(int fd) {
     XSetWindowAttributes attributes;
     memset(&attributes, 0, sizeof attributes);
     attributes.colormap = XCreateColormap(dpy, root, visual->visual, AllocNone);
-    Window window = XCreateWindow(dpy, root, 0, 0, 800, 600, 0, visual->depth, InputOutput, visual->visual,
-                                  CWColormap, &attributes);
+    Window window = XCreateWindow(dpy, root, 0, 0, 800, 600, 0, visual->depth, InputOutput, visual->visual, CWColormap,
+                                  &attributes);
     XMapRaised(dpy, window);
     XSync(dpy, False);
     t[2] = now_ms();

@@ -45,7 +45,7 @@ struct TPrefetchEntry {
 // finds it intact.
 struct TPrefetch {
     std::mutex lock;
-    std::condition_variable decoded;                      // an entry became ENTRY_DONE
+    std::condition_variable decoded;                       // an entry became ENTRY_DONE
     std::vector<std::unique_ptr<TPrefetchEntry>> entries;  // waiting to be taken, in the worker's order
     bool worker_running = false;
 };
