@@ -211,6 +211,24 @@ bool finish_new_file(FILE* file);
 extern int files_synced;  // files and folders flushed to disk so far (tests read it)
 
 // ---------------------------------------------------------------------------
+// Supplied by the pixmap loader (media/draw/pixmap_load.cpp) and the decoding
+// ahead (media/draw/prefetch.cpp)
+// ---------------------------------------------------------------------------
+
+// Reads and decodes an image file, as load_pixmap_within does when nothing
+// was decoded ahead for it. Safe on any thread.
+TPixmap* decode_pixmap_file(const std::string& path, const TImageLimits& limits, TImageClaim* claim);
+// The pixels decoded ahead for that path, waiting for the worker if it is
+// at that file now; false (and *pixmap Null) when nothing was decoded for
+// it, or the file changed since. The entry is gone either way.
+bool take_prefetched_pixmap(const std::string& path, TPixmap** pixmap);
+// Waits until the worker has decoded everything queued (tests call it).
+void wait_for_prefetch();
+
+// --- kept for the run ---
+extern int prefetched_images_taken;  // loads served by decoding ahead (tests read it)
+
+// ---------------------------------------------------------------------------
 // Supplied by the shared damage code (media/draw/damage.cpp) to the
 // backends: where the back buffer may differ from the kept copy of the
 // board and from the frame on the screen, so that a frame drawn over the

@@ -6,6 +6,7 @@
 void title_step() {
     if (jigsaw_name.empty()) {
         load_default_jigsaw();
+        drop_prefetched_images();  // what the start-up decoded ahead and no load took
         // The opening flight ends on the finished picture; that is no
         // completion to celebrate.
         completion_seen = 1;

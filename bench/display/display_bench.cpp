@@ -7,11 +7,17 @@
 // Prints the first frame (textures built), the median and spread of the
 // rest, and the CPU time per frame of all threads (the renderer's included),
 // which varies less than wall time on a busy machine.
+// Words on the command line change one thing each, to see where a frame's
+// time goes: nearest (unfiltered sampling), alpha or solid (blend modes
+// instead of the mask's alpha test), upright (no quarter turns), save (the
+// kept copy of the back buffer taken before each flip), empty (clear and
+// flip only), rects (untextured rectangles of the pieces' sizes).
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <string>
 #include <vector>
 
 #include "media/draw/draw.h"
@@ -39,7 +45,22 @@ static TPixmap* make_piece(int size, int seed) {
     return pixmap;
 }
 
-int main() {
+// What the command line changed.
+static int variant_flags = IMG_FILTERED;
+static int variant_blend = BLEND_MASK;
+static bool variant_turn = true, variant_save = false, variant_empty = false, variant_rects = false;
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; i++) {
+        std::string a = argv[i];
+        if (a == "nearest") variant_flags = 0;
+        if (a == "alpha") variant_blend = BLEND_ALPHA;
+        if (a == "solid") variant_blend = BLEND_SOLID;
+        if (a == "upright") variant_turn = false;
+        if (a == "save") variant_save = true;
+        if (a == "empty") variant_empty = true;
+        if (a == "rects") variant_rects = true;
+    }
     if (!open_screen(800, 600, 0, 0, 0)) {
         fprintf(stderr, "bench_display: no display (set DISPLAY, e.g. run under xvfb-run)\n");
         return 1;
@@ -49,7 +70,7 @@ int main() {
     unsigned state = 12345;
     for (int i = 0; i < PIECES; i++) {
         TPixmap* pixmap = make_piece(60 + (i * 7) % 31, i + 1);
-        TImage* image = pixmap ? image_from_pixmap(pixmap, IMG_FILTERED) : nullptr;
+        TImage* image = pixmap ? image_from_pixmap(pixmap, variant_flags) : nullptr;
         free_pixmap(pixmap);
         if (!image) {
             fprintf(stderr, "bench_display: could not make piece %d\n", i);
@@ -61,7 +82,7 @@ int main() {
         xs.push_back(45.0f + (state >> 8) % 710);
         state = state * 1103515245u + 12345u;
         ys.push_back(45.0f + (state >> 8) % 510);
-        turns.push_back(90.0f * (i % 4));
+        turns.push_back(variant_turn ? 90.0f * (i % 4) : 0.0f);
     }
 
     using clock = std::chrono::steady_clock;
@@ -72,12 +93,18 @@ int main() {
     for (int f = 0; f < WARMUP + FRAMES; f++) {
         clock::time_point start = clock::now();
         clear_screen();
-        set_blend(BLEND_MASK);
-        for (int i = 0; i < PIECES; i++) {
+        set_blend(variant_blend);
+        for (int i = 0; i < PIECES && !variant_empty; i++) {
             set_rotation(turns[i]);
-            draw_image(pieces[i], xs[i], ys[i], 0);
+            if (variant_rects) {
+                set_handle(image_width(pieces[i]) * 0.5f, image_height(pieces[i]) * 0.5f);
+                draw_rect(xs[i], ys[i], (float)image_width(pieces[i]), (float)image_height(pieces[i]));
+            } else {
+                draw_image(pieces[i], xs[i], ys[i], 0);
+            }
         }
         set_rotation(0);
+        if (variant_save) save_back_buffer();
         flip(0);
         double ms = std::chrono::duration<double, std::milli>(clock::now() - start).count();
         if (f == 0) first = ms;

@@ -6,12 +6,13 @@
 // or drop), and carrying a piece over it (the same latency, and CPU while
 // the pointer circles). CPU is the game process
 // (the software renderer's threads included) and, apart, the X server.
-//   bench_game [--rounds N] [--shots FOLDER] [--smaps FOLDER] [--wrap "CMD ARGS"] [label=]GAME_DIR ...
+//   bench_game [--rounds N] [--start-only] [--shots FOLDER] [--smaps FOLDER] [--wrap "CMD ARGS"] [label=]GAME_DIR ...
 // Several game folders (say before=... after=...) are run in turn, round
 // by round, so a noisy machine weighs on all of them alike; each figure is
 // printed as the median with min-max over the rounds. --shots writes a PNG
 // of every screen it measures (first round), for a look; --smaps the
-// process's memory map with 300 pieces (first round); --wrap runs the game
+// process's memory map with 300 pieces (first round); --start-only stops
+// each run at its first board frame, for quick rounds of the start-up; --wrap runs the game
 // under a command (heaptrack -o FILE, say) and ends it with SIGTERM once
 // the 300 pieces are measured, so the command sees what was live then.
 // Needs Xvfb and Mesa.
@@ -198,6 +199,7 @@ static std::string shots_folder;          // --shots; empty = none
 static std::string smaps_folder;          // --smaps; empty = none
 static std::vector<std::string> wrapper;  // --wrap: a command the game runs under (a heap profiler, say)
 static std::string shot_prefix;           // the game's label, first round only
+static bool start_only = false;           // --start-only: the two start-up figures and nothing else
 
 static void shot(const std::string& name) {
     if (shots_folder.empty() || shot_prefix.empty()) return;
@@ -411,6 +413,10 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         ok = true;
         put(f, "exec -> window mapped, ms", mapped);
         put(f, "exec -> first board frame, ms", first);
+        if (start_only) {
+            if (!wrapper.empty()) end_wrapped_game(pid);  // the wrapper writes what it saw
+            goto done;
+        }
         click(790, 590);  // cuts the opening flight short
         wait_still(400, 8000);
         idle_cpu(f, "board (48)", pid, xvfb);
@@ -526,6 +532,8 @@ int main(int argc, char** argv) {
                 if (end > at) wrapper.push_back(words.substr(at, end - at));
                 at = end + 1;
             }
+        } else if (a == "--start-only") {
+            start_only = true;
         } else if (a == "--smaps" && i + 1 < argc) {
             smaps_folder = argv[++i];
         } else {

@@ -248,6 +248,13 @@ TPixmap* load_pixmap(const std::string& path);
 // load_pixmap refusing, before decoding, a file whose header claims more
 // than the limits allow; *claim (when given) says what the header claimed.
 TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits, TImageClaim* claim);
+// Decodes these image files on a worker thread, ahead of the loads that
+// will ask for them (media/draw/prefetch.cpp). A later load of the same path
+// takes the result, waiting for the worker when it is at that file, when
+// the file has not changed since; the load's own limits still apply.
+void prefetch_images(const std::vector<std::string>& paths);
+// Lets go of every image decoded ahead that no load took.
+void drop_prefetched_images();
 // A new RGBA pixmap of that size, bilinearly resampled. Null on bad sizes.
 TPixmap* resize_pixmap(const TPixmap* pixmap, int width, int height);
 // A new pixmap converted to the format.

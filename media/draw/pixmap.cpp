@@ -2,6 +2,7 @@
 // and writing single pixels, masking by a colour, bilinear resampling and the
 // power-of-two texture buffers the backends upload. Pure CPU code; every
 // size is checked against PIXMAP_MAX_SIDE / PIXMAP_MAX_PIXELS.
+#include <atomic>
 #include <malloc.h>
 
 #include <cmath>
@@ -77,7 +78,8 @@ void free_pixmap(TPixmap* pixmap) {
 }
 
 // --- kept for the run ---
-static size_t freed_since_trim = 0;  // pixel bytes freed since the allocator last gave pages back
+// Atomic: the decoding-ahead worker frees the buffers of files that fail.
+static std::atomic<size_t> freed_since_trim{0};  // pixel bytes freed since the allocator last gave pages back
 
 // Small buffers live among others in the allocator's heap, where their
 // free pages stay with the process until asked for. Asking costs a walk of
@@ -85,8 +87,7 @@ static size_t freed_since_trim = 0;  // pixel bytes freed since the allocator la
 enum { TRIM_AFTER_BYTES = 2 << 20 };
 
 void note_pixels_freed(size_t bytes) {
-    freed_since_trim += bytes;
-    if (freed_since_trim < TRIM_AFTER_BYTES) return;
+    if (freed_since_trim.fetch_add(bytes) + bytes < TRIM_AFTER_BYTES) return;
     freed_since_trim = 0;
     malloc_trim(0);
 }

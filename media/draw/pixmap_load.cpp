@@ -407,7 +407,7 @@ TPixmap* decode_pixmap(const uint8_t* data, size_t size, int decoders, const TIm
     return pixmap;
 }
 
-TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits, TImageClaim* claim) {
+TPixmap* decode_pixmap_file(const std::string& path, const TImageLimits& limits, TImageClaim* claim) {
     if (claim) *claim = TImageClaim();
     try {
         std::vector<uint8_t> bytes;
@@ -419,6 +419,19 @@ TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits,
         if (claim) claim->no_memory = true;
         return nullptr;
     }
+}
+
+TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits, TImageClaim* claim) {
+    // A file decoded ahead was decoded within the layer's own limits; the
+    // caller's are checked here as its header would have been.
+    TPixmap* ready = nullptr;
+    if (take_prefetched_pixmap(path, &ready)) {
+        if (claim) *claim = TImageClaim();
+        if (size_allowed(ready->width, ready->height, limits, claim)) return ready;
+        free_pixmap(ready);
+        return nullptr;
+    }
+    return decode_pixmap_file(path, limits, claim);
 }
 
 TPixmap* load_pixmap(const std::string& path) { return load_pixmap_within(path, TImageLimits(), nullptr); }
