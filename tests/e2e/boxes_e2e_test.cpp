@@ -48,20 +48,7 @@ void prepare_reserved_jigsaw(const std::string& game_dir) {
 e2e::GameOptions options(bool large) { return support::quiet_game(large, prepare_reserved_jigsaw); }
 
 // Presses S and waits for the saved game written afresh.
-std::vector<int> save_and_read(e2e::Session& game) {
-    std::string path = game.game_dir + "/players/default/0000bexil.txt";
-    fs::remove(path);
-    game.key("s");
-    std::vector<int> values;
-    bool written = game.wait_for_file(
-        path,
-        [&](const std::string&) {
-            values = e2e::read_numbers(path);
-            return values.size() == 7u * COUNT + 5;
-        },
-        10000);
-    return written ? values : std::vector<int>();
-}
+std::vector<int> save_and_read(e2e::Session& game) { return support::save_and_read_reserved(game, COUNT); }
 
 struct Saved {
     int visible, gp, box;

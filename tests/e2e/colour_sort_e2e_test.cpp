@@ -23,28 +23,11 @@ const char* const STARTER = "alpine_lake";
 const int ROWS = 9, COLUMNS = 12, COUNT = ROWS * COLUMNS;
 const uint32_t BACKGROUND = 0x46323C;  // the colour lines of its pieces file
 
-void use_starter(const std::string& game_dir) {
-    const fs::path reserved = fs::path(game_dir) / "jigsaws" / "0000bexil";
-    fs::remove_all(reserved);
-    fs::copy(fs::path(game_dir) / "jigsaws" / STARTER, reserved, fs::copy_options::recursive);
-}
+void use_starter(const std::string& game_dir) { support::use_starter_as_reserved(game_dir, STARTER); }
 
-// Presses S and waits for the saved game written afresh: seven numbers
-// a piece (x, y, turns, shown, group, order, box), then five more.
-std::vector<int> save_and_read(e2e::Session& game) {
-    std::string path = game.game_dir + "/players/default/0000bexil.txt";
-    fs::remove(path);
-    game.key("s");
-    std::vector<int> values;
-    bool written = game.wait_for_file(
-        path,
-        [&](const std::string&) {
-            values = e2e::read_numbers(path);
-            return values.size() == 7u * COUNT + 5;
-        },
-        10000);
-    return written ? values : std::vector<int>();
-}
+// Presses S and reads the saved game: seven numbers a piece (x, y, turns,
+// shown, group, order, box), then five more.
+std::vector<int> save_and_read(e2e::Session& game) { return support::save_and_read_reserved(game, COUNT); }
 
 bool interior(int i) {
     int r = (i - 1) / COLUMNS + 1, c = (i - 1) % COLUMNS + 1;

@@ -42,18 +42,8 @@ const char* saved_name = "0000bexil";  // the starter stands in for the reserved
 // Presses S and reads the saved game afresh. The save is also the test's
 // way to wait for the game: it is written after every earlier event.
 bool save_and_read(e2e::Session& game, int count, Board* board) {
-    std::string path = game.game_dir + "/players/default/" + saved_name + ".txt";
-    fs::remove(path);
-    game.key("s");
-    std::vector<int> v;
-    if (!game.wait_for_file(
-            path,
-            [&](const std::string&) {
-                v = e2e::read_numbers(path);
-                return static_cast<int>(v.size()) == 7 * count + 5;
-            },
-            30000))
-        return false;
+    std::vector<int> v = support::save_and_read_reserved(game, count, 30000);
+    if (v.empty()) return false;
     board->pieces.assign(count + 1, Saved());
     board->order.assign(count + 1, 0);
     for (int i = 1; i <= count; i++) {
@@ -169,9 +159,7 @@ TEST(SolveE2e, AStarterJigsawIsSolvedPieceByPieceAndCompletes) {
     // The starter jigsaw stands in for the opening one, so the game opens
     // on it, and its saved game is the one the L browser offers.
     options.prepare = [&layout](const std::string& game_dir) {
-        fs::path reserved = fs::path(game_dir) / "jigsaws" / saved_name;
-        fs::remove_all(reserved);
-        fs::copy(fs::path(game_dir) / "jigsaws" / starter, reserved, fs::copy_options::recursive);
+        support::use_starter_as_reserved(game_dir, starter);
         write_saved_game(game_dir, layout);
     };
     e2e::Session game(options);

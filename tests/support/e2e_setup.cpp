@@ -97,4 +97,25 @@ void keep_shot(const e2e::Shot& shot, const std::string& name) {
     return ::testing::AssertionSuccess();
 }
 
+void use_starter_as_reserved(const std::string& game_dir, const std::string& starter) {
+    const std::filesystem::path jigsaws = std::filesystem::path(game_dir) / "jigsaws";
+    std::filesystem::remove_all(jigsaws / "0000bexil");
+    std::filesystem::copy(jigsaws / starter, jigsaws / "0000bexil", std::filesystem::copy_options::recursive);
+}
+
+std::vector<int> save_and_read_reserved(e2e::Session& game, int pieces, int timeout_ms) {
+    std::string path = game.game_dir + "/players/default/0000bexil.txt";
+    std::filesystem::remove(path);
+    game.key("s");
+    std::vector<int> values;
+    bool written = game.wait_for_file(
+        path,
+        [&](const std::string&) {
+            values = e2e::read_numbers(path);
+            return static_cast<int>(values.size()) == 7 * pieces + 5;
+        },
+        timeout_ms);
+    return written ? values : std::vector<int>();
+}
+
 }  // namespace support

@@ -41,6 +41,15 @@ e2e::GameOptions quiet_game(bool large = false, const std::function<void(const s
 // folder lacks it; false when a file could not be written.
 bool replace_reserved_jigsaw(const std::string& game_dir, const JigsawFiles& jigsaw);
 
+// Puts the game's own starter jigsaw of this name in place of the reserved
+// one in the copied game folder.
+void use_starter_as_reserved(const std::string& game_dir, const std::string& starter);
+
+// Presses S and waits (up to timeout_ms) for the reserved jigsaw's saved
+// game written afresh with its 7 numbers a piece and 5 more; its numbers,
+// or none when it did not come.
+std::vector<int> save_and_read_reserved(e2e::Session& game, int pieces, int timeout_ms = 10000);
+
 // A two-piece opening jigsaw of 40x40 yellow squares at these homes (x, y
 // of each) on a green board, to put in place of the reserved one.
 JigsawFiles opening_jigsaw(const std::vector<int>& homes);
