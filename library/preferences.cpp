@@ -3,7 +3,7 @@
 // forces the full-screen refresh rate). One signed decimal per line, CR LF
 // endings. prefer.txt: click help, large display, sound, windowed, help
 // prompt, save message, own colour (then its red, green and blue when set),
-// then save when leaving; the later lines that a short file lacks keep
+// then save when leaving, then keep the screen's resolution; the later lines that a short file lacks keep
 // their defaults.
 #include "library/library.h"
 
@@ -52,6 +52,7 @@ void read_preferences() {
     }
     // Added after the colour lines, so files written before it read as no.
     if (!eof(file)) pref_save_on_leave = read_flag(file);
+    if (!eof(file)) pref_keep_resolution = read_flag(file);
     close_file(file);
 }
 
@@ -75,6 +76,7 @@ void write_preferences() {
         ok = write_line(file, int_to_text(bg_blue)) && ok;
     }
     ok = write_line(file, int_to_text(pref_save_on_leave)) && ok;
+    ok = write_line(file, int_to_text(pref_keep_resolution)) && ok;
     ok = close_file(file) && ok;
     if (!ok || !rename_file(temp, path)) {
         delete_file(temp);

@@ -66,6 +66,7 @@ extern int pref_help_prompt;                             // "press H at any time
 extern int pref_save_message;                            // "jigsaw saved" after S
 extern int pref_custom_colour;                           // the player's own background colour
 extern int pref_save_on_leave;                           // save the game before leaving it or replacing it
+extern int pref_keep_resolution;                         // full screen scales the board instead of switching mode
 extern int bg_red, bg_green, bg_blue;                    // background colour of the board, 0..255
 extern int saved_bg_red, saved_bg_green, saved_bg_blue;  // as last read or written
 extern int forced_refresh_rate;                          // from refresh.txt; 0 = choose from the mode list

@@ -170,9 +170,10 @@ TEST(SaveOnLeaveE2e, ANewJigsawFromTheBrowserSavesTheBoardItReplaces) {
 
 // --- the row on the preferences page --------------------------------------------
 
-// The eighth row at a display size: its buttons drawn where the row's
-// well is, yes lit after a click, and OK writing the line after the seven.
-void check_row_eight(bool large) {
+// Rows 8 and 9 at a display size: their buttons drawn where the rows'
+// wells are, yes lit after a click, and OK writing the two lines after the
+// seven.
+void check_rows_eight_and_nine(bool large) {
     int w = large ? 1024 : 800, h = large ? 768 : 600;
     e2e::Session game(game_options(false, large));
     ASSERT_TRUE(game.ok()) << game.error;
@@ -185,7 +186,7 @@ void check_row_eight(bool large) {
     ASSERT_NE(yes, nullptr);
     ASSERT_NE(no, nullptr);
     int left = (w - page->width) / 2, top = (h - page->height) / 2;
-    int row_y = top + PREFER_ROW_TOP + PREFER_ROW_PITCH * (PREFER_ROWS - 1);
+    int row_y = top + PREFER_ROW_TOP + PREFER_ROW_PITCH * 7, row9_y = row_y + PREFER_ROW_PITCH;
     int yes_x = left + PREFER_YES_X, no_x = yes_x + PREFER_NO_GAP;
     // The button image stands at (x, y): its opaque middle row matches.
     auto shows = [](const e2e::Shot& s, TPixmap* button, int x, int y) {
@@ -209,16 +210,21 @@ void check_row_eight(bool large) {
     uint32_t board = shot.at(3, 3);
     EXPECT_NE(shot.at(yes_x + 20, row_y - 3), board);
     EXPECT_NE(shot.at(yes_x + 20, row_y + yes->height + 3), board);
-    EXPECT_GT(top + PREFER_OK.y1, row_y + yes->height);
+    EXPECT_TRUE(shows(shot, no, no_x, row9_y)) << "no lit No on row 9";
+    EXPECT_GT(row9_y, row_y + yes->height);
+    EXPECT_GT(top + PREFER_OK.y1, row9_y + yes->height);
 
     game.click(yes_x + yes->width / 2, row_y + yes->height / 2);
     ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return shows(s, yes, yes_x, row_y); }, 10000, &shot))
         << "row 8's yes did not light";
+    game.click(yes_x + yes->width / 2, row9_y + yes->height / 2);
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return shows(s, yes, yes_x, row9_y); }, 10000, &shot))
+        << "row 9's yes did not light";
     support::keep_shot(shot, large ? "prefer_1024_yes" : "prefer_800_yes");
     game.click(left + (PREFER_OK.x1 + PREFER_OK.x2) / 2, top + (PREFER_OK.y1 + PREFER_OK.y2) / 2);
     support::Preferences preferences;
     preferences.large = large;
-    std::string expected = preferences.text() + "1\r\n";
+    std::string expected = preferences.text() + "1\r\n1\r\n";
     std::string path = game.game_dir + "/players/default/prefer.txt";
     EXPECT_TRUE(game.wait_for_file(
         path, [&](const std::string& text) { return text == expected; }, 10000))
@@ -228,8 +234,8 @@ void check_row_eight(bool large) {
     free_pixmap(no);
 }
 
-TEST(SaveOnLeaveE2e, TheEighthRowAtEightHundredBySixHundred) { check_row_eight(false); }
+TEST(SaveOnLeaveE2e, RowsEightAndNineAtEightHundredBySixHundred) { check_rows_eight_and_nine(false); }
 
-TEST(SaveOnLeaveE2e, TheEighthRowAtTenTwentyFourBySevenSixtyEight) { check_row_eight(true); }
+TEST(SaveOnLeaveE2e, RowsEightAndNineAtTenTwentyFourBySevenSixtyEight) { check_rows_eight_and_nine(true); }
 
 }  // namespace
