@@ -118,6 +118,9 @@ bool resume_saved_game(const std::string& name);
 void read_preferences();
 // Writes prefer.txt; tells the player when it cannot.
 void write_preferences();
+// True when `file` (a name in the player's folder) is, or on a file system
+// that ignores case would be, one of the two preferences files.
+bool is_preferences_file(const std::string& file);
 
 // ===========================================================================
 // saved_game.cpp: the saved-game file and its thumbnail
