@@ -4,6 +4,8 @@
 // keep the old save, and no save without a jigsaw.
 #include "storage_fixture.h"
 
+#include <unistd.h>
+
 struct SavedGame : StorageFixture {
     void SetUp() override {
         StorageFixture::SetUp();
@@ -275,33 +277,100 @@ TEST_F(SavedGame, ResumeLaysTheSavedGameOverTheJigsaw) {
     EXPECT_EQ(screen_state, SCREEN_JIGSAW);
 }
 
-TEST_F(SavedGame, FailedWriteKeepsTheOldSavedGameWhole) {
+TEST_F(SavedGame, FailedWriteKeepsTheOldSavedGameByteIdentical) {
+    // A disk that fills up part way or at once, a failed sync, a failed
+    // rename: S tells the player, and the old game and thumbnail stay.
+    struct Fault {
+        const char* what;
+        int64_t after_bytes;
+        bool sync, rename;
+    };
+    const Fault faults[] = {
+        {"disk full after 20 bytes", 20, false, false},
+        {"disk full at once", 0, false, false},
+        {"sync fails", -1, true, false},
+        {"rename fails", -1, false, true},
+    };
     pieces[1].x = 321;
     ASSERT_TRUE(save_game());
     std::string old_text = read_text(saved_path());
     std::string old_thumb = read_text(thumb_path());
-    // A folder where the new file would go makes the write fail.
-    std::filesystem::create_directories(saved_path() + ".part");
     pieces[1].x = 654;
+    for (const Fault& f : faults) {
+        file_faults = TFileFaults();
+        file_faults.fail_after_bytes = f.after_bytes;
+        file_faults.fail_sync = f.sync;
+        file_faults.fail_rename = f.rename;
+        std::string problem;
+        EXPECT_FALSE(write_saved_game(&problem)) << f.what;
+        EXPECT_EQ(problem, "Unable to save to players/default/grid.txt") << f.what;
+        EXPECT_EQ(read_text(saved_path()), old_text) << f.what;
+        EXPECT_EQ(read_text(thumb_path()), old_thumb) << f.what;
+        EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"})) << f.what;
+        // The S command shows the failure and does not claim a save.
+        status_message = "";
+        arm_message_answer();
+        save_command();
+        EXPECT_TRUE(message_was_shown()) << f.what;
+        EXPECT_EQ(status_message, "") << f.what;
+        EXPECT_EQ(read_text(saved_path()), old_text) << f.what;
+    }
+}
+
+TEST_F(SavedGame, AnUnwritableFolderIsReportedAndTheOldGameKept) {
+    ASSERT_TRUE(save_game());
+    std::string old_text = read_text(saved_path());
+    // A player folder that is a file cannot take a new file, even for root.
+    player_dir = "players/default/grid.txt/";
     std::string problem;
     EXPECT_FALSE(write_saved_game(&problem));
-    EXPECT_EQ(problem, "Unable to save to players/default/grid.txt");
+    EXPECT_EQ(problem, "Unable to save to players/default/grid.txt/grid.txt");
+    player_dir = "players/default/";
     EXPECT_EQ(read_text(saved_path()), old_text);
-    EXPECT_EQ(read_text(thumb_path()), old_thumb);
-    EXPECT_TRUE(std::filesystem::is_directory(saved_path() + ".part"));
+    // A read-only folder stops only a user who is not root.
+    if (geteuid() != 0) {
+        chmod("players/default", 0555);
+        pieces[1].x += 7;
+        EXPECT_FALSE(write_saved_game(&problem));
+        chmod("players/default", 0777);
+        EXPECT_EQ(problem, "Unable to save to players/default/grid.txt");
+        EXPECT_EQ(read_text(saved_path()), old_text);
+    }
+    EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"}));
 }
 
 TEST_F(SavedGame, FailedThumbnailKeepsTheOldThumbnail) {
     bool all_crlf;
     ASSERT_TRUE(save_game());
     std::string old_thumb = read_text(thumb_path());
-    std::filesystem::create_directories(thumb_path() + ".part");
+    file_faults.spare_files = 1;  // the game file is written, the thumbnail fails
+    file_faults.fail_after_bytes = 50;
     pieces[1].x = 222;
     std::string problem;
     EXPECT_TRUE(write_saved_game(&problem));  // the game itself was saved
     EXPECT_EQ(problem, "Unable to save to players/default/grid.png");
     EXPECT_EQ(split_crlf(read_text(saved_path()), &all_crlf)[0], "222");
     EXPECT_EQ(read_text(thumb_path()), old_thumb);
+    EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"}));
+}
+
+TEST_F(SavedGame, ASavedGameThatIsALinkIsReplacedNotWrittenThrough) {
+    write_text("outside.txt", "another file of the player\r\n");
+    ASSERT_TRUE(write_png("outside.png", 4, 4, 0xFF123456));
+    std::string outside_png = read_text("outside.png");
+    std::filesystem::create_symlink("../../outside.txt", saved_path());
+    std::filesystem::create_symlink("../../outside.png", thumb_path());
+    ASSERT_TRUE(save_game());
+    EXPECT_FALSE(std::filesystem::is_symlink(saved_path()));
+    EXPECT_FALSE(std::filesystem::is_symlink(thumb_path()));
+    EXPECT_EQ(read_text("outside.txt"), "another file of the player\r\n");
+    EXPECT_EQ(read_text("outside.png"), outside_png);
+    EXPECT_EQ(mode_of(saved_path()), 0666);
+    // What was saved reads back as the game.
+    int x = pieces[1].x;
+    pieces[1].x = x + 1;
+    ASSERT_TRUE(load_saved_game());
+    EXPECT_EQ(pieces[1].x, x);
 }
 
 TEST_F(SavedGame, CompletePuzzleSavesTheJigsawsOwnPicture) {
