@@ -127,8 +127,8 @@ TEST(SaveOnLeaveE2e, WithTheRowOffLeavingWritesNothing) {
 TEST(SaveOnLeaveE2e, AFailedSaveOnTheWayOutIsShownThenTheGameEnds) {
     e2e::Session game(game_options(true));
     ASSERT_TRUE(reach_player_game(game));
-    // A folder where the new game file would be written: it cannot be made.
-    fs::create_directories(Files(game).text + ".part");
+    // A folder where the game file would be: no file can replace it.
+    fs::create_directories(Files(game).text);
     game.key("Escape");
     game.key("Escape");
     e2e::TextMask says = e2e::render_text("Unable to save to players/default/0000bexil.txt - press any key", 14);
@@ -140,7 +140,7 @@ TEST(SaveOnLeaveE2e, AFailedSaveOnTheWayOutIsShownThenTheGameEnds) {
     EXPECT_TRUE(game.running());  // waiting for the key the message asks for
     game.key("space");
     EXPECT_EQ(game.wait_exit(15000), 0);
-    EXPECT_FALSE(fs::exists(Files(game).text));
+    EXPECT_TRUE(fs::is_empty(Files(game).text));  // still the folder, nothing written
 }
 
 // --- a flow that replaces the jigsaw ---------------------------------------------

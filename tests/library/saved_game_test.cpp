@@ -373,6 +373,66 @@ TEST_F(SavedGame, ASavedGameThatIsALinkIsReplacedNotWrittenThrough) {
     EXPECT_EQ(pieces[1].x, x);
 }
 
+TEST_F(SavedGame, GroupNumbersNearTheIntLimitAreRenumberedApart) {
+    // Two groups and a counter at the int limit: the next join would
+    // overflow and two groups apart could share a number. Read, they keep
+    // apart under small numbers; saved and read again, they stay so.
+    const std::string counters[] = {"2147483647", "99999999999", "5"};
+    for (const std::string& counter : counters) {
+        std::vector<std::string> lines;
+        const char* groups[7] = {"", "2147483646", "2147483646", "2147483647", "2147483647", "0", "0"};
+        for (int i = 1; i <= 6; i++) lines.insert(lines.end(), {"100", "100", "0", "1", groups[i], std::to_string(i), "0"});
+        lines.insert(lines.end(), {"1", "2", "3", "0", counter});
+        write_text(saved_path(), crlf(lines));
+        for (int round = 0; round < 2; round++) {
+            ASSERT_TRUE(load_saved_game()) << counter;
+            EXPECT_GT(pieces[1].gp, 0) << counter;
+            EXPECT_EQ(pieces[2].gp, pieces[1].gp) << counter;
+            EXPECT_EQ(pieces[4].gp, pieces[3].gp) << counter;
+            EXPECT_NE(pieces[3].gp, pieces[1].gp) << counter;
+            EXPECT_EQ(pieces[5].gp, 0) << counter;
+            EXPECT_EQ(group_counter, 2) << counter;
+            EXPECT_FALSE(puzzle_complete()) << counter;
+            ASSERT_TRUE(save_game()) << counter;
+        }
+    }
+    // Without groups an absurd counter starts again from 0.
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 6; i++) lines.insert(lines.end(), {"100", "100", "0", "1", "0", std::to_string(i), "0"});
+    lines.insert(lines.end(), {"1", "2", "3", "0", "2147483647"});
+    write_text(saved_path(), crlf(lines));
+    ASSERT_TRUE(load_saved_game());
+    EXPECT_EQ(group_counter, 0);
+}
+
+TEST_F(SavedGame, JigsawsNamedLikeThePreferencesFilesAreNotSavedOverThem) {
+    const std::string prefer = "1\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n";
+    write_text("players/default/prefer.txt", prefer);
+    write_text("players/default/refresh.txt", "75\r\n");
+    for (const std::string name : {"prefer", "refresh", "Prefer", "REFRESH"}) {
+        make_grid_jigsaw(name, 2, 3);
+        ASSERT_TRUE(start_jigsaw(name)) << name;
+        std::string problem;
+        EXPECT_FALSE(write_saved_game(&problem)) << name;
+        EXPECT_EQ(problem, "Unable to save to players/default/" + name + ".txt: the preferences use that name");
+        status_message = "";
+        arm_message_answer();
+        save_command();
+        EXPECT_TRUE(message_was_shown()) << name;
+        EXPECT_EQ(status_message, "") << name;
+    }
+    EXPECT_EQ(read_text("players/default/prefer.txt"), prefer);
+    EXPECT_EQ(read_text("players/default/refresh.txt"), "75\r\n");
+    EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"prefer.txt", "refresh.txt"}));
+    // Names that only start or end like them are saved as usual.
+    for (const std::string name : {"preferred", "my prefer"}) {
+        make_grid_jigsaw(name, 2, 3);
+        ASSERT_TRUE(start_jigsaw(name));
+        ASSERT_TRUE(save_game()) << name;
+        EXPECT_EQ(path_kind("players/default/" + name + ".txt"), 1) << name;
+    }
+}
+
 TEST_F(SavedGame, CompletePuzzleSavesTheJigsawsOwnPicture) {
     for (int i = 1; i <= 6; i++) {
         pieces[i].gp = 1;
