@@ -16,7 +16,7 @@ enum {
     // this bound still has room below the int limit; larger ones come only
     // from damaged files.
     GROUP_NUMBER_LIMIT = 1000000000,
-    THUMBNAIL_COMPRESSION = 5,     // zlib level of the thumbnail PNG
+    THUMBNAIL_COMPRESSION = 5,  // zlib level of the thumbnail PNG
     SAVED_FILE_MODE = 0666,
 };
 
@@ -219,11 +219,15 @@ static bool write_game_file(const std::string& path) {
 }
 
 // The thumbnail: the jigsaw's own picture when the puzzle is complete,
-// else (and when that picture cannot be read) the board grabbed from the
-// back buffer. False when nothing could be written.
+// else (and when that picture cannot be read or is larger than a jigsaw's
+// picture may be) the board grabbed from the back buffer. False when
+// nothing could be written.
 static bool write_thumbnail(const std::string& thumb) {
     if (puzzle_complete()) {
-        TPixmap* whole = load_pixmap(jigsaw_dir + "/tn.png");
+        // The loader's bounds for the picture, checked from the header
+        // before anything is decoded.
+        TImageLimits limits = {JIGSAW_IMAGE_MAX_WIDTH, JIGSAW_IMAGE_MAX_HEIGHT, 0};
+        TPixmap* whole = load_pixmap_within(jigsaw_dir + "/tn.png", limits, nullptr);
         if (whole) {
             bool ok = save_pixmap_png(whole, thumb, THUMBNAIL_COMPRESSION);
             free_pixmap(whole);

@@ -21,8 +21,8 @@
 // ---------------------------------------------------------------------------
 // Kept for the run
 // ---------------------------------------------------------------------------
-int files_synced = 0;     // files and folders flushed to disk so far
-TFileFaults file_faults;  // faults injected into written files; none unless a test sets them
+int files_synced = 0;             // files and folders flushed to disk so far
+TFileFaults file_faults;          // faults injected into written files; none unless a test sets them
 static unsigned temp_serial = 0;  // temporary files named by this process
 
 // No line of the game's files comes near this; longer lines keep their start.

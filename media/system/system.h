@@ -207,8 +207,8 @@ bool delete_file(const std::string& path);
 // new one, whole.
 bool rename_file(const std::string& from, const std::string& to);
 void set_file_mode(const std::string& path, int mode);  // a link at path is left alone
-void* open_dir(const std::string& path);  // 0 on failure
-std::string next_dir_entry(void* dir);    // "" at the end
+void* open_dir(const std::string& path);                // 0 on failure
+std::string next_dir_entry(void* dir);                  // "" at the end
 void close_dir(void* dir);
 // Null on failure, and for anything but a regular file: a FIFO, a device
 // or a folder gives Null at once, never blocking.

@@ -96,9 +96,8 @@ TEST_F(PlayerFolderTest, UnwritablePreferencesAreReportedAndTheOldFileKept) {
         EXPECT_EQ(content, "1\r\n0\r\n1\r\n") << fault;
     }
     file_faults = TFileFaults();
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("players/default"),
-                            std::filesystem::directory_iterator()),
-              1)
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator("players/default"), std::filesystem::directory_iterator()), 1)
         << "no temporary file is left";
 }
 

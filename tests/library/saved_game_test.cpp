@@ -381,7 +381,8 @@ TEST_F(SavedGame, GroupNumbersNearTheIntLimitAreRenumberedApart) {
     for (const std::string& counter : counters) {
         std::vector<std::string> lines;
         const char* groups[7] = {"", "2147483646", "2147483646", "2147483647", "2147483647", "0", "0"};
-        for (int i = 1; i <= 6; i++) lines.insert(lines.end(), {"100", "100", "0", "1", groups[i], std::to_string(i), "0"});
+        for (int i = 1; i <= 6; i++)
+            lines.insert(lines.end(), {"100", "100", "0", "1", groups[i], std::to_string(i), "0"});
         lines.insert(lines.end(), {"1", "2", "3", "0", counter});
         write_text(saved_path(), crlf(lines));
         for (int round = 0; round < 2; round++) {
@@ -446,14 +447,19 @@ TEST_F(SavedGame, CompletePuzzleSavesTheJigsawsOwnPicture) {
     EXPECT_EQ(thumb->height, 225);
     EXPECT_EQ(read_pixel(thumb, 5, 5) & 0xFFFFFF, 0x20A040u);
     free_pixmap(thumb);
-    // Without a readable tn.png the board is grabbed instead.
-    std::filesystem::remove("jigsaws/grid/tn.png");
-    ASSERT_TRUE(save_game());
-    thumb = load_pixmap(thumb_path());
-    ASSERT_NE(thumb, nullptr);
-    EXPECT_EQ(thumb->width, 264);
-    EXPECT_EQ(thumb->height, 198);
-    free_pixmap(thumb);
+    // Without a readable tn.png, or with one larger than a jigsaw's
+    // picture may be, the board is grabbed instead.
+    ASSERT_TRUE(write_png("oversized.png", JIGSAW_IMAGE_MAX_WIDTH + 1, 8, 0xFF20A040));
+    for (const char* how : {"oversized", "missing"}) {
+        std::filesystem::remove("jigsaws/grid/tn.png");
+        if (std::string(how) == "oversized") std::filesystem::copy_file("oversized.png", "jigsaws/grid/tn.png");
+        ASSERT_TRUE(save_game()) << how;
+        thumb = load_pixmap(thumb_path());
+        ASSERT_NE(thumb, nullptr) << how;
+        EXPECT_EQ(thumb->width, 264) << how;
+        EXPECT_EQ(thumb->height, 198) << how;
+        free_pixmap(thumb);
+    }
 }
 
 TEST_F(SavedGame, NothingIsSavedWithoutAJigsaw) {
