@@ -425,12 +425,14 @@ TEST_F(SavedGame, JigsawsNamedLikeThePreferencesFilesAreNotSavedOverThem) {
     EXPECT_EQ(read_text("players/default/prefer.txt"), prefer);
     EXPECT_EQ(read_text("players/default/refresh.txt"), "75\r\n");
     EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"prefer.txt", "refresh.txt"}));
-    // Names that only start or end like them are saved as usual.
-    for (const std::string name : {"preferred", "my prefer"}) {
+    // Names that only start or end like them are saved as usual, and so is
+    // one whose game file name is as long as the file system allows.
+    for (const std::string& name : {std::string("preferred"), std::string("my prefer"), std::string(251, 'n')}) {
         make_grid_jigsaw(name, 2, 3);
         ASSERT_TRUE(start_jigsaw(name));
         ASSERT_TRUE(save_game()) << name;
         EXPECT_EQ(path_kind("players/default/" + name + ".txt"), 1) << name;
+        EXPECT_EQ(path_kind("players/default/" + name + ".png"), 1) << name;
     }
 }
 
