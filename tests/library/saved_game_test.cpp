@@ -30,8 +30,7 @@ TEST_F(SavedGame, TwoByThreeGameHas47CrLfLinesAndMode666) {
     EXPECT_EQ(mode_of(thumb_path()), 0666);
     EXPECT_EQ(lines[0], std::to_string(pieces[1].x));
     EXPECT_EQ(lines[7 * 6 + 3], "0");  // the display size
-    EXPECT_FALSE(std::filesystem::exists(saved_path() + ".part"));
-    EXPECT_FALSE(std::filesystem::exists(thumb_path() + ".part"));
+    EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"}));
 }
 
 TEST_F(SavedGame, SaveCommandWritesA264By198ThumbnailAndSaysSo) {
