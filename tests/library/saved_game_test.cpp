@@ -4,6 +4,8 @@
 // keep the old save, and no save without a jigsaw.
 #include "storage_fixture.h"
 
+#include <grp.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 struct SavedGame : StorageFixture {
@@ -326,15 +328,25 @@ TEST_F(SavedGame, AnUnwritableFolderIsReportedAndTheOldGameKept) {
     EXPECT_EQ(problem, "Unable to save to players/default/grid.txt/grid.txt");
     player_dir = "players/default/";
     EXPECT_EQ(read_text(saved_path()), old_text);
-    // A read-only folder stops only a user who is not root.
-    if (geteuid() != 0) {
-        chmod("players/default", 0555);
-        pieces[1].x += 7;
-        EXPECT_FALSE(write_saved_game(&problem));
-        chmod("players/default", 0777);
-        EXPECT_EQ(problem, "Unable to save to players/default/grid.txt");
-        EXPECT_EQ(read_text(saved_path()), old_text);
+    // A read-only folder, tried by a child process that is not root (it
+    // drops root first when the test runs as root, which no mode stops).
+    pieces[1].x += 7;
+    ASSERT_EQ(chmod(".", 0755), 0);
+    ASSERT_EQ(chmod("players", 0755), 0);
+    ASSERT_EQ(chmod("players/default", 0555), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int nobody = 65534;
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)) _exit(2);
+        bool written = write_saved_game(&problem);
+        _exit(!written && problem == "Unable to save to players/default/grid.txt" ? 0 : 1);
     }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod("players/default", 0777);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(read_text(saved_path()), old_text);
     EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"}));
 }
 
