@@ -30,6 +30,7 @@ struct PlayerFolderTest : ::testing::Test {
         while (events_waiting() > 0) wait_event();
     }
     void TearDown() override {
+        file_faults = TFileFaults();
         temp.leave();
         player_dir.clear();
     }
@@ -95,7 +96,6 @@ TEST_F(PlayerFolderTest, UnwritablePreferencesAreReportedAndTheOldFileKept) {
         std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_EQ(content, "1\r\n0\r\n1\r\n") << fault;
     }
-    file_faults = TFileFaults();
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator("players/default"), std::filesystem::directory_iterator()), 1)
         << "no temporary file is left";
