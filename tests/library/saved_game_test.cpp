@@ -4,7 +4,10 @@
 // keep the old save, and no save without a jigsaw.
 #include "storage_fixture.h"
 
+#include <fcntl.h>
 #include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -348,6 +351,38 @@ TEST_F(SavedGame, AnUnwritableFolderIsReportedAndTheOldGameKept) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
     EXPECT_EQ(read_text(saved_path()), old_text);
     EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"}));
+}
+
+TEST_F(SavedGame, AReallyFullDiskKeepsTheOldSavedGameByteIdentical) {
+    // A child mounts a 64 KiB tmpfs over the player's folder in a mount
+    // namespace of its own (gone with it), saves, fills the rest of the
+    // disk and saves again. Its exit status says what it found.
+    enum { FOUND_AS_EXPECTED = 0, NO_MOUNT = 77 };
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", "players/default", "tmpfs", 0, "size=64k") != 0)
+            _exit(NO_MOUNT);
+        std::string problem;
+        if (!write_saved_game(&problem) || !problem.empty()) _exit(1);
+        std::string old_text = read_text(saved_path()), old_thumb = read_text(thumb_path());
+        int filler = open("players/default/filler", O_WRONLY | O_CREAT, 0644);
+        static const char block[4096] = {};
+        while (write(filler, block, sizeof block) > 0) {}
+        close(filler);
+        pieces[1].x += 5;
+        if (write_saved_game(&problem)) _exit(2);
+        if (problem != "Unable to save to players/default/grid.txt") _exit(3);
+        if (read_text(saved_path()) != old_text || read_text(thumb_path()) != old_thumb) _exit(4);
+        if (entries_of("players/default") != std::vector<std::string>{"filler", "grid.png", "grid.txt"}) _exit(5);
+        _exit(FOUND_AS_EXPECTED);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+    if (WEXITSTATUS(status) == NO_MOUNT) GTEST_SKIP() << "no mount namespace to make a small disk in";
+    EXPECT_EQ(WEXITSTATUS(status), FOUND_AS_EXPECTED);
 }
 
 TEST_F(SavedGame, FailedThumbnailKeepsTheOldThumbnail) {
