@@ -400,25 +400,6 @@ TEST_F(SavedGame, FailedThumbnailKeepsTheOldThumbnail) {
     EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"}));
 }
 
-TEST_F(SavedGame, ASavedGameThatIsALinkIsReplacedNotWrittenThrough) {
-    write_text("outside.txt", "another file of the player\r\n");
-    ASSERT_TRUE(write_png("outside.png", 4, 4, 0xFF123456));
-    std::string outside_png = read_text("outside.png");
-    std::filesystem::create_symlink("../../outside.txt", saved_path());
-    std::filesystem::create_symlink("../../outside.png", thumb_path());
-    ASSERT_TRUE(save_game());
-    EXPECT_FALSE(std::filesystem::is_symlink(saved_path()));
-    EXPECT_FALSE(std::filesystem::is_symlink(thumb_path()));
-    EXPECT_EQ(read_text("outside.txt"), "another file of the player\r\n");
-    EXPECT_EQ(read_text("outside.png"), outside_png);
-    EXPECT_EQ(mode_of(saved_path()), 0666);
-    // What was saved reads back as the game.
-    int x = pieces[1].x;
-    pieces[1].x = x + 1;
-    ASSERT_TRUE(load_saved_game());
-    EXPECT_EQ(pieces[1].x, x);
-}
-
 TEST_F(SavedGame, GroupNumbersNearTheIntLimitAreRenumberedApart) {
     // Two groups and a counter at the int limit: the next join would
     // overflow and two groups apart could share a number. Read, they keep
