@@ -123,8 +123,9 @@ int click_in_rect(int x1, int y1, int x2, int y2);
 void draw_outlined_number(int n, int x, int y);
 // A frame of thickness t inside the rectangle, in the current colour.
 void draw_thick_frame(int x, int y, int w, int h, int t);
-// The top-left 800x600 of the back buffer, scaled when scale < 1, as a PNG.
-void grab_screen_thumbnail(const std::string& path, float scale, int w, int h);
+// The top-left 800x600 of the back buffer, scaled when scale < 1, as a PNG;
+// true when the file was written (else an old file at path is untouched).
+bool grab_screen_thumbnail(const std::string& path, float scale, int w, int h);
 
 // ===========================================================================
 // sound_cues.cpp: the two effects and the music

@@ -1,12 +1,14 @@
 // "Save the game when I leave" on the real binary: the preferences page's
 // eighth row at both display sizes, and the saved game on disk after the
 // player leaves with Escape twice or the window's close button, byte for
-// byte what S writes; nothing written with the row off; a save that fails
+// byte what S writes (a saved game that is a link replaced, never written
+// through); nothing written with the row off; a save that fails
 // on the way out is shown and the game still ends. Set
 // TESSELLON_E2E_SHOTS_DIR to keep the screenshots.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "media/draw/draw.h"
@@ -85,12 +87,21 @@ TEST(SaveOnLeaveE2e, EscapeTwiceWritesWhatSWritesBeforeTheGameEnds) {
     ASSERT_TRUE(reach_player_game(game));
     std::string expected;
     ASSERT_TRUE(bytes_as_s_saves(game, &expected));
+    // A saved game and thumbnail that are links to other files of the
+    // player: the save replaces the links and leaves those files alone.
+    Files files(game);
+    std::string other = game.game_dir + "/other-file";
+    { std::ofstream(other, std::ios::binary) << "not a saved game\n"; }
+    fs::create_symlink(other, files.text);
+    fs::create_symlink(other, files.thumbnail);
     game.key("Escape");
     game.key("Escape");
     EXPECT_EQ(game.wait_exit(15000), 0);
-    Files files(game);
     EXPECT_EQ(e2e::read_file_text(files.text), expected);
     EXPECT_TRUE(thumbnail_written(files.thumbnail));
+    EXPECT_FALSE(fs::is_symlink(files.text));
+    EXPECT_FALSE(fs::is_symlink(files.thumbnail));
+    EXPECT_EQ(e2e::read_file_text(other), "not a saved game\n");
 }
 
 TEST(SaveOnLeaveE2e, TheCloseButtonWritesWhatSWritesBeforeTheGameEnds) {
@@ -127,8 +138,8 @@ TEST(SaveOnLeaveE2e, WithTheRowOffLeavingWritesNothing) {
 TEST(SaveOnLeaveE2e, AFailedSaveOnTheWayOutIsShownThenTheGameEnds) {
     e2e::Session game(game_options(true));
     ASSERT_TRUE(reach_player_game(game));
-    // A folder where the new game file would be written: it cannot be made.
-    fs::create_directories(Files(game).text + ".part");
+    // A folder where the game file would be: no file can replace it.
+    fs::create_directories(Files(game).text);
     game.key("Escape");
     game.key("Escape");
     e2e::TextMask says = e2e::render_text("Unable to save to players/default/0000bexil.txt - press any key", 14);
@@ -140,7 +151,7 @@ TEST(SaveOnLeaveE2e, AFailedSaveOnTheWayOutIsShownThenTheGameEnds) {
     EXPECT_TRUE(game.running());  // waiting for the key the message asks for
     game.key("space");
     EXPECT_EQ(game.wait_exit(15000), 0);
-    EXPECT_FALSE(fs::exists(Files(game).text));
+    EXPECT_TRUE(fs::is_empty(Files(game).text));  // still the folder, nothing written
 }
 
 // --- a flow that replaces the jigsaw ---------------------------------------------
