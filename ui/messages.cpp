@@ -1,8 +1,17 @@
 // Message boxes: the framed box in the middle of the screen that carries
 // the status line, the help prompt and "please wait"; the box held in
 // both display buffers during long operations; the blocking full-screen
-// "press any key" message of file errors; and the F2 display info.
+// "press any key" message of file errors (held until the display opens
+// when a file fails before it); and the F2 display info.
+#include <cstdio>
+#include <vector>
+
 #include "ui/ui.h"
+
+enum { MAX_HELD_MESSAGES = 8 };  // more before the display opens are said on stderr only
+
+// --- kept for the run ---
+static std::vector<std::string> held_messages;  // said before the display opened, shown once it is
 
 // How much of the board a translucent message box's inside hides.
 static const float MESSAGE_INSIDE_ALPHA = 0.85f;
@@ -51,6 +60,13 @@ void show_message_held(const std::string& text) {
 }
 
 void message_and_wait(const std::string& text) {
+    if (display_width() <= 0) {
+        // Nothing could show the message nor deliver the key it waits for:
+        // waiting here would hang the start-up with no window and no word.
+        std::fprintf(stderr, "tessellon: %s\n", text.c_str());
+        if (held_messages.size() < MAX_HELD_MESSAGES) held_messages.push_back(text);
+        return;
+    }
     int old_blend = get_blend();
     set_clear_color(0, 0, 0);
     clear_screen();
@@ -63,6 +79,12 @@ void message_and_wait(const std::string& text) {
     flip(-1);
     // The key that ends the wait stays queued for the main loop.
     wait_any_key();
+}
+
+void show_held_messages() {
+    std::vector<std::string> shown;
+    shown.swap(held_messages);
+    for (const std::string& text : shown) message_and_wait(text);
 }
 
 void show_display_info() {

@@ -96,7 +96,12 @@ void show_message(const std::string& text, int y, float alpha);
 // The translucent box in both display buffers, for a long operation.
 void show_message_held(const std::string& text);
 // A full-screen text + " - press any key" on black; waits for a key.
+// Before any display is open it cannot be seen or answered: the text then
+// goes to stderr at once and is held for show_held_messages.
 void message_and_wait(const std::string& text);
+// Shows the messages held before the display opened, one wait each, and
+// forgets them. The start-up calls it once its display and fonts are there.
+void show_held_messages();
 // Key F2: the display's size, depth and refresh rate on the status line.
 void show_display_info();
 // The title's "press H at any time for Help" while it is active.

@@ -77,6 +77,28 @@ TEST_F(PlayerFolderTest, FolderThatCannotBeMadeIsReportedAndTheKeyStaysQueued) {
     EXPECT_EQ(seen, 2);
 }
 
+TEST_F(PlayerFolderTest, BeforeTheDisplayOpensTheProblemIsHeldNotWaitedFor) {
+    // The start-up makes sure of the folder before any display exists: no
+    // key can answer a message then, so it must not wait for one.
+    std::ofstream("players") << "not a folder";
+    close_screen();
+    ensure_player_dir();
+    EXPECT_EQ(events_waiting(), 0);
+    // Once the display is open, each held message is shown and answered.
+    ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
+    key_while_waiting('Q');
+    key_while_waiting('W');
+    show_held_messages();
+    EXPECT_TRUE(front_has_light_pixels());
+    int answered = 0;
+    while (events_waiting() > 0)
+        if (wait_event() == EVENT_KEY_DOWN) answered++;
+    EXPECT_EQ(answered, 2);  // "Unable to access players", then ".../default"
+    // Shown once: a second call waits for nothing.
+    show_held_messages();
+    EXPECT_EQ(events_waiting(), 0);
+}
+
 TEST_F(PlayerFolderTest, UnwritablePreferencesAreReportedAndTheOldFileKept) {
     ensure_player_dir();
     std::ofstream("players/default/prefer.txt", std::ios::binary) << "1\r\n0\r\n1\r\n";
