@@ -1,9 +1,11 @@
 // The program's entry: the command line (--help, --version), then the
 // media layer (it changes into the program's folder), the start-up and the
-// main loop, which ends the program itself.
+// main loop, which ends the program itself; between its iterations a
+// termination signal (SIGTERM, SIGHUP) ends it as leaving does.
 #include <cstdio>
 #include <cstring>
 
+#include "library/library.h"
 #include "shell/shell.h"
 
 #ifndef TESSELLON_VERSION
@@ -48,5 +50,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Tessellon cannot open a display: is DISPLAY set to a running X server?\n");
         return 1;
     }
-    main_loop();
+    for (;;) {
+        main_loop_iteration();
+        // Seen within a timer tick of the signal: the game is saved when the
+        // player asked for that, then the program ends by that signal.
+        if (leave_signal()) {
+            save_before_leaving();
+            end_program_on_signal();
+        }
+    }
 }

@@ -60,11 +60,12 @@ void show_message_held(const std::string& text) {
 }
 
 void message_and_wait(const std::string& text) {
-    if (display_width() <= 0) {
+    if (display_width() <= 0 || display_lost()) {
         // Nothing could show the message nor deliver the key it waits for:
-        // waiting here would hang the start-up with no window and no word.
+        // waiting here would hang the start-up with no window and no word,
+        // or the save on the way out once the X server has gone.
         std::fprintf(stderr, "tessellon: %s\n", text.c_str());
-        if (held_messages.size() < MAX_HELD_MESSAGES) held_messages.push_back(text);
+        if (!display_lost() && held_messages.size() < MAX_HELD_MESSAGES) held_messages.push_back(text);
         return;
     }
     int old_blend = get_blend();

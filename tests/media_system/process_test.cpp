@@ -1,6 +1,7 @@
 // The process helpers: random numbers (bounds, uniformity, seeding), the
 // clock and sleeping, the start-up folder rule and the end of the program.
 #include <climits>
+#include <csignal>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -108,3 +109,30 @@ TEST(Start, ChangesIntoTheProgramFolderAndRemembersTheLaunchFolder) {
 TEST(EndProgramDeathTest, ExitsWithStatusZero) { EXPECT_EXIT(end_program(), ::testing::ExitedWithCode(0), ""); }
 
 }  // namespace
+
+// Once the shell can save, SIGTERM and SIGHUP only leave a request for the
+// main loop; the end then comes by that same signal. A second signal while
+// the first waits ends the program at once, as it did before.
+void save_nothing() {}
+
+TEST(EndProgramDeathTest, ATerminationSignalWaitsForTheLoopThenEndsByItself) {
+    for (int sig : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        EXPECT_EXIT(
+            {
+                set_leaving_hook(save_nothing);
+                raise(sig);
+                if (leave_signal() != sig || display_lost()) _exit(3);  // not (only) recorded
+                end_program_on_signal();
+            },
+            ::testing::KilledBySignal(sig), "");
+        EXPECT_EXIT(
+            {
+                set_leaving_hook(save_nothing);
+                raise(sig);
+                raise(sig);
+                _exit(3);  // the second did not end it
+            },
+            ::testing::KilledBySignal(sig), "");
+    }
+}
