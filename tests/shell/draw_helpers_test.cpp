@@ -1,5 +1,6 @@
 // The shared text and drawing helpers, read back from the null backend's
-// CPU back buffer: the message box's rectangles and colours, the centred
+// CPU back buffer: the message box's rectangles and colours, the wrap of
+// long messages, the centred
 // image and its shadow, the thick frame, the inclusive hit tests and the
 // saved-game thumbnail grab.
 #include <algorithm>
@@ -136,6 +137,83 @@ TEST_F(Helpers, EmptyTextShowsTheStatusLine) {
     select_font(font_large);
     int tw = text_width(status_message);
     EXPECT_TRUE(near(back_pixel(400 - tw / 2 - 12, 300), 32, 32, 127));
+}
+
+// Wrapping: every line within the width, the words in order with one
+// space where each line was broken, breaks only at spaces unless a word is
+// longer than a line, which is cut where the line is full.
+TEST_F(Helpers, WrapKeepsLinesWithinTheWidthAndBreaksOnlyOverlongWords) {
+    select_font(font_large);
+    std::string word(60, 'W');  // far wider than 300 pixels
+    struct Case {
+        std::string text;
+        int width;
+        bool cuts_a_word;
+    } cases[] = {
+        {"Unable to save to players/default/a rather long jigsaw name.txt - press any key", 300, false},
+        {"short", 300, false},
+        {"one " + word + " two", 300, true},
+        {word, 300, true},
+        {"", 300, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<std::string> lines = wrap_text(c.text, c.width);
+        ASSERT_FALSE(lines.empty());
+        std::string joined;
+        bool cut = false;
+        for (size_t i = 0; i < lines.size(); i++) {
+            EXPECT_LE(text_width(lines[i]), c.width) << lines[i];
+            EXPECT_FALSE(i > 0 && lines[i].empty());
+            // Rejoined: a cut word goes on without a space.
+            bool word_goes_on = i > 0 && !joined.empty() && joined.back() != ' ' &&
+                                c.text.compare(joined.size(), 1, " ") != 0;
+            if (word_goes_on) cut = true;
+            joined += (i > 0 && !word_goes_on ? " " : "") + lines[i];
+            // Each line is as full as it can be: the next word, or the
+            // next character of a cut word, would not have fitted.
+            if (i + 1 < lines.size()) {
+                std::string next = lines[i + 1];
+                std::string more = c.text.compare(joined.size(), 1, " ") == 0
+                                       ? lines[i] + " " + next.substr(0, next.find(' '))
+                                       : lines[i] + next.substr(0, 1);
+                EXPECT_GT(text_width(more), c.width) << "line " << i << " could hold more";
+            }
+        }
+        EXPECT_EQ(joined, c.text);
+        EXPECT_EQ(cut, c.cuts_a_word);
+    }
+    EXPECT_EQ(wrap_text("fits  as  it  is", 800), std::vector<std::string>{"fits  as  it  is"});
+}
+
+// A status line wider than the screen is drawn as a box within it, taller
+// than one line, and its text still shows.
+TEST_F(Helpers, LongMessageBoxStaysWithinTheScreen) {
+    clear_to(0, 0, 0);
+    std::string text;
+    for (int i = 0; i < 12; i++) text += "a long status line ";
+    select_font(font_large);
+    ASSERT_GT(text_width(text), 800);
+    show_message(text, 0, 1.0f);
+    // The frame's blue at both sides inside the screen, black beyond it.
+    int rim_left = -1, rim_right = -1;
+    for (int x = 0; x < 800; x++) {
+        if (!near(back_pixel(x, 300), 64, 64, 255)) continue;
+        if (rim_left < 0) rim_left = x;
+        rim_right = x;
+    }
+    EXPECT_GE(rim_left, 16);
+    EXPECT_LE(rim_right, 800 - 16);
+    EXPECT_TRUE(near(back_pixel(8, 300), 0, 0, 0));
+    int box_top = -1;
+    for (int y = 0; y < 600 && box_top < 0; y++)
+        if (near(back_pixel(400, y), 64, 64, 255)) box_top = y;
+    EXPECT_LT(box_top, 300 - text_height("Mg"));  // more than one line
+    int yellow = 0;
+    for (int y = box_top; y < 600 - box_top; y++)
+        for (int x = rim_left; x <= rim_right; x++)
+            if (near(back_pixel(x, y), 255, 255, 192)) yellow++;
+    EXPECT_GT(yellow, 200);
 }
 
 TEST_F(Helpers, CentredImageAndItsSoftShadow) {
