@@ -23,7 +23,7 @@ static bool clock_started = false;     // clock_start holds a time
 static uint32_t random_state = 4660;   // 1 .. 2^31-2
 
 // --- the end from outside, kept for the run ---
-void (*leaving_hook)() = nullptr;                 // the shell's save on the way out; Null = none
+void (*leaving_hook)() = nullptr;                // the shell's save on the way out; Null = none
 static volatile sig_atomic_t leave_request = 0;  // SIGTERM or SIGHUP once received, 0 = none
 static std::atomic<bool> lost_display{false};    // the X server went away
 

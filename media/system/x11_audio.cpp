@@ -29,11 +29,11 @@
 // ---------------------------------------------------------------------------
 // Kept for the run
 // ---------------------------------------------------------------------------
-const char* x11_oss_device = "/dev/dsp";      // the OSS device tried first
-static std::thread mixer_thread;              // fills the device; Null once left behind
-static std::atomic<int> mixer_run{0};         // number of the run the thread serves; a new number ends it
-static std::atomic<int> mixer_ended_run{0};   // the run whose thread has returned
-static bool stop_registered = false;          // x11_stop_audio is among the exit handlers
+const char* x11_oss_device = "/dev/dsp";     // the OSS device tried first
+static std::thread mixer_thread;             // fills the device; not joinable once ended or left behind
+static std::atomic<int> mixer_run{0};        // number of the run the thread serves; a new number ends it
+static std::atomic<int> mixer_ended_run{0};  // the run whose thread has returned
+static bool stop_registered = false;         // x11_stop_audio is among the exit handlers
 
 enum {
     AUDIO_RATE = 44100,
@@ -47,8 +47,8 @@ enum {
 
 // The device one run of the thread opened; it belongs to that thread alone.
 struct TAudioDevice {
-    int oss_fd = -1;             // open OSS device, -1 = none
-    snd_pcm_t* pcm = nullptr;    // open ALSA device, Null = none
+    int oss_fd = -1;           // open OSS device, -1 = none
+    snd_pcm_t* pcm = nullptr;  // open ALSA device, Null = none
 };
 
 // libasound reports a missing sound card on stderr; the game stays silent instead.

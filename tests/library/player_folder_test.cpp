@@ -1,6 +1,7 @@
 // The player's folder and the game's report of a file it cannot write:
 // folders made with mode 777, and the "press any key" message drawn on
-// black, waiting for a key that then stays queued for the main loop.
+// black, waiting for a key that then stays queued for the main loop; held
+// for the display when there is none yet, never waited for once it is lost.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <fstream>
 
 #include "library/library.h"
+#include "media/media_internal.h"
 #include "media/null/null_backend.h"
 #include "shell/shell.h"
 #include "tests/support/temp_folder.h"
@@ -82,8 +84,10 @@ TEST_F(PlayerFolderTest, BeforeTheDisplayOpensTheProblemIsHeldNotWaitedFor) {
     // key can answer a message then, so it must not wait for one.
     std::ofstream("players") << "not a folder";
     close_screen();
+    ::testing::internal::CaptureStderr();
     ensure_player_dir();
     EXPECT_EQ(events_waiting(), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Unable to access players"), std::string::npos);
     // Once the display is open, each held message is shown and answered.
     ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
     key_while_waiting('Q');
@@ -97,6 +101,18 @@ TEST_F(PlayerFolderTest, BeforeTheDisplayOpensTheProblemIsHeldNotWaitedFor) {
     // Shown once: a second call waits for nothing.
     show_held_messages();
     EXPECT_EQ(events_waiting(), 0);
+}
+
+TEST_F(PlayerFolderTest, OnceTheXServerIsLostAMessageGoesToStderrAndNeverWaits) {
+    // The save on the way out of a lost display may fail; its message must
+    // not wait for a key that can never come.
+    EXPECT_EXIT(
+        {
+            mark_display_lost();
+            message_and_wait("Unable to save to players/default/x.txt");
+            _exit(7);
+        },
+        ::testing::ExitedWithCode(7), "Unable to save to players/default/x.txt");
 }
 
 TEST_F(PlayerFolderTest, UnwritablePreferencesAreReportedAndTheOldFileKept) {

@@ -166,8 +166,8 @@ TEST_F(Helpers, WrapKeepsLinesWithinTheWidthAndBreaksOnlyOverlongWords) {
             EXPECT_LE(text_width(lines[i]), c.width) << lines[i];
             EXPECT_FALSE(i > 0 && lines[i].empty());
             // Rejoined: a cut word goes on without a space.
-            bool word_goes_on = i > 0 && !joined.empty() && joined.back() != ' ' &&
-                                c.text.compare(joined.size(), 1, " ") != 0;
+            bool word_goes_on =
+                i > 0 && !joined.empty() && joined.back() != ' ' && c.text.compare(joined.size(), 1, " ") != 0;
             if (word_goes_on) cut = true;
             joined += (i > 0 && !word_goes_on ? " " : "") + lines[i];
             // Each line is as full as it can be: the next word, or the
