@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "library/library.h"
 #include "shell/shell.h"
 
 #ifndef TESSELLON_VERSION
@@ -52,11 +51,8 @@ int main(int argc, char** argv) {
     }
     for (;;) {
         main_loop_iteration();
-        // Seen within a timer tick of the signal: the game is saved when the
-        // player asked for that, then the program ends by that signal.
-        if (leave_signal()) {
-            save_before_leaving();
-            end_program_on_signal();
-        }
+        // Seen within a timer tick of the signal: the leaving hook saves the
+        // game when the player asked for that, then the program ends.
+        if (leave_signal()) end_program_on_signal();
     }
 }

@@ -124,6 +124,7 @@ int leave_signal() { return leave_request; }
 
 void end_program_on_signal() {
     int sig = leave_request ? leave_request : SIGTERM;
+    if (leaving_hook) leaving_hook();
     backend_restore_video_mode();
     fflush(nullptr);
     signal(sig, SIG_DFL);

@@ -2,6 +2,7 @@
 // clock and sleeping, the start-up folder rule and the end of the program.
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -111,24 +112,24 @@ TEST(EndProgramDeathTest, ExitsWithStatusZero) { EXPECT_EXIT(end_program(), ::te
 }  // namespace
 
 // Once the shell can save, SIGTERM and SIGHUP only leave a request for the
-// main loop; the end then comes by that same signal. A second signal while
-// the first waits ends the program at once, as it did before.
-void save_nothing() {}
+// main loop; the end then runs the hook and comes by that same signal. A
+// second signal while the first waits ends the program at once, as before.
+void say_leaving() { std::fputs("the leaving hook ran\n", stderr); }
 
 TEST(EndProgramDeathTest, ATerminationSignalWaitsForTheLoopThenEndsByItself) {
     for (int sig : {SIGTERM, SIGHUP}) {
         SCOPED_TRACE(sig);
         EXPECT_EXIT(
             {
-                set_leaving_hook(save_nothing);
+                set_leaving_hook(say_leaving);
                 raise(sig);
                 if (leave_signal() != sig || display_lost()) _exit(3);  // not (only) recorded
                 end_program_on_signal();
             },
-            ::testing::KilledBySignal(sig), "");
+            ::testing::KilledBySignal(sig), "the leaving hook ran");
         EXPECT_EXIT(
             {
-                set_leaving_hook(save_nothing);
+                set_leaving_hook(say_leaving);
                 raise(sig);
                 raise(sig);
                 _exit(3);  // the second did not end it
