@@ -137,7 +137,9 @@ void message_and_wait(const std::string& text) {
     set_color(255, 255, 255);
     set_blend(BLEND_ALPHA);
     std::vector<std::string> lines = wrap_text(text + " - press any key", display_width() - 2 * PAGE_MARGIN);
-    int top = display_height() / 2 - line_pitch() * ((int)lines.size() - 1) / 2;
+    // The first line stands where a single one always has, the middle of
+    // the screen, and the rest follow below it.
+    int top = display_height() / 2;
     for (size_t i = 0; i < lines.size(); i++)
         draw_text(lines[i], (display_width() - text_width(lines[i])) / 2, top + line_pitch() * (int)i);
     set_blend(old_blend);
