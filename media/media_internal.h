@@ -40,6 +40,9 @@ TPixmap* backend_read_frame(const TImage* image, int frame, TTextureRead* cache)
 // Supplied by the shared code
 // ---------------------------------------------------------------------------
 
+// Marks the display as lost (the backend's handler of a lost connection,
+// before it runs the leaving hook); display_lost() is true from then on.
+void mark_display_lost();
 // A descriptor that becomes readable when a timer has ticked; the backend
 // polls it beside its window-system connection.
 int timer_wake_fd();

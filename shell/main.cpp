@@ -1,6 +1,7 @@
 // The program's entry: the command line (--help, --version), then the
 // media layer (it changes into the program's folder), the start-up and the
-// main loop, which ends the program itself.
+// main loop, which ends the program itself; between its iterations a
+// termination signal (SIGTERM, SIGHUP) ends it as leaving does.
 #include <cstdio>
 #include <cstring>
 
@@ -48,5 +49,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Tessellon cannot open a display: is DISPLAY set to a running X server?\n");
         return 1;
     }
-    main_loop();
+    for (;;) {
+        main_loop_iteration();
+        // Seen within a timer tick of the signal: the leaving hook saves the
+        // game when the player asked for that, then the program ends.
+        if (leave_signal()) end_program_on_signal();
+    }
 }

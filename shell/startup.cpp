@@ -155,6 +155,9 @@ bool start_up() {
     // in the game's own font rather than the built-in one.
     font_large = load_font(base_dir + "fonts/Tahoma.ttf", 22, 4);
     font_small = load_font(base_dir + "fonts/Tahoma.ttf", 14, 4);
+    // A player's folder that could not be made was reported before any
+    // display existed; the player sees it now, and plays on without saves.
+    show_held_messages();
     show_message_held(app_title);
     seed_random(clock_ms());
 

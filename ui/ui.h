@@ -92,12 +92,22 @@ extern void (*game_replaced_hook)();
 // ===========================================================================
 
 // A framed box centred across at height y (0 = the middle); text "" =
-// status_message. Alpha 1.0 gives a navy inside, any other a cyan one.
+// status_message, wrapped to the screen's width. Alpha 1.0 gives a navy inside, any other a cyan one.
 void show_message(const std::string& text, int y, float alpha);
 // The translucent box in both display buffers, for a long operation.
 void show_message_held(const std::string& text);
-// A full-screen text + " - press any key" on black; waits for a key.
+// A full-screen text + " - press any key" on black, wrapped to the
+// screen's width; waits for a key.
+// Before any display is open it cannot be seen or answered: the text then
+// goes to stderr at once and is held for show_held_messages.
 void message_and_wait(const std::string& text);
+// Shows the messages held before the display opened, one wait each, and
+// forgets them. The start-up calls it once its display and fonts are there.
+void show_held_messages();
+// The text's lines no wider than width pixels in the current font: broken
+// at spaces, a word wider than a line cut where the line is full. At least
+// one line; every line holds at least one character of a longer word.
+std::vector<std::string> wrap_text(const std::string& text, int width);
 // Key F2: the display's size, depth and refresh rate on the status line.
 void show_display_info();
 // The title's "press H at any time for Help" while it is active.

@@ -41,3 +41,14 @@ int x11_io_error(Display* display);
 void x11_render_begin();
 // Hands every quad drawn so far to the GL; before a swap or a context goes.
 void x11_render_flush();
+
+// ---------------------------------------------------------------------------
+// Sound (x11_audio.cpp)
+// ---------------------------------------------------------------------------
+
+// --- kept for the run ---
+extern const char* x11_oss_device;  // the OSS device tried first, "/dev/dsp"; tests point it at a stand-in
+
+// Asks the mixing thread to end and waits for it a bounded while (run at
+// exit): a thread held by a stalled device is left behind, never waited for.
+void x11_stop_audio();

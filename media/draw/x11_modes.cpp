@@ -148,9 +148,18 @@ static void restore_on_fresh_connection() {
 }
 
 int x11_io_error(Display*) {
-    // The server went away or dropped us; nothing can be drawn any more.
+    // The server went away or dropped us; nothing can be drawn any more,
+    // and Xlib ends the process if this returns. The game is saved first
+    // (when the player asked for that) with the display marked lost; an
+    // Xlib call made while saving comes back here and ends at once.
+    static bool handling = false;
+    if (handling) _exit(1);
+    handling = true;
+    std::fputs("tessellon: the connection to the X server was lost\n", stderr);
     restore_on_fresh_connection();
-    _exit(0);
+    mark_display_lost();
+    if (leaving_hook) leaving_hook();
+    _exit(1);
 }
 
 bool x11_switch_mode(int width, int height, int hertz) {

@@ -1,5 +1,6 @@
-// The process itself: the start-up folder rule, the end of the program,
-// the millisecond clock, sleeping and the random generator.
+// The process itself: the start-up folder rule, the end of the program
+// (also when a signal or a lost display ends it from outside), the
+// millisecond clock, sleeping and the random generator.
 // Depends on the C library, POSIX (chdir, sigaction), program_folder and the
 // backend's audio start and video-mode restore. The generator is a
 // Park-Miller "minimal standard" one: 31-bit state, never 0 or 2^31-1.
@@ -11,6 +12,8 @@
 #include <cerrno>
 #include <unistd.h>
 
+#include <atomic>
+
 #include "media/media_internal.h"
 
 // --- kept for the run ---
@@ -18,6 +21,11 @@ static std::string launch_dir;         // current folder before media_start move
 static timespec clock_start = {0, 0};  // CLOCK_MONOTONIC at media_start (or first use)
 static bool clock_started = false;     // clock_start holds a time
 static uint32_t random_state = 4660;   // 1 .. 2^31-2
+
+// --- the end from outside, kept for the run ---
+void (*leaving_hook)() = nullptr;                // the shell's save on the way out; Null = none
+static volatile sig_atomic_t leave_request = 0;  // SIGTERM or SIGHUP once received, 0 = none
+static std::atomic<bool> lost_display{false};    // the X server went away
 
 static const uint32_t RANDOM_MODULUS = 2147483647u;  // 2^31 - 1, a prime
 static const uint32_t RANDOM_MULTIPLIER = 48271u;
@@ -60,6 +68,18 @@ static void on_fatal_signal(int sig, siginfo_t* info, void* context) {
     raise(sig);
 }
 
+// SIGTERM and SIGHUP once the shell can save: only a flag is set here (an
+// async-signal-safe store); the main loop sees it within a timer tick and
+// leaves as the player would. A second one, when the loop is held
+// elsewhere (a message waiting for a key), ends the program at once.
+static void on_leave_signal(int sig, siginfo_t* info, void* context) {
+    if (leave_request == 0) {
+        leave_request = sig;
+        return;
+    }
+    on_fatal_signal(sig, info, context);
+}
+
 static void install_signal_handlers() {
     for (size_t i = 0; i < sizeof fatal_signals / sizeof fatal_signals[0]; i++) {
         struct sigaction action;
@@ -87,6 +107,34 @@ void media_start(const char* argv0) {
 }
 
 const std::string& launch_folder() { return launch_dir; }
+
+void set_leaving_hook(void (*hook)()) {
+    leaving_hook = hook;
+    for (int sig : {SIGTERM, SIGHUP}) {
+        struct sigaction action;
+        memset(&action, 0, sizeof action);
+        action.sa_sigaction = on_leave_signal;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        sigaction(sig, &action, nullptr);  // previous_actions keeps what came before
+    }
+}
+
+int leave_signal() { return leave_request; }
+
+void end_program_on_signal() {
+    int sig = leave_request ? leave_request : SIGTERM;
+    if (leaving_hook) leaving_hook();
+    backend_restore_video_mode();
+    fflush(nullptr);
+    signal(sig, SIG_DFL);
+    raise(sig);
+    _exit(128 + sig);  // the default action of a blocked signal did not end it
+}
+
+bool display_lost() { return lost_display.load(); }
+
+void mark_display_lost() { lost_display.store(true); }
 
 void end_program() {
     backend_restore_video_mode();

@@ -51,6 +51,26 @@ void media_start(const char* argv0);
 const std::string& launch_folder();
 // Ends the process with exit status 0, restoring the video mode first.
 [[noreturn]] void end_program();
+
+// --- hook the shell installs at start-up (set_leaving_hook); Null before ---
+// Saves what the player would lose when the program is ended from outside.
+// Runs on the main thread: after a SIGTERM or SIGHUP (from
+// end_program_on_signal), and from the handler of a lost X server, where
+// the display is gone (display_lost): nothing may wait for a key, and an X
+// request made then ends the program at once.
+extern void (*leaving_hook)();
+// Installs the hook and from then on turns SIGTERM and SIGHUP into a
+// request the main loop reads (leave_signal) instead of an instant end; a
+// second such signal ends the program at once, as before.
+void set_leaving_hook(void (*hook)());
+// The termination signal received since set_leaving_hook, 0 = none.
+int leave_signal();
+// Runs the leaving hook, restores the video mode and ends the process by
+// leave_signal's signal, with its default action, so that the parent sees
+// how the program ended. The main loop calls it between iterations.
+[[noreturn]] void end_program_on_signal();
+// True once the X server was lost: the leaving hook runs with no display.
+bool display_lost();
 int clock_ms();      // milliseconds since program start
 void delay(int ms);  // sleeps at least ms; negative returns at once
 void seed_random(int seed);

@@ -478,3 +478,13 @@ int Session::wait_exit(int timeout_ms) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+void end_x_server(Session& game) {
+    if (game.display) XCloseDisplay(game.display);
+    game.display = nullptr;
+    if (game.xvfb() > 0) kill(game.xvfb(), SIGTERM);  // the destructor reaps it
+}
+
+}  // namespace e2e

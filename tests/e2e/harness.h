@@ -149,3 +149,12 @@ std::string read_file_text(const std::string& path);
 int file_mode(const std::string& path);
 
 }  // namespace e2e
+
+namespace e2e {
+
+// Ends the session's X server under the running game, as a logout does.
+// The harness's own connection is closed first (a call on a lost one
+// would end the test); grabs and input do nothing afterwards.
+void end_x_server(Session& game);
+
+}  // namespace e2e

@@ -2,11 +2,13 @@
 // eighth row at both display sizes, and the saved game on disk after the
 // player leaves with Escape twice or the window's close button, byte for
 // byte what S writes (a saved game that is a link replaced, never written
-// through); nothing written with the row off; a save that fails
-// on the way out is shown and the game still ends. Set
+// through); the same when SIGTERM, SIGHUP or the loss of the X server ends
+// the game from outside; nothing written with the row off; a save that
+// fails on the way out is shown and the game still ends. Set
 // TESSELLON_E2E_SHOTS_DIR to keep the screenshots.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -133,6 +135,51 @@ TEST(SaveOnLeaveE2e, WithTheRowOffLeavingWritesNothing) {
     game.close_window(window);
     EXPECT_EQ(game.wait_exit(15000), 0);
     EXPECT_FALSE(fs::exists(Files(game).text));
+}
+
+// --- ends from outside -------------------------------------------------------
+
+// How the game is ended from outside: by a signal (its number) or, with 0,
+// by the loss of its X server.
+const int ways_out[] = {SIGTERM, SIGHUP, 0};
+
+// Ends the game that way and waits until it has gone; its exit status
+// (-1 for a death by the signal).
+int end_from_outside(e2e::Session& game, int way) {
+    if (way)
+        kill(game.game_pid, way);
+    else
+        e2e::end_x_server(game);
+    EXPECT_TRUE(e2e::poll_until([&] { return !game.running(); }, 15000)) << "the game did not end";
+    return game.wait_exit(1000);
+}
+
+TEST(SaveOnLeaveE2e, EndedFromOutsideTheGameIsSavedFirst) {
+    for (int way : ways_out) {
+        SCOPED_TRACE(way ? strsignal(way) : "the X server lost");
+        e2e::Session game(game_options(true));
+        ASSERT_TRUE(reach_player_game(game));
+        std::string expected;
+        ASSERT_TRUE(bytes_as_s_saves(game, &expected));
+        int status = end_from_outside(game, way);
+        // A signal ends it by that signal; a lost display is a failure.
+        EXPECT_EQ(status, way ? -1 : 1);
+        Files files(game);
+        EXPECT_EQ(e2e::read_file_text(files.text), expected);
+        EXPECT_TRUE(thumbnail_written(files.thumbnail));
+    }
+}
+
+TEST(SaveOnLeaveE2e, EndedFromOutsideWithTheRowOffNothingIsWritten) {
+    for (int way : ways_out) {
+        SCOPED_TRACE(way ? strsignal(way) : "the X server lost");
+        e2e::Session game(game_options(false));
+        ASSERT_TRUE(reach_player_game(game));
+        int status = end_from_outside(game, way);
+        EXPECT_EQ(status, way ? -1 : 1);
+        EXPECT_FALSE(fs::exists(Files(game).text));
+        EXPECT_FALSE(fs::exists(Files(game).thumbnail));
+    }
 }
 
 TEST(SaveOnLeaveE2e, AFailedSaveOnTheWayOutIsShownThenTheGameEnds) {

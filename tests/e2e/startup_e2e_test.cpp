@@ -3,11 +3,13 @@
 // ways out, and the player folder.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include <X11/Xlib.h>
 
 #include "tests/e2e/harness.h"
+#include "tests/e2e/screen_text.h"
 #include "tests/support/e2e_setup.h"
 
 namespace {
@@ -171,6 +173,30 @@ TEST(Startup, PlayerFolderIsCreatedWithModeSevenSevenSeven) {
     ASSERT_NE(game.wait_for_window(title, 20000), 0u);
     EXPECT_EQ(e2e::file_mode(game.game_dir + "/players"), 0777);
     EXPECT_EQ(e2e::file_mode(game.game_dir + "/players/default"), 0777);
+}
+
+TEST(Startup, APlayerFolderThatCannotBeMadeIsShownInTheWindowAndTheGamePlaysOn) {
+    // A plain file where the player's folder goes: the message waits for
+    // the display instead of hanging the start-up before it.
+    e2e::GameOptions options = on_screen(800, 600, "");
+    options.prepare = [](const std::string& game_dir) { std::ofstream(game_dir + "/players") << "not a folder"; };
+    e2e::Session game(options);
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_NE(game.wait_for_window(title, 20000), 0u) << "no window: the start-up hung";
+    e2e::TextMask says = e2e::render_text("Unable to access players - press any key", 14);
+    ASSERT_GT(says.lit_count, 0);
+    e2e::Shot shot;
+    bool shown = game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, says); }, 20000, &shot);
+    support::keep_shot(shot, "player_folder_refused");
+    EXPECT_TRUE(shown);
+    game.key("space");  // "Unable to access players/default" comes next
+    e2e::TextMask then = e2e::render_text("Unable to access players/default - press any key", 14);
+    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, then); }, 10000));
+    game.key("space");
+    EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return !e2e::message_says(s, then); }, 10000));
+    game.key("Escape");
+    game.key("Escape");
+    EXPECT_EQ(game.wait_exit(10000), 0);
 }
 
 }  // namespace

@@ -96,6 +96,27 @@ TEST_F(PlayerFolder, XdgDataHomeWinsWhenAbsoluteAndIsIgnoredWhenRelative) {
     EXPECT_FALSE(fs::exists("relative"));
 }
 
+TEST_F(PlayerFolder, ADataFolderThatIsAFileIsSaidOnStderrAndShownOnceTheDisplayOpens) {
+    install_marker();
+    write_text(root + "/xdg", "a file, not a folder");
+    setenv("XDG_DATA_HOME", (root + "/xdg").c_str(), 1);
+    close_screen();  // the start-up makes sure of the folder before the display opens
+    ::testing::internal::CaptureStderr();
+    ensure_player_dir();
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("Unable to access " + root + "/xdg/tessellon/players/default"), std::string::npos) << said;
+    ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
+    TEvent key;
+    key.id = EVENT_KEY_DOWN;
+    key.data = ' ';
+    null_push_event_for_wait(key);
+    show_held_messages();
+    int answered = 0;
+    while (events_waiting() > 0)
+        if (wait_event() == EVENT_KEY_DOWN) answered++;
+    EXPECT_EQ(answered, 1);
+}
+
 TEST_F(PlayerFolder, TheBrowserListsOwnJigsawsBesideTheLibraryAndTheyLoadFromThere) {
     install_marker();
     ensure_player_dir();

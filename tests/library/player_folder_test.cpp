@@ -1,6 +1,7 @@
 // The player's folder and the game's report of a file it cannot write:
 // folders made with mode 777, and the "press any key" message drawn on
-// black, waiting for a key that then stays queued for the main loop.
+// black, waiting for a key that then stays queued for the main loop; held
+// for the display when there is none yet, never waited for once it is lost.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -77,6 +78,42 @@ TEST_F(PlayerFolderTest, FolderThatCannotBeMadeIsReportedAndTheKeyStaysQueued) {
     while (events_waiting() > 0)
         if (wait_event() == EVENT_KEY_DOWN && event_data() == 'Q') seen++;
     EXPECT_EQ(seen, 2);
+}
+
+TEST_F(PlayerFolderTest, BeforeTheDisplayOpensTheProblemIsHeldNotWaitedFor) {
+    // The start-up makes sure of the folder before any display exists: no
+    // key can answer a message then, so it must not wait for one.
+    std::ofstream("players") << "not a folder";
+    close_screen();
+    ::testing::internal::CaptureStderr();
+    ensure_player_dir();
+    EXPECT_EQ(events_waiting(), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Unable to access players"), std::string::npos);
+    // Once the display is open, each held message is shown and answered.
+    ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
+    key_while_waiting('Q');
+    key_while_waiting('W');
+    show_held_messages();
+    EXPECT_TRUE(front_has_light_pixels());
+    int answered = 0;
+    while (events_waiting() > 0)
+        if (wait_event() == EVENT_KEY_DOWN) answered++;
+    EXPECT_EQ(answered, 2);  // "Unable to access players", then ".../default"
+    // Shown once: a second call waits for nothing.
+    show_held_messages();
+    EXPECT_EQ(events_waiting(), 0);
+}
+
+TEST_F(PlayerFolderTest, OnceTheXServerIsLostAMessageGoesToStderrAndNeverWaits) {
+    // The save on the way out of a lost display may fail; its message must
+    // not wait for a key that can never come.
+    EXPECT_EXIT(
+        {
+            mark_display_lost();
+            message_and_wait("Unable to save to players/default/x.txt");
+            _exit(7);
+        },
+        ::testing::ExitedWithCode(7), "Unable to save to players/default/x.txt");
 }
 
 TEST_F(PlayerFolderTest, UnwritablePreferencesAreReportedAndTheOldFileKept) {

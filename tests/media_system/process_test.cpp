@@ -1,6 +1,8 @@
 // The process helpers: random numbers (bounds, uniformity, seeding), the
 // clock and sleeping, the start-up folder rule and the end of the program.
 #include <climits>
+#include <csignal>
+#include <cstdio>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -108,3 +110,30 @@ TEST(Start, ChangesIntoTheProgramFolderAndRemembersTheLaunchFolder) {
 TEST(EndProgramDeathTest, ExitsWithStatusZero) { EXPECT_EXIT(end_program(), ::testing::ExitedWithCode(0), ""); }
 
 }  // namespace
+
+// Once the shell can save, SIGTERM and SIGHUP only leave a request for the
+// main loop; the end then runs the hook and comes by that same signal. A
+// second signal while the first waits ends the program at once, as before.
+void say_leaving() { std::fputs("the leaving hook ran\n", stderr); }
+
+TEST(EndProgramDeathTest, ATerminationSignalWaitsForTheLoopThenEndsByItself) {
+    for (int sig : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        EXPECT_EXIT(
+            {
+                set_leaving_hook(say_leaving);
+                raise(sig);
+                if (leave_signal() != sig || display_lost()) _exit(3);  // not (only) recorded
+                end_program_on_signal();
+            },
+            ::testing::KilledBySignal(sig), "the leaving hook ran");
+        EXPECT_EXIT(
+            {
+                set_leaving_hook(say_leaving);
+                raise(sig);
+                raise(sig);
+                _exit(3);  // the second did not end it
+            },
+            ::testing::KilledBySignal(sig), "");
+    }
+}

@@ -1,5 +1,7 @@
 // The sound thread of the real backend, captured through ALSA's file
-// plugin: a HOME whose .asoundrc sends the default device to a file.
+// plugin: a HOME whose .asoundrc sends the default device to a file; and
+// the look for a device and the end of the sound layer with one that stalls.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "media/draw/x11_backend.h"
 #include "media/media_internal.h"
 #include "tests/support/temp_folder.h"
 
@@ -53,4 +56,34 @@ TEST(X11Audio, MixedSoundReachesTheAlsaDefaultDeviceAtRealTimePace) {
     double written_ms = count / 2 * 1000.0 / 44100;
     EXPECT_LT(written_ms, elapsed + 250.0);
     sound.sample.samples = nullptr;  // the wave belongs to this test
+}
+
+// A FIFO nobody reads stands in for a sound device that stalls: a blocking
+// open of it waits for a reader for ever, and the end of the program with
+// it. It is refused at once, ALSA's sink to a file opens instead, and the
+// sound layer ends within its bound.
+TEST(X11Audio, AStalledDeviceNeverHoldsTheLookNorTheEndOfTheProgram) {
+    support::TempFolder folder("tessellon-audio-stall");
+    ASSERT_FALSE(folder.path.empty());
+    std::string home = folder.path, fifo = home + "/dsp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(home + "/.asoundrc") << "pcm.!default { type file slave.pcm null file \"" << home
+                                       << "/capture.raw\" format raw }\n";
+    setenv("HOME", home.c_str(), 1);
+    x11_oss_device = fifo.c_str();
+
+    x11_stop_audio();  // a thread of an earlier case would keep its device
+    backend_start_audio();
+    for (int start = clock_ms(); audio_device_pending.load() && clock_ms() - start < 5000;) delay(5);
+    EXPECT_FALSE(audio_device_pending.load()) << "the open of the OSS device waited";
+    EXPECT_TRUE(audio_device_running.load());
+    int start = clock_ms();
+    x11_stop_audio();
+    EXPECT_LT(clock_ms() - start, 2000) << "the end waited on the device";
+    EXPECT_FALSE(audio_device_running.load());
+
+    // A thread left in the FIFO's open (the fault) is let go before the folder goes.
+    int release = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    if (release >= 0) close(release);
+    x11_oss_device = "/dev/dsp";
 }

@@ -1,5 +1,6 @@
 // The shared text and drawing helpers, read back from the null backend's
-// CPU back buffer: the message box's rectangles and colours, the centred
+// CPU back buffer: the message box's rectangles and colours, the wrap of
+// long messages, the centred
 // image and its shadow, the thick frame, the inclusive hit tests and the
 // saved-game thumbnail grab.
 #include <algorithm>
@@ -136,6 +137,71 @@ TEST_F(Helpers, EmptyTextShowsTheStatusLine) {
     select_font(font_large);
     int tw = text_width(status_message);
     EXPECT_TRUE(near(back_pixel(400 - tw / 2 - 12, 300), 32, 32, 127));
+}
+
+// Wrapping: every line within the width and as full as the next word
+// allows, the words in order; a word is cut only when it is longer than a
+// line, and then nothing of it is lost.
+TEST_F(Helpers, WrapKeepsLinesWithinTheWidthAndBreaksOnlyOverlongWords) {
+    select_font(font_large);
+    std::string word(60, 'W');  // far wider than 300 pixels
+    auto without_spaces = [](std::string t) {
+        t.erase(std::remove(t.begin(), t.end(), ' '), t.end());
+        return t;
+    };
+    for (const std::string& text :
+         {std::string("Unable to save to players/default/a long jigsaw name.txt - press any key"), std::string("short"),
+          "one " + word + " two", word, std::string()}) {
+        SCOPED_TRACE(text);
+        std::vector<std::string> lines = wrap_text(text, 300);
+        ASSERT_FALSE(lines.empty());
+        std::string spaced, packed;
+        for (size_t i = 0; i < lines.size(); i++) {
+            EXPECT_LE(text_width(lines[i]), 300) << lines[i];
+            spaced += (i ? " " : "") + lines[i];
+            packed += lines[i];
+            // Whole words: the line could not have held the next one too.
+            if (i + 1 < lines.size() && text.find(word) == std::string::npos) {
+                std::string next = lines[i + 1].substr(0, lines[i + 1].find(' '));
+                EXPECT_GT(text_width(lines[i] + " " + next), 300) << "line " << i << " could hold " << next;
+            }
+        }
+        if (text.find(word) == std::string::npos)
+            EXPECT_EQ(spaced, text);  // broken at spaces only
+        else
+            EXPECT_EQ(packed, without_spaces(text));  // the long word cut, not lost
+    }
+    EXPECT_EQ(wrap_text("fits  as  it  is", 800), std::vector<std::string>{"fits  as  it  is"});
+}
+
+// A status line wider than the screen is drawn as a box within it, taller
+// than one line, and its text still shows.
+TEST_F(Helpers, LongMessageBoxStaysWithinTheScreen) {
+    clear_to(0, 0, 0);
+    std::string text;
+    for (int i = 0; i < 12; i++) text += "a long status line ";
+    select_font(font_large);
+    ASSERT_GT(text_width(text), 800);
+    show_message(text, 0, 1.0f);
+    // The frame's blue at both sides inside the screen, black beyond it.
+    int rim_left = -1, rim_right = -1;
+    for (int x = 0; x < 800; x++) {
+        if (!near(back_pixel(x, 300), 64, 64, 255)) continue;
+        if (rim_left < 0) rim_left = x;
+        rim_right = x;
+    }
+    EXPECT_GE(rim_left, 16);
+    EXPECT_LE(rim_right, 800 - 16);
+    EXPECT_TRUE(near(back_pixel(8, 300), 0, 0, 0));
+    int box_top = -1;
+    for (int y = 0; y < 600 && box_top < 0; y++)
+        if (near(back_pixel(400, y), 64, 64, 255)) box_top = y;
+    EXPECT_LT(box_top, 300 - text_height("Mg"));  // more than one line
+    int yellow = 0;
+    for (int y = box_top; y < 600 - box_top; y++)
+        for (int x = rim_left; x <= rim_right; x++)
+            if (near(back_pixel(x, y), 255, 255, 192)) yellow++;
+    EXPECT_GT(yellow, 200);
 }
 
 TEST_F(Helpers, CentredImageAndItsSoftShadow) {

@@ -1,9 +1,10 @@
 // Saving the game when the player leaves it, driven through the loop: with
 // the preference on, every way out of the program (Escape twice, the exit
-// box's yes, the window's close request) and every flow that replaces the
-// jigsaw (N, L, D, Q, R, a kill) writes the saved game of the game being
-// left, as S writes it, before anything else happens; with it off, or over
-// the opening or no jigsaw at all, nothing is written.
+// box's yes, the window's close request, the media layer's leaving hook)
+// and every flow that replaces the jigsaw (N, L, D, Q, R, a kill) writes
+// the saved game of the game being left, as S writes it, before anything
+// else happens; with it off, or over the opening or no jigsaw at all,
+// nothing is written.
 #include <filesystem>
 
 #include "media/null/null_backend.h"
@@ -118,6 +119,15 @@ TEST_F(SaveOnLeave, TheWindowCloseRequestSavesThenEnds) {
     EXPECT_TRUE(thumbnail_written("beta"));
 }
 
+TEST_F(SaveOnLeave, TheMediaLayersLeavingHookSavesAsS) {
+    // What a termination signal or a lost X server runs before the end.
+    std::string expected = bytes_as_s_saves();
+    ASSERT_NE(leaving_hook, nullptr);
+    leaving_hook();
+    EXPECT_EQ(support::read_text(saved("beta")), expected);
+    EXPECT_TRUE(thumbnail_written("beta"));
+}
+
 TEST_F(SaveOnLeave, AFailedSaveOnTheWayOutShowsItsMessageAndStillEnds) {
     // A folder where the game file would be: no file can replace it,
     // whoever runs the test.
@@ -216,6 +226,7 @@ TEST_F(SaveOnLeave, WithThePreferenceOffNothingIsWrittenOnAnyWay) {
             main_loop_iteration();
         },
         ::testing::ExitedWithCode(0), "");
+    leaving_hook();
     press(KEY_R);
     press(KEY_Y);
     press(KEY_Q);
