@@ -38,6 +38,27 @@ enum {
     HOME_MAX_Y = 600,
 };
 
+// The limits of one piece image, given the pixels the pieces before it left.
+static TImageLimits piece_limits(int64_t budget) { return {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, budget}; }
+// The picture has no budget but its own largest size.
+static TImageLimits picture_limits() {
+    return {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, (int64_t)IMAGE_MAX_WIDTH * IMAGE_MAX_HEIGHT};
+}
+
+void prefetch_jigsaw_images(const std::string& name) {
+    // The pieces are numbered from 1 without a gap; the first missing
+    // number ends them (a broken folder is the load's to report).
+    std::string folder = jigsaw_folder(name);
+    std::vector<std::string> pieces;
+    for (int i = 1; i <= MAX_PIECES; i++) {
+        std::string piece = folder + "/" + int_to_text(i) + ".png";
+        if (path_kind(piece) != 1) break;
+        pieces.push_back(piece);
+    }
+    prefetch_images(pieces, piece_limits(JIGSAW_PIXEL_BUDGET), JIGSAW_PIXEL_BUDGET);
+    prefetch_images({folder + "/tn.png"}, picture_limits(), 0);
+}
+
 static int read_int_line(TStream* stream) { return text_to_int(read_line(stream)); }
 
 static int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
@@ -96,9 +117,8 @@ static bool stage_pieces(TStream* stream, const std::string& dir, staged_jigsaw&
         *reading = image_path;
         // A spent budget refuses the next piece unread (a limit of 0 pixels
         // would mean no limit at all).
-        TImageLimits limits = {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, budget};
         TImageClaim claim;
-        j.img[i] = budget > 0 ? load_image_within(image_path, -1, limits, &claim) : nullptr;
+        j.img[i] = budget > 0 ? load_image_within(image_path, -1, piece_limits(budget), &claim) : nullptr;
         if (!j.img[i]) {
             free_staged_images(j, i - 1);
             bool over_budget = budget <= 0 || (!claim.no_memory && claim.width > 0 && claim.width <= IMAGE_MAX_WIDTH &&
@@ -190,9 +210,8 @@ static void commit_jigsaw(staged_jigsaw& j) {
 static void load_picture(std::string* problem) {
     if (picture) free_image(picture);
     std::string path = jigsaw_dir + "/tn.png";
-    TImageLimits limits = {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, 0};
     TImageClaim claim;
-    picture = load_image_within(path, 0, limits, &claim);
+    picture = load_image_within(path, 0, picture_limits(), &claim);
     picture_shown = 0;
     if (!picture) {
         picture_w = picture_h = 0;

@@ -80,6 +80,10 @@ bool load_jigsaw(const std::string& name);
 // load_jigsaw without talking to the player: what it would show goes to
 // *problem ("" when nothing went wrong; a missing tn.png still loads).
 bool read_jigsaw(const std::string& name, std::string* problem);
+// Has the jigsaw's piece images and picture decoded ahead (prefetch_images)
+// under the very limits and pixel budget load_jigsaw applies, so that a
+// later load takes them, refusals included.
+void prefetch_jigsaw_images(const std::string& name);
 // A new game replaces the one on the board: the music of a completion
 // stops and the open question lapses. Every flow that loads or deals a
 // jigsaw for the player calls it; the title's opening keeps its music.

@@ -218,10 +218,14 @@ extern int files_synced;  // files and folders flushed to disk so far (tests rea
 // Reads and decodes an image file, as load_pixmap_within does when nothing
 // was decoded ahead for it. Safe on any thread.
 TPixmap* decode_pixmap_file(const std::string& path, const TImageLimits& limits, TImageClaim* claim);
-// The pixels decoded ahead for that path, waiting for the worker if it is
-// at that file now; false (and *pixmap Null) when nothing was decoded for
-// it, or the file changed since. The entry is gone either way.
-bool take_prefetched_pixmap(const std::string& path, TPixmap** pixmap);
+// What was decoded ahead for that path, waiting for the worker if it is at
+// that file now: true with *pixmap, or true with *pixmap Null and *claim
+// filled when the file was refused under exactly these limits. False (and
+// *pixmap Null) when the load must decode for itself: nothing was decoded
+// for it, the file changed since, or it was refused under other limits.
+// The entry is gone either way.
+bool take_prefetched_pixmap(const std::string& path, const TImageLimits& limits, TPixmap** pixmap,
+                            TImageClaim* claim);
 // Waits until the worker has decoded everything queued (tests call it).
 void wait_for_prefetch();
 

@@ -249,10 +249,15 @@ TPixmap* load_pixmap(const std::string& path);
 // than the limits allow; *claim (when given) says what the header claimed.
 TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits, TImageClaim* claim);
 // Decodes these image files on a worker thread, ahead of the loads that
-// will ask for them (media/draw/prefetch.cpp). A later load of the same path
-// takes the result, waiting for the worker when it is at that file, when
-// the file has not changed since; the load's own limits still apply.
-void prefetch_images(const std::vector<std::string>& paths);
+// will ask for them (media/draw/prefetch.cpp), each under the limits its
+// load will give. With pixel_budget > 0 the files share a running budget
+// as a jigsaw's pieces do: each is decoded with max_pixels set to what the
+// ones before it left, and after a refused file or a spent budget the rest
+// are not decoded. A later load of the same path takes the result (a
+// refusal too, when it asks the same limits), waiting for the worker when
+// it is at that file, when the file has not changed since; the load's own
+// limits still apply.
+void prefetch_images(const std::vector<std::string>& paths, const TImageLimits& limits, int64_t pixel_budget);
 // Lets go of every image decoded ahead that no load took.
 void drop_prefetched_images();
 // A new RGBA pixmap of that size, bilinearly resampled. Null on bad sizes.

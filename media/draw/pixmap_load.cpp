@@ -422,11 +422,14 @@ TPixmap* decode_pixmap_file(const std::string& path, const TImageLimits& limits,
 }
 
 TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits, TImageClaim* claim) {
-    // A file decoded ahead was decoded within the layer's own limits; the
-    // caller's are checked here as its header would have been.
+    // A file decoded ahead was decoded under the limits its load was
+    // expected to ask; the caller's are checked here as its header would
+    // have been.
     TPixmap* ready = nullptr;
-    if (take_prefetched_pixmap(path, &ready)) {
-        if (claim) *claim = TImageClaim();
+    TImageClaim ahead;
+    if (take_prefetched_pixmap(path, limits, &ready, &ahead)) {
+        if (claim) *claim = ready ? TImageClaim() : ahead;
+        if (!ready) return nullptr;
         if (size_allowed(ready->width, ready->height, limits, claim)) return ready;
         free_pixmap(ready);
         return nullptr;
