@@ -110,7 +110,7 @@ static void prefetch_start_images() {
           "images/reload.png", "images/jigsaw.png", "images/quick_pick.png", "images/do_new.png", "images/arrow1.png",
           "images/arrow2.png", "images/arrow3.png", "images/arrow4.png", "images/swatch.bmp"})
         paths.push_back(base_dir + name);
-    prefetch_images(paths, TImageLimits(), 0);
+    prefetch_images(paths, IMAGE_LIMITS_GAME_FILE, 0);
     prefetch_jigsaw_images(RESERVED_JIGSAW_NAME);
 }
 

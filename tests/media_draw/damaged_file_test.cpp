@@ -202,10 +202,15 @@ TEST(LoadPixmap, LimitsRefuseFromTheHeaderAndTellWhatItClaimed) {
         std::string path = dir.file("image");
         ASSERT_TRUE(support::write_bytes(path, c.bytes));
         const int w = c.width, h = c.height;
-        const TImageLimits too_small[] = {{w - 1, 0, 0}, {0, h - 1, 0}, {0, 0, int64_t(w) * h - 1}};
+        const int64_t wh = int64_t(w) * h;
+        // One field too small, or left unset: no decoder may read a file
+        // without limits, whatever the file.
+        const TImageLimits too_small[] = {{w - 1, h, wh}, {w, h - 1, wh}, {w, h, wh - 1},
+                                          {0, h, wh},     {w, 0, wh},     {w, h, 0}};
         for (const TImageLimits& limits : too_small) {
             TImageClaim claim;
             EXPECT_EQ(load_pixmap_within(path, limits, &claim), nullptr) << w << "x" << h;
+            if (!image_limits_set(limits)) continue;  // refused unread
             EXPECT_EQ(claim.width, w);
             EXPECT_EQ(claim.height, h);
             EXPECT_FALSE(claim.no_memory);
@@ -215,15 +220,30 @@ TEST(LoadPixmap, LimitsRefuseFromTheHeaderAndTellWhatItClaimed) {
         ASSERT_NE(exact, nullptr) << w << "x" << h << " fits limits of its own size";
         EXPECT_EQ(exact->width, w);
         free_pixmap(exact);
-        TImage* image = load_image_within(path, -1, {w, h, 0}, nullptr);
+        TImage* image = load_image_within(path, -1, {w, h, int64_t(w) * h}, nullptr);
         EXPECT_NE(image, nullptr);
         free_image(image);
-        EXPECT_EQ(load_image_within(path, -1, {w - 1, h, 0}, nullptr), nullptr);
+        EXPECT_EQ(load_image_within(path, -1, {w - 1, h, int64_t(w) * h}, nullptr), nullptr);
+        // Each decoder on its own, and the decoding ahead, refuse without limits.
+        for (int decoder : {DECODE_PNG, DECODE_JPEG, DECODE_BMP, DECODE_TGA}) {
+            TPixmap* one = decode_pixmap(c.bytes.data(), c.bytes.size(), decoder, {w, h, wh}, nullptr);
+            bool decodes = one != nullptr;
+            free_pixmap(one);
+            EXPECT_EQ(decode_pixmap(c.bytes.data(), c.bytes.size(), decoder, TImageLimits(), nullptr), nullptr);
+            if (!decodes) continue;
+            prefetch_images({path}, TImageLimits(), 0);
+            wait_for_prefetch();
+            int taken = prefetched_images_taken;
+            TPixmap* later = load_pixmap_within(path, {w, h, wh}, nullptr);
+            EXPECT_NE(later, nullptr);
+            free_pixmap(later);
+            EXPECT_EQ(prefetched_images_taken, taken) << "decoded ahead without limits";
+        }
     }
     // A file no loader knows claims nothing.
     ASSERT_TRUE(support::write_bytes(dir.file("text"), {'h', 'e', 'l', 'l', 'o'}));
     TImageClaim claim;
-    EXPECT_EQ(load_pixmap_within(dir.file("text"), {1024, 768, 0}, &claim), nullptr);
+    EXPECT_EQ(load_pixmap_within(dir.file("text"), {1024, 768, 1024 * 768}, &claim), nullptr);
     EXPECT_EQ(claim.width, 0);
     EXPECT_EQ(claim.height, 0);
 }
@@ -239,17 +259,17 @@ TEST(LoadPixmap, ABombIsRefusedByItsHeaderWhateverItsData) {
     free_pixmap(grey);
     std::vector<uint8_t> bomb = support::read_bytes(dir.file("bomb.png"));
     EXPECT_LT(bomb.size(), 64u * 1024);
-    TPixmap* whole = load_pixmap(dir.file("bomb.png"));
+    TPixmap* whole = load_pixmap_within(dir.file("bomb.png"), IMAGE_LIMITS_LARGEST, nullptr);
     ASSERT_NE(whole, nullptr);
     free_pixmap(whole);
     TImageClaim claim;
-    EXPECT_EQ(load_pixmap_within(dir.file("bomb.png"), {1024, 768, 0}, &claim), nullptr);
+    EXPECT_EQ(load_pixmap_within(dir.file("bomb.png"), {1024, 768, 1024 * 768}, &claim), nullptr);
     EXPECT_EQ(claim.width, 4096);
     EXPECT_EQ(claim.height, 4096);
     std::vector<uint8_t> header_only(bomb.begin(), bomb.begin() + 33);
     header_only.resize(bomb.size(), 0x55);
     ASSERT_TRUE(support::write_bytes(dir.file("header.png"), header_only));
     claim = TImageClaim();
-    EXPECT_EQ(load_pixmap_within(dir.file("header.png"), {1024, 768, 0}, &claim), nullptr);
+    EXPECT_EQ(load_pixmap_within(dir.file("header.png"), {1024, 768, 1024 * 768}, &claim), nullptr);
     EXPECT_EQ(claim.width, 4096);
 }

@@ -51,7 +51,7 @@ TEST_F(Prefetch, LoadsTakeTheDecodedFilesWithTheirOwnPixels) {
         ASSERT_TRUE(write_pattern(paths.back(), 20 + i, 10 + i % 7, i));
     }
     // Loads racing the worker: each file is the worker's or the load's own.
-    prefetch_images(paths, TImageLimits(), 0);
+    prefetch_images(paths, IMAGE_LIMITS_GAME_FILE, 0);
     for (int i = 0; i < 40; i++) {
         TPixmap* loaded = load_pixmap(paths[static_cast<size_t>(i)]);
         expect_pattern(loaded, 20 + i, 10 + i % 7, i);
@@ -59,7 +59,7 @@ TEST_F(Prefetch, LoadsTakeTheDecodedFilesWithTheirOwnPixels) {
     }
     // Loads after the worker is done: every file is the worker's.
     int taken = prefetched_images_taken;
-    prefetch_images(paths, TImageLimits(), 0);
+    prefetch_images(paths, IMAGE_LIMITS_GAME_FILE, 0);
     wait_for_prefetch();
     for (int i = 0; i < 40; i++) {
         TPixmap* loaded = load_pixmap(paths[static_cast<size_t>(i)]);
@@ -80,7 +80,7 @@ TEST_F(Prefetch, AFileChangedAfterItsDecodingIsReadAgain) {
     std::string a = folder.file("a.png"), b = folder.file("b.png");
     ASSERT_TRUE(write_pattern(a, 16, 16, 1));
     ASSERT_TRUE(write_pattern(b, 8, 8, 2));
-    prefetch_images({a, b}, TImageLimits(), 0);
+    prefetch_images({a, b}, IMAGE_LIMITS_GAME_FILE, 0);
     wait_for_prefetch();
     ASSERT_TRUE(write_pattern(a, 24, 12, 3));
     int taken = prefetched_images_taken;
@@ -94,19 +94,19 @@ TEST_F(Prefetch, TheLoadsLimitsAndClaimsHoldAsForALoadOfItsOwn) {
     std::string big = folder.file("big.png"), gone = folder.file("gone.png"), b = folder.file("b.png");
     ASSERT_TRUE(write_pattern(big, 40, 30, 4));
     ASSERT_TRUE(write_pattern(b, 8, 8, 5));
-    prefetch_images({big, gone, b}, TImageLimits(), 0);
+    prefetch_images({big, gone, b}, IMAGE_LIMITS_GAME_FILE, 0);
     wait_for_prefetch();
-    TImageLimits limits = {20, 0, 0};
+    TImageLimits limits = {20, 100, 10000};
     TImageClaim claim;
     EXPECT_EQ(load_pixmap_within(big, limits, &claim), nullptr);
     EXPECT_EQ(claim.width, 40);
     EXPECT_EQ(claim.height, 30);
     EXPECT_FALSE(claim.no_memory);
     claim = TImageClaim();
-    EXPECT_EQ(load_pixmap_within(gone, TImageLimits(), &claim), nullptr);
+    EXPECT_EQ(load_pixmap_within(gone, IMAGE_LIMITS_GAME_FILE, &claim), nullptr);
     EXPECT_EQ(claim.width, 0);
     // An image load goes through the same path and masks as before.
-    prefetch_images({big}, TImageLimits(), 0);
+    prefetch_images({big}, IMAGE_LIMITS_GAME_FILE, 0);
     wait_for_prefetch();
     int taken = prefetched_images_taken;
     TImage* image = load_image(big, -1);
@@ -120,7 +120,7 @@ TEST_F(Prefetch, DroppedFilesAreDecodedByTheirLoads) {
     std::string a = folder.file("a.png"), b = folder.file("b.png");
     ASSERT_TRUE(write_pattern(a, 12, 12, 6));
     ASSERT_TRUE(write_pattern(b, 9, 9, 7));
-    prefetch_images({a, b}, TImageLimits(), 0);
+    prefetch_images({a, b}, IMAGE_LIMITS_GAME_FILE, 0);
     wait_for_prefetch();
     drop_prefetched_images();
     int taken = prefetched_images_taken;
@@ -133,7 +133,7 @@ TEST_F(Prefetch, DroppedFilesAreDecodedByTheirLoads) {
     EXPECT_EQ(prefetched_images_taken, taken);
     // Dropped while the worker decodes: it lets go of that file itself.
     std::vector<std::string> many(30, a);
-    prefetch_images(many, TImageLimits(), 0);
+    prefetch_images(many, IMAGE_LIMITS_GAME_FILE, 0);
     drop_prefetched_images();
     wait_for_prefetch();
     loaded = load_pixmap(a);
