@@ -114,12 +114,49 @@ static bool png_size_plausible(const uint8_t* data, size_t size, uint64_t w, uin
     return raw / 1032 <= size;
 }
 
+// True for the chunks the decoder reads: the critical ones (an upper-case
+// first letter) and the small fixed-size ones that change the pixels.
+static bool png_chunk_needed(const uint8_t* type) {
+    if (!(type[0] & 0x20)) return true;
+    for (const char* keep : {"tRNS", "gAMA", "sRGB", "cHRM", "sBIT", "bKGD"})
+        if (std::memcmp(type, keep, 4) == 0) return true;
+    return false;
+}
+
+// The file without the chunks the decoder does not need, into *kept; false
+// when it has none such (the file is used as it is). Text and colour-profile
+// chunks (zTXt, iTXt, iCCP) inflate without a bound of their own, so they
+// never reach libpng. A chunk running past the end stops the walk; libpng
+// refuses the file there.
+static bool png_without_extra_chunks(const uint8_t* data, size_t size, std::vector<uint8_t>* kept) {
+    bool dropped = false;
+    size_t at = 8;
+    while (at + 12 <= size) {
+        size_t length = (size_t(data[at]) << 24) | (data[at + 1] << 16) | (data[at + 2] << 8) | data[at + 3];
+        if (length > size - at - 12) break;
+        if (!png_chunk_needed(data + at + 4)) {
+            if (!dropped) kept->assign(data, data + at);
+            dropped = true;
+        } else if (dropped) {
+            kept->insert(kept->end(), data + at, data + at + 12 + length);
+        }
+        at += 12 + length;
+    }
+    if (dropped) kept->insert(kept->end(), data + at, data + size);
+    return dropped;
+}
+
 static TPixmap* load_png(const uint8_t* data, size_t size, const TImageLimits& limits, TImageClaim* claim) {
     if (size < 33 || png_sig_cmp(data, 0, 8) != 0 || std::memcmp(data + 12, "IHDR", 4) != 0) return nullptr;
     uint64_t w = (uint64_t(data[16]) << 24) | (data[17] << 16) | (data[18] << 8) | data[19];
     uint64_t h = (uint64_t(data[20]) << 24) | (data[21] << 16) | (data[22] << 8) | data[23];
     if (!size_allowed(static_cast<long long>(w), static_cast<long long>(h), limits, claim)) return nullptr;
     if (!png_size_plausible(data, size, w, h)) return nullptr;
+    std::vector<uint8_t> kept;
+    if (png_without_extra_chunks(data, size, &kept)) {
+        data = kept.data();
+        size = kept.size();
+    }
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <zlib.h>
+
+#include <cstring>
 
 #include "draw_test_util.h"
 #include "media/media_internal.h"
@@ -162,6 +165,68 @@ long peak_rss_kib() {
     struct rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+// A chunk of type `type` holding `head` and then `inflated` zero bytes
+// deflated (a stream of about a thousandth of that).
+std::vector<uint8_t> zero_bomb_chunk(const char* type, const std::string& head, size_t inflated) {
+    std::vector<uint8_t> data(head.begin(), head.end());
+    z_stream z = {};
+    deflateInit(&z, 9);
+    std::vector<uint8_t> zeros(1 << 20, 0), out(1 << 16);
+    for (size_t fed = 0; fed < inflated || z.avail_in; ) {
+        if (!z.avail_in && fed < inflated) {
+            z.next_in = zeros.data();
+            z.avail_in = static_cast<uInt>(zeros.size());
+            fed += zeros.size();
+        }
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        deflate(&z, Z_NO_FLUSH);
+        data.insert(data.end(), out.data(), z.next_out);
+    }
+    int rc;
+    do {
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        rc = deflate(&z, Z_FINISH);
+        data.insert(data.end(), out.data(), z.next_out);
+    } while (rc == Z_OK);
+    deflateEnd(&z);
+    std::vector<uint8_t> chunk(8);
+    put32be(&chunk, 0, static_cast<uint32_t>(data.size()));
+    std::memcpy(chunk.data() + 4, type, 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    chunk.resize(chunk.size() + 4);
+    put32be(&chunk, chunk.size() - 4, crc32_of(chunk.data() + 4, chunk.size() - 8));
+    return chunk;
+}
+
+// Text and colour-profile chunks that inflate to 256 MiB each are never
+// inflated whole: the picture loads as it would without them, and the
+// process grows by far less than one of them.
+TEST(LoadPixmap, CompressedAncillaryChunksAreNotInflated) {
+    support::TempFolder dir;
+    TPixmap* small = create_pixmap(4, 4, PF_RGB888);
+    write_pixel(small, 1, 2, 0xFF102030);
+    std::vector<uint8_t> png = png_bytes(small, dir.file("small.png"));
+    ASSERT_GT(png.size(), 33u);
+    const size_t inflated = 256u << 20;
+    std::vector<uint8_t> chunks;
+    for (const auto& c : {zero_bomb_chunk("zTXt", std::string("Comment\0\0", 9), inflated),
+                          zero_bomb_chunk("iTXt", std::string("Comment\0\1\0\0\0", 12), inflated),
+                          zero_bomb_chunk("iCCP", std::string("icc\0\0", 5), inflated)})
+        chunks.insert(chunks.end(), c.begin(), c.end());
+    png.insert(png.begin() + 33, chunks.begin(), chunks.end());
+    ASSERT_TRUE(support::write_bytes(dir.file("chunks.png"), png));
+    struct rusage before, after;
+    getrusage(RUSAGE_SELF, &before);
+    TPixmap* p = load_pixmap_within(dir.file("chunks.png"), {4, 4, 16}, nullptr);
+    getrusage(RUSAGE_SELF, &after);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(read_pixel(p, 1, 2), 0xFF102030u);
+    free_pixmap(p);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 32L * 1024) << "KiB of peak growth";
 }
 
 }  // namespace
