@@ -64,13 +64,24 @@ static int read_int_line(TStream* stream) { return text_to_int(read_line(stream)
 static int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 static int clamp_colour(int v) { return clamp_int(v, 0, 255); }
 
+// Why a file of a jigsaw folder could not be opened, for the player:
+// "can't find" only when nothing is there; a file that is there but is no
+// regular file, cannot be read or is too large is named as such.
+static std::string open_problem(const std::string& path, int64_t max_bytes) {
+    int problem = file_problem(path, max_bytes);
+    if (problem == FILE_MISSING) return "can't find " + path;
+    if (problem == FILE_READABLE) return "Unable to read " + path;
+    return "Unable to read " + path + ": " + file_problem_text(problem);
+}
+
 // Why an image of a jigsaw folder could not be used, for the player.
 static std::string image_problem(const std::string& path, const TImageClaim& claim, const char* what) {
     if (claim.no_memory) return "Not enough memory to load " + path;
     if (claim.width > IMAGE_MAX_WIDTH || claim.height > IMAGE_MAX_HEIGHT)
         return path + " is too large (" + int_to_text(claim.width) + "x" + int_to_text(claim.height) + ", " + what +
                " may be " + int_to_text(IMAGE_MAX_WIDTH) + "x" + int_to_text(IMAGE_MAX_HEIGHT) + ")";
-    return "can't find " + path;
+    if (file_problem(path, -1) != FILE_READABLE) return open_problem(path, -1);
+    return "Unable to load " + path + ": it is damaged or not a PNG, JPEG, BMP or TGA image";
 }
 
 // A jigsaw read from its folder but not yet put into the tables.
@@ -149,7 +160,7 @@ static bool stage_jigsaw(const std::string& dir, staged_jigsaw& j, std::string* 
     std::string path = dir + "/pieces.txt";
     TStream* stream = read_file(path);
     if (!stream) {
-        *problem = "can't find " + path;
+        *problem = open_problem(path, TEXT_FILE_MAX_BYTES);
         return false;
     }
     std::string reading = path;
