@@ -72,10 +72,7 @@ static void draw_thumbnails(TList<tn3_type>* list, int browser, int page, bool c
         // page is drawn after every input event, and a missing or broken
         // file stays so while the browser shows.
         if (!entry.img && !entry.failed) {
-            entry.img = load_image_within(thumbnail_path(browser, entry), 0,
-                                          {JIGSAW_IMAGE_MAX_WIDTH, JIGSAW_IMAGE_MAX_HEIGHT,
-                                           JIGSAW_IMAGE_MAX_WIDTH * JIGSAW_IMAGE_MAX_HEIGHT},
-                                          nullptr);
+            entry.img = load_image_within(thumbnail_path(browser, entry), 0, JIGSAW_PICTURE_LIMITS, nullptr);
             if (!entry.img) entry.failed = 1;
             note_thumbnail_held();
         }

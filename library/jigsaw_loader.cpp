@@ -40,10 +40,6 @@ enum {
 
 // The limits of one piece image, given the pixels the pieces before it left.
 static TImageLimits piece_limits(int64_t budget) { return {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, budget}; }
-// The picture has no budget but its own largest size.
-static TImageLimits picture_limits() {
-    return {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, (int64_t)IMAGE_MAX_WIDTH * IMAGE_MAX_HEIGHT};
-}
 
 void prefetch_jigsaw_images(const std::string& name) {
     // The pieces are numbered from 1 without a gap; the first missing
@@ -56,7 +52,7 @@ void prefetch_jigsaw_images(const std::string& name) {
         pieces.push_back(piece);
     }
     prefetch_images(pieces, piece_limits(JIGSAW_PIXEL_BUDGET), JIGSAW_PIXEL_BUDGET);
-    prefetch_images({folder + "/tn.png"}, picture_limits(), 0);
+    prefetch_images({folder + "/tn.png"}, JIGSAW_PICTURE_LIMITS, 0);
 }
 
 static int read_int_line(TStream* stream) { return text_to_int(read_line(stream)); }
@@ -222,7 +218,7 @@ static void load_picture(std::string* problem) {
     if (picture) free_image(picture);
     std::string path = jigsaw_dir + "/tn.png";
     TImageClaim claim;
-    picture = load_image_within(path, 0, picture_limits(), &claim);
+    picture = load_image_within(path, 0, JIGSAW_PICTURE_LIMITS, &claim);
     picture_shown = 0;
     if (!picture) {
         picture_w = picture_h = 0;

@@ -70,6 +70,9 @@ extern int player_game_on_board;
 // The largest piece image, picture or thumbnail the game decodes: the
 // largest board. Larger files are refused from their header.
 enum { JIGSAW_IMAGE_MAX_WIDTH = 1024, JIGSAW_IMAGE_MAX_HEIGHT = 768 };
+// Those bounds as the limits of one image load (a picture or a thumbnail).
+constexpr TImageLimits JIGSAW_PICTURE_LIMITS = {JIGSAW_IMAGE_MAX_WIDTH, JIGSAW_IMAGE_MAX_HEIGHT,
+                                                JIGSAW_IMAGE_MAX_WIDTH * JIGSAW_IMAGE_MAX_HEIGHT};
 
 // The piece number of a grid cell; 0 outside the grid.
 int grid_index(int row, int column);

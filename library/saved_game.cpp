@@ -199,7 +199,7 @@ static bool write_game_file(const std::string& part) {
 // from the back buffer.
 static void write_thumbnail(const std::string& part) {
     if (puzzle_complete()) {
-        TPixmap* whole = load_pixmap(jigsaw_dir + "/tn.png");
+        TPixmap* whole = load_pixmap_within(jigsaw_dir + "/tn.png", JIGSAW_PICTURE_LIMITS, nullptr);
         if (whole) {
             bool ok = save_pixmap_png(whole, part, THUMBNAIL_COMPRESSION);
             free_pixmap(whole);

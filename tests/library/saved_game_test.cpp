@@ -317,14 +317,20 @@ TEST_F(SavedGame, CompletePuzzleSavesTheJigsawsOwnPicture) {
     EXPECT_EQ(thumb->height, 225);
     EXPECT_EQ(read_pixel(thumb, 5, 5) & 0xFFFFFF, 0x20A040u);
     free_pixmap(thumb);
-    // Without a readable tn.png the board is grabbed instead.
-    std::filesystem::remove("jigsaws/grid/tn.png");
-    ASSERT_TRUE(save_game());
-    thumb = load_pixmap(thumb_path());
-    ASSERT_NE(thumb, nullptr);
-    EXPECT_EQ(thumb->width, 264);
-    EXPECT_EQ(thumb->height, 198);
-    free_pixmap(thumb);
+    // Without a readable tn.png, or with one larger than a picture may be
+    // (read under the picture's limits, never whole), the board is grabbed.
+    for (bool oversized : {false, true}) {
+        std::filesystem::remove("jigsaws/grid/tn.png");
+        if (oversized) {
+            ASSERT_TRUE(write_png("jigsaws/grid/tn.png", 1025, 200, 0xFF20A040));
+        }
+        ASSERT_TRUE(save_game());
+        thumb = load_pixmap(thumb_path());
+        ASSERT_NE(thumb, nullptr);
+        EXPECT_EQ(thumb->width, 264) << oversized;
+        EXPECT_EQ(thumb->height, 198) << oversized;
+        free_pixmap(thumb);
+    }
 }
 
 TEST_F(SavedGame, NothingIsSavedWithoutAJigsaw) {
