@@ -509,38 +509,55 @@ TEST(MalformedE2e, OpeningJigsawRefusedSavesNothing) {
     catalogue.expect_clean_exit();
 }
 
-// Hostile files in the opening jigsaw and among the shared images the box
-// screen draws: a piece refused names itself before the first frame of the
-// opening, a picture refused names itself and the opening plays on, a box
-// image refused is skipped in silence; memory stays within 40 MiB of a
-// normal start (48 bombs of 8192 x 8192 included), nothing is written and
-// Escape ends the game with status 0.
-TEST(MalformedE2e, HostileFilesInTheOpeningJigsaw) {
+// Hostile files (a bomb PNG, a FIFO, a link to /dev/zero, a file cut in
+// half) in the opening jigsaw, among the shared images the box screen
+// draws, as the library's thumbnails and as saved games' thumbnails: a
+// piece refused names itself before the opening, a picture refused names
+// itself and the opening plays on, a box image or a thumbnail refused is
+// skipped in silence; memory stays within 40 MiB of a normal start (48
+// bombs of 8192 x 8192 included), nothing is written and Escape ends the
+// game with status 0.
+TEST(MalformedE2e, HostileFilesInTheOpeningJigsawBrowsersAndBoxScreen) {
     struct Case {
         const char* name;
-        std::vector<std::string> files;  // under the game folder; all planted the same way
-        const char* how;                 // "bomb", "fifo", "zero", "cut"; "" = a normal start
-        const char* told;                // the file the message names; "" = no message
+        std::vector<std::pair<std::string, std::string>> files;  // under the game folder, and how planted
+        const char* told;  // the file the message names; "" = no message
+        const char* then;  // "" Escape at once; "b" the box screen; "n", "l" a browser, then Escape
     };
-    std::vector<std::string> all_pieces;
-    for (int i = 1; i <= 48; i++) all_pieces.push_back("jigsaws/0000bexil/" + std::to_string(i) + ".png");
+    const std::string reserved = "jigsaws/0000bexil/";
+    std::vector<std::pair<std::string, std::string>> bombs;
+    for (int i = 1; i <= 48; i++) bombs.push_back({reserved + std::to_string(i) + ".png", "bomb"});
+    const char* const hows[] = {"bomb", "fifo", "zero", "cut"};
+    std::vector<std::pair<std::string, std::string>> library, saved;
+    for (const char* how : hows) {
+        library.push_back({std::string("jigsaws/") + how + "/tn.png", how});
+        saved.push_back({std::string("players/default/") + how + ".png", how});
+    }
     std::vector<Case> cases = {
         {"normal", {}, "", ""},
-        {"bomb-pieces", all_pieces, "bomb", "jigsaws/0000bexil/1.png"},
-        {"fifo-piece", {"jigsaws/0000bexil/2.png"}, "fifo", "jigsaws/0000bexil/2.png"},
-        {"zero-piece", {"jigsaws/0000bexil/3.png"}, "zero", "jigsaws/0000bexil/3.png"},
-        {"cut-piece", {"jigsaws/0000bexil/4.png"}, "cut", "jigsaws/0000bexil/4.png"},
-        {"bomb-picture", {"jigsaws/0000bexil/tn.png", "images/box.png"}, "bomb", "jigsaws/0000bexil/tn.png"},
-        {"fifo-picture", {"jigsaws/0000bexil/tn.png", "images/boxf.png"}, "fifo", "jigsaws/0000bexil/tn.png"},
-        {"zero-picture", {"jigsaws/0000bexil/tn.png", "images/box.png"}, "zero", "jigsaws/0000bexil/tn.png"},
-        {"cut-box", {"images/box.png", "images/boxf.png"}, "cut", ""},
+        {"bomb-pieces", bombs, "jigsaws/0000bexil/1.png", ""},
+        {"fifo-piece", {{reserved + "2.png", "fifo"}}, "jigsaws/0000bexil/2.png", ""},
+        {"zero-piece", {{reserved + "3.png", "zero"}}, "jigsaws/0000bexil/3.png", ""},
+        {"cut-piece", {{reserved + "4.png", "cut"}}, "jigsaws/0000bexil/4.png", ""},
+        {"bomb-picture", {{reserved + "tn.png", "bomb"}, {"images/box.png", "bomb"}}, "jigsaws/0000bexil/tn.png", ""},
+        {"fifo-picture", {{reserved + "tn.png", "fifo"}, {"images/boxf.png", "fifo"}}, "jigsaws/0000bexil/tn.png", ""},
+        {"zero-picture", {{reserved + "tn.png", "zero"}}, "jigsaws/0000bexil/tn.png", ""},
+        {"box-frames", {{"images/box.png", "zero"}, {"images/boxf.png", "cut"}}, "", "b"},
+        {"library-thumbnails", library, "", "n"},
+        {"saved-thumbnails", saved, "", "l"},
     };
     ASSERT_FALSE(bomb_png().empty());
     long normal_kib = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         e2e::Session game(options([&](const std::string& dir) {
-            for (const std::string& f : c.files) plant(dir + "/" + f, c.how);
+            if (std::string(c.then) == "n" || std::string(c.then) == "l") keep_only_opening_jigsaw(dir);
+            for (const char* how : hows) {
+                if (std::string(c.then) == "n") good_jigsaw(dir + "/jigsaws/" + how, 0x808080);
+                if (std::string(c.then) == "l") saved_game(dir, how, 0x808080);
+            }
+            if (std::string(c.then) == "l") saved_game(dir, "good", 0x808080);
+            for (const auto& [file, how] : c.files) plant(dir + "/" + file, how);
         }));
         ASSERT_TRUE(game.ok()) << game.error;
         ASSERT_TRUE(game.wait_for_window(title, 30000));
@@ -551,29 +568,34 @@ TEST(MalformedE2e, HostileFilesInTheOpeningJigsaw) {
             e2e::TextMask told = e2e::render_text(c.told, 14);
             bool seen =
                 game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, told); }, 30000, &last);
-            support::keep_shot(last, std::string("opening-") + c.name);
+            support::keep_shot(last, std::string("hostile-") + c.name);
             EXPECT_TRUE(seen) << "no message naming " << c.told;
+            game.key("space");  // the message; the opening (or the empty board) follows
+        } else if (*c.then) {
+            ASSERT_TRUE(catalogue.reach_board());
+            e2e::Shot board = game.grab();
+            game.key(c.then);
+            EXPECT_TRUE(game.wait_until_still(15000, &last, [&](const e2e::Shot& s) { return s.pixels != board.pixels; }));
+            support::keep_shot(last, std::string("hostile-") + c.name);
+            EXPECT_FALSE(e2e::message_screen(last)) << "a refused thumbnail or frame is skipped in silence";
+            if (*c.then != 'b') {
+                // Only the good entry (the reserved jigsaw, the good saved
+                // game) takes a cell: the first, and the second is empty.
+                bool saved_page = *c.then == 'l';
+                int pitch = saved_page ? 196 : 98, dx = saved_page ? 96 : 20, dy = saved_page ? 72 : 15;
+                EXPECT_NE(last.at(8 + dx, 66 + dy), BROWSER);
+                EXPECT_EQ(last.at(8 + pitch + dx, 66 + dy), BROWSER);
+            }
+            game.key("Escape");
+            EXPECT_TRUE(game.wait_for_change(last, 10000)) << "the screen did not close";
         } else {
             EXPECT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.drawn(); }, 30000, &last));
         }
         long kib = peak_rss_kib(game.game_pid);
         EXPECT_GT(kib, 0);
-        if (!*c.how) normal_kib = kib;
+        if (std::string(c.name) == "normal") normal_kib = kib;
         EXPECT_LT(kib, normal_kib + 40 * 1024) << "peak " << kib << " KiB, a normal start " << normal_kib << " KiB";
         std::cout << c.name << ": peak resident memory " << kib << " KiB\n";
-        if (std::string(c.how) == "cut") {
-            // Past the opening, the box screen opens and draws without its frames.
-            ASSERT_TRUE(catalogue.reach_board());
-            e2e::Shot board = game.grab();
-            game.key("b");
-            EXPECT_TRUE(game.wait_for_change(board, 10000, &last)) << "no box screen";
-            support::keep_shot(last, std::string("box-") + c.name);
-            game.key("Escape");
-            EXPECT_TRUE(game.wait_for_change(last, 10000)) << "the box screen did not close";
-            catalogue.expect_clean_exit();
-            continue;
-        }
-        if (*c.told) game.key("space");  // the message; the opening (or the empty board) follows
         game.key("Escape");
         int status = game.wait_exit(5000);
         if (status != 0) {  // no opening to end: Escape asked to leave; the second one answers yes
