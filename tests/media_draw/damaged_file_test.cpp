@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstring>
@@ -227,6 +228,55 @@ TEST(LoadPixmap, CompressedAncillaryChunksAreNotInflated) {
     EXPECT_EQ(read_pixel(p, 1, 2), 0xFF102030u);
     free_pixmap(p);
     EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 32L * 1024) << "KiB of peak growth";
+}
+
+// Hostile image files meet a bounded read: a file is never larger than its
+// limits allow it to be (a small picture padded to 100 MB is refused), a
+// header claiming too much is refused before the rest of a 200 MB file is
+// read, a true bomb by its header, a link to /dev/zero and a cut file
+// give Null; none makes the process grow by more than a few MB.
+TEST(LoadPixmap, HostileFilesAreRefusedBeforeTheyAreReadWhole) {
+    support::TempFolder dir;
+    TPixmap* small = create_pixmap(4, 4, PF_RGB888);
+    std::vector<uint8_t> png = png_bytes(small, dir.file("small.png"));
+    ASSERT_GT(png.size(), 33u);
+    std::vector<uint8_t> bomb_header = png;
+    claim_png_size(&bomb_header, 16384, 16384);
+    TPixmap* grey = create_pixmap(8192, 8192, PF_GREY8);
+    ASSERT_TRUE(save_pixmap_png(grey, dir.file("bomb.png"), 9));
+    free_pixmap(grey);
+    auto sparse = [&](const std::string& name, const std::vector<uint8_t>& head, off_t size) {
+        EXPECT_TRUE(support::write_bytes(dir.file(name), head));
+        EXPECT_EQ(truncate(dir.file(name).c_str(), size), 0);
+        return dir.file(name);
+    };
+    std::vector<uint8_t> cut(png.begin(), png.begin() + static_cast<long>(png.size() / 2));
+    ASSERT_TRUE(support::write_bytes(dir.file("cut.png"), cut));
+    ASSERT_EQ(symlink("/dev/zero", dir.file("zero.png").c_str()), 0);
+    struct Row {
+        std::string path;
+        TImageLimits limits;
+        int claimed;  // the width the claim records; 0 = none
+    } rows[] = {
+        {sparse("claims.png", bomb_header, 200 << 20), IMAGE_LIMITS_LARGEST, 16384},
+        {sparse("padded.png", png, 100 << 20), {4, 4, 16}, 0},
+        {dir.file("bomb.png"), {1024, 768, 1024 * 768}, 8192},
+        {dir.file("cut.png"), {4, 4, 16}, 4},
+        {dir.file("zero.png"), IMAGE_LIMITS_LARGEST, 0},
+    };
+    for (const Row& row : rows) {
+        struct rusage before, after;
+        getrusage(RUSAGE_SELF, &before);
+        TImageClaim claim;
+        EXPECT_EQ(load_pixmap_within(row.path, row.limits, &claim), nullptr) << row.path;
+        getrusage(RUSAGE_SELF, &after);
+        EXPECT_EQ(claim.width, row.claimed) << row.path;
+        EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 8L * 1024) << row.path << ": KiB of peak growth";
+    }
+    // The same small picture unpadded loads under those limits.
+    TPixmap* ok = load_pixmap_within(dir.file("small.png"), {4, 4, 16}, nullptr);
+    EXPECT_NE(ok, nullptr);
+    free_pixmap(ok);
 }
 
 }  // namespace
