@@ -125,6 +125,9 @@ bool resume_saved_game(const std::string& name);
 void read_preferences();
 // Writes prefer.txt; tells the player when it cannot.
 void write_preferences();
+// True when `file` (a name in the player's folder) is, or on a file system
+// that ignores case would be, one of the two preferences files.
+bool is_preferences_file(const std::string& file);
 
 // ===========================================================================
 // saved_game.cpp: the saved-game file and its thumbnail
@@ -143,9 +146,10 @@ bool read_saved_game(std::string* problem);
 // saved_game_fits reports the problem to the player.
 bool check_saved_game(const std::string& name, std::string* problem);
 bool saved_game_fits(const std::string& name);
-// Writes the saved game and its thumbnail, each beside the old one and
-// renamed into place; true when the game file was written. With no jigsaw
-// loaded nothing is written (false).
+// Writes the saved game and its thumbnail, each replacing the old file
+// only once it is whole on disk; true when the game file was written. With
+// no jigsaw loaded, or a jigsaw named like a preferences file (prefer,
+// refresh, in any case), nothing is written (false).
 bool save_game();
 // save_game without talking to the player; the text for him in *problem
 // (also set when only the thumbnail failed, the result then being true).

@@ -3,7 +3,7 @@
 // forces the full-screen refresh rate). One signed decimal per line, CR LF
 // endings. prefer.txt: click help, large display, sound, windowed, help
 // prompt, save message, own colour (then its red, green and blue when set),
-// then save when leaving; the later lines that a short file lacks keep
+// then save when leaving, then keep the screen's resolution; the later lines that a short file lacks keep
 // their defaults.
 #include "library/library.h"
 
@@ -13,6 +13,22 @@
 enum {
     REFRESH_RATE_MAX = 1000,  // hertz; a larger forced rate is a typing slip and is ignored
 };
+
+static const char* const PREFER_FILE = "prefer.txt";    // written by the preferences screen
+static const char* const REFRESH_FILE = "refresh.txt";  // written by hand only
+
+static char lower_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool is_preferences_file(const std::string& file) {
+    for (const char* name : {PREFER_FILE, REFRESH_FILE}) {
+        std::string own = name;
+        if (own.size() != file.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < own.size() && same; i++) same = lower_ascii(file[i]) == own[i];
+        if (same) return true;
+    }
+    return false;
+}
 
 static int read_number(TStream* stream) { return text_to_int(read_line(stream)); }
 
@@ -26,14 +42,14 @@ static int read_colour(TStream* stream) {
 }
 
 void read_preferences() {
-    if (TStream* refresh = read_file(player_dir + "refresh.txt")) {
+    if (TStream* refresh = read_file(player_dir + REFRESH_FILE)) {
         int hertz = read_number(refresh);
         // 0 (or anything outside 1..1000) lets the mode list choose.
         forced_refresh_rate = (hertz > 0 && hertz <= REFRESH_RATE_MAX) ? hertz : 0;
         close_file(refresh);
     }
 
-    TStream* file = read_file(player_dir + "prefer.txt");
+    TStream* file = read_file(player_dir + PREFER_FILE);
     if (!file) return;
     // The first three lines are always there in files the game wrote; a
     // missing one reads as an empty line, that is 0.
@@ -52,15 +68,15 @@ void read_preferences() {
     }
     // Added after the colour lines, so files written before it read as no.
     if (!eof(file)) pref_save_on_leave = read_flag(file);
+    if (!eof(file)) pref_keep_resolution = read_flag(file);
     close_file(file);
 }
 
 void write_preferences() {
-    const std::string path = player_dir + "prefer.txt";
-    // Written beside the old file and renamed over it, so that a failed
-    // write never leaves a truncated prefer.txt behind.
-    const std::string temp = path + ".new";
-    TStream* file = write_file(temp);
+    const std::string path = player_dir + PREFER_FILE;
+    // write_file replaces the old file only once the new one is whole on
+    // disk, so a failed write never leaves a truncated prefer.txt behind.
+    TStream* file = write_file(path);
     if (!file) {
         message_and_wait("Unable to save to " + path);
         return;
@@ -75,9 +91,9 @@ void write_preferences() {
         ok = write_line(file, int_to_text(bg_blue)) && ok;
     }
     ok = write_line(file, int_to_text(pref_save_on_leave)) && ok;
+    ok = write_line(file, int_to_text(pref_keep_resolution)) && ok;
     ok = close_file(file) && ok;
-    if (!ok || !rename_file(temp, path)) {
-        delete_file(temp);
+    if (!ok) {
         message_and_wait("Unable to save to " + path);
         return;
     }

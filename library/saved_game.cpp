@@ -3,15 +3,20 @@
 // 264x198 thumbnail <name>.png. Reading is all or nothing: the whole file
 // is read and its line count checked against the jigsaw before any table
 // changes, then every out-of-range value is repaired so a damaged number
-// can never break the tables. Writing goes to a file
-// beside the old one and is renamed into place, so the old saved game
-// stays whole until the new one is.
+// can never break the tables. Writing goes through write_file, which
+// replaces the old file only once the new one is whole on disk, so the old
+// saved game survives a full disk or an unwritable folder.
 #include "library/library.h"
 #include "play/play.h"
 
 enum {
     SAVED_POSITION_LIMIT = 10000,  // pixels; no play moves a piece this far off the board
-    THUMBNAIL_COMPRESSION = 5,     // zlib level of the thumbnail PNG
+    // Highest group number or counter taken as read. Every join issues the
+    // counter + 1, at most piece count - 1 times per deal, so a counter at
+    // this bound still has room below the int limit; larger ones come only
+    // from damaged files.
+    GROUP_NUMBER_LIMIT = 1000000000,
+    THUMBNAIL_COMPRESSION = 5,  // zlib level of the thumbnail PNG
     SAVED_FILE_MODE = 0666,
 };
 
@@ -93,6 +98,22 @@ static void repair_draw_order(const int* read_order, int count) {
     }
 }
 
+// Gives the groups the numbers 1, 2, 3 ... in the order of their first
+// piece, keeping apart the pieces that were apart; the number of groups.
+static int renumber_groups() {
+    static int old_number[PIECE_TABLE_SIZE];  // [k] = what group k + 1 was read as
+    int groups = 0;
+    for (int i = 1; i <= piece_count; i++) {
+        int g = pieces[i].gp;
+        if (g <= 0) continue;
+        int k = 0;
+        while (k < groups && old_number[k] != g) k++;
+        if (k == groups) old_number[groups++] = g;
+        pieces[i].gp = k + 1;
+    }
+    return groups;
+}
+
 // Lays a checked staging record of piece_count pieces over the tables,
 // repairing every value that is out of range.
 static void apply_saved_game(const staged_saved_game& staged) {
@@ -125,8 +146,11 @@ static void apply_saved_game(const staged_saved_game& staged) {
         fill_tray();
     }
     // A group above the counter would make group_counter + 1 a number in
-    // use; the counter is raised so the next join is still fresh.
+    // use; the counter is raised so the next join is still fresh. Numbers
+    // near the int limit would overflow at the next join and merge groups
+    // that are apart, so those games are renumbered from 1.
     group_counter = tail[5] > highest_group ? tail[5] : highest_group;
+    if (group_counter > GROUP_NUMBER_LIMIT) group_counter = renumber_groups();
     rebuild_boxes();
     relayout_tray();
     spread_edge_flags();
@@ -178,9 +202,9 @@ bool read_saved_game(std::string* problem) {
 // Writing
 // ===========================================================================
 
-// Writes the game file beside its final place; false when any byte failed.
-static bool write_game_file(const std::string& part) {
-    TStream* stream = write_file(part);
+// Writes the game file; false (and the old file kept) when any byte failed.
+static bool write_game_file(const std::string& path) {
+    TStream* stream = write_file(path);
     if (!stream) return false;
     bool ok = true;
     for (int i = 1; i <= piece_count; i++) {
@@ -194,19 +218,22 @@ static bool write_game_file(const std::string& part) {
     return ok;
 }
 
-// The thumbnail into `part`: the jigsaw's own picture when the puzzle is
-// complete, else (and when that picture cannot be read) the board grabbed
-// from the back buffer.
-static void write_thumbnail(const std::string& part) {
+// The thumbnail: the jigsaw's own picture when the puzzle is complete,
+// else (and when that picture cannot be read or is larger than a jigsaw's
+// picture may be) the board grabbed from the back buffer. False when
+// nothing could be written.
+static bool write_thumbnail(const std::string& thumb) {
     if (puzzle_complete()) {
+        // The loader's bounds for the picture, checked from the header
+        // before anything is decoded.
         TPixmap* whole = load_pixmap_within(jigsaw_dir + "/tn.png", JIGSAW_PICTURE_LIMITS, nullptr);
         if (whole) {
-            bool ok = save_pixmap_png(whole, part, THUMBNAIL_COMPRESSION);
+            bool ok = save_pixmap_png(whole, thumb, THUMBNAIL_COMPRESSION);
             free_pixmap(whole);
-            if (ok) return;
+            if (ok) return true;
         }
     }
-    grab_screen_thumbnail(part, 0.33f, 800, 600);
+    return grab_screen_thumbnail(thumb, 0.33f, 800, 600);
 }
 
 bool write_saved_game(std::string* problem) {
@@ -218,34 +245,22 @@ bool write_saved_game(std::string* problem) {
         return false;
     }
     std::string path = player_dir + jigsaw_name + ".txt";
-    std::string part = path + ".part";
-    if (!write_game_file(part)) {
-        delete_file(part);
+    // A jigsaw named prefer or refresh would write its game over the
+    // player's preferences; it is refused rather than given another file
+    // name, so the folder's layout stays the one every reader knows.
+    if (is_preferences_file(jigsaw_name + ".txt")) {
+        *problem = "Unable to save to " + path + ": the preferences use that name";
+        return false;
+    }
+    if (!write_game_file(path)) {
         *problem = "Unable to save to " + path;
         return false;
     }
-    set_file_mode(part, SAVED_FILE_MODE);
-    if (!rename_file(part, path)) {
-        delete_file(part);
-        *problem = "Unable to save to " + path;
-        return false;
-    }
+    set_file_mode(path, SAVED_FILE_MODE);
     std::string thumb = player_dir + jigsaw_name + ".png";
-    std::string thumb_part = thumb + ".part";
-    delete_file(thumb_part);
-    write_thumbnail(thumb_part);
-    // Read back before it replaces the old thumbnail: a full disk can
-    // leave a file that exists but is cut short.
-    TPixmap* check = path_kind(thumb_part) == 1 ? load_pixmap(thumb_part) : nullptr;
-    if (check) {
-        free_pixmap(check);
-        set_file_mode(thumb_part, SAVED_FILE_MODE);
-        if (!rename_file(thumb_part, thumb)) {
-            delete_file(thumb_part);
-            *problem = "Unable to save to " + thumb;
-        }
+    if (write_thumbnail(thumb)) {
+        set_file_mode(thumb, SAVED_FILE_MODE);
     } else {
-        delete_file(thumb_part);
         *problem = "Unable to save to " + thumb;
     }
     saved_page = 0;

@@ -216,15 +216,44 @@ void end_file_read(TFileRead* read);
 // The whole of a regular file; false when it cannot be opened, holds more
 // than max_bytes, or cannot be read to its end.
 bool read_regular_file(const std::string& path, int64_t max_bytes, std::vector<uint8_t>* bytes);
-// Creates or truncates a file for writing (mode 666 through the umask)
-// without blocking on a FIFO. Null on failure.
-FILE* open_new_file(const std::string& path);
-// Flushes, syncs a regular file to disk and closes it; false when any
-// byte may not have landed. rename_file then syncs the folder.
-bool finish_new_file(FILE* file);
+
+// A file being written whole. The bytes go to a temporary file of a short
+// unique name in the target's folder (created exclusively, never through a
+// link); commit_new_file syncs it and renames it over the target, so the
+// target keeps its old content until the new one is complete on disk, a
+// link at the target is replaced itself, and of two writers at once the
+// last rename wins whole.
+struct TNewFile {
+    FILE* file = nullptr;  // the temporary file; Null once committed or discarded
+    std::string temp;      // its path
+    std::string target;    // the path it replaces
+    int64_t written = 0;   // bytes taken so far
+    bool failed = false;   // a write fell short: the file is never committed
+    bool faulty = false;   // the test faults of file_faults apply to it
+};
+// False (nothing made) when the folder takes no new file, or when something
+// other than a regular file or a symbolic link (a folder, a FIFO, a device)
+// is at path.
+bool begin_new_file(const std::string& path, TNewFile* out);
+// The number of bytes taken; fewer than size marks the file failed.
+size_t write_new_file(TNewFile* file, const void* data, size_t size);
+// Flushes, syncs, closes and renames over the target, then syncs the folder.
+// False when any step failed; the temporary file is removed then.
+bool commit_new_file(TNewFile* file);
+// Closes and removes the temporary file; the target is untouched.
+void discard_new_file(TNewFile* file);
+
+// Faults that a test injects into the files written from then on.
+struct TFileFaults {
+    int spare_files = 0;            // files begun normally before the faults apply
+    int64_t fail_after_bytes = -1;  // bytes a file takes before its writes fail (a full disk); -1 never
+    bool fail_sync = false;         // the sync before the rename fails
+    bool fail_rename = false;       // the rename over the target fails
+};
 
 // --- kept for the run ---
-extern int files_synced;  // files and folders flushed to disk so far (tests read it)
+extern int files_synced;         // files and folders flushed to disk so far (tests read it)
+extern TFileFaults file_faults;  // injected by tests; all off in the game
 
 // ---------------------------------------------------------------------------
 // Supplied by the pixmap loader (media/draw/pixmap_load.cpp) and the decoding

@@ -1,5 +1,5 @@
-// The preferences screen ("prefer"): one page of eight yes/no rows and the
-// OK and Cancel buttons printed on it. Rows 1..5 and 8 are edited on
+// The preferences screen ("prefer"): one page of nine yes/no rows and the
+// OK and Cancel buttons printed on it. Rows 1..5, 8 and 9 are edited on
 // staged copies that only OK commits (and writes to prefer.txt); rows 6
 // and 7 act on the preferences at once. Every click on this screen is
 // consumed.
@@ -14,6 +14,7 @@ int staged_sound = 0;          // row 3
 int staged_windowed = 0;       // row 4
 int staged_help_prompt = 0;    // row 5
 int staged_save_on_leave = 0;  // row 8 (save the game when I leave)
+int staged_keep_resolution = 0;  // row 9 (keep my screen's resolution)
 
 // --- loaded together on first use, kept for the run ---
 static TImage* prefer_image = nullptr;    // the page, its labels and OK / Cancel
@@ -61,7 +62,8 @@ void draw_yes_no(int x, int y, int gap, int value) {
 // The value each row edits, top to bottom.
 static int* row_value(int row) {
     int* values[PREFER_ROWS] = {&prefer_state,       &staged_large_display, &staged_sound,       &staged_windowed,
-                                &staged_help_prompt, &pref_save_message,    &pref_custom_colour, &staged_save_on_leave};
+                                &staged_help_prompt, &pref_save_message,    &pref_custom_colour, &staged_save_on_leave,
+                                &staged_keep_resolution};
     if (row < 1 || row > PREFER_ROWS) return nullptr;
     return values[row - 1];
 }
@@ -75,6 +77,7 @@ static void commit_preferences() {
     // Staged like rows 1..5: what happens on the way out changes only
     // when the player confirms it.
     pref_save_on_leave = staged_save_on_leave;
+    pref_keep_resolution = staged_keep_resolution;  // takes effect at the next start
     write_preferences();
     // prefer_state keeps the committed value: the next visit starts from
     // the committed preferences without copying them again.
@@ -96,7 +99,7 @@ static void prefer_click(int left, int top) {
         return;
     }
     if (mouse_in_page_rect(left, top, PREFER_CANCEL)) {
-        prefer_state = -1;  // rows 1..5 and 8 are dropped; rows 6 and 7 stay as clicked
+        prefer_state = -1;  // rows 1..5, 8 and 9 are dropped; rows 6 and 7 stay as clicked
         screen_state = SCREEN_JIGSAW;
         return;
     }
@@ -127,6 +130,7 @@ void draw_prefer_screen() {
         staged_windowed = staged(pref_windowed);
         staged_help_prompt = staged(pref_help_prompt);
         staged_save_on_leave = staged(pref_save_on_leave);
+        staged_keep_resolution = staged(pref_keep_resolution);
     }
     set_clear_color(bg_red, bg_green, bg_blue);
     clear_screen();

@@ -30,6 +30,7 @@ extern int staged_sound;          // row 3
 extern int staged_windowed;       // row 4
 extern int staged_help_prompt;    // row 5
 extern int staged_save_on_leave;  // row 8
+extern int staged_keep_resolution;  // row 9
 
 // The preferences screen as staged, drawn without acting on a click.
 void draw_prefer_screen();

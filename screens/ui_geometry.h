@@ -25,9 +25,9 @@ constexpr ui_rect QUESTION_BOX_YES = {154, 68, 239, 99};  // restart, quick pick
 // The preferences page, drawn centred on the screen
 // ===========================================================================
 
-constexpr int PREFER_ROWS = 8;
+constexpr int PREFER_ROWS = 9;
 constexpr int PREFER_ROW_TOP = 44;    // the first row's buttons, from the page's top
-constexpr int PREFER_ROW_PITCH = 56;  // from one row's buttons to the next
+constexpr int PREFER_ROW_PITCH = 50;  // from one row's buttons to the next
 constexpr int PREFER_YES_X = 400;     // a row's yes button, from the page's left
 constexpr int PREFER_NO_GAP = 62;     // its no button stands this far right of yes
 // OK and Cancel stand 63 pixels below the top of the last row's buttons.

@@ -80,22 +80,24 @@ void draw_thick_frame(int x, int y, int w, int h, int t) {
     draw_rect(x + w - t, y, t, h);
 }
 
-void grab_screen_thumbnail(const std::string& path, float scale, int w, int h) {
+bool grab_screen_thumbnail(const std::string& path, float scale, int w, int h) {
     // Always the top-left 800x600, also on the large display.
     TImage* grab = create_image(800, 600, 1, -1);
-    if (!grab) return;
+    if (!grab) return false;
     grab_image(grab, 0, 0, 0);
     TPixmap* pixels = lock_image(grab, 0, true, true);
+    bool written = false;
     if (pixels) {
         if (scale < 1) {
             TPixmap* small = resize_pixmap(pixels, static_cast<int>(w * scale), static_cast<int>(h * scale));
             if (small) {
-                save_pixmap_png(small, path, 5);
+                written = save_pixmap_png(small, path, 5);
                 free_pixmap(small);
             }
         } else {
-            save_pixmap_png(pixels, path, 5);
+            written = save_pixmap_png(pixels, path, 5);
         }
     }
     free_image(grab);
+    return written;
 }

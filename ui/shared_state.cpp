@@ -37,6 +37,7 @@ int pref_help_prompt = 1;                                     // show the help p
 int pref_save_message = 1;                                    // show "jigsaw saved" after S
 int pref_custom_colour = 0;                                   // lines 8..10 hold the player's own colour
 int pref_save_on_leave = 0;                                   // the line after the colour (or line 8 without it)
+int pref_keep_resolution = 0;                                 // the line after save on leave
 int bg_red = 0, bg_green = 0, bg_blue = 0;                    // board background, 0..255
 int saved_bg_red = 0, saved_bg_green = 0, saved_bg_blue = 0;  // as last read or written
 int forced_refresh_rate = 0;                                  // 0 = choose from the mode list

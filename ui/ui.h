@@ -66,6 +66,7 @@ extern int pref_help_prompt;                             // "press H at any time
 extern int pref_save_message;                            // "jigsaw saved" after S
 extern int pref_custom_colour;                           // the player's own background colour
 extern int pref_save_on_leave;                           // save the game before leaving it or replacing it
+extern int pref_keep_resolution;                         // full screen scales the board instead of switching mode
 extern int bg_red, bg_green, bg_blue;                    // background colour of the board, 0..255
 extern int saved_bg_red, saved_bg_green, saved_bg_blue;  // as last read or written
 extern int forced_refresh_rate;                          // from refresh.txt; 0 = choose from the mode list
@@ -122,8 +123,9 @@ int click_in_rect(int x1, int y1, int x2, int y2);
 void draw_outlined_number(int n, int x, int y);
 // A frame of thickness t inside the rectangle, in the current colour.
 void draw_thick_frame(int x, int y, int w, int h, int t);
-// The top-left 800x600 of the back buffer, scaled when scale < 1, as a PNG.
-void grab_screen_thumbnail(const std::string& path, float scale, int w, int h);
+// The top-left 800x600 of the back buffer, scaled when scale < 1, as a PNG;
+// true when the file was written (else an old file at path is untouched).
+bool grab_screen_thumbnail(const std::string& path, float scale, int w, int h);
 
 // ===========================================================================
 // sound_cues.cpp: the two effects and the music

@@ -2,8 +2,8 @@
 // level: grey as 8-bit grey, 24-bit as RGB, 32-bit as RGBA, anything else
 // converted to RGBA first. libpng reports errors by jumping back to the
 // setjmp in write_png; nothing on that path owns memory by destructor.
-// The file is synced to disk before it is closed (finish_new_file), so a
-// caller that renames it into place never exposes an empty file.
+// The file is written whole or not at all (begin_new_file, commit_new_file):
+// an old file at the path keeps its bytes until the new one is on disk.
 #include <csetjmp>
 #include <cstdio>
 
@@ -14,6 +14,14 @@
 // libpng's error callback must not return: it jumps back into write_png.
 static void png_write_failed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 static void png_write_warning(png_structp, png_const_charp) {}
+
+// libpng's output, through the shared file code so that a short write (a
+// full disk) stops the encoder at once.
+static void png_write_bytes(png_structp png, png_bytep data, png_size_t size) {
+    TNewFile* file = static_cast<TNewFile*>(png_get_io_ptr(png));
+    if (write_new_file(file, data, size) != size) png_error(png, "write failed");
+}
+static void png_flush_bytes(png_structp) {}  // commit_new_file flushes
 
 // How a pixmap's rows go into the file.
 struct PngLayout {
@@ -35,7 +43,7 @@ static bool png_layout(int format, PngLayout* layout) {
 
 // Writes the rows of a pixmap whose layout is known. Only png and info
 // are used after the jump, and neither changes after setjmp.
-static bool write_png(const TPixmap* pixmap, const PngLayout* layout, FILE* file, int compression) {
+static bool write_png(const TPixmap* pixmap, const PngLayout* layout, TNewFile* file, int compression) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, png_write_failed, png_write_warning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -47,7 +55,7 @@ static bool write_png(const TPixmap* pixmap, const PngLayout* layout, FILE* file
         png_destroy_write_struct(&png, &info);
         return false;
     }
-    png_init_io(png, file);
+    png_set_write_fn(png, file, png_write_bytes, png_flush_bytes);
     png_set_compression_level(png, compression);
     png_set_IHDR(png, info, static_cast<png_uint_32>(pixmap->width), static_cast<png_uint_32>(pixmap->height), 8,
                  layout->colour_type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -77,10 +85,16 @@ bool save_pixmap_png(const TPixmap* pixmap, const std::string& path, int compres
         free_pixmap(converted);
         return false;
     }
-    FILE* file = open_new_file(path);
-    bool ok = file != nullptr;
-    if (ok) ok = write_png(pixmap, &layout, file, compression);
-    if (file && !finish_new_file(file)) ok = false;
+    TNewFile file;
+    bool ok = begin_new_file(path, &file);
+    if (ok) {
+        if (write_png(pixmap, &layout, &file, compression)) {
+            ok = commit_new_file(&file);
+        } else {
+            discard_new_file(&file);
+            ok = false;
+        }
+    }
     free_pixmap(converted);
     return ok;
 }

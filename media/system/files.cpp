@@ -2,10 +2,12 @@
 // folders, and byte streams over C files with the game's text-line format
 // (lines end at LF or NUL, CR bytes are dropped on reading; written lines
 // end in CR LF). Also the one place where the media layer opens a file to
-// read (only regular files, never blocking) and makes written files and
-// renames durable (fsync of the file, then of its folder).
+// read (only regular files, never blocking) and the one place where it
+// writes one: into a temporary file beside the target, synced, then renamed
+// over it, so the target is always its old content or the new one, whole.
 // Depends on POSIX (open, fstat, fcntl, fsync, mkdir, opendir, rename).
 // Failures are results only: 0, false, a Null stream, an empty line.
+#include <cerrno>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,7 +21,9 @@
 // ---------------------------------------------------------------------------
 // Kept for the run
 // ---------------------------------------------------------------------------
-int files_synced = 0;  // files and folders flushed to disk so far
+int files_synced = 0;             // files and folders flushed to disk so far
+TFileFaults file_faults;          // faults injected into written files; none unless a test sets them
+static unsigned temp_serial = 0;  // temporary files named by this process
 
 // No line of the game's files comes near this; longer lines keep their start.
 static const size_t READ_LINE_MAX_BYTES = 4096;
@@ -29,7 +33,8 @@ struct TStream {
     int64_t position = 0;  // bytes from the start
     int64_t size = 0;      // bytes in the file (grows as a written stream grows)
     bool failed = false;   // a write went wrong
-    bool written = false;  // opened by write_file: flushed to disk on closing
+    bool written = false;  // opened by write_file: `out` replaces the target on closing
+    TNewFile out;          // the temporary file of a written stream (its file is `file`)
 };
 
 // "\" as "/", and no trailing "/" except for the root itself.
@@ -120,9 +125,16 @@ bool rename_file(const std::string& from, const std::string& to) {
     return true;
 }
 
+// Through a descriptor opened without following a link, so a link planted
+// at path never passes the mode on to the file it points at.
 void set_file_mode(const std::string& path, int mode) {
     std::string p = native_path(path);
-    if (!p.empty()) chmod(p.c_str(), (mode_t)(mode & 07777));
+    if (p.empty()) return;
+    int fd = open(p.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) fchmod(fd, (mode_t)(mode & 07777));
+    close(fd);
 }
 
 void* open_dir(const std::string& path) {
@@ -254,29 +266,91 @@ std::string file_problem_text(int problem) {
     return "";
 }
 
-FILE* open_new_file(const std::string& path) {
-    std::string p = native_path(path);
-    if (p.empty()) return nullptr;
+// ---------------------------------------------------------------------------
+// Writing a file whole: a temporary file beside the target, renamed over it
+// ---------------------------------------------------------------------------
+
+// Temporary names are "." + at most this many bytes of the target's name +
+// "." + pid + "." + serial + ".tmp": under 60 bytes, so a target whose own
+// name is as long as the file system allows can still be written.
+static const size_t TEMP_NAME_PREFIX_BYTES = 24;
+// Creation attempts before giving up, when a stale file of a crashed run
+// (same pid, same serial) is in the way.
+static const int TEMP_NAME_TRIES = 16;
+
+bool begin_new_file(const std::string& path, TNewFile* out) {
+    *out = TNewFile();
+    std::string target = native_path(path);
+    if (target.empty() || target == "/") return false;
+    // A symbolic link is replaced as a link; a folder, FIFO or device
+    // is not a file the game may replace.
     struct stat st;
-    int fd = open_unblocked(p, O_WRONLY | O_CREAT | O_TRUNC, &st);
-    if (fd < 0) return nullptr;
+    if (lstat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
+    size_t slash = target.rfind('/');
+    std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string prefix = "." + name.substr(0, TEMP_NAME_PREFIX_BYTES) + "." + std::to_string(getpid()) + ".";
+    int fd = -1;
+    std::string temp;
+    for (int attempt = 0; attempt < TEMP_NAME_TRIES && fd < 0; attempt++) {
+        temp = folder + prefix + std::to_string(temp_serial++) + ".tmp";
+        // O_EXCL with O_NOFOLLOW: a file or link planted under the
+        // temporary name is never opened, only stepped around.
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
     FILE* f = fdopen(fd, "wb");
-    if (!f) close(fd);
-    return f;
+    if (!f) {
+        close(fd);
+        unlink(temp.c_str());
+        return false;
+    }
+    out->file = f;
+    out->temp = temp;
+    out->target = target;
+    out->faulty = file_faults.spare_files <= 0;
+    if (file_faults.spare_files > 0) file_faults.spare_files--;
+    return true;
 }
 
-bool finish_new_file(FILE* file) {
-    if (!file) return false;
-    bool ok = fflush(file) == 0;
-    // Regular files are flushed to disk before anyone renames them into
-    // place; a device (a test's /dev/full) has nothing to sync.
-    struct stat st;
-    if (ok && fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode)) {
-        ok = fsync(fileno(file)) == 0;
-        if (ok) files_synced++;
+size_t write_new_file(TNewFile* f, const void* data, size_t size) {
+    if (!f || !f->file || f->failed) return 0;
+    size_t allowed = size;
+    if (f->faulty && file_faults.fail_after_bytes >= 0) {
+        int64_t room = file_faults.fail_after_bytes - f->written;
+        if (room < 0) room = 0;
+        if ((int64_t)size > room) allowed = (size_t)room;  // the disk fills up part way
     }
-    if (fclose(file) != 0) ok = false;
-    return ok;
+    size_t n = allowed > 0 ? fwrite(data, 1, allowed, f->file) : 0;
+    f->written += (int64_t)n;
+    if (n < size) f->failed = true;
+    return n;
+}
+
+void discard_new_file(TNewFile* f) {
+    if (!f || !f->file) return;
+    fclose(f->file);
+    unlink(f->temp.c_str());
+    f->file = nullptr;
+}
+
+bool commit_new_file(TNewFile* f) {
+    if (!f || !f->file) return false;
+    bool ok = !f->failed && fflush(f->file) == 0;
+    // Synced before the rename: after a power cut the target is the old
+    // file or the new one, never a new name on missing bytes.
+    if (ok) ok = !(f->faulty && file_faults.fail_sync) && fsync(fileno(f->file)) == 0;
+    if (ok) files_synced++;
+    if (fclose(f->file) != 0) ok = false;
+    f->file = nullptr;
+    if (ok) ok = !(f->faulty && file_faults.fail_rename) && rename(f->temp.c_str(), f->target.c_str()) == 0;
+    if (!ok) {
+        unlink(f->temp.c_str());
+        return false;
+    }
+    sync_folder(f->target);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -298,11 +372,12 @@ TStream* read_file(const std::string& path) {
 }
 
 TStream* write_file(const std::string& path) {
-    FILE* f = open_new_file(path);
-    if (!f) return nullptr;
+    TNewFile out;
+    if (!begin_new_file(path, &out)) return nullptr;
     TStream* s = new TStream;
-    s->file = f;
+    s->file = out.file;
     s->written = true;
+    s->out = out;
     return s;
 }
 
@@ -310,7 +385,11 @@ bool close_file(TStream* stream) {
     if (!stream) return false;
     bool ok = !stream->failed;
     if (stream->written) {
-        if (!finish_new_file(stream->file)) ok = false;
+        if (!ok) {
+            discard_new_file(&stream->out);
+        } else if (!commit_new_file(&stream->out)) {
+            ok = false;
+        }
     } else if (stream->file && fclose(stream->file) != 0) {
         ok = false;
     }
@@ -350,7 +429,11 @@ int read_bytes(TStream* stream, void* data, int size) {
 
 int write_bytes(TStream* stream, const void* data, int size) {
     if (!stream || !data || size <= 0) return 0;
-    size_t n = fwrite(data, 1, (size_t)size, stream->file);
+    if (!stream->written) {
+        stream->failed = true;  // a stream opened for reading
+        return 0;
+    }
+    size_t n = write_new_file(&stream->out, data, (size_t)size);
     if (n < (size_t)size) stream->failed = true;
     stream->position += (int64_t)n;
     if (stream->position > stream->size) stream->size = stream->position;

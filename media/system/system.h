@@ -206,9 +206,9 @@ bool delete_file(const std::string& path);
 // syncs the folder, so that after a power cut `to` is the old file or the
 // new one, whole.
 bool rename_file(const std::string& from, const std::string& to);
-void set_file_mode(const std::string& path, int mode);
-void* open_dir(const std::string& path);  // 0 on failure
-std::string next_dir_entry(void* dir);    // "" at the end
+void set_file_mode(const std::string& path, int mode);  // a link at path is left alone
+void* open_dir(const std::string& path);                // 0 on failure
+std::string next_dir_entry(void* dir);                  // "" at the end
 void close_dir(void* dir);
 // Null on failure, and for anything but a regular file: a FIFO, a device
 // or a folder gives Null at once, never blocking. A file of more than
@@ -222,9 +222,15 @@ enum { TEXT_FILE_MAX_BYTES = 1024 * 1024 };
 enum { FILE_READABLE, FILE_MISSING, FILE_FOLDER, FILE_SPECIAL, FILE_TOO_LARGE, FILE_UNREADABLE };
 int file_problem(const std::string& path, int64_t max_bytes);
 std::string file_problem_text(int problem);
-TStream* write_file(const std::string& path);  // created or truncated
-// Closes the stream; false when buffered data could not be written. A
-// written regular file is synced to disk before it is closed.
+// A stream on a new, empty file that takes path's place when close_file
+// succeeds; until then path keeps its old content. A symbolic link at path
+// is replaced itself, never written through. Null when the folder takes no
+// new file or a folder, FIFO or device is at path.
+TStream* write_file(const std::string& path);
+// Closes the stream. For a written one: true once every byte is synced to
+// disk and the file has replaced its path in one rename; false when any
+// write, the sync or the rename failed, and then path is as it was and no
+// temporary file is left.
 bool close_file(TStream* stream);
 bool eof(TStream* stream);
 // Bytes up to LF, NUL or the end; CR dropped anywhere. "" past the end.

@@ -1,12 +1,14 @@
 // "Save the game when I leave" on the real binary: the preferences page's
 // eighth row at both display sizes, and the saved game on disk after the
 // player leaves with Escape twice or the window's close button, byte for
-// byte what S writes; nothing written with the row off; a save that fails
+// byte what S writes (a saved game that is a link replaced, never written
+// through); nothing written with the row off; a save that fails
 // on the way out is shown and the game still ends. Set
 // TESSELLON_E2E_SHOTS_DIR to keep the screenshots.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "media/draw/draw.h"
@@ -85,12 +87,21 @@ TEST(SaveOnLeaveE2e, EscapeTwiceWritesWhatSWritesBeforeTheGameEnds) {
     ASSERT_TRUE(reach_player_game(game));
     std::string expected;
     ASSERT_TRUE(bytes_as_s_saves(game, &expected));
+    // A saved game and thumbnail that are links to other files of the
+    // player: the save replaces the links and leaves those files alone.
+    Files files(game);
+    std::string other = game.game_dir + "/other-file";
+    { std::ofstream(other, std::ios::binary) << "not a saved game\n"; }
+    fs::create_symlink(other, files.text);
+    fs::create_symlink(other, files.thumbnail);
     game.key("Escape");
     game.key("Escape");
     EXPECT_EQ(game.wait_exit(15000), 0);
-    Files files(game);
     EXPECT_EQ(e2e::read_file_text(files.text), expected);
     EXPECT_TRUE(thumbnail_written(files.thumbnail));
+    EXPECT_FALSE(fs::is_symlink(files.text));
+    EXPECT_FALSE(fs::is_symlink(files.thumbnail));
+    EXPECT_EQ(e2e::read_file_text(other), "not a saved game\n");
 }
 
 TEST(SaveOnLeaveE2e, TheCloseButtonWritesWhatSWritesBeforeTheGameEnds) {
@@ -127,8 +138,8 @@ TEST(SaveOnLeaveE2e, WithTheRowOffLeavingWritesNothing) {
 TEST(SaveOnLeaveE2e, AFailedSaveOnTheWayOutIsShownThenTheGameEnds) {
     e2e::Session game(game_options(true));
     ASSERT_TRUE(reach_player_game(game));
-    // A folder where the new game file would be written: it cannot be made.
-    fs::create_directories(Files(game).text + ".part");
+    // A folder where the game file would be: no file can replace it.
+    fs::create_directories(Files(game).text);
     game.key("Escape");
     game.key("Escape");
     e2e::TextMask says = e2e::render_text("Unable to save to players/default/0000bexil.txt - press any key", 14);
@@ -140,7 +151,7 @@ TEST(SaveOnLeaveE2e, AFailedSaveOnTheWayOutIsShownThenTheGameEnds) {
     EXPECT_TRUE(game.running());  // waiting for the key the message asks for
     game.key("space");
     EXPECT_EQ(game.wait_exit(15000), 0);
-    EXPECT_FALSE(fs::exists(Files(game).text));
+    EXPECT_TRUE(fs::is_empty(Files(game).text));  // still the folder, nothing written
 }
 
 // --- a flow that replaces the jigsaw ---------------------------------------------
@@ -170,9 +181,10 @@ TEST(SaveOnLeaveE2e, ANewJigsawFromTheBrowserSavesTheBoardItReplaces) {
 
 // --- the row on the preferences page --------------------------------------------
 
-// The eighth row at a display size: its buttons drawn where the row's
-// well is, yes lit after a click, and OK writing the line after the seven.
-void check_row_eight(bool large) {
+// Rows 8 and 9 at a display size: their buttons drawn where the rows'
+// wells are, yes lit after a click, and OK writing the two lines after the
+// seven.
+void check_rows_eight_and_nine(bool large) {
     int w = large ? 1024 : 800, h = large ? 768 : 600;
     e2e::Session game(game_options(false, large));
     ASSERT_TRUE(game.ok()) << game.error;
@@ -185,7 +197,7 @@ void check_row_eight(bool large) {
     ASSERT_NE(yes, nullptr);
     ASSERT_NE(no, nullptr);
     int left = (w - page->width) / 2, top = (h - page->height) / 2;
-    int row_y = top + PREFER_ROW_TOP + PREFER_ROW_PITCH * (PREFER_ROWS - 1);
+    int row_y = top + PREFER_ROW_TOP + PREFER_ROW_PITCH * 7, row9_y = row_y + PREFER_ROW_PITCH;
     int yes_x = left + PREFER_YES_X, no_x = yes_x + PREFER_NO_GAP;
     // The button image stands at (x, y): its opaque middle row matches.
     auto shows = [](const e2e::Shot& s, TPixmap* button, int x, int y) {
@@ -209,16 +221,21 @@ void check_row_eight(bool large) {
     uint32_t board = shot.at(3, 3);
     EXPECT_NE(shot.at(yes_x + 20, row_y - 3), board);
     EXPECT_NE(shot.at(yes_x + 20, row_y + yes->height + 3), board);
-    EXPECT_GT(top + PREFER_OK.y1, row_y + yes->height);
+    EXPECT_TRUE(shows(shot, no, no_x, row9_y)) << "no lit No on row 9";
+    EXPECT_GT(row9_y, row_y + yes->height);
+    EXPECT_GT(top + PREFER_OK.y1, row9_y + yes->height);
 
     game.click(yes_x + yes->width / 2, row_y + yes->height / 2);
     ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return shows(s, yes, yes_x, row_y); }, 10000, &shot))
         << "row 8's yes did not light";
+    game.click(yes_x + yes->width / 2, row9_y + yes->height / 2);
+    ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return shows(s, yes, yes_x, row9_y); }, 10000, &shot))
+        << "row 9's yes did not light";
     support::keep_shot(shot, large ? "prefer_1024_yes" : "prefer_800_yes");
     game.click(left + (PREFER_OK.x1 + PREFER_OK.x2) / 2, top + (PREFER_OK.y1 + PREFER_OK.y2) / 2);
     support::Preferences preferences;
     preferences.large = large;
-    std::string expected = preferences.text() + "1\r\n";
+    std::string expected = preferences.text() + "1\r\n1\r\n";
     std::string path = game.game_dir + "/players/default/prefer.txt";
     EXPECT_TRUE(game.wait_for_file(
         path, [&](const std::string& text) { return text == expected; }, 10000))
@@ -228,8 +245,8 @@ void check_row_eight(bool large) {
     free_pixmap(no);
 }
 
-TEST(SaveOnLeaveE2e, TheEighthRowAtEightHundredBySixHundred) { check_row_eight(false); }
+TEST(SaveOnLeaveE2e, RowsEightAndNineAtEightHundredBySixHundred) { check_rows_eight_and_nine(false); }
 
-TEST(SaveOnLeaveE2e, TheEighthRowAtTenTwentyFourBySevenSixtyEight) { check_row_eight(true); }
+TEST(SaveOnLeaveE2e, RowsEightAndNineAtTenTwentyFourBySevenSixtyEight) { check_rows_eight_and_nine(true); }
 
 }  // namespace

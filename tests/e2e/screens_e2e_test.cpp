@@ -164,13 +164,13 @@ TEST(ScreensE2e, TheHelpLineIOpensThePreferencesWhoseRowsAndOkWritePreferTxt) {
     int left = prefer_page.left, top = prefer_page.top;
     e2e::Shot before = shot;
     game.click(left + 400 + 20, top + 44 + 15);
-    game.click(left + 400 + 20, top + 44 + 56 * 2 + 15);
-    game.click(left + 462 + 20, top + 44 + 56 * 5 + 15);
+    game.click(left + 400 + 20, top + PREFER_ROW_TOP + PREFER_ROW_PITCH * 2 + 15);
+    game.click(left + 462 + 20, top + PREFER_ROW_TOP + PREFER_ROW_PITCH * 5 + 15);
     ASSERT_TRUE(game.wait_for_change(before, 10000, &shot)) << "the rows did not change";
     support::keep_shot(shot, "prefer_edited");
     game.click(left + (PREFER_OK.x1 + PREFER_OK.x2) / 2, top + (PREFER_OK.y1 + PREFER_OK.y2) / 2);
     std::string path = game.game_dir + "/players/default/prefer.txt";
-    std::string expected = "1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n";  // save when leaving: no
+    std::string expected = "1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";  // save when leaving, keep the resolution: no
     EXPECT_TRUE(game.wait_for_file(
         path, [&](const std::string& text) { return text == expected; }, 5000));
     EXPECT_EQ(e2e::read_file_text(path), expected);
@@ -186,7 +186,7 @@ TEST(ScreensE2e, IOpensThePreferencesAndEscapeLeavesWithoutWriting) {
     game.key("i");
     ASSERT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return prefer_page.shown_in(s); }, 5000));
     e2e::Shot before = game.grab();
-    game.click(prefer_page.left + 420, prefer_page.top + 44 + 56 + 15);  // row 2 yes
+    game.click(prefer_page.left + 420, prefer_page.top + PREFER_ROW_TOP + PREFER_ROW_PITCH + 15);  // row 2 yes
     ASSERT_TRUE(game.wait_for_change(before, 10000)) << "the row did not change";
     game.key("Escape");
     EXPECT_TRUE(game.wait_for_screen([&](const e2e::Shot& s) { return s.at(400, 300) == BOARD; }, 5000));

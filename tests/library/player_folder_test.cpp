@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "library/library.h"
+#include "media/media_internal.h"
 #include "media/null/null_backend.h"
 #include "shell/shell.h"
 #include "tests/support/temp_folder.h"
@@ -29,6 +30,7 @@ struct PlayerFolderTest : ::testing::Test {
         while (events_waiting() > 0) wait_event();
     }
     void TearDown() override {
+        file_faults = TFileFaults();
         temp.leave();
         player_dir.clear();
     }
@@ -80,15 +82,23 @@ TEST_F(PlayerFolderTest, FolderThatCannotBeMadeIsReportedAndTheKeyStaysQueued) {
 TEST_F(PlayerFolderTest, UnwritablePreferencesAreReportedAndTheOldFileKept) {
     ensure_player_dir();
     std::ofstream("players/default/prefer.txt", std::ios::binary) << "1\r\n0\r\n1\r\n";
-    // A folder in the way of the new file makes the write fail even for root.
-    std::filesystem::create_directory("players/default/prefer.txt.new");
-    key_while_waiting(' ');
-    pref_sound = 0;
-    write_preferences();
-    EXPECT_TRUE(front_has_light_pixels());
-    std::ifstream in("players/default/prefer.txt", std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content, "1\r\n0\r\n1\r\n");
+    // A disk that fills up after a few bytes, and a failed rename: the
+    // preferences' OK tells the player and keeps the old file whole.
+    for (int fault = 0; fault < 2; fault++) {
+        file_faults = TFileFaults();
+        file_faults.fail_after_bytes = fault == 0 ? 4 : -1;
+        file_faults.fail_rename = fault == 1;
+        key_while_waiting(' ');
+        pref_sound = 0;
+        write_preferences();
+        EXPECT_TRUE(front_has_light_pixels()) << fault;
+        std::ifstream in("players/default/prefer.txt", std::ios::binary);
+        std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(content, "1\r\n0\r\n1\r\n") << fault;
+    }
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator("players/default"), std::filesystem::directory_iterator()), 1)
+        << "no temporary file is left";
 }
 
 }  // namespace

@@ -4,6 +4,13 @@
 // keep the old save, and no save without a jigsaw.
 #include "storage_fixture.h"
 
+#include <fcntl.h>
+#include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 struct SavedGame : StorageFixture {
     void SetUp() override {
         StorageFixture::SetUp();
@@ -28,8 +35,7 @@ TEST_F(SavedGame, TwoByThreeGameHas47CrLfLinesAndMode666) {
     EXPECT_EQ(mode_of(thumb_path()), 0666);
     EXPECT_EQ(lines[0], std::to_string(pieces[1].x));
     EXPECT_EQ(lines[7 * 6 + 3], "0");  // the display size
-    EXPECT_FALSE(std::filesystem::exists(saved_path() + ".part"));
-    EXPECT_FALSE(std::filesystem::exists(thumb_path() + ".part"));
+    EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"}));
 }
 
 TEST_F(SavedGame, SaveCommandWritesA264By198ThumbnailAndSaysSo) {
@@ -275,33 +281,186 @@ TEST_F(SavedGame, ResumeLaysTheSavedGameOverTheJigsaw) {
     EXPECT_EQ(screen_state, SCREEN_JIGSAW);
 }
 
-TEST_F(SavedGame, FailedWriteKeepsTheOldSavedGameWhole) {
+TEST_F(SavedGame, FailedWriteKeepsTheOldSavedGameByteIdentical) {
+    // A disk that fills up part way or at once, a failed sync, a failed
+    // rename: S tells the player, and the old game and thumbnail stay.
+    struct Fault {
+        const char* what;
+        int64_t after_bytes;
+        bool sync, rename;
+    };
+    const Fault faults[] = {
+        {"disk full after 20 bytes", 20, false, false},
+        {"disk full at once", 0, false, false},
+        {"sync fails", -1, true, false},
+        {"rename fails", -1, false, true},
+    };
     pieces[1].x = 321;
     ASSERT_TRUE(save_game());
     std::string old_text = read_text(saved_path());
     std::string old_thumb = read_text(thumb_path());
-    // A folder where the new file would go makes the write fail.
-    std::filesystem::create_directories(saved_path() + ".part");
     pieces[1].x = 654;
+    for (const Fault& f : faults) {
+        file_faults = TFileFaults();
+        file_faults.fail_after_bytes = f.after_bytes;
+        file_faults.fail_sync = f.sync;
+        file_faults.fail_rename = f.rename;
+        std::string problem;
+        EXPECT_FALSE(write_saved_game(&problem)) << f.what;
+        EXPECT_EQ(problem, "Unable to save to players/default/grid.txt") << f.what;
+        EXPECT_EQ(read_text(saved_path()), old_text) << f.what;
+        EXPECT_EQ(read_text(thumb_path()), old_thumb) << f.what;
+        EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"})) << f.what;
+        // The S command shows the failure and does not claim a save.
+        status_message = "";
+        arm_message_answer();
+        save_command();
+        EXPECT_TRUE(message_was_shown()) << f.what;
+        EXPECT_EQ(status_message, "") << f.what;
+        EXPECT_EQ(read_text(saved_path()), old_text) << f.what;
+    }
+}
+
+TEST_F(SavedGame, AnUnwritableFolderIsReportedAndTheOldGameKept) {
+    ASSERT_TRUE(save_game());
+    std::string old_text = read_text(saved_path());
+    // A player folder that is a file cannot take a new file, even for root.
+    player_dir = "players/default/grid.txt/";
     std::string problem;
     EXPECT_FALSE(write_saved_game(&problem));
-    EXPECT_EQ(problem, "Unable to save to players/default/grid.txt");
+    EXPECT_EQ(problem, "Unable to save to players/default/grid.txt/grid.txt");
+    player_dir = "players/default/";
     EXPECT_EQ(read_text(saved_path()), old_text);
-    EXPECT_EQ(read_text(thumb_path()), old_thumb);
-    EXPECT_TRUE(std::filesystem::is_directory(saved_path() + ".part"));
+    // A read-only folder, tried by a child process that is not root (it
+    // drops root first when the test runs as root, which no mode stops).
+    pieces[1].x += 7;
+    ASSERT_EQ(chmod(".", 0755), 0);
+    ASSERT_EQ(chmod("players", 0755), 0);
+    ASSERT_EQ(chmod("players/default", 0555), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int nobody = 65534;
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)) _exit(2);
+        bool written = write_saved_game(&problem);
+        _exit(!written && problem == "Unable to save to players/default/grid.txt" ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod("players/default", 0777);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_EQ(read_text(saved_path()), old_text);
+    EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"}));
+}
+
+TEST_F(SavedGame, AReallyFullDiskKeepsTheOldSavedGameByteIdentical) {
+    // A child mounts a 64 KiB tmpfs over the player's folder in a mount
+    // namespace of its own (gone with it), saves, fills the rest of the
+    // disk and saves again. Its exit status says what it found.
+    enum { FOUND_AS_EXPECTED = 0, NO_MOUNT = 77 };
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", "players/default", "tmpfs", 0, "size=64k") != 0)
+            _exit(NO_MOUNT);
+        std::string problem;
+        if (!write_saved_game(&problem) || !problem.empty()) _exit(1);
+        std::string old_text = read_text(saved_path()), old_thumb = read_text(thumb_path());
+        int filler = open("players/default/filler", O_WRONLY | O_CREAT, 0644);
+        static const char block[4096] = {};
+        while (write(filler, block, sizeof block) > 0) {}
+        close(filler);
+        pieces[1].x += 5;
+        if (write_saved_game(&problem)) _exit(2);
+        if (problem != "Unable to save to players/default/grid.txt") _exit(3);
+        if (read_text(saved_path()) != old_text || read_text(thumb_path()) != old_thumb) _exit(4);
+        if (entries_of("players/default") != std::vector<std::string>{"filler", "grid.png", "grid.txt"}) _exit(5);
+        _exit(FOUND_AS_EXPECTED);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+    if (WEXITSTATUS(status) == NO_MOUNT) GTEST_SKIP() << "no mount namespace to make a small disk in";
+    EXPECT_EQ(WEXITSTATUS(status), FOUND_AS_EXPECTED);
 }
 
 TEST_F(SavedGame, FailedThumbnailKeepsTheOldThumbnail) {
     bool all_crlf;
     ASSERT_TRUE(save_game());
     std::string old_thumb = read_text(thumb_path());
-    std::filesystem::create_directories(thumb_path() + ".part");
+    file_faults.spare_files = 1;  // the game file is written, the thumbnail fails
+    file_faults.fail_after_bytes = 50;
     pieces[1].x = 222;
     std::string problem;
     EXPECT_TRUE(write_saved_game(&problem));  // the game itself was saved
     EXPECT_EQ(problem, "Unable to save to players/default/grid.png");
     EXPECT_EQ(split_crlf(read_text(saved_path()), &all_crlf)[0], "222");
     EXPECT_EQ(read_text(thumb_path()), old_thumb);
+    EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"grid.png", "grid.txt"}));
+}
+
+TEST_F(SavedGame, GroupNumbersNearTheIntLimitAreRenumberedApart) {
+    // Two groups and a counter at the int limit: the next join would
+    // overflow and two groups apart could share a number. Read, they keep
+    // apart under small numbers; saved and read again, they stay so.
+    const std::string counters[] = {"2147483647", "99999999999", "5"};
+    for (const std::string& counter : counters) {
+        std::vector<std::string> lines;
+        const char* groups[7] = {"", "2147483646", "2147483646", "2147483647", "2147483647", "0", "0"};
+        for (int i = 1; i <= 6; i++)
+            lines.insert(lines.end(), {"100", "100", "0", "1", groups[i], std::to_string(i), "0"});
+        lines.insert(lines.end(), {"1", "2", "3", "0", counter});
+        write_text(saved_path(), crlf(lines));
+        for (int round = 0; round < 2; round++) {
+            ASSERT_TRUE(load_saved_game()) << counter;
+            EXPECT_GT(pieces[1].gp, 0) << counter;
+            EXPECT_EQ(pieces[2].gp, pieces[1].gp) << counter;
+            EXPECT_EQ(pieces[4].gp, pieces[3].gp) << counter;
+            EXPECT_NE(pieces[3].gp, pieces[1].gp) << counter;
+            EXPECT_EQ(pieces[5].gp, 0) << counter;
+            EXPECT_EQ(group_counter, 2) << counter;
+            EXPECT_FALSE(puzzle_complete()) << counter;
+            ASSERT_TRUE(save_game()) << counter;
+        }
+    }
+    // Without groups an absurd counter starts again from 0.
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 6; i++) lines.insert(lines.end(), {"100", "100", "0", "1", "0", std::to_string(i), "0"});
+    lines.insert(lines.end(), {"1", "2", "3", "0", "2147483647"});
+    write_text(saved_path(), crlf(lines));
+    ASSERT_TRUE(load_saved_game());
+    EXPECT_EQ(group_counter, 0);
+}
+
+TEST_F(SavedGame, JigsawsNamedLikeThePreferencesFilesAreNotSavedOverThem) {
+    const std::string prefer = "1\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n";
+    write_text("players/default/prefer.txt", prefer);
+    write_text("players/default/refresh.txt", "75\r\n");
+    for (const std::string name : {"prefer", "refresh", "Prefer", "REFRESH"}) {
+        make_grid_jigsaw(name, 2, 3);
+        ASSERT_TRUE(start_jigsaw(name)) << name;
+        std::string problem;
+        EXPECT_FALSE(write_saved_game(&problem)) << name;
+        EXPECT_EQ(problem, "Unable to save to players/default/" + name + ".txt: the preferences use that name");
+        status_message = "";
+        arm_message_answer();
+        save_command();
+        EXPECT_TRUE(message_was_shown()) << name;
+        EXPECT_EQ(status_message, "") << name;
+    }
+    EXPECT_EQ(read_text("players/default/prefer.txt"), prefer);
+    EXPECT_EQ(read_text("players/default/refresh.txt"), "75\r\n");
+    EXPECT_EQ(entries_of("players/default"), (std::vector<std::string>{"prefer.txt", "refresh.txt"}));
+    // Names that only start or end like them are saved as usual, and so is
+    // one whose game file name is as long as the file system allows.
+    for (const std::string& name : {std::string("preferred"), std::string("my prefer"), std::string(251, 'n')}) {
+        make_grid_jigsaw(name, 2, 3);
+        ASSERT_TRUE(start_jigsaw(name));
+        ASSERT_TRUE(save_game()) << name;
+        EXPECT_EQ(path_kind("players/default/" + name + ".txt"), 1) << name;
+        EXPECT_EQ(path_kind("players/default/" + name + ".png"), 1) << name;
+    }
 }
 
 TEST_F(SavedGame, CompletePuzzleSavesTheJigsawsOwnPicture) {
@@ -317,18 +476,17 @@ TEST_F(SavedGame, CompletePuzzleSavesTheJigsawsOwnPicture) {
     EXPECT_EQ(thumb->height, 225);
     EXPECT_EQ(read_pixel(thumb, 5, 5) & 0xFFFFFF, 0x20A040u);
     free_pixmap(thumb);
-    // Without a readable tn.png, or with one larger than a picture may be
-    // (read under the picture's limits, never whole), the board is grabbed.
-    for (bool oversized : {false, true}) {
+    // Without a readable tn.png, or with one larger than a jigsaw's
+    // picture may be, the board is grabbed instead.
+    ASSERT_TRUE(write_png("oversized.png", JIGSAW_IMAGE_MAX_WIDTH + 1, 8, 0xFF20A040));
+    for (const char* how : {"oversized", "missing"}) {
         std::filesystem::remove("jigsaws/grid/tn.png");
-        if (oversized) {
-            ASSERT_TRUE(write_png("jigsaws/grid/tn.png", 1025, 200, 0xFF20A040));
-        }
-        ASSERT_TRUE(save_game());
+        if (std::string(how) == "oversized") std::filesystem::copy_file("oversized.png", "jigsaws/grid/tn.png");
+        ASSERT_TRUE(save_game()) << how;
         thumb = load_pixmap(thumb_path());
-        ASSERT_NE(thumb, nullptr);
-        EXPECT_EQ(thumb->width, 264) << oversized;
-        EXPECT_EQ(thumb->height, 198) << oversized;
+        ASSERT_NE(thumb, nullptr) << how;
+        EXPECT_EQ(thumb->width, 264) << how;
+        EXPECT_EQ(thumb->height, 198) << how;
         free_pixmap(thumb);
     }
 }

@@ -8,11 +8,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "library/library.h"
+#include "media/media_internal.h"
 #include "media/null/null_backend.h"
 #include "play/play.h"
 #include "shell/shell.h"
@@ -51,6 +53,7 @@ struct StorageFixture : ::testing::Test {
     }
 
     void TearDown() override {
+        file_faults = TFileFaults();
         if (!temp.leave()) ADD_FAILURE() << "could not go back";
     }
 
@@ -103,6 +106,15 @@ struct StorageFixture : ::testing::Test {
         while (events_waiting() > 0) wait_event();
         if (!shown) wait_event();
         return shown;
+    }
+
+    // The names in a folder, sorted, without "." and "..": a failed save
+    // must leave no temporary file behind.
+    static std::vector<std::string> entries_of(const std::string& folder) {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     static int mode_of(const std::string& path) {

@@ -135,15 +135,23 @@ TEST(SavePixmapPng, FailsWhenTheFileCannotBeWritten) {
 }
 
 TEST(SavePixmapPng, TheFileIsSyncedToDiskBeforeItIsClosed) {
-    // A thumbnail is renamed over the old one right after it is written;
+    // A thumbnail replaces the old one by a rename once it is written;
     // unsynced, a power cut could leave the new name on an empty file.
     support::TempFolder dir;
     TPixmap* p = pattern(8, 8, PF_RGBA8888);
     int before = files_synced;
     ASSERT_TRUE(save_pixmap_png(p, dir.file("t.png"), 5));
-    EXPECT_EQ(files_synced, before + 1);
+    EXPECT_EQ(files_synced, before + 2) << "the file, then its folder";
     EXPECT_FALSE(save_pixmap_png(p, dir.file("no/such/folder.png"), 5));
-    EXPECT_EQ(files_synced, before + 1);
+    EXPECT_EQ(files_synced, before + 2);
+    // A disk that fills up part way through the PNG keeps the old file.
+    std::string old_bytes = support::read_text(dir.file("t.png"));
+    TPixmap* other = pattern(64, 64, PF_RGB888);
+    file_faults.fail_after_bytes = 60;
+    EXPECT_FALSE(save_pixmap_png(other, dir.file("t.png"), 5));
+    file_faults = TFileFaults();
+    EXPECT_EQ(support::read_text(dir.file("t.png")), old_bytes);
+    free_pixmap(other);
     free_pixmap(p);
     TPixmap* back = load_pixmap(dir.file("t.png"));
     EXPECT_NE(back, nullptr);

@@ -1,12 +1,15 @@
 // Files and folders: the text-line format both ways, streams, what exists
 // at a path, making folders, listing them and removing them (never through
-// a symbolic link).
+// a symbolic link), and writing files whole: a failed write, sync or rename
+// keeps the old file, a link is replaced and not written through, and two
+// writers at once never mix.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -26,10 +29,23 @@ protected:
         ASSERT_FALSE(temp.path.empty());
         dir = temp.path;
     }
-    void TearDown() override { EXPECT_TRUE(temp.remove()); }
+    void TearDown() override {
+        file_faults = TFileFaults();
+        EXPECT_TRUE(temp.remove());
+    }
     std::string path(const std::string& name) const { return dir + "/" + name; }
     void write_raw(const std::string& name, const std::string& bytes) const { support::write_text(path(name), bytes); }
     std::string read_raw(const std::string& name) const { return support::read_text(path(name)); }
+    // The folder's names, sorted, without "." and "..".
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        void* d = open_dir(dir);
+        for (std::string n = next_dir_entry(d); !n.empty(); n = next_dir_entry(d))
+            if (n != "." && n != "..") names.push_back(n);
+        close_dir(d);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     std::vector<std::string> read_all_lines(const std::string& name) const {
         std::vector<std::string> lines;
         TStream* s = read_file(path(name));
@@ -129,16 +145,126 @@ TEST_F(FilesTest, StreamsFailAsNullForMissingFilesAndFolders) {
     EXPECT_EQ(read_file(path("missing.txt")), nullptr);
     EXPECT_EQ(read_file(dir), nullptr);
     EXPECT_EQ(write_file(path("no/such/folder.txt")), nullptr);
+    // A folder at the target is not a file to replace; nothing is left.
+    ASSERT_EQ(mkdir(path("folder.txt").c_str(), 0777), 0);
+    EXPECT_EQ(write_file(path("folder.txt")), nullptr);
+    EXPECT_EQ(path_kind(path("folder.txt")), 2);
+    // A folder that cannot take files, even for root: a path under a file.
+    write_raw("plain", "x");
+    EXPECT_EQ(write_file(path("plain/game.txt")), nullptr);
+    EXPECT_EQ(entries(), (Lines{"folder.txt", "plain"}));
     EXPECT_FALSE(close_file(nullptr));
 }
 
-TEST_F(FilesTest, CloseFileReportsAFailedFinalFlush) {
-    // A full device accepts the buffered write and fails when it is flushed.
-    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no full device";
-    TStream* s = write_file("/dev/full");
-    ASSERT_NE(s, nullptr);
-    write_line(s, "data that cannot land");
-    EXPECT_FALSE(close_file(s));
+TEST_F(FilesTest, AFailedWriteSyncOrRenameLeavesTheOldFileByteIdentical) {
+    // A full disk part way through, one at the first byte, a sync that
+    // fails, a rename that fails: each keeps the old file and leaves no
+    // temporary file behind.
+    struct Fault {
+        const char* what;
+        int64_t after_bytes;
+        bool sync, rename;
+    };
+    const Fault faults[] = {
+        {"disk full after 5 bytes", 5, false, false},
+        {"disk full at once", 0, false, false},
+        {"sync fails", -1, true, false},
+        {"rename fails", -1, false, true},
+    };
+    write_raw("game.txt", "old content\r\n");
+    for (const Fault& f : faults) {
+        file_faults = TFileFaults();
+        file_faults.fail_after_bytes = f.after_bytes;
+        file_faults.fail_sync = f.sync;
+        file_faults.fail_rename = f.rename;
+        TStream* s = write_file(path("game.txt"));
+        ASSERT_NE(s, nullptr) << f.what;
+        write_line(s, "new content that is longer");
+        EXPECT_EQ(write_line(s, "more"), f.after_bytes < 0) << f.what;
+        EXPECT_FALSE(close_file(s)) << f.what;
+        EXPECT_EQ(read_raw("game.txt"), "old content\r\n") << f.what;
+        EXPECT_EQ(entries(), (Lines{"game.txt"})) << f.what;
+    }
+    // Faults spare the files begun before them run out.
+    file_faults = TFileFaults();
+    file_faults.spare_files = 1;
+    file_faults.fail_sync = true;
+    TStream* spared = write_file(path("game.txt"));
+    ASSERT_NE(spared, nullptr);
+    write_line(spared, "spared");
+    EXPECT_TRUE(close_file(spared));
+    EXPECT_EQ(read_raw("game.txt"), "spared\r\n");
+    TStream* hit = write_file(path("game.txt"));
+    ASSERT_NE(hit, nullptr);
+    EXPECT_FALSE(close_file(hit));
+    EXPECT_EQ(read_raw("game.txt"), "spared\r\n");
+}
+
+TEST_F(FilesTest, ALinkAtTheTargetIsReplacedItselfAndWhatItPointsAtStaysByteIdentical) {
+    write_raw("precious.txt", "the player's other file\n");
+    chmod(path("precious.txt").c_str(), 0600);
+    ASSERT_EQ(symlink(path("precious.txt").c_str(), path("game.txt").c_str()), 0);
+    ASSERT_EQ(symlink(path("nowhere.txt").c_str(), path("dangling.txt").c_str()), 0);
+    for (const char* name : {"game.txt", "dangling.txt"}) {
+        TStream* s = write_file(path(name));
+        ASSERT_NE(s, nullptr) << name;
+        EXPECT_TRUE(write_line(s, "saved"));
+        EXPECT_TRUE(close_file(s));
+        struct stat st;
+        ASSERT_EQ(lstat(path(name).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode)) << name << " is a file of its own now";
+        EXPECT_EQ(read_raw(name), "saved\r\n");
+    }
+    // The mode goes to the link's own place only, never through a link.
+    ASSERT_EQ(symlink(path("precious.txt").c_str(), path("link.txt").c_str()), 0);
+    set_file_mode(path("link.txt"), 0666);
+    struct stat st;
+    ASSERT_EQ(stat(path("precious.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(read_raw("precious.txt"), "the player's other file\n");
+    EXPECT_EQ(path_kind(path("nowhere.txt")), 0);
+    // Links planted under every temporary name this process could pick
+    // next are stepped around, never opened: at worst the save fails.
+    write_raw("game.txt", "old\n");
+    std::string prefix = path(".game.txt." + std::to_string(getpid()) + ".");
+    for (int n = 0; n < 2000; n++)
+        ASSERT_EQ(symlink(path("precious.txt").c_str(), (prefix + std::to_string(n) + ".tmp").c_str()), 0);
+    TStream* s = write_file(path("game.txt"));
+    if (s) {
+        write_line(s, "saved");
+        EXPECT_TRUE(close_file(s));
+    }
+    EXPECT_EQ(read_raw("game.txt"), s ? "saved\r\n" : "old\n");
+    EXPECT_EQ(read_raw("precious.txt"), "the player's other file\n");
+}
+
+TEST_F(FilesTest, TwoWritersAtOnceGiveOneOfTheFilesWhole) {
+    // Unique temporary names: two processes (same serials after the fork,
+    // other pids) never share one, so the file found is one of the two
+    // whole, never a mix of both.
+    const std::string a(100000, 'a'), b(100000, 'b');
+    // In one process the stream closed last is the file found.
+    TStream* first = write_file(path("game.txt"));
+    TStream* last = write_file(path("game.txt"));
+    ASSERT_TRUE(first && last);
+    EXPECT_EQ(write_bytes(first, a.data(), 100000) + write_bytes(last, b.data(), 100000), 200000);
+    EXPECT_TRUE(close_file(first) && close_file(last));
+    EXPECT_EQ(read_raw("game.txt"), b);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    const std::string& mine = child == 0 ? a : b;
+    TStream* s = write_file(path("game.txt"));
+    bool ok = s != nullptr;
+    for (int k = 0; k < 10 && ok; k++) ok = write_bytes(s, mine.data(), 10000) == 10000;
+    ok = close_file(s) && ok;
+    if (child == 0) _exit(ok ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    std::string found = read_raw("game.txt");
+    EXPECT_TRUE(found == a || found == b) << "a mix of " << std::count(found.begin(), found.end(), 'a') << " a";
+    EXPECT_EQ(entries(), (Lines{"game.txt"}));
 }
 
 TEST_F(FilesTest, PathKindTellsFilesFromFoldersAndNothing) {
@@ -246,25 +372,27 @@ TEST_F(FilesTest, RenameReplacesTheTargetAndDeleteFileRemoves) {
 }
 
 TEST_F(FilesTest, AWrittenFileAndTheRenameThatPlacesItAreSyncedToDisk) {
-    // The save sequence: write beside the old file, close, rename over it.
-    // The file's bytes are synced at close and the folder after the
-    // rename, so a power cut leaves the old file or the new one, whole.
+    // Closing a written stream syncs its bytes, renames it over the old
+    // file and syncs the folder, so a power cut leaves the old file or the
+    // new one, whole.
     write_raw("game.txt", "old");
     int before = files_synced;
-    TStream* s = write_file(path("game.txt.part"));
+    TStream* s = write_file(path("game.txt"));
     ASSERT_NE(s, nullptr);
     EXPECT_TRUE(write_line(s, "new"));
+    EXPECT_EQ(read_raw("game.txt"), "old") << "untouched until the close";
     EXPECT_TRUE(close_file(s));
-    EXPECT_EQ(files_synced, before + 1) << "the file at close";
-    EXPECT_TRUE(rename_file(path("game.txt.part"), path("game.txt")));
-    EXPECT_EQ(files_synced, before + 2) << "the folder after the rename";
+    EXPECT_EQ(files_synced, before + 2) << "the file, then the folder after the rename";
     EXPECT_EQ(read_raw("game.txt"), "new\r\n");
+    write_raw("game.txt.part", "part");
+    EXPECT_TRUE(rename_file(path("game.txt.part"), path("game.txt")));
+    EXPECT_EQ(files_synced, before + 3) << "the folder after a rename";
     // Reading syncs nothing; a failed rename syncs nothing.
     TStream* r = read_file(path("game.txt"));
     ASSERT_NE(r, nullptr);
     EXPECT_TRUE(close_file(r));
     EXPECT_FALSE(rename_file(path("gone.part"), path("game.txt")));
-    EXPECT_EQ(files_synced, before + 2);
+    EXPECT_EQ(files_synced, before + 3);
 }
 
 TEST_F(FilesTest, AnEndlessLineKeepsItsStartAndTheNextLineStillReads) {

@@ -34,6 +34,7 @@ struct PreferScreen : ScreensFixture {
         pref_save_message = 1;
         pref_custom_colour = 0;
         pref_save_on_leave = 0;
+        pref_keep_resolution = 0;
         screen_state = SCREEN_PREFER;
     }
 
@@ -107,7 +108,7 @@ TEST_F(PreferScreen, AnyOnValueFromTheFileIsStagedAsOne) {
     click_yes(1);
     click_ok();
     EXPECT_EQ(pref_click_help, 1);
-    EXPECT_EQ(file_bytes(prefer_file()), "1\r\n1\r\n0\r\n0\r\n1\r\n1\r\n0\r\n0\r\n");
+    EXPECT_EQ(file_bytes(prefer_file()), "1\r\n1\r\n0\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n");
 }
 
 TEST_F(PreferScreen, RowsOneToFiveChangeOnlyTheStagedValues) {
@@ -152,7 +153,7 @@ TEST_F(PreferScreen, OkStoresEveryRowInPreferTxt) {
     EXPECT_EQ(pref_click_help, 1);
     EXPECT_EQ(pref_large_display, 0);
     EXPECT_EQ(pref_sound, 0);
-    EXPECT_EQ(file_bytes(prefer_file()), "1\r\n0\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n");
+    EXPECT_EQ(file_bytes(prefer_file()), "1\r\n0\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n");
     // The next visit starts from the committed values without copying.
     EXPECT_EQ(prefer_state, 1);
     screen_state = SCREEN_PREFER;
@@ -164,7 +165,7 @@ TEST_F(PreferScreen, OkWithTheOwnColourAlsoStoresTheBackground) {
     prefer_screen_frame();
     click_yes(7);
     click_ok();
-    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n1\r\n10\r\n20\r\n30\r\n0\r\n");
+    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n1\r\n10\r\n20\r\n30\r\n0\r\n0\r\n");
 }
 
 TEST_F(PreferScreen, CancelDropsTheStagedRowsButKeepsSixAndSevenInMemory) {
@@ -213,7 +214,7 @@ TEST_F(PreferScreen, ARowClickAndOkThroughTheLoopWriteTheFile) {
     run(1);
     EXPECT_EQ(screen_state, "jigsaw");
     EXPECT_EQ(pref_help_prompt, 0);
-    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n");
+    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n");
 }
 
 TEST_F(PreferScreen, ClicksBesideTheButtonsAreConsumedAndChangeNothing) {
@@ -258,7 +259,7 @@ TEST_F(PreferScreen, ThePageStandsOnTheBackgroundWithTheChoicesLit) {
 
 // --- row 8: save the game when I leave ---
 
-TEST_F(PreferScreen, RowEightIsStagedUntilOk) {
+TEST_F(PreferScreen, RowsEightAndNineAreStagedUntilOk) {
     pref_save_on_leave = 1;
     prefer_screen_frame();
     EXPECT_EQ(staged_save_on_leave, 1);  // copied on entry
@@ -269,36 +270,43 @@ TEST_F(PreferScreen, RowEightIsStagedUntilOk) {
     click_no(8);
     click_ok();
     EXPECT_EQ(pref_save_on_leave, 0);
-    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n0\r\n0\r\n");
+    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n0\r\n0\r\n0\r\n");
     screen_state = SCREEN_PREFER;
     prefer_screen_frame();
     click_yes(8);
+    click_yes(9);
+    EXPECT_EQ(pref_keep_resolution, 0);  // row 9 is staged as well
     click_ok();
     EXPECT_EQ(pref_save_on_leave, 1);
-    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n");
+    EXPECT_EQ(pref_keep_resolution, 1);
+    EXPECT_EQ(file_bytes(prefer_file()), "0\r\n0\r\n1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n1\r\n");
 }
 
-TEST_F(PreferScreen, CancelDropsRowEight) {
+TEST_F(PreferScreen, CancelDropsRowsEightAndNine) {
     prefer_screen_frame();
     click_yes(8);
+    click_yes(9);
     EXPECT_EQ(staged_save_on_leave, 1);
     click_cancel();
     EXPECT_EQ(pref_save_on_leave, 0);
+    EXPECT_EQ(pref_keep_resolution, 0);
     EXPECT_FALSE(std::filesystem::exists(prefer_file()));
     screen_state = SCREEN_PREFER;
     prefer_screen_frame();
     EXPECT_EQ(staged_save_on_leave, 0);  // copied afresh
 }
 
-TEST_F(PreferScreen, RowEightStandsBetweenRowSevenAndOk) {
+TEST_F(PreferScreen, RowsEightAndNineStandBetweenRowSevenAndOk) {
     // The page fits the small display with room to spare, and the last
     // row's buttons are drawn on the page above OK and Cancel.
     EXPECT_GE(top, 20);
     EXPECT_GE(left, 20);
     prefer_screen_frame();
     EXPECT_TRUE(shows(yes_grey, left + PREFER_YES_X, row_y(8)));
+    EXPECT_TRUE(shows(yes_grey, left + PREFER_YES_X, row_y(9)));
     EXPECT_GT(row_y(8), row_y(7) + image_height(yes));
-    EXPECT_LT(row_y(8) + image_height(yes), top + PREFER_OK.y1);
+    EXPECT_GT(row_y(9), row_y(8) + image_height(yes));
+    EXPECT_LT(row_y(9) + image_height(yes), top + PREFER_OK.y1);
     EXPECT_LE(top + PREFER_OK.y2, top + image_height(page));
     staged_save_on_leave = 1;
     prefer_screen_frame();

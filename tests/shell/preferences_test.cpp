@@ -27,6 +27,7 @@ struct PreferencesTest : ::testing::Test {
         pref_save_message = 1;
         pref_custom_colour = 0;
         pref_save_on_leave = 0;
+        pref_keep_resolution = 0;
         bg_red = bg_green = bg_blue = 0;
         saved_bg_red = saved_bg_green = saved_bg_blue = 0;
         forced_refresh_rate = 0;
@@ -46,6 +47,7 @@ TEST_F(PreferencesTest, MissingFilesKeepEveryDefault) {
     EXPECT_EQ(pref_save_message, 1);
     EXPECT_EQ(pref_custom_colour, 0);
     EXPECT_EQ(pref_save_on_leave, 0);
+    EXPECT_EQ(pref_keep_resolution, 0);
     EXPECT_EQ(forced_refresh_rate, 0);
 }
 
@@ -141,14 +143,14 @@ TEST_F(PreferencesTest, RefreshFileGivesItsFirstLine) {
     EXPECT_EQ(forced_refresh_rate, 75);
 }
 
-TEST_F(PreferencesTest, WriterAlwaysWritesEightLinesWithoutTheColour) {
+TEST_F(PreferencesTest, WriterAlwaysWritesNineLinesWithoutTheColour) {
     pref_sound = 0;
     pref_windowed = 1;
     bg_red = 9;
     bg_green = 8;
     bg_blue = 7;
     write_preferences();
-    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n0\r\n1\r\n1\r\n1\r\n0\r\n0\r\n");
+    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n0\r\n1\r\n1\r\n1\r\n0\r\n0\r\n0\r\n");
 }
 
 TEST_F(PreferencesTest, WriterAddsTheColourAndRemembersIt) {
@@ -157,7 +159,7 @@ TEST_F(PreferencesTest, WriterAddsTheColourAndRemembersIt) {
     bg_green = -3;
     bg_blue = 0;
     write_preferences();
-    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n200\r\n-3\r\n0\r\n0\r\n");
+    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n200\r\n-3\r\n0\r\n0\r\n0\r\n");
     EXPECT_EQ(saved_bg_red, 200);
     EXPECT_EQ(saved_bg_green, -3);
     // It reads back the same, the colour out of range clamped.
@@ -175,7 +177,7 @@ TEST_F(PreferencesTest, SaveOnLeaveRoundTripsWithoutAChosenColour) {
     pref_save_on_leave = 1;
     write_preferences();
     // Line 8, where the colour would start if one were chosen.
-    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n");
+    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n1\r\n0\r\n");
     pref_save_on_leave = 0;
     bg_red = 5;
     read_preferences();
@@ -187,16 +189,19 @@ TEST_F(PreferencesTest, SaveOnLeaveRoundTripsWithoutAChosenColour) {
 TEST_F(PreferencesTest, SaveOnLeaveRoundTripsAfterAChosenColour) {
     pref_custom_colour = 1;
     pref_save_on_leave = 1;
+    pref_keep_resolution = 1;
     bg_red = 1;
     bg_green = 2;
     bg_blue = 3;
     write_preferences();
-    // Line 11, after the three colour lines.
-    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n1\r\n2\r\n3\r\n1\r\n");
+    // Line 11, after the three colour lines, and keeping the resolution after it.
+    EXPECT_EQ(read("prefer.txt"), "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n1\r\n1\r\n2\r\n3\r\n1\r\n1\r\n");
     pref_save_on_leave = 0;
+    pref_keep_resolution = 0;
     bg_red = bg_green = bg_blue = 0;
     read_preferences();
     EXPECT_EQ(pref_save_on_leave, 1);
+    EXPECT_EQ(pref_keep_resolution, 1);
     EXPECT_EQ(bg_red, 1);
     EXPECT_EQ(bg_green, 2);
     EXPECT_EQ(bg_blue, 3);
@@ -221,6 +226,11 @@ TEST_F(PreferencesTest, FilesWithoutTheSaveOnLeaveLineReadAsNo) {
     write("prefer.txt", "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n-1\r\n");
     read_preferences();
     EXPECT_EQ(pref_save_on_leave, 1);
+    EXPECT_EQ(pref_keep_resolution, 0);  // eight lines: written before keeping the resolution
+    write("prefer.txt", "0\r\n0\r\n1\r\n0\r\n1\r\n1\r\n0\r\n0\r\n7\r\n");
+    read_preferences();
+    EXPECT_EQ(pref_save_on_leave, 0);
+    EXPECT_EQ(pref_keep_resolution, 1);
 }
 
 }  // namespace

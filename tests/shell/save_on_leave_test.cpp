@@ -119,9 +119,9 @@ TEST_F(SaveOnLeave, TheWindowCloseRequestSavesThenEnds) {
 }
 
 TEST_F(SaveOnLeave, AFailedSaveOnTheWayOutShowsItsMessageAndStillEnds) {
-    // A folder where the new game file would be written: no file can be
-    // made there, whoever runs the test.
-    fs::create_directories(saved("beta") + ".part");
+    // A folder where the game file would be: no file can replace it,
+    // whoever runs the test.
+    fs::create_directories(saved("beta"));
     press(KEY_ESCAPE);
     EXPECT_EXIT(
         {
@@ -129,7 +129,7 @@ TEST_F(SaveOnLeave, AFailedSaveOnTheWayOutShowsItsMessageAndStillEnds) {
             press(KEY_ESCAPE);
         },
         ::testing::ExitedWithCode(0), "");
-    EXPECT_FALSE(fs::exists(saved("beta")));
+    EXPECT_TRUE(fs::is_empty(saved("beta")));  // still the folder, nothing written
     // Outside the exit, the same failure shows the message and goes on.
     arm_message_answer();
     save_before_leaving();

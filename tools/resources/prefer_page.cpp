@@ -1,4 +1,4 @@
-// The preferences page and its four buttons. Eight labelled rows whose
+// The preferences page and its four buttons. Nine labelled rows whose
 // yes and no buttons the screen draws where the PREFER_ROW_* and
 // PREFER_YES_X numbers put them; OK and Cancel are part of the page, drawn
 // on the rectangles the screen tests.
@@ -24,6 +24,7 @@ static const PreferRow ROWS[PREFER_ROWS] = {
     {"Saved message", "say \"jigsaw saved\" after saving"},
     {"My own background", "keep the colour picked from the swatch"},
     {"Save the game when I leave", "on quitting, and before another jigsaw"},
+    {"Keep my screen's resolution", "full screen scales the board, from the next start"},
 };
 
 static void make_toggle(Fonts& fonts, const std::string& label, kit::Color base, kit::Color text,
