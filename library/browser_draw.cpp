@@ -2,6 +2,8 @@
 // an entry is drawn and kept), the four page arrows and the title line;
 // and the questions a click asks of the page drawn last: which thumbnail
 // lies under the mouse, and whether a page arrow does.
+#include <algorithm>
+
 #include "library/library.h"
 
 // The geometry of one browser at the current display size.
@@ -37,6 +39,21 @@ static int clamp_page(int page, int pages) {
     return page;
 }
 
+// Lets go of the thumbnails of entries that are neither on the page drawn
+// nor on the pages just before and after it (where Left and Right go), so
+// that paging through a large library holds about three pages of pictures,
+// not every page visited. Failed loads stay marked: they are not retried.
+static void free_far_thumbnails(TList<tn3_type>* list, int browser) {
+    int per_page = browser_per_page(browser);
+    int from = drawn_first[browser] - per_page;
+    int to = std::max(drawn_last[browser], drawn_first[browser] + 2 * per_page - 1);
+    for (tn3_type& entry : *list)
+        if (entry.img && (entry.n < from || entry.n > to)) {
+            free_image(entry.img);
+            entry.img = nullptr;
+        }
+}
+
 // Lays the thumbnails of one page into the grid. Entries whose thumbnail
 // cannot be loaded take no cell, so later entries move up and the page
 // may reach past its k entries.
@@ -55,8 +72,7 @@ static void draw_thumbnails(TList<tn3_type>* list, int browser, int page, bool c
         // page is drawn after every input event, and a missing or broken
         // file stays so while the browser shows.
         if (!entry.img && !entry.failed) {
-            entry.img = load_image_within(thumbnail_path(browser, entry), 0,
-                                          {JIGSAW_IMAGE_MAX_WIDTH, JIGSAW_IMAGE_MAX_HEIGHT, 0}, nullptr);
+            entry.img = load_image_within(thumbnail_path(browser, entry), 0, JIGSAW_PICTURE_LIMITS, nullptr);
             if (!entry.img) entry.failed = 1;
             note_thumbnail_held();
         }
@@ -78,6 +94,7 @@ static void draw_thumbnails(TList<tn3_type>* list, int browser, int page, bool c
             if (row > g.rows) break;
         }
     }
+    free_far_thumbnails(list, browser);
 }
 
 // The first entry drawn on the browser's last page whose cell holds the

@@ -38,10 +38,37 @@ enum {
     HOME_MAX_Y = 600,
 };
 
+// The limits of one piece image, given the pixels the pieces before it left.
+static TImageLimits piece_limits(int64_t budget) { return {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, budget}; }
+
+void prefetch_jigsaw_images(const std::string& name) {
+    // The pieces are numbered from 1 without a gap; the first missing
+    // number ends them (a broken folder is the load's to report).
+    std::string folder = jigsaw_folder(name);
+    std::vector<std::string> pieces;
+    for (int i = 1; i <= MAX_PIECES; i++) {
+        std::string piece = folder + "/" + int_to_text(i) + ".png";
+        if (path_kind(piece) != 1) break;
+        pieces.push_back(piece);
+    }
+    prefetch_images(pieces, piece_limits(JIGSAW_PIXEL_BUDGET), JIGSAW_PIXEL_BUDGET);
+    prefetch_images({folder + "/tn.png"}, JIGSAW_PICTURE_LIMITS, 0);
+}
+
 static int read_int_line(TStream* stream) { return text_to_int(read_line(stream)); }
 
 static int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 static int clamp_colour(int v) { return clamp_int(v, 0, 255); }
+
+// Why a file of a jigsaw folder could not be opened, for the player:
+// "can't find" only when nothing is there; a file that is there but is no
+// regular file, cannot be read or is too large is named as such.
+static std::string open_problem(const std::string& path, int64_t max_bytes) {
+    int problem = file_problem(path, max_bytes);
+    if (problem == FILE_MISSING) return "can't find " + path;
+    if (problem == FILE_READABLE) return "Unable to read " + path;
+    return "Unable to read " + path + ": " + file_problem_text(problem);
+}
 
 // Why an image of a jigsaw folder could not be used, for the player.
 static std::string image_problem(const std::string& path, const TImageClaim& claim, const char* what) {
@@ -49,7 +76,8 @@ static std::string image_problem(const std::string& path, const TImageClaim& cla
     if (claim.width > IMAGE_MAX_WIDTH || claim.height > IMAGE_MAX_HEIGHT)
         return path + " is too large (" + int_to_text(claim.width) + "x" + int_to_text(claim.height) + ", " + what +
                " may be " + int_to_text(IMAGE_MAX_WIDTH) + "x" + int_to_text(IMAGE_MAX_HEIGHT) + ")";
-    return "can't find " + path;
+    if (file_problem(path, -1) != FILE_READABLE) return open_problem(path, -1);
+    return "Unable to load " + path + ": it is damaged or not a PNG, JPEG, BMP or TGA image";
 }
 
 // A jigsaw read from its folder but not yet put into the tables.
@@ -96,9 +124,8 @@ static bool stage_pieces(TStream* stream, const std::string& dir, staged_jigsaw&
         *reading = image_path;
         // A spent budget refuses the next piece unread (a limit of 0 pixels
         // would mean no limit at all).
-        TImageLimits limits = {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, budget};
         TImageClaim claim;
-        j.img[i] = budget > 0 ? load_image_within(image_path, -1, limits, &claim) : nullptr;
+        j.img[i] = budget > 0 ? load_image_within(image_path, -1, piece_limits(budget), &claim) : nullptr;
         if (!j.img[i]) {
             free_staged_images(j, i - 1);
             bool over_budget = budget <= 0 || (!claim.no_memory && claim.width > 0 && claim.width <= IMAGE_MAX_WIDTH &&
@@ -129,7 +156,7 @@ static bool stage_jigsaw(const std::string& dir, staged_jigsaw& j, std::string* 
     std::string path = dir + "/pieces.txt";
     TStream* stream = read_file(path);
     if (!stream) {
-        *problem = "can't find " + path;
+        *problem = open_problem(path, TEXT_FILE_MAX_BYTES);
         return false;
     }
     std::string reading = path;
@@ -190,9 +217,8 @@ static void commit_jigsaw(staged_jigsaw& j) {
 static void load_picture(std::string* problem) {
     if (picture) free_image(picture);
     std::string path = jigsaw_dir + "/tn.png";
-    TImageLimits limits = {IMAGE_MAX_WIDTH, IMAGE_MAX_HEIGHT, 0};
     TImageClaim claim;
-    picture = load_image_within(path, 0, limits, &claim);
+    picture = load_image_within(path, 0, JIGSAW_PICTURE_LIMITS, &claim);
     picture_shown = 0;
     if (!picture) {
         picture_w = picture_h = 0;

@@ -70,6 +70,9 @@ extern int player_game_on_board;
 // The largest piece image, picture or thumbnail the game decodes: the
 // largest board. Larger files are refused from their header.
 enum { JIGSAW_IMAGE_MAX_WIDTH = 1024, JIGSAW_IMAGE_MAX_HEIGHT = 768 };
+// Those bounds as the limits of one image load (a picture or a thumbnail).
+constexpr TImageLimits JIGSAW_PICTURE_LIMITS = {JIGSAW_IMAGE_MAX_WIDTH, JIGSAW_IMAGE_MAX_HEIGHT,
+                                                JIGSAW_IMAGE_MAX_WIDTH * JIGSAW_IMAGE_MAX_HEIGHT};
 
 // The piece number of a grid cell; 0 outside the grid.
 int grid_index(int row, int column);
@@ -80,6 +83,10 @@ bool load_jigsaw(const std::string& name);
 // load_jigsaw without talking to the player: what it would show goes to
 // *problem ("" when nothing went wrong; a missing tn.png still loads).
 bool read_jigsaw(const std::string& name, std::string* problem);
+// Has the jigsaw's piece images and picture decoded ahead (prefetch_images)
+// under the very limits and pixel budget load_jigsaw applies, so that a
+// later load takes them, refusals included.
+void prefetch_jigsaw_images(const std::string& name);
 // A new game replaces the one on the board: the music of a completion
 // stops and the open question lapses. Every flow that loads or deals a
 // jigsaw for the player calls it; the title's opening keeps its music.

@@ -226,8 +226,7 @@ static bool write_thumbnail(const std::string& thumb) {
     if (puzzle_complete()) {
         // The loader's bounds for the picture, checked from the header
         // before anything is decoded.
-        TImageLimits limits = {JIGSAW_IMAGE_MAX_WIDTH, JIGSAW_IMAGE_MAX_HEIGHT, 0};
-        TPixmap* whole = load_pixmap_within(jigsaw_dir + "/tn.png", limits, nullptr);
+        TPixmap* whole = load_pixmap_within(jigsaw_dir + "/tn.png", JIGSAW_PICTURE_LIMITS, nullptr);
         if (whole) {
             bool ok = save_pixmap_png(whole, thumb, THUMBNAIL_COMPRESSION);
             free_pixmap(whole);

@@ -200,6 +200,22 @@ extern int atlas_side;                                // pixels per page side; 0
 // blocks (a FIFO, a device or a folder gives Null at once). *size, when
 // given, is the file's size in bytes.
 FILE* open_regular_file(const std::string& path, int64_t* size);
+// The one way the media layer reads a file whole (images, fonts): opened
+// by open_regular_file, refused when it holds more than max_bytes, and its
+// first header_bytes read alone, so that the caller can refuse the file by
+// its header before the rest is read (finish_file_read) or let go of it
+// (end_file_read). Sounds open through open_regular_file and check their
+// headers as they stream.
+struct TFileRead {
+    FILE* file = nullptr;        // open between begin and finish
+    int64_t size = 0;            // the file's bytes
+    std::vector<uint8_t> bytes;  // the header, then the whole file
+};
+bool begin_file_read(const std::string& path, int64_t max_bytes, int64_t header_bytes, TFileRead* read);
+// Reads the rest; false (and nothing kept) when it cannot be read to its end.
+bool finish_file_read(TFileRead* read);
+// Closes and forgets; safe on a read already finished or never begun.
+void end_file_read(TFileRead* read);
 // The whole of a regular file; false when it cannot be opened, holds more
 // than max_bytes, or cannot be read to its end.
 bool read_regular_file(const std::string& path, int64_t max_bytes, std::vector<uint8_t>* bytes);
@@ -250,10 +266,14 @@ extern TFileFaults file_faults;  // injected by tests; all off in the game
 // Reads and decodes an image file, as load_pixmap_within does when nothing
 // was decoded ahead for it. Safe on any thread.
 TPixmap* decode_pixmap_file(const std::string& path, const TImageLimits& limits, TImageClaim* claim);
-// The pixels decoded ahead for that path, waiting for the worker if it is
-// at that file now; false (and *pixmap Null) when nothing was decoded for
-// it, or the file changed since. The entry is gone either way.
-bool take_prefetched_pixmap(const std::string& path, TPixmap** pixmap);
+// What was decoded ahead for that path, waiting for the worker if it is at
+// that file now: true with *pixmap, or true with *pixmap Null and *claim
+// filled when the file was refused under exactly these limits. False (and
+// *pixmap Null) when the load must decode for itself: nothing was decoded
+// for it, the file changed since, or it was refused under other limits.
+// The entry is gone either way.
+bool take_prefetched_pixmap(const std::string& path, const TImageLimits& limits, TPixmap** pixmap,
+                            TImageClaim* claim);
 // Waits until the worker has decoded everything queued (tests call it).
 void wait_for_prefetch();
 

@@ -100,9 +100,9 @@ void toggle_windowed() {
 static TImage* load_shared_image(const char* name, int flags) { return load_image(base_dir + name, flags); }
 
 // The images that the start-up and the title's opening jigsaw load, by the
-// paths their loads use: decoded on a worker thread while the display
-// opens (the GL driver loading takes the main thread for most of the
-// start-up). The title lets go of what its load did not take.
+// paths and limits their loads use: decoded on a worker thread while the
+// display opens (the GL driver loading takes the main thread for most of
+// the start-up). The title lets go of what its load did not take.
 static void prefetch_start_images() {
     std::vector<std::string> paths;
     for (const char* name :
@@ -110,16 +110,8 @@ static void prefetch_start_images() {
           "images/reload.png", "images/jigsaw.png", "images/quick_pick.png", "images/do_new.png", "images/arrow1.png",
           "images/arrow2.png", "images/arrow3.png", "images/arrow4.png", "images/swatch.bmp"})
         paths.push_back(base_dir + name);
-    // The pieces are numbered from 1 without a gap; the first missing
-    // number ends them (a broken folder is the loader's to report).
-    std::string folder = jigsaw_folder(RESERVED_JIGSAW_NAME);
-    for (int i = 1; i <= MAX_PIECES; i++) {
-        std::string piece = folder + "/" + int_to_text(i) + ".png";
-        if (path_kind(piece) != 1) break;
-        paths.push_back(piece);
-    }
-    paths.push_back(folder + "/tn.png");
-    prefetch_images(paths);
+    prefetch_images(paths, IMAGE_LIMITS_GAME_FILE, 0);
+    prefetch_jigsaw_images(RESERVED_JIGSAW_NAME);
 }
 
 bool start_up() {

@@ -53,13 +53,21 @@ struct TPixmap {
 };
 
 // What one image load may cost, checked from the file's header before any
-// pixel is decoded. A field of 0 sets no limit of its own; the layer's
-// absolute limits (a side of 16384, 64 Mi pixels) always hold.
+// pixel is decoded (and before the rest of the file is read). Every field
+// is required: limits with a field of 0 or less refuse every file, so that
+// no load decodes without limits. The layer's absolute limits (a side of
+// 16384, 64 Mi pixels) always hold.
 struct TImageLimits {
     int max_width = 0;
     int max_height = 0;
     int64_t max_pixels = 0;  // width x height
 };
+inline bool image_limits_set(const TImageLimits& l) { return l.max_width > 0 && l.max_height > 0 && l.max_pixels > 0; }
+// The limits of load_image and load_pixmap: the game's own resources and
+// the thumbnails it wrote, none larger than the largest display.
+constexpr TImageLimits IMAGE_LIMITS_GAME_FILE = {2048, 2048, 2048 * 2048};
+// The most the layer decodes at all (the build tools' source pictures).
+constexpr TImageLimits IMAGE_LIMITS_LARGEST = {16384, 16384, 64 * 1024 * 1024};
 
 // What a load found in an image file: the size its header claims (0 x 0
 // when no loader recognised the file), and whether memory ran out while
@@ -206,7 +214,8 @@ void transform_point(float x, float y, float px, float py, float* out_x, float* 
 // Images (image.cpp; drawing is the backend's)
 // ---------------------------------------------------------------------------
 
-// Loads a one-frame image; flags -1 = IMG_DEFAULT_FLAGS. Null on failure.
+// Loads a one-frame image within IMAGE_LIMITS_GAME_FILE; flags -1 =
+// IMG_DEFAULT_FLAGS. Null on failure.
 TImage* load_image(const std::string& path, int flags);
 // load_image refusing, before decoding, a file whose header claims more
 // than the limits allow; *claim (when given) says what the header claimed.
@@ -243,16 +252,22 @@ TPixmap* copy_pixmap(const TPixmap* pixmap);
 void free_pixmap(TPixmap* pixmap);
 // PNG, JPEG, BMP and TGA loaders in turn. Null when the path is not a
 // regular file (never blocking on a FIFO or device), when none accepts the
-// file, when the header claims an absurd size, or when memory runs out.
+// file, when the header claims more than IMAGE_LIMITS_GAME_FILE, or when
+// memory runs out.
 TPixmap* load_pixmap(const std::string& path);
 // load_pixmap refusing, before decoding, a file whose header claims more
 // than the limits allow; *claim (when given) says what the header claimed.
 TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits, TImageClaim* claim);
 // Decodes these image files on a worker thread, ahead of the loads that
-// will ask for them (media/draw/prefetch.cpp). A later load of the same path
-// takes the result, waiting for the worker when it is at that file, when
-// the file has not changed since; the load's own limits still apply.
-void prefetch_images(const std::vector<std::string>& paths);
+// will ask for them (media/draw/prefetch.cpp), each under the limits its
+// load will give. With pixel_budget > 0 the files share a running budget
+// as a jigsaw's pieces do: each is decoded with max_pixels set to what the
+// ones before it left, and after a refused file or a spent budget the rest
+// are not decoded. A later load of the same path takes the result (a
+// refusal too, when it asks the same limits), waiting for the worker when
+// it is at that file, when the file has not changed since; the load's own
+// limits still apply.
+void prefetch_images(const std::vector<std::string>& paths, const TImageLimits& limits, int64_t pixel_budget);
 // Lets go of every image decoded ahead that no load took.
 void drop_prefetched_images();
 // A new RGBA pixmap of that size, bilinearly resampled. Null on bad sizes.

@@ -107,7 +107,7 @@ TImage* load_image_within(const std::string& path, int flags, const TImageLimits
 }
 
 TImage* load_image(const std::string& path, int flags) {
-    return load_image_within(path, flags, TImageLimits(), nullptr);
+    return load_image_within(path, flags, IMAGE_LIMITS_GAME_FILE, nullptr);
 }
 
 TImage* create_image(int width, int height, int frames, int flags) {

@@ -3,10 +3,14 @@
 // size a header claims against the caller's limits and the layer's own
 // (pixmap_size_ok), then the bytes actually present, before it allocates;
 // truncated, corrupt or oversized files give Null, never a crash, and an
-// allocation that fails gives Null too. The file is opened through
-// open_regular_file, so a FIFO or a device never blocks a load.
+// allocation that fails gives Null too. Limits are required: a load whose
+// limits leave a field unset decodes nothing. The file is read through
+// begin_file_read, so a FIFO or a device never blocks a load, a file larger
+// than its limits allow is never read, and a header claiming too much is
+// refused before the rest of the file is read.
 // Limits: BMP without RLE (1/4/8-bit palettised, 16/24/32-bit), TGA
 // truecolour and grey (raw or RLE); JPEG greyscale and colour, not CMYK.
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -20,10 +24,17 @@
 
 // Files above this size are not images this game could use.
 static const long MAX_FILE_BYTES = 256L * 1024 * 1024;
+// Read first and checked for the size it claims before the rest is read.
+static const int64_t HEADER_BYTES = 4096;
 
 // ---------------------------------------------------------------------------
 // Internal helpers
 // ---------------------------------------------------------------------------
+
+static inline unsigned u16le(const uint8_t* p) { return p[0] | (p[1] << 8); }
+static inline uint32_t u32le(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
 
 // Records the size a header claims (the first decoder that recognised the
 // file keeps its claim) and tells whether the layer and the caller allow it.
@@ -32,11 +43,50 @@ static bool size_allowed(long long width, long long height, const TImageLimits& 
         claim->width = static_cast<int>(width < 0 ? 0 : width > 0x7fffffff ? 0x7fffffff : width);
         claim->height = static_cast<int>(height < 0 ? 0 : height > 0x7fffffff ? 0x7fffffff : height);
     }
+    // Limits left unset refuse everything: no load decodes without them.
+    if (!image_limits_set(limits)) return false;
     if (width < 1 || height < 1 || width > PIXMAP_MAX_SIDE || height > PIXMAP_MAX_SIDE) return false;
     if (!pixmap_size_ok(static_cast<int>(width), static_cast<int>(height))) return false;
-    if (limits.max_width > 0 && width > limits.max_width) return false;
-    if (limits.max_height > 0 && height > limits.max_height) return false;
-    return limits.max_pixels <= 0 || width * height <= limits.max_pixels;
+    return width <= limits.max_width && height <= limits.max_height && width * height <= limits.max_pixels;
+}
+
+// The size an image file's first bytes claim, for the formats that say it
+// there (PNG's IHDR, BMP's info header, JPEG's frame header when it comes
+// within those bytes); false when they do not say.
+static bool header_claim(const uint8_t* d, size_t n, long long* w, long long* h) {
+    if (n >= 24 && png_sig_cmp(d, 0, 8) == 0 && std::memcmp(d + 12, "IHDR", 4) == 0) {
+        *w = (static_cast<long long>(d[16]) << 24) | (d[17] << 16) | (d[18] << 8) | d[19];
+        *h = (static_cast<long long>(d[20]) << 24) | (d[21] << 16) | (d[22] << 8) | d[23];
+        return true;
+    }
+    if (n >= 26 && d[0] == 'B' && d[1] == 'M') {
+        uint32_t header_size = u32le(d + 14);
+        if (header_size == 12) {
+            *w = u16le(d + 18);
+            *h = u16le(d + 20);
+        } else {
+            *w = static_cast<int32_t>(u32le(d + 18));
+            int32_t height = static_cast<int32_t>(u32le(d + 22));
+            *h = height < 0 ? -static_cast<long long>(height) : height;
+        }
+        return header_size == 12 || header_size >= 40;
+    }
+    if (n >= 4 && d[0] == 0xFF && d[1] == 0xD8) {
+        // Markers up to the first frame header (SOF0..SOF15 but DHT, JPG, DAC).
+        size_t at = 2;
+        while (at + 9 <= n && d[at] == 0xFF) {
+            unsigned marker = d[at + 1];
+            size_t length = (d[at + 2] << 8) | d[at + 3];
+            if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+                *h = (d[at + 5] << 8) | d[at + 6];
+                *w = (d[at + 7] << 8) | d[at + 8];
+                return true;
+            }
+            if (length < 2) return false;
+            at += 2 + length;
+        }
+    }
+    return false;
 }
 
 // The decoders' pixel buffer. Its size has passed size_allowed, so Null
@@ -47,10 +97,6 @@ static TPixmap* decoded_pixmap(int width, int height, int format, TImageClaim* c
     return pixmap;
 }
 
-static inline unsigned u16le(const uint8_t* p) { return p[0] | (p[1] << 8); }
-static inline uint32_t u32le(const uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 // ---------------------------------------------------------------------------
 // PNG (libpng's simplified reader, which keeps its error jumps to itself)
@@ -68,12 +114,49 @@ static bool png_size_plausible(const uint8_t* data, size_t size, uint64_t w, uin
     return raw / 1032 <= size;
 }
 
+// True for the chunks the decoder reads: the critical ones (an upper-case
+// first letter) and the small fixed-size ones that change the pixels.
+static bool png_chunk_needed(const uint8_t* type) {
+    if (!(type[0] & 0x20)) return true;
+    for (const char* keep : {"tRNS", "gAMA", "sRGB", "cHRM", "sBIT", "bKGD"})
+        if (std::memcmp(type, keep, 4) == 0) return true;
+    return false;
+}
+
+// The file without the chunks the decoder does not need, into *kept; false
+// when it has none such (the file is used as it is). Text and colour-profile
+// chunks (zTXt, iTXt, iCCP) inflate without a bound of their own, so they
+// never reach libpng. A chunk running past the end stops the walk; libpng
+// refuses the file there.
+static bool png_without_extra_chunks(const uint8_t* data, size_t size, std::vector<uint8_t>* kept) {
+    bool dropped = false;
+    size_t at = 8;
+    while (at + 12 <= size) {
+        size_t length = (size_t(data[at]) << 24) | (data[at + 1] << 16) | (data[at + 2] << 8) | data[at + 3];
+        if (length > size - at - 12) break;
+        if (!png_chunk_needed(data + at + 4)) {
+            if (!dropped) kept->assign(data, data + at);
+            dropped = true;
+        } else if (dropped) {
+            kept->insert(kept->end(), data + at, data + at + 12 + length);
+        }
+        at += 12 + length;
+    }
+    if (dropped) kept->insert(kept->end(), data + at, data + size);
+    return dropped;
+}
+
 static TPixmap* load_png(const uint8_t* data, size_t size, const TImageLimits& limits, TImageClaim* claim) {
     if (size < 33 || png_sig_cmp(data, 0, 8) != 0 || std::memcmp(data + 12, "IHDR", 4) != 0) return nullptr;
     uint64_t w = (uint64_t(data[16]) << 24) | (data[17] << 16) | (data[18] << 8) | data[19];
     uint64_t h = (uint64_t(data[20]) << 24) | (data[21] << 16) | (data[22] << 8) | data[23];
     if (!size_allowed(static_cast<long long>(w), static_cast<long long>(h), limits, claim)) return nullptr;
     if (!png_size_plausible(data, size, w, h)) return nullptr;
+    std::vector<uint8_t> kept;
+    if (png_without_extra_chunks(data, size, &kept)) {
+        data = kept.data();
+        size = kept.size();
+    }
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
@@ -409,24 +492,40 @@ TPixmap* decode_pixmap(const uint8_t* data, size_t size, int decoders, const TIm
 
 TPixmap* decode_pixmap_file(const std::string& path, const TImageLimits& limits, TImageClaim* claim) {
     if (claim) *claim = TImageClaim();
+    if (!image_limits_set(limits)) return nullptr;
+    TFileRead read;
     try {
-        std::vector<uint8_t> bytes;
-        if (!read_regular_file(path, MAX_FILE_BYTES, &bytes)) return nullptr;
-        TPixmap* pixmap = decode_pixmap(bytes.data(), bytes.size(), DECODE_ANY, limits, claim);
+        // No file the limits allow is larger than its pixels stored raw at
+        // 16 bits a channel with the room a container needs about them.
+        int64_t pixels = std::min(limits.max_pixels, static_cast<int64_t>(limits.max_width) * limits.max_height);
+        int64_t max_bytes = std::min<int64_t>(MAX_FILE_BYTES, 8 * pixels + 1024 * 1024);
+        if (!begin_file_read(path, max_bytes, HEADER_BYTES, &read)) return nullptr;
+        long long w = 0, h = 0;
+        if (header_claim(read.bytes.data(), read.bytes.size(), &w, &h) && !size_allowed(w, h, limits, claim)) {
+            end_file_read(&read);
+            return nullptr;
+        }
+        if (!finish_file_read(&read)) return nullptr;
+        TPixmap* pixmap = decode_pixmap(read.bytes.data(), read.bytes.size(), DECODE_ANY, limits, claim);
+        end_file_read(&read);
         if (pixmap) pixmap->_source = path;
         return pixmap;
     } catch (const std::bad_alloc&) {
+        end_file_read(&read);
         if (claim) claim->no_memory = true;
         return nullptr;
     }
 }
 
 TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits, TImageClaim* claim) {
-    // A file decoded ahead was decoded within the layer's own limits; the
-    // caller's are checked here as its header would have been.
+    // A file decoded ahead was decoded under the limits its load was
+    // expected to ask; the caller's are checked here as its header would
+    // have been.
     TPixmap* ready = nullptr;
-    if (take_prefetched_pixmap(path, &ready)) {
-        if (claim) *claim = TImageClaim();
+    TImageClaim ahead;
+    if (take_prefetched_pixmap(path, limits, &ready, &ahead)) {
+        if (claim) *claim = ready ? TImageClaim() : ahead;
+        if (!ready) return nullptr;
         if (size_allowed(ready->width, ready->height, limits, claim)) return ready;
         free_pixmap(ready);
         return nullptr;
@@ -434,4 +533,4 @@ TPixmap* load_pixmap_within(const std::string& path, const TImageLimits& limits,
     return decode_pixmap_file(path, limits, claim);
 }
 
-TPixmap* load_pixmap(const std::string& path) { return load_pixmap_within(path, TImageLimits(), nullptr); }
+TPixmap* load_pixmap(const std::string& path) { return load_pixmap_within(path, IMAGE_LIMITS_GAME_FILE, nullptr); }

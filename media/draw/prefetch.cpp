@@ -4,6 +4,9 @@
 // later load of the same path takes the decoded pixels instead of decoding
 // again, waiting for the worker when it is still at that file, and only
 // when the file is the one the worker read (same size, time and inode).
+// The worker decodes each file under the limits its load will apply, so
+// that a hostile file costs no more ahead of its load than in it; a file
+// refused under those limits is handed to the load as refused.
 // Depends on the pixmap decoders and the C++ thread library; the worker
 // touches nothing but its own entries and the files it reads.
 #include <sys/stat.h>
@@ -34,10 +37,21 @@ struct TFileIdentity {
 
 struct TPrefetchEntry {
     std::string path;
+    TImageLimits limits;  // as the load will ask; max_pixels is set when the worker reaches a budgeted file
+    int group = 0;        // entries of one prefetch_images call with a budget share it; 0 = none
     int state = ENTRY_QUEUED;
     bool abandoned = false;     // dropped while the worker decoded it: the worker frees it
+    bool skipped = false;       // not decoded: its load decodes for itself
     TPixmap* pixmap = nullptr;  // the decoded file; Null when it did not decode
+    TImageClaim claim;          // what the decode found (a refused file's claim)
     TFileIdentity identity;     // the file as read
+};
+
+// A run of files that share one pixel budget, as a jigsaw's pieces do.
+struct TPrefetchGroup {
+    int id = 0;
+    int64_t remaining = 0;  // pixels the group's files not yet decoded may have
+    bool stopped = false;   // a file was refused: its load stops there, so the rest are not decoded
 };
 
 // Everything the worker and the loads share, under its lock. Made once and
@@ -47,6 +61,8 @@ struct TPrefetch {
     std::mutex lock;
     std::condition_variable decoded;                       // an entry became ENTRY_DONE
     std::vector<std::unique_ptr<TPrefetchEntry>> entries;  // waiting to be taken, in the worker's order
+    std::vector<TPrefetchGroup> groups;                    // budgets of the calls that gave one
+    int last_group = 0;                                    // ids handed out so far
     bool worker_running = false;
 };
 
@@ -68,6 +84,23 @@ static TFileIdentity identify(const std::string& path) {
     return id;
 }
 
+static TPrefetchGroup* find_group(TPrefetch* p, int id) {
+    for (TPrefetchGroup& g : p->groups)
+        if (g.id == id) return &g;
+    return nullptr;
+}
+
+// Sets the entry's pixel limit from its group's budget as the load will
+// (the pixels the files before it left); false when the budget is spent or
+// the group stopped, so that the file is not decoded at all.
+static bool budget_allows(TPrefetch* p, TPrefetchEntry* e) {
+    TPrefetchGroup* g = e->group ? find_group(p, e->group) : nullptr;
+    if (!g) return true;
+    if (g->stopped || g->remaining <= 0) return false;
+    e->limits.max_pixels = g->remaining;
+    return true;
+}
+
 // Decodes the queued entries in order until none is left.
 static void run_worker(TPrefetch* p) {
     std::unique_lock<std::mutex> held(p->lock);
@@ -79,17 +112,32 @@ static void run_worker(TPrefetch* p) {
                 break;
             }
         if (!next) break;
+        if (!budget_allows(p, next)) {
+            next->skipped = true;
+            next->state = ENTRY_DONE;
+            p->decoded.notify_all();
+            continue;
+        }
         next->state = ENTRY_DECODING;
         std::string path = next->path;
+        TImageLimits limits = next->limits;
         held.unlock();
         TFileIdentity id = identify(path);
-        TPixmap* pixmap = id.found ? decode_pixmap_file(path, TImageLimits(), nullptr) : nullptr;
+        TImageClaim claim;
+        TPixmap* pixmap = id.found ? decode_pixmap_file(path, limits, &claim) : nullptr;
         held.lock();
+        TPrefetchGroup* g = next->group ? find_group(p, next->group) : nullptr;
+        if (g && pixmap) g->remaining -= (int64_t)pixmap->width * pixmap->height;
+        if (g && !pixmap) g->stopped = true;
         if (next->abandoned) {
             free_pixmap(pixmap);
             delete next;
         } else {
             next->pixmap = pixmap;
+            next->claim = claim;
+            // A file that was missing, or that met no memory, is left to
+            // its load: the first is reported there, the second may fit then.
+            next->skipped = !id.found || claim.no_memory;
             next->identity = id;
             next->state = ENTRY_DONE;
         }
@@ -99,13 +147,22 @@ static void run_worker(TPrefetch* p) {
     p->decoded.notify_all();
 }
 
-void prefetch_images(const std::vector<std::string>& paths) {
+void prefetch_images(const std::vector<std::string>& paths, const TImageLimits& limits, int64_t pixel_budget) {
     if (paths.empty()) return;
     if (!prefetch) prefetch = new TPrefetch;
     std::lock_guard<std::mutex> held(prefetch->lock);
+    int group = 0;
+    if (pixel_budget > 0) {
+        TPrefetchGroup g;
+        g.id = group = ++prefetch->last_group;
+        g.remaining = pixel_budget;
+        prefetch->groups.push_back(g);
+    }
     for (const std::string& path : paths) {
         auto entry = std::make_unique<TPrefetchEntry>();
         entry->path = path;
+        entry->limits = limits;
+        entry->group = group;
         prefetch->entries.push_back(std::move(entry));
     }
     if (!prefetch->worker_running) {
@@ -132,6 +189,7 @@ void drop_prefetched_images() {
         }
     }
     prefetch->entries.clear();
+    prefetch->groups.clear();
 }
 
 void wait_for_prefetch() {
@@ -140,7 +198,12 @@ void wait_for_prefetch() {
     prefetch->decoded.wait(held, [] { return !prefetch->worker_running; });
 }
 
-bool take_prefetched_pixmap(const std::string& path, TPixmap** pixmap) {
+static bool same_limits(const TImageLimits& a, const TImageLimits& b) {
+    return a.max_width == b.max_width && a.max_height == b.max_height && a.max_pixels == b.max_pixels;
+}
+
+bool take_prefetched_pixmap(const std::string& path, const TImageLimits& limits, TPixmap** pixmap,
+                            TImageClaim* claim) {
     *pixmap = nullptr;
     if (!prefetch) return false;
     std::unique_lock<std::mutex> held(prefetch->lock);
@@ -158,9 +221,17 @@ bool take_prefetched_pixmap(const std::string& path, TPixmap** pixmap) {
     std::unique_ptr<TPrefetchEntry> entry = std::move(entries[i]);
     entries.erase(entries.begin() + (long)i);
     held.unlock();
-    if (!entry->pixmap || !(identify(path) == entry->identity)) {
+    if (entry->skipped || !(identify(path) == entry->identity)) {
         free_pixmap(entry->pixmap);
         return false;
+    }
+    if (!entry->pixmap) {
+        // Refused under exactly the limits asked now: the same refusal,
+        // without reading the file again. Other limits decode afresh.
+        if (!same_limits(entry->limits, limits)) return false;
+        if (claim) *claim = entry->claim;
+        prefetched_images_taken++;
+        return true;
     }
     *pixmap = entry->pixmap;
     prefetched_images_taken++;

@@ -185,19 +185,85 @@ FILE* open_regular_file(const std::string& path, int64_t* size) {
     return f;
 }
 
-bool read_regular_file(const std::string& path, int64_t max_bytes, std::vector<uint8_t>* bytes) {
+bool begin_file_read(const std::string& path, int64_t max_bytes, int64_t header_bytes, TFileRead* read) {
+    end_file_read(read);
     int64_t size = 0;
     FILE* f = open_regular_file(path, &size);
     if (!f) return false;
-    bool ok = size >= 0 && size <= max_bytes;
+    if (size < 0 || size > max_bytes) {
+        fclose(f);
+        return false;
+    }
+    read->file = f;
+    read->size = size;
+    int64_t first = header_bytes < size ? header_bytes : size;
     try {
-        if (ok) bytes->resize(static_cast<size_t>(size));
+        read->bytes.resize(static_cast<size_t>(first < 0 ? 0 : first));
+    } catch (const std::bad_alloc&) {
+        end_file_read(read);
+        return false;
+    }
+    if (!read->bytes.empty() && fread(read->bytes.data(), 1, read->bytes.size(), f) != read->bytes.size()) {
+        end_file_read(read);
+        return false;
+    }
+    return true;
+}
+
+bool finish_file_read(TFileRead* read) {
+    if (!read->file) return false;
+    size_t have = read->bytes.size();
+    bool ok = true;
+    try {
+        read->bytes.resize(static_cast<size_t>(read->size));
     } catch (const std::bad_alloc&) {
         ok = false;  // the caller's usual failure; the file is still closed
     }
-    if (ok) ok = size == 0 || fread(bytes->data(), 1, bytes->size(), f) == bytes->size();
-    fclose(f);
+    size_t rest = ok ? read->bytes.size() - have : 0;
+    if (ok && rest > 0) ok = fread(read->bytes.data() + have, 1, rest, read->file) == rest;
+    fclose(read->file);
+    read->file = nullptr;
+    if (!ok) std::vector<uint8_t>().swap(read->bytes);
     return ok;
+}
+
+void end_file_read(TFileRead* read) {
+    if (read->file) fclose(read->file);
+    read->file = nullptr;
+    read->size = 0;
+    std::vector<uint8_t>().swap(read->bytes);
+}
+
+bool read_regular_file(const std::string& path, int64_t max_bytes, std::vector<uint8_t>* bytes) {
+    TFileRead read;
+    bool ok = begin_file_read(path, max_bytes, 0, &read) && finish_file_read(&read);
+    if (ok) bytes->swap(read.bytes);
+    end_file_read(&read);
+    return ok;
+}
+
+int file_problem(const std::string& path, int64_t max_bytes) {
+    std::string p = native_path(path);
+    struct stat st;
+    if (p.empty() || stat(p.c_str(), &st) != 0) return FILE_MISSING;
+    if (S_ISDIR(st.st_mode)) return FILE_FOLDER;
+    if (!S_ISREG(st.st_mode)) return FILE_SPECIAL;
+    if (max_bytes >= 0 && st.st_size > max_bytes) return FILE_TOO_LARGE;
+    FILE* f = open_regular_file(path, nullptr);
+    if (!f) return FILE_UNREADABLE;
+    fclose(f);
+    return FILE_READABLE;
+}
+
+std::string file_problem_text(int problem) {
+    switch (problem) {
+    case FILE_MISSING: return "it is missing";
+    case FILE_FOLDER: return "it is a folder";
+    case FILE_SPECIAL: return "it is not a regular file";
+    case FILE_TOO_LARGE: return "the file is too large";
+    case FILE_UNREADABLE: return "it cannot be read (permission denied)";
+    }
+    return "";
 }
 
 // ---------------------------------------------------------------------------
@@ -295,6 +361,10 @@ TStream* read_file(const std::string& path) {
     int64_t size = 0;
     FILE* f = open_regular_file(path, &size);
     if (!f) return nullptr;
+    if (size > TEXT_FILE_MAX_BYTES) {
+        fclose(f);
+        return nullptr;
+    }
     TStream* s = new TStream;
     s->file = f;
     s->size = size;

@@ -1,7 +1,10 @@
 // Text helpers: reading a number from text as every file reader does, number to
 // text, and slicing and searching with 1-based positions. Numbers that do
-// not fit an int wrap around (the digits are accumulated in unsigned 32-bit
-// arithmetic), so "$FFFFFFFF" reads as -1 and nothing is undefined.
+// not fit an int are clamped to the nearest int ("4294967298" reads as
+// 2147483647, never as a wrapped 2), so a damaged file cannot turn a huge
+// value into a small plausible one; nothing is undefined.
+#include <cstdint>
+
 #include "media/system/system.h"
 
 static bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
@@ -34,14 +37,18 @@ int text_to_int(const std::string& text) {
         base = 2;
         i++;
     }
-    uint32_t value = 0;
+    // Accumulated up to just past the int range; further digits only
+    // confirm that it is out of range.
+    const int64_t limit = (int64_t)INT32_MAX + 1;
+    int64_t value = 0;
     for (; i < n; i++) {
         int d = digit_value(text[i], base);
         if (d < 0) break;
-        value = value * (uint32_t)base + (uint32_t)d;
+        value = value * base + d;
+        if (value > limit) value = limit;
     }
-    if (negative) value = 0u - value;
-    return (int)value;  // two's complement: the wrapped value
+    if (negative) return value >= limit ? INT32_MIN : (int)-value;
+    return value > INT32_MAX ? INT32_MAX : (int)value;
 }
 
 std::string int_to_text(int value) { return std::to_string(value); }

@@ -231,8 +231,17 @@ void* open_dir(const std::string& path);                // 0 on failure
 std::string next_dir_entry(void* dir);                  // "" at the end
 void close_dir(void* dir);
 // Null on failure, and for anything but a regular file: a FIFO, a device
-// or a folder gives Null at once, never blocking.
+// or a folder gives Null at once, never blocking. A file of more than
+// TEXT_FILE_MAX_BYTES is no text file of the game's and gives Null too.
 TStream* read_file(const std::string& path);
+enum { TEXT_FILE_MAX_BYTES = 1024 * 1024 };
+// Why a file cannot be read, for the player's message: FILE_READABLE when
+// nothing is wrong with it as a file (its content may still be), or when
+// max_bytes < 0 sets no size bound. file_problem_text says it in words
+// ("it is a folder"; "" for FILE_READABLE).
+enum { FILE_READABLE, FILE_MISSING, FILE_FOLDER, FILE_SPECIAL, FILE_TOO_LARGE, FILE_UNREADABLE };
+int file_problem(const std::string& path, int64_t max_bytes);
+std::string file_problem_text(int problem);
 // A stream on a new, empty file that takes path's place when close_file
 // succeeds; until then path keeps its old content. A symbolic link at path
 // is replaced itself, never written through. Null when the folder takes no

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "tests/support/files.h"
 #include "tests/support/images.h"
 #include "tests/support/jigsaw_files.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -148,6 +150,42 @@ void expect_same_files(const std::map<std::string, std::string>& before,
     }
     for (const auto& [path, entry] : after)
         if (!before.count(path)) ADD_FAILURE() << when << ": " << path << " appeared";
+}
+
+// The game's peak resident memory so far, in KiB (0 when unreadable).
+long peak_rss_kib(int pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string word;
+    while (status >> word)
+        if (word == "VmHWM:") {
+            long kib = 0;
+            status >> kib;
+            return kib;
+        }
+    return 0;
+}
+
+// A PNG of 65 KB that decodes to 8192 x 8192 grey pixels (256 MiB as RGBA).
+std::string bomb_png() {
+    static std::string bytes;
+    if (bytes.empty()) {
+        support::TempFolder dir;
+        TPixmap* grey = create_pixmap(8192, 8192, PF_GREY8);
+        if (grey && save_pixmap_png(grey, dir.file("bomb.png"), 9)) bytes = e2e::read_file_text(dir.file("bomb.png"));
+        free_pixmap(grey);
+    }
+    return bytes;
+}
+
+// Puts a hostile file in place of path: a bomb PNG, a FIFO, a link to
+// /dev/zero or the first half of the file that was there.
+void plant(const std::string& path, const std::string& how) {
+    std::string whole = fs::exists(path) ? e2e::read_file_text(path) : "";
+    fs::remove(path);
+    if (how == "bomb") support::write_text(path, bomb_png());
+    if (how == "fifo") mkfifo(path.c_str(), 0644);
+    if (how == "zero") fs::create_symlink("/dev/zero", path);
+    if (how == "cut") support::write_text(path, whole.substr(0, whole.size() / 2));
 }
 
 // ===========================================================================
@@ -469,6 +507,104 @@ TEST(MalformedE2e, OpeningJigsawRefusedSavesNothing) {
     EXPECT_FALSE(e2e::status_says(last, nothing));
     expect_same_files(catalogue.files, catalogue.all_files(), "after S and L");
     catalogue.expect_clean_exit();
+}
+
+// Hostile files (a bomb PNG, a FIFO, a link to /dev/zero, a file cut in
+// half) in the opening jigsaw, among the shared images the box screen
+// draws, as the library's thumbnails and as saved games' thumbnails: a
+// piece refused names itself before the opening, a picture refused names
+// itself and the opening plays on, a box image or a thumbnail refused is
+// skipped in silence; memory stays within 40 MiB of a normal start (48
+// bombs of 8192 x 8192 included), nothing is written and Escape ends the
+// game with status 0.
+TEST(MalformedE2e, HostileFilesInTheOpeningJigsawBrowsersAndBoxScreen) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> files;  // under the game folder, and how planted
+        const char* told;  // the file the message names; "" = no message
+        const char* then;  // "" Escape at once; "b" the box screen; "n", "l" a browser, then Escape
+    };
+    const std::string reserved = "jigsaws/0000bexil/";
+    std::vector<std::pair<std::string, std::string>> bombs;
+    for (int i = 1; i <= 48; i++) bombs.push_back({reserved + std::to_string(i) + ".png", "bomb"});
+    const char* const hows[] = {"bomb", "fifo", "zero", "cut"};
+    std::vector<std::pair<std::string, std::string>> library, saved;
+    for (const char* how : hows) {
+        library.push_back({std::string("jigsaws/") + how + "/tn.png", how});
+        saved.push_back({std::string("players/default/") + how + ".png", how});
+    }
+    std::vector<Case> cases = {
+        {"normal", {}, "", ""},
+        {"bomb-pieces", bombs, "jigsaws/0000bexil/1.png", ""},
+        {"fifo-piece", {{reserved + "2.png", "fifo"}}, "jigsaws/0000bexil/2.png", ""},
+        {"zero-piece", {{reserved + "3.png", "zero"}}, "jigsaws/0000bexil/3.png", ""},
+        {"cut-piece", {{reserved + "4.png", "cut"}}, "jigsaws/0000bexil/4.png", ""},
+        {"bomb-picture", {{reserved + "tn.png", "bomb"}, {"images/box.png", "bomb"}}, "jigsaws/0000bexil/tn.png", ""},
+        {"fifo-picture", {{reserved + "tn.png", "fifo"}, {"images/boxf.png", "fifo"}}, "jigsaws/0000bexil/tn.png", ""},
+        {"zero-picture", {{reserved + "tn.png", "zero"}}, "jigsaws/0000bexil/tn.png", ""},
+        {"box-frames", {{"images/box.png", "zero"}, {"images/boxf.png", "cut"}}, "", "b"},
+        {"library-thumbnails", library, "", "n"},
+        {"saved-thumbnails", saved, "", "l"},
+    };
+    ASSERT_FALSE(bomb_png().empty());
+    long normal_kib = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        e2e::Session game(options([&](const std::string& dir) {
+            if (std::string(c.then) == "n" || std::string(c.then) == "l") keep_only_opening_jigsaw(dir);
+            for (const char* how : hows) {
+                if (std::string(c.then) == "n") good_jigsaw(dir + "/jigsaws/" + how, 0x808080);
+                if (std::string(c.then) == "l") saved_game(dir, how, 0x808080);
+            }
+            if (std::string(c.then) == "l") saved_game(dir, "good", 0x808080);
+            for (const auto& [file, how] : c.files) plant(dir + "/" + file, how);
+        }));
+        ASSERT_TRUE(game.ok()) << game.error;
+        ASSERT_TRUE(game.wait_for_window(title, 30000));
+        Catalogue catalogue(game);
+        catalogue.files = catalogue.all_files();
+        e2e::Shot last;
+        if (*c.told) {
+            e2e::TextMask told = e2e::render_text(c.told, 14);
+            bool seen =
+                game.wait_for_screen([&](const e2e::Shot& s) { return e2e::message_says(s, told); }, 30000, &last);
+            support::keep_shot(last, std::string("hostile-") + c.name);
+            EXPECT_TRUE(seen) << "no message naming " << c.told;
+            game.key("space");  // the message; the opening (or the empty board) follows
+        } else if (*c.then) {
+            ASSERT_TRUE(catalogue.reach_board());
+            e2e::Shot board = game.grab();
+            game.key(c.then);
+            EXPECT_TRUE(game.wait_until_still(15000, &last, [&](const e2e::Shot& s) { return s.pixels != board.pixels; }));
+            support::keep_shot(last, std::string("hostile-") + c.name);
+            EXPECT_FALSE(e2e::message_screen(last)) << "a refused thumbnail or frame is skipped in silence";
+            if (*c.then != 'b') {
+                // Only the good entry (the reserved jigsaw, the good saved
+                // game) takes a cell: the first, and the second is empty.
+                bool saved_page = *c.then == 'l';
+                int pitch = saved_page ? 196 : 98, dx = saved_page ? 96 : 20, dy = saved_page ? 72 : 15;
+                EXPECT_NE(last.at(8 + dx, 66 + dy), BROWSER);
+                EXPECT_EQ(last.at(8 + pitch + dx, 66 + dy), BROWSER);
+            }
+            game.key("Escape");
+            EXPECT_TRUE(game.wait_for_change(last, 10000)) << "the screen did not close";
+        } else {
+            EXPECT_TRUE(game.wait_for_screen([](const e2e::Shot& s) { return s.drawn(); }, 30000, &last));
+        }
+        long kib = peak_rss_kib(game.game_pid);
+        EXPECT_GT(kib, 0);
+        if (std::string(c.name) == "normal") normal_kib = kib;
+        EXPECT_LT(kib, normal_kib + 40 * 1024) << "peak " << kib << " KiB, a normal start " << normal_kib << " KiB";
+        std::cout << c.name << ": peak resident memory " << kib << " KiB\n";
+        game.key("Escape");
+        int status = game.wait_exit(5000);
+        if (status != 0) {  // no opening to end: Escape asked to leave; the second one answers yes
+            game.key("Escape");
+            status = game.wait_exit(15000);
+        }
+        EXPECT_EQ(status, 0);
+        expect_same_files(catalogue.files, catalogue.all_files(), c.name);
+    }
 }
 
 }  // namespace

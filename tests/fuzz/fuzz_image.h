@@ -8,7 +8,7 @@
 
 inline int fuzz_decoder(int decoder, const uint8_t* data, size_t size) {
     TImageClaim claim;
-    TPixmap* pixmap = decode_pixmap(data, size, decoder, {1024, 768, 0}, &claim);
+    TPixmap* pixmap = decode_pixmap(data, size, decoder, {1024, 768, 1024 * 768}, &claim);
     if (pixmap) {
         int bpp = pixmap_bytes_per_pixel(pixmap->format);
         if (pixmap->width < 1 || pixmap->width > 1024 || pixmap->height < 1 || pixmap->height > 768 || bpp == 0)

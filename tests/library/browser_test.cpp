@@ -173,6 +173,39 @@ TEST_F(Browser, FiftySevenEntriesMakeTwoPagesAt800AndOneAt1024) {
     EXPECT_EQ(entry_named(numbered(11))->y, 66 + 74);  // row 2 of 10 columns
 }
 
+// Paging through the library keeps the thumbnails of the page shown and
+// its neighbours only; coming back loads a page again.
+TEST_F(Browser, OnlyThePagesNearTheOneShownKeepTheirThumbnails) {
+    for (int i = 1; i <= 56 * 5; i++) make_entry(numbered(i));
+    auto held_pages = [] {
+        std::vector<int> pages;
+        for (const tn3_type& entry : *jigsaw_list)
+            if (entry.img) {
+                int page = (entry.n - 1) / 56 + 1;
+                if (pages.empty() || pages.back() != page) pages.push_back(page);
+            }
+        return pages;
+    };
+    draw_jigsaw_page(SCREEN_NEW);
+    EXPECT_EQ(held_pages(), std::vector<int>({1}));
+    for (int page = 2; page <= 5; page++) {
+        next_page();
+        draw_jigsaw_page(SCREEN_NEW);
+    }
+    EXPECT_EQ(jigsaw_page, 5);
+    EXPECT_EQ(held_pages(), std::vector<int>({4, 5}));  // 3 was two pages back
+    for (int page = 4; page >= 2; page--) {
+        previous_page();
+        draw_jigsaw_page(SCREEN_NEW);
+    }
+    EXPECT_EQ(held_pages(), std::vector<int>({2, 3}));
+    EXPECT_EQ(entry_named(numbered(1))->img, nullptr);
+    previous_page();
+    draw_jigsaw_page(SCREEN_NEW);
+    EXPECT_NE(entry_named(numbered(1))->img, nullptr);
+    EXPECT_EQ(held_pages(), std::vector<int>({1, 2}));
+}
+
 TEST_F(Browser, SavedPagesHoldTwelveAt800AndTwentyAt1024) {
     for (int i = 1; i <= 13; i++) write_png("players/default/" + numbered(i) + ".png", 26, 20, 0xFF000000);
     draw_saved_page();

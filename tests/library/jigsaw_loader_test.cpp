@@ -3,6 +3,9 @@
 // jigsaw that was loaded before whole and playable.
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
 
 #include "storage_fixture.h"
 
@@ -298,12 +301,35 @@ TEST_F(Loader, APipeWhereAFileShouldBeIsReportedAndNothingChanges) {
     ASSERT_EQ(mkfifo("jigsaws/piped/2.png", 0600), 0);
     std::string problem;
     EXPECT_FALSE(read_jigsaw("piped", &problem));
-    EXPECT_EQ(problem, "can't find jigsaws/piped/2.png");
+    EXPECT_EQ(problem, "Unable to read jigsaws/piped/2.png: it is not a regular file");
     before.expect_unchanged();
     std::filesystem::remove("jigsaws/piped/pieces.txt");
     ASSERT_EQ(mkfifo("jigsaws/piped/pieces.txt", 0600), 0);
     EXPECT_FALSE(read_jigsaw("piped", &problem));
-    EXPECT_EQ(problem, "can't find jigsaws/piped/pieces.txt");
+    EXPECT_EQ(problem, "Unable to read jigsaws/piped/pieces.txt: it is not a regular file");
+    before.expect_unchanged();
+    // A folder, a file that cannot be read, a pieces file far too large
+    // (sparse: 1 GiB without a line end is refused before any of it is
+    // read) and an image that is no image are each named for what they are.
+    std::filesystem::remove("jigsaws/piped/pieces.txt");
+    std::filesystem::create_directory("jigsaws/piped/pieces.txt");
+    EXPECT_FALSE(read_jigsaw("piped", &problem));
+    EXPECT_EQ(problem, "Unable to read jigsaws/piped/pieces.txt: it is a folder");
+    std::filesystem::remove("jigsaws/piped/pieces.txt");
+    { std::ofstream big("jigsaws/piped/pieces.txt"); }
+    ASSERT_EQ(truncate("jigsaws/piped/pieces.txt", 1L << 30), 0);
+    EXPECT_FALSE(read_jigsaw("piped", &problem));
+    EXPECT_EQ(problem, "Unable to read jigsaws/piped/pieces.txt: the file is too large");
+    make_jigsaw("texty", crlf(pieces_lines(1, 3)), 3);
+    std::filesystem::remove("jigsaws/texty/2.png");
+    { std::ofstream text("jigsaws/texty/2.png"); text << "not an image"; }
+    EXPECT_FALSE(read_jigsaw("texty", &problem));
+    EXPECT_EQ(problem, "Unable to load jigsaws/texty/2.png: it is damaged or not a PNG, JPEG, BMP or TGA image");
+    if (geteuid() != 0) {  // root reads whatever the mode says
+        chmod("jigsaws/texty/2.png", 0);
+        EXPECT_FALSE(read_jigsaw("texty", &problem));
+        EXPECT_EQ(problem, "Unable to read jigsaws/texty/2.png: it cannot be read (permission denied)");
+    }
     before.expect_unchanged();
 }
 

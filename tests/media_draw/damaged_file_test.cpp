@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstring>
 
 #include "draw_test_util.h"
 #include "media/media_internal.h"
@@ -164,6 +168,117 @@ long peak_rss_kib() {
     return usage.ru_maxrss;
 }
 
+// A chunk of type `type` holding `head` and then `inflated` zero bytes
+// deflated (a stream of about a thousandth of that).
+std::vector<uint8_t> zero_bomb_chunk(const char* type, const std::string& head, size_t inflated) {
+    std::vector<uint8_t> data(head.begin(), head.end());
+    z_stream z = {};
+    deflateInit(&z, 9);
+    std::vector<uint8_t> zeros(1 << 20, 0), out(1 << 16);
+    for (size_t fed = 0; fed < inflated || z.avail_in; ) {
+        if (!z.avail_in && fed < inflated) {
+            z.next_in = zeros.data();
+            z.avail_in = static_cast<uInt>(zeros.size());
+            fed += zeros.size();
+        }
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        deflate(&z, Z_NO_FLUSH);
+        data.insert(data.end(), out.data(), z.next_out);
+    }
+    int rc;
+    do {
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        rc = deflate(&z, Z_FINISH);
+        data.insert(data.end(), out.data(), z.next_out);
+    } while (rc == Z_OK);
+    deflateEnd(&z);
+    std::vector<uint8_t> chunk(8);
+    put32be(&chunk, 0, static_cast<uint32_t>(data.size()));
+    std::memcpy(chunk.data() + 4, type, 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    chunk.resize(chunk.size() + 4);
+    put32be(&chunk, chunk.size() - 4, crc32_of(chunk.data() + 4, chunk.size() - 8));
+    return chunk;
+}
+
+// Text and colour-profile chunks that inflate to 256 MiB each are never
+// inflated whole: the picture loads as it would without them, and the
+// process grows by far less than one of them.
+TEST(LoadPixmap, CompressedAncillaryChunksAreNotInflated) {
+    support::TempFolder dir;
+    TPixmap* small = create_pixmap(4, 4, PF_RGB888);
+    write_pixel(small, 1, 2, 0xFF102030);
+    std::vector<uint8_t> png = png_bytes(small, dir.file("small.png"));
+    ASSERT_GT(png.size(), 33u);
+    const size_t inflated = 256u << 20;
+    std::vector<uint8_t> chunks;
+    for (const auto& c : {zero_bomb_chunk("zTXt", std::string("Comment\0\0", 9), inflated),
+                          zero_bomb_chunk("iTXt", std::string("Comment\0\1\0\0\0", 12), inflated),
+                          zero_bomb_chunk("iCCP", std::string("icc\0\0", 5), inflated)})
+        chunks.insert(chunks.end(), c.begin(), c.end());
+    png.insert(png.begin() + 33, chunks.begin(), chunks.end());
+    ASSERT_TRUE(support::write_bytes(dir.file("chunks.png"), png));
+    struct rusage before, after;
+    getrusage(RUSAGE_SELF, &before);
+    TPixmap* p = load_pixmap_within(dir.file("chunks.png"), {4, 4, 16}, nullptr);
+    getrusage(RUSAGE_SELF, &after);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(read_pixel(p, 1, 2), 0xFF102030u);
+    free_pixmap(p);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 32L * 1024) << "KiB of peak growth";
+}
+
+// Hostile image files meet a bounded read: a file is never larger than its
+// limits allow it to be (a small picture padded to 100 MB is refused), a
+// header claiming too much is refused before the rest of a 200 MB file is
+// read, a true bomb by its header, a link to /dev/zero and a cut file
+// give Null; none makes the process grow by more than a few MB.
+TEST(LoadPixmap, HostileFilesAreRefusedBeforeTheyAreReadWhole) {
+    support::TempFolder dir;
+    TPixmap* small = create_pixmap(4, 4, PF_RGB888);
+    std::vector<uint8_t> png = png_bytes(small, dir.file("small.png"));
+    ASSERT_GT(png.size(), 33u);
+    std::vector<uint8_t> bomb_header = png;
+    claim_png_size(&bomb_header, 16384, 16384);
+    TPixmap* grey = create_pixmap(8192, 8192, PF_GREY8);
+    ASSERT_TRUE(save_pixmap_png(grey, dir.file("bomb.png"), 9));
+    free_pixmap(grey);
+    auto sparse = [&](const std::string& name, const std::vector<uint8_t>& head, off_t size) {
+        EXPECT_TRUE(support::write_bytes(dir.file(name), head));
+        EXPECT_EQ(truncate(dir.file(name).c_str(), size), 0);
+        return dir.file(name);
+    };
+    std::vector<uint8_t> cut(png.begin(), png.begin() + static_cast<long>(png.size() / 2));
+    ASSERT_TRUE(support::write_bytes(dir.file("cut.png"), cut));
+    ASSERT_EQ(symlink("/dev/zero", dir.file("zero.png").c_str()), 0);
+    struct Row {
+        std::string path;
+        TImageLimits limits;
+        int claimed;  // the width the claim records; 0 = none
+    } rows[] = {
+        {sparse("claims.png", bomb_header, 200 << 20), IMAGE_LIMITS_LARGEST, 16384},
+        {sparse("padded.png", png, 100 << 20), {4, 4, 16}, 0},
+        {dir.file("bomb.png"), {1024, 768, 1024 * 768}, 8192},
+        {dir.file("cut.png"), {4, 4, 16}, 4},
+        {dir.file("zero.png"), IMAGE_LIMITS_LARGEST, 0},
+    };
+    for (const Row& row : rows) {
+        struct rusage before, after;
+        getrusage(RUSAGE_SELF, &before);
+        TImageClaim claim;
+        EXPECT_EQ(load_pixmap_within(row.path, row.limits, &claim), nullptr) << row.path;
+        getrusage(RUSAGE_SELF, &after);
+        EXPECT_EQ(claim.width, row.claimed) << row.path;
+        EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 8L * 1024) << row.path << ": KiB of peak growth";
+    }
+    // The same small picture unpadded loads under those limits.
+    TPixmap* ok = load_pixmap_within(dir.file("small.png"), {4, 4, 16}, nullptr);
+    EXPECT_NE(ok, nullptr);
+    free_pixmap(ok);
+}
+
 }  // namespace
 
 TEST(LoadPixmap, ClaimsBeyondTheFilesDataAllocateNothing) {
@@ -202,10 +317,15 @@ TEST(LoadPixmap, LimitsRefuseFromTheHeaderAndTellWhatItClaimed) {
         std::string path = dir.file("image");
         ASSERT_TRUE(support::write_bytes(path, c.bytes));
         const int w = c.width, h = c.height;
-        const TImageLimits too_small[] = {{w - 1, 0, 0}, {0, h - 1, 0}, {0, 0, int64_t(w) * h - 1}};
+        const int64_t wh = int64_t(w) * h;
+        // One field too small, or left unset: no decoder may read a file
+        // without limits, whatever the file.
+        const TImageLimits too_small[] = {{w - 1, h, wh}, {w, h - 1, wh}, {w, h, wh - 1},
+                                          {0, h, wh},     {w, 0, wh},     {w, h, 0}};
         for (const TImageLimits& limits : too_small) {
             TImageClaim claim;
             EXPECT_EQ(load_pixmap_within(path, limits, &claim), nullptr) << w << "x" << h;
+            if (!image_limits_set(limits)) continue;  // refused unread
             EXPECT_EQ(claim.width, w);
             EXPECT_EQ(claim.height, h);
             EXPECT_FALSE(claim.no_memory);
@@ -215,15 +335,30 @@ TEST(LoadPixmap, LimitsRefuseFromTheHeaderAndTellWhatItClaimed) {
         ASSERT_NE(exact, nullptr) << w << "x" << h << " fits limits of its own size";
         EXPECT_EQ(exact->width, w);
         free_pixmap(exact);
-        TImage* image = load_image_within(path, -1, {w, h, 0}, nullptr);
+        TImage* image = load_image_within(path, -1, {w, h, int64_t(w) * h}, nullptr);
         EXPECT_NE(image, nullptr);
         free_image(image);
-        EXPECT_EQ(load_image_within(path, -1, {w - 1, h, 0}, nullptr), nullptr);
+        EXPECT_EQ(load_image_within(path, -1, {w - 1, h, int64_t(w) * h}, nullptr), nullptr);
+        // Each decoder on its own, and the decoding ahead, refuse without limits.
+        for (int decoder : {DECODE_PNG, DECODE_JPEG, DECODE_BMP, DECODE_TGA}) {
+            TPixmap* one = decode_pixmap(c.bytes.data(), c.bytes.size(), decoder, {w, h, wh}, nullptr);
+            bool decodes = one != nullptr;
+            free_pixmap(one);
+            EXPECT_EQ(decode_pixmap(c.bytes.data(), c.bytes.size(), decoder, TImageLimits(), nullptr), nullptr);
+            if (!decodes) continue;
+            prefetch_images({path}, TImageLimits(), 0);
+            wait_for_prefetch();
+            int taken = prefetched_images_taken;
+            TPixmap* later = load_pixmap_within(path, {w, h, wh}, nullptr);
+            EXPECT_NE(later, nullptr);
+            free_pixmap(later);
+            EXPECT_EQ(prefetched_images_taken, taken) << "decoded ahead without limits";
+        }
     }
     // A file no loader knows claims nothing.
     ASSERT_TRUE(support::write_bytes(dir.file("text"), {'h', 'e', 'l', 'l', 'o'}));
     TImageClaim claim;
-    EXPECT_EQ(load_pixmap_within(dir.file("text"), {1024, 768, 0}, &claim), nullptr);
+    EXPECT_EQ(load_pixmap_within(dir.file("text"), {1024, 768, 1024 * 768}, &claim), nullptr);
     EXPECT_EQ(claim.width, 0);
     EXPECT_EQ(claim.height, 0);
 }
@@ -239,17 +374,17 @@ TEST(LoadPixmap, ABombIsRefusedByItsHeaderWhateverItsData) {
     free_pixmap(grey);
     std::vector<uint8_t> bomb = support::read_bytes(dir.file("bomb.png"));
     EXPECT_LT(bomb.size(), 64u * 1024);
-    TPixmap* whole = load_pixmap(dir.file("bomb.png"));
+    TPixmap* whole = load_pixmap_within(dir.file("bomb.png"), IMAGE_LIMITS_LARGEST, nullptr);
     ASSERT_NE(whole, nullptr);
     free_pixmap(whole);
     TImageClaim claim;
-    EXPECT_EQ(load_pixmap_within(dir.file("bomb.png"), {1024, 768, 0}, &claim), nullptr);
+    EXPECT_EQ(load_pixmap_within(dir.file("bomb.png"), {1024, 768, 1024 * 768}, &claim), nullptr);
     EXPECT_EQ(claim.width, 4096);
     EXPECT_EQ(claim.height, 4096);
     std::vector<uint8_t> header_only(bomb.begin(), bomb.begin() + 33);
     header_only.resize(bomb.size(), 0x55);
     ASSERT_TRUE(support::write_bytes(dir.file("header.png"), header_only));
     claim = TImageClaim();
-    EXPECT_EQ(load_pixmap_within(dir.file("header.png"), {1024, 768, 0}, &claim), nullptr);
+    EXPECT_EQ(load_pixmap_within(dir.file("header.png"), {1024, 768, 1024 * 768}, &claim), nullptr);
     EXPECT_EQ(claim.width, 4096);
 }

@@ -75,7 +75,7 @@ TEST_F(SpecialFiles, EveryReaderRefusesAtOnce) {
             << "read_file";
         EXPECT_EQ(run_bounded([&] { return load_pixmap(place) != nullptr; }), REFUSED) << "load_pixmap";
         EXPECT_EQ(run_bounded([&] {
-                      return load_image_within(place, -1, {1024, 768, 0}, nullptr) != nullptr;
+                      return load_image_within(place, -1, {1024, 768, 1024 * 768}, nullptr) != nullptr;
                   }),
                   REFUSED)
             << "load_image_within";

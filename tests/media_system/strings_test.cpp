@@ -32,14 +32,20 @@ TEST(TextToInt, DollarIntroducesHexAndPercentBinary) {
     EXPECT_EQ(text_to_int("  $ff"), 255);
 }
 
-TEST(TextToInt, OverflowWrapsInThirtyTwoBits) {
+TEST(TextToInt, OverflowClampsToTheIntRange) {
     EXPECT_EQ(text_to_int("2147483647"), INT_MAX);
     EXPECT_EQ(text_to_int("-2147483648"), INT_MIN);
-    EXPECT_EQ(text_to_int("2147483648"), INT_MIN);
-    EXPECT_EQ(text_to_int("4294967297"), 1);
-    EXPECT_EQ(text_to_int("$FFFFFFFF"), -1);
+    EXPECT_EQ(text_to_int("2147483648"), INT_MAX);
+    EXPECT_EQ(text_to_int("-2147483649"), INT_MIN);
+    // Past 32 bits nothing wraps back to a small value.
+    EXPECT_EQ(text_to_int("4294967297"), INT_MAX);
+    EXPECT_EQ(text_to_int("4294967298"), INT_MAX);
+    EXPECT_EQ(text_to_int("-4294967298"), INT_MIN);
+    EXPECT_EQ(text_to_int("$FFFFFFFF"), INT_MAX);
+    EXPECT_EQ(text_to_int("%" + std::string(40, '1')), INT_MAX);
     // A very long run of digits is still defined (and does not crash).
     EXPECT_EQ(text_to_int(std::string(200, '0') + "9"), 9);
+    EXPECT_EQ(text_to_int(std::string(200, '9')), INT_MAX);
 }
 
 TEST(IntToText, PlainDecimalWithMinusForNegatives) {

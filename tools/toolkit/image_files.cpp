@@ -101,7 +101,7 @@ bool read_picture(const std::string& path, Picture& picture, std::string& error)
         error = "it is neither a PNG nor a JPEG picture";
         return false;
     }
-    TPixmap* loaded = load_pixmap(path);
+    TPixmap* loaded = load_pixmap_within(path, IMAGE_LIMITS_LARGEST, nullptr);
     if (!loaded) {
         error = std::string("the ") + (png ? "PNG" : "JPEG") +
                 " file is damaged, or larger than 16384 pixels a side or 64 million pixels";
