@@ -49,10 +49,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Tessellon cannot open a display: is DISPLAY set to a running X server?\n");
         return 1;
     }
-    for (;;) {
-        main_loop_iteration();
-        // Seen within a timer tick of the signal: the leaving hook saves the
-        // game when the player asked for that, then the program ends.
-        if (leave_signal()) end_program_on_signal();
-    }
+    main_loop();
 }

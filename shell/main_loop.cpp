@@ -212,5 +212,10 @@ void main_loop_iteration() {
 }
 
 void main_loop() {
-    for (;;) main_loop_iteration();
+    for (;;) {
+        main_loop_iteration();
+        // Seen within a timer tick of the signal: the leaving hook saves the
+        // game when the player asked for that, then the program ends.
+        if (leave_signal()) end_program_on_signal();
+    }
 }

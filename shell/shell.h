@@ -65,7 +65,8 @@ extern int key7_count;       // consecutive presses of 7
 // --- the frame on the screen, kept for the run ---
 extern int frame_skipping;  // 1: still screens skip frames identical to the shown one; 0: every frame drawn
 
-// Runs iterations until the program ends; never returns.
+// Runs iterations until the program ends, by the player or by SIGTERM or
+// SIGHUP seen between two of them; never returns.
 [[noreturn]] void main_loop();
 // One iteration: the frame, the flip, one event and its dispatch. On a
 // still screen the frame and its flip are skipped when nothing it is drawn

@@ -1,5 +1,5 @@
 // "Save the game when I leave" on the real binary: the preferences page's
-// eighth row at both display sizes, and the saved game on disk after the
+// eighth and ninth rows at both display sizes, and the saved game on disk after the
 // player leaves with Escape twice or the window's close button, byte for
 // byte what S writes (a saved game that is a link replaced, never written
 // through); the same when SIGTERM, SIGHUP or the loss of the X server ends
