@@ -9,6 +9,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -103,6 +104,11 @@ void open_saved_game(e2e::Session& game, const e2e::ScaledBoard& view, int scree
         << "the thumbnail click did not load the saved game";
 }
 
+int distance(uint32_t a, uint32_t b) {
+    return std::abs(e2e::red(a) - e2e::red(b)) + std::abs(e2e::green(a) - e2e::green(b)) +
+           std::abs(e2e::blue(a) - e2e::blue(b));
+}
+
 struct Piece {
     int x, y, turns;
 };
@@ -152,25 +158,39 @@ TEST(ScaleE2e, AClickPicksThePieceDrawnOnThatScreenPixelAlsoTurnedAtItsEdge) {
     ASSERT_TRUE(game.wait_until_still(20000));
     struct Case {
         int piece, px, py;  // the piece and its place
-        int edge_x;         // its last solid board column on its row
+        uint32_t colour;
+        int dx, dy;  // the way from its centre to the edge tried
     };
-    for (const Case& c : {Case{2, P2_X, P2_Y, P2_X + 49}, Case{1, P1_X, P1_Y, P1_X + 49}}) {
+    // The right edge of the unturned piece, the bottom one of the turned.
+    for (const Case& c : {Case{2, P2_X, P2_Y, BLUE, 1, 0}, Case{1, P1_X, P1_Y, RED, 0, 1}}) {
         SCOPED_TRACE(c.piece);
-        // One board pixel past the edge picks nothing: the click there and
-        // the one 60 pixels lower leave the piece where it is.
-        view.click(game, c.edge_x + 1, c.py);
-        view.click(game, c.edge_x + 1, c.py + 60);
+        // The edge as drawn: the last board pixel that way whose screen
+        // pixel shows more of the piece than of the background.
+        e2e::Shot shot = game.grab();
+        auto shows_piece = [&](int k) {
+            uint32_t p = view.at(shot, c.px + c.dx * k, c.py + c.dy * k);
+            return distance(p, c.colour) < distance(p, BACKGROUND);
+        };
+        int k = 0;
+        while (k < SIDE && shows_piece(k + 1)) k++;
+        EXPECT_GE(k, SIDE / 2 - 1);
+        EXPECT_LE(k, SIDE / 2);
+        int ex = c.px + c.dx * k, ey = c.py + c.dy * k;
+        // One pixel past the edge a click picks nothing: the click there
+        // and the one 60 pixels lower leave the piece where it is.
+        view.click(game, ex + c.dx, ey + c.dy);
+        view.click(game, ex + c.dx, ey + c.dy + 60);
         std::vector<int> saved = support::save_and_read_reserved(game, 2);
         ASSERT_EQ(saved.size(), 19u);
         EXPECT_EQ(saved_piece(saved, c.piece).x, c.px);
-        EXPECT_EQ(saved_piece(saved, c.piece).y, c.py);
+        EXPECT_EQ(saved_piece(saved, c.piece).y, c.py) << "a click past the edge picked the piece";
         // On the edge pixel the click picks it; it goes down 60 lower.
-        view.click(game, c.edge_x, c.py);
+        view.click(game, ex, ey);
         for (int step = 1; step <= 6; step++) {
-            view.move(game, c.edge_x, c.py + 10 * step);
+            view.move(game, ex, ey + 10 * step);
             game.pause(40);  // input pacing: a hand's motion, not a wait
         }
-        view.click(game, c.edge_x, c.py + 60);
+        view.click(game, ex, ey + 60);
         std::vector<int> moved;
         e2e::poll_until(
             [&] {
