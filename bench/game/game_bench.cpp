@@ -237,6 +237,21 @@ static std::vector<uint32_t> grab(int x, int y, int w, int h) {
     return pixels;
 }
 
+// The 2r x 2r screen pixels around the one showing board pixel (x, y):
+// the same number of pixels on every screen, so that looking costs alike.
+static std::vector<uint32_t> probe(int x, int y, int r) {
+    int sx = std::max(0, std::min(screen_x(x) - r, view.screen_w - 2 * r));
+    int sy = std::max(0, std::min(screen_y(y) - r, view.screen_h - 2 * r));
+    std::vector<uint32_t> pixels;
+    XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), sx, sy, 2 * r, 2 * r, AllPlanes, ZPixmap);
+    if (!image) return pixels;
+    pixels.reserve((size_t)4 * r * r);
+    for (int j = 0; j < 2 * r; j++)
+        for (int i = 0; i < 2 * r; i++) pixels.push_back(XGetPixel(image, i, j) & 0xFFFFFF);
+    XDestroyImage(image);
+    return pixels;
+}
+
 static std::string shots_folder;          // --shots; empty = none
 static std::string smaps_folder;          // --smaps; empty = none
 static std::vector<std::string> wrapper;  // --wrap: a command the game runs under (a heap profiler, say)
@@ -310,11 +325,11 @@ static void key(const char* name) {
 // change; -1 when they did not within a second.
 static double motion_latency(int x, int y) {
     const int r = 40;
-    std::vector<uint32_t> before = grab(x - r, y - r, 2 * r, 2 * r);
+    std::vector<uint32_t> before = probe(x, y, r);
     double t0 = now_ms();
     move(x, y);
     while (now_ms() - t0 < 1000) {
-        if (grab(x - r, y - r, 2 * r, 2 * r) != before) return now_ms() - t0;
+        if (probe(x, y, r) != before) return now_ms() - t0;
     }
     return -1;
 }
@@ -325,13 +340,13 @@ static double click_latency(int x, int y) {
     const int r = 40;
     move(x, y);
     sleep_ms(30);
-    std::vector<uint32_t> before = grab(x - r, y - r, 2 * r, 2 * r);
+    std::vector<uint32_t> before = probe(x, y, r);
     double t0 = now_ms();
     XTestFakeButtonEvent(dpy, 1, True, 0);
     XTestFakeButtonEvent(dpy, 1, False, 0);
     XFlush(dpy);
     while (now_ms() - t0 < 1000) {
-        if (grab(x - r, y - r, 2 * r, 2 * r) != before) return now_ms() - t0;
+        if (probe(x, y, r) != before) return now_ms() - t0;
     }
     return -1;
 }
@@ -340,11 +355,11 @@ static double click_latency(int x, int y) {
 // when they did not within a second.
 static double key_latency(const char* name, int x, int y) {
     const int r = 40;
-    std::vector<uint32_t> before = grab(x - r, y - r, 2 * r, 2 * r);
+    std::vector<uint32_t> before = probe(x, y, r);
     double t0 = now_ms();
     key(name);
     while (now_ms() - t0 < 1000) {
-        if (grab(x - r, y - r, 2 * r, 2 * r) != before) return now_ms() - t0;
+        if (probe(x, y, r) != before) return now_ms() - t0;
     }
     return -1;
 }

@@ -447,16 +447,25 @@ void flip(int sync) {
     x11_render_flush();
     // An expose (or anything else that bumped the serial) may have taken
     // pixels off the window that a region would not put back.
-    if (display_shown_serial != presented_serial) damage_note_front_lost();
+    bool front_lost = display_shown_serial != presented_serial;
+    if (front_lost) damage_note_front_lost();
     TDamageRect region;
     int how = damage_choose_present(copy_sub_buffer != nullptr, &region);
     int window_h = open_height;
     if (x11_scaled) {
-        // The window shows the display scaled: a region becomes every window
-        // pixel it colours, anything else the whole window with its bars.
-        bool whole = how != PRESENT_REGION;
-        region = whole ? TDamageRect{0, 0, x11_fit.window_w, x11_fit.window_h} : scale_rect_to_window(x11_fit, region);
-        if (whole || !damage_rect_empty(region)) x11_render_show_scaled(whole, region);
+        // The display's pixels live in the off-screen buffer and only the
+        // present draws the window's back buffer, so where sub-buffer copies
+        // exist nothing needs a swap: a region copies every window pixel it
+        // colours, any other frame the board's part of the window, and the
+        // bars as well once the window lost what it showed.
+        if (copy_sub_buffer && how == PRESENT_SWAP) how = PRESENT_WHOLE;
+        bool bars = front_lost || how == PRESENT_SWAP;
+        TDamageRect board = {x11_fit.x, x11_fit.y, x11_fit.x + x11_fit.w, x11_fit.y + x11_fit.h};
+        if (bars)
+            region = TDamageRect{0, 0, x11_fit.window_w, x11_fit.window_h};
+        else
+            region = how == PRESENT_REGION ? scale_rect_to_window(x11_fit, region) : board;
+        if (bars || !damage_rect_empty(region)) x11_render_show_scaled(bars, region);
         window_h = x11_fit.window_h;
     }
     if (how == PRESENT_SWAP) set_swap_interval(interval);

@@ -110,9 +110,19 @@ void x11_render_show_scaled(bool whole, const TDamageRect& region) {
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     if (whole) {
-        glDisable(GL_SCISSOR_TEST);
+        // Only the bars: the board's quad covers the rest.
+        glEnable(GL_SCISSOR_TEST);
         glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        const int bars[4][4] = {{0, 0, f.x, f.window_h},
+                                {f.x + f.w, 0, f.window_w - f.x - f.w, f.window_h},
+                                {f.x, 0, f.w, f.window_h - f.y - f.h},
+                                {f.x, f.window_h - f.y, f.w, f.y}};  // GL rows run bottom-up
+        for (const auto& bar : bars) {
+            if (bar[2] <= 0 || bar[3] <= 0) continue;
+            glScissor(bar[0], bar[1], bar[2], bar[3]);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glDisable(GL_SCISSOR_TEST);
     } else {
         // The same quad as a whole frame, clipped: each pixel gets exactly
         // the colour a whole frame would give it.
