@@ -131,6 +131,9 @@ void x11_render_show_scaled(bool whole, const TDamageRect& region) {
     }
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, offscreen_texture);
+    // The texels as they are: software renderers have a fast path for an
+    // unblended, unmodulated textured quad.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glColor4ub(255, 255, 255, 255);
     // The texture's rows are GL's, bottom-up: the board's top row is its last.
     float u1 = (float)f.board_w / offscreen_tw, v_top = (float)f.board_h / offscreen_th;
@@ -145,6 +148,7 @@ void x11_render_show_scaled(bool whole, const TDamageRect& region) {
     glTexCoord2f(0, 0);
     glVertex2f(x0, y1);
     glEnd();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     bind_framebuffer(GL_FRAMEBUFFER, offscreen_framebuffer);
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);

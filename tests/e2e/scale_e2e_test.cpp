@@ -3,7 +3,7 @@
 // black bars, a click on a screen pixel picks the piece drawn there (also
 // a turned one, at its very edge), help lines and browser thumbnails hit
 // where they are drawn, and F and W never leave a small window. The
-// reserved jigsaw is two solid squares, so the screen tells where each lies.
+// reserved jigsaw is 3 x 3 solid squares, so the screen tells where each lies.
 // Set TESSELLON_E2E_SHOTS_DIR to keep the scaled screens as PNGs.
 #include <gtest/gtest.h>
 
@@ -22,26 +22,31 @@
 namespace {
 
 const char* const title = support::GAME_TITLE;
-const int SIDE = 100;
-const uint32_t RED = 0xE02020, BLUE = 0x2020E0, BACKGROUND = 0x0A141E;
-// The saved game the tests start from: piece 1 turned a quarter, piece 2 not.
+const int SIDE = 50, PIECES = 9;
+const uint32_t RED = 0xE02020, BLUE = 0x2020E0, GREEN = 0x20E020, GREY = 0xA0A0A0, BACKGROUND = 0x0A141E;
+// The saved game the tests start from: piece 1 turned a quarter, piece 2
+// not, the others in a row along the bottom; piece 5 (green) is the only
+// interior one.
 const int P1_X = 250, P1_Y = 250, P2_X = 550, P2_Y = 380;
 
 void prepare(const std::string& game_dir) {
     support::JigsawFiles jigsaw;
-    jigsaw.rows = 1;
-    jigsaw.columns = 2;
-    jigsaw.homes = {300, 300, 400, 300};
+    jigsaw.rows = 3;
+    jigsaw.columns = 3;
+    jigsaw.homes = support::grid_homes(3, 3, 300, 200, SIDE);
     jigsaw.background = {10, 20, 30};
     jigsaw.side = SIDE;
-    jigsaw.piece_colour = [](int i) { return 0xFF000000u | (i == 1 ? RED : BLUE); };
+    jigsaw.piece_colour = [](int i) { return 0xFF000000u | (i == 1 ? RED : i == 2 ? BLUE : i == 5 ? GREEN : GREY); };
     jigsaw.picture_width = 200;
     jigsaw.picture_height = 150;
     ASSERT_TRUE(support::replace_reserved_jigsaw(game_dir, jigsaw));
-    support::SavedPiece p1, p2;
-    p1.x = P1_X, p1.y = P1_Y, p1.turns = 1, p1.order = 1;
-    p2.x = P2_X, p2.y = P2_Y, p2.order = 2;
-    ASSERT_TRUE(support::write_reserved_saved_game(game_dir, {p1, p2}, 10, 20, 30));
+    std::vector<support::SavedPiece> pieces(PIECES);
+    for (int i = 0; i < PIECES; i++) {
+        pieces[i].x = 100 + 70 * i, pieces[i].y = 540, pieces[i].order = i + 1;
+    }
+    pieces[0].x = P1_X, pieces[0].y = P1_Y, pieces[0].turns = 1;
+    pieces[1].x = P2_X, pieces[1].y = P2_Y;
+    ASSERT_TRUE(support::write_reserved_saved_game(game_dir, pieces, 10, 20, 30));
 }
 
 // A quiet full-screen game of the small display on a screen of that size.
@@ -137,11 +142,11 @@ TEST(ScaleE2e, FullScreenCoversLargeScreensWithTheBoardScaledAndCentred) {
         }
         EXPECT_TRUE(e2e::near_colour(shot.at(sw / 2, 0), BACKGROUND, 8));
         EXPECT_TRUE(e2e::near_colour(shot.at(sw / 2, sh - 1), BACKGROUND, 8));
-        // Piece 2 (unturned) spans board columns P2_X - 50 .. P2_X + 49.
-        EXPECT_TRUE(e2e::near_colour(view.at(shot, P2_X - 49, P2_Y), BLUE, 8));
-        EXPECT_TRUE(e2e::near_colour(view.at(shot, P2_X + 48, P2_Y), BLUE, 8));
-        EXPECT_TRUE(e2e::near_colour(view.at(shot, P2_X - 52, P2_Y), BACKGROUND, 8));
-        EXPECT_TRUE(e2e::near_colour(view.at(shot, P2_X + 51, P2_Y), BACKGROUND, 8));
+        // Piece 2 (unturned) spans board columns P2_X - 25 .. P2_X + 24.
+        EXPECT_TRUE(e2e::near_colour(view.at(shot, P2_X - 24, P2_Y), BLUE, 8));
+        EXPECT_TRUE(e2e::near_colour(view.at(shot, P2_X + 23, P2_Y), BLUE, 8));
+        EXPECT_TRUE(e2e::near_colour(view.at(shot, P2_X - 27, P2_Y), BACKGROUND, 8));
+        EXPECT_TRUE(e2e::near_colour(view.at(shot, P2_X + 26, P2_Y), BACKGROUND, 8));
         // The bars take no clicks: the browser does not open from there.
         game.click(view.x / 2, sh / 2);
         game.pause(300);  // a check that nothing happens
@@ -180,8 +185,8 @@ TEST(ScaleE2e, AClickPicksThePieceDrawnOnThatScreenPixelAlsoTurnedAtItsEdge) {
         // and the one 60 pixels lower leave the piece where it is.
         view.click(game, ex + c.dx, ey + c.dy);
         view.click(game, ex + c.dx, ey + c.dy + 60);
-        std::vector<int> saved = support::save_and_read_reserved(game, 2);
-        ASSERT_EQ(saved.size(), 19u);
+        std::vector<int> saved = support::save_and_read_reserved(game, PIECES);
+        ASSERT_EQ(saved.size(), 7u * PIECES + 5);
         EXPECT_EQ(saved_piece(saved, c.piece).x, c.px);
         EXPECT_EQ(saved_piece(saved, c.piece).y, c.py) << "a click past the edge picked the piece";
         // On the edge pixel the click picks it; it goes down 60 lower.
@@ -194,7 +199,7 @@ TEST(ScaleE2e, AClickPicksThePieceDrawnOnThatScreenPixelAlsoTurnedAtItsEdge) {
         std::vector<int> moved;
         e2e::poll_until(
             [&] {
-                moved = support::save_and_read_reserved(game, 2);
+                moved = support::save_and_read_reserved(game, PIECES);
                 return saved_piece(moved, c.piece).y == c.py + 60;
             },
             10000, 100);
@@ -204,7 +209,7 @@ TEST(ScaleE2e, AClickPicksThePieceDrawnOnThatScreenPixelAlsoTurnedAtItsEdge) {
     }
 }
 
-TEST(ScaleE2e, HelpLinesHitWhereTheyAreDrawn) {
+TEST(ScaleE2e, HelpLinesAndTheBoxScreensTrayHitWhereTheyAreDrawn) {
     const int sw = 1920, sh = 1080;
     e2e::Session game(full_screen_on(sw, sh));
     e2e::ScaledBoard view(800, 600, sw, sh);
@@ -226,6 +231,24 @@ TEST(ScaleE2e, HelpLinesHitWhereTheyAreDrawn) {
     EXPECT_TRUE(game.wait_for_file(
         saved, [](const std::string&) { return true; }, 10000))
         << "the click on the S line did not save";
+
+    // The box screen's tray holds the one interior piece in its first slot;
+    // a click there puts it into box 1.
+    game.key("b");
+    ASSERT_TRUE(game.wait_for_screen(
+        [&](const e2e::Shot& s) { return e2e::near_colour(view.at(s, 29, 106), GREEN, 8); }, 20000))
+        << "no tray with the interior piece";
+    view.click(game, 29, 106);
+    game.key("j");
+    std::vector<int> boxed;
+    e2e::poll_until(
+        [&] {
+            boxed = support::save_and_read_reserved(game, PIECES);
+            return boxed.size() == 7u * PIECES + 5 && boxed[7 * 4 + 6] == 1;
+        },
+        10000, 100);
+    ASSERT_EQ(boxed.size(), 7u * PIECES + 5);
+    EXPECT_EQ(boxed[7 * 4 + 6], 1) << "the click on the tray did not box piece 5";
 }
 
 TEST(ScaleE2e, FAndWNeverLeaveASmallWindowOnALargeScreen) {
