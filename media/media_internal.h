@@ -326,3 +326,30 @@ int damage_choose_present(bool can_copy_region, TDamageRect* region);
 void damage_note_presented(int how);
 // True when the rectangle holds no pixel.
 bool damage_rect_empty(const TDamageRect& r);
+
+// ---------------------------------------------------------------------------
+// Supplied by the shared scaling code (media/draw/scaling.cpp) to both
+// backends: where a board of the game's size lands on a larger window or
+// screen, and the pixel mappings both ways. Display-free.
+// ---------------------------------------------------------------------------
+struct TScaleFit {
+    int board_w = 0, board_h = 0;  // the game's display, pixels
+    int x = 0, y = 0, w = 0, h = 0;  // where it is shown on the window, pixels
+    int window_w = 0, window_h = 0;  // the window, pixels
+    bool integer = true;             // w and h are whole multiples of the board: nearest sampling
+};
+// The largest aspect-keeping fit of the board on the window, centred.
+TScaleFit scale_fit(int board_w, int board_h, int window_w, int window_h);
+// True when the fit shows the board unscaled at the window's top-left.
+bool scale_is_identity(const TScaleFit& fit);
+// The factor 1, 2 or 3 of the largest window of the board that fits the area.
+int scale_window_factor(int board_w, int board_h, int area_w, int area_h);
+// The board pixel drawn on window pixel (wx, wy); false on the bars, where
+// *bx, *by get the nearest board pixel.
+bool scale_window_to_board(const TScaleFit& fit, int wx, int wy, int* bx, int* by);
+// The window pixel at the centre of board pixel (bx, by).
+void scale_board_to_window(const TScaleFit& fit, int bx, int by, int* wx, int* wy);
+// Every window pixel whose colour depends on the board rectangle, clipped
+// to the shown board: the rectangle scaled outwards to whole pixels (one
+// board pixel wider first under linear sampling).
+TDamageRect scale_rect_to_window(const TScaleFit& fit, const TDamageRect& board);

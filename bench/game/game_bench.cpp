@@ -6,7 +6,12 @@
 // or drop), and carrying a piece over it (the same latency, and CPU while
 // the pointer circles). CPU is the game process
 // (the software renderer's threads included) and, apart, the X server.
-//   bench_game [--rounds N] [--start-only] [--shots FOLDER] [--smaps FOLDER] [--wrap "CMD ARGS"] [label=]GAME_DIR ...
+//   bench_game [--rounds N] [--start-only] [--shots FOLDER] [--smaps FOLDER] [--wrap "CMD ARGS"]
+//              [--screens WxH,WxH...] [label=]GAME_DIR ...
+// --screens runs every game full screen on an Xvfb of each size in turn
+// (800x600 switches nothing; a larger screen shows the board scaled), one
+// column per game and screen; the pointer and the screen grabs go through
+// the scaling, so each figure measures the same board pixels.
 // Several game folders (say before=... after=...) are run in turn, round
 // by round, so a noisy machine weighs on all of them alike; each figure is
 // printed as the median with min-max over the rounds. --shots writes a PNG
@@ -153,17 +158,18 @@ static double rss_mib(int pid) {
 // The X server and the screen
 // ---------------------------------------------------------------------------
 
-static int start_xvfb(int* pid) {
+static int start_xvfb(int* pid, int width, int height) {
     int fds[2];
     if (pipe(fds) != 0) return -1;
     std::string fd_text = std::to_string(fds[1]);
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
     pid_t child = fork();
     if (child == 0) {
         close(fds[0]);
         int null_fd = open("/dev/null", O_WRONLY);
         dup2(null_fd, 1);
         dup2(null_fd, 2);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd_text.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
                "-noreset", "+extension", "GLX", (char*)nullptr);
         _exit(127);
     }
@@ -177,14 +183,50 @@ static int start_xvfb(int* pid) {
     return number.empty() ? -1 : std::atoi(number.c_str());
 }
 
-static Display* dpy = nullptr;
+static Display* dpy = nullptr;  // the connection to the Xvfb of the current run
 
-// The screen rectangle as 0xRRGGBB, clipped to the screen.
+// Where the board of W x H shows on the current run's screen: the largest
+// aspect-keeping size, centred (the whole screen at 800x600).
+struct BoardView {
+    int screen_w = W, screen_h = H;
+    int x = 0, y = 0, w = W, h = H;
+};
+static BoardView view;
+
+static BoardView board_view(int screen_w, int screen_h) {
+    BoardView v;
+    v.screen_w = screen_w;
+    v.screen_h = screen_h;
+    if ((long)screen_w * H <= (long)screen_h * W) {
+        v.w = screen_w;
+        v.h = (int)((long)H * screen_w / W);
+    } else {
+        v.h = screen_h;
+        v.w = (int)((long)W * screen_h / H);
+    }
+    v.x = (screen_w - v.w) / 2;
+    v.y = (screen_h - v.h) / 2;
+    return v;
+}
+
+// The screen pixel showing the board pixel, and the first screen column or
+// row of a board one (for rectangles).
+static int screen_x(int bx) { return view.x + (int)((bx + 0.5) * view.w / W); }
+static int screen_y(int by) { return view.y + (int)((by + 0.5) * view.h / H); }
+static int edge_x(int bx) { return view.x + (int)((long)bx * view.w / W); }
+static int edge_y(int by) { return view.y + (int)((long)by * view.h / H); }
+
+// The board rectangle as the screen shows it, 0xRRGGBB, clipped to the board.
 static std::vector<uint32_t> grab(int x, int y, int w, int h) {
     x = std::max(0, std::min(x, W - 1));
     y = std::max(0, std::min(y, H - 1));
     w = std::min(w, W - x);
     h = std::min(h, H - y);
+    int x1 = edge_x(x + w), y1 = edge_y(y + h);
+    x = edge_x(x);
+    y = edge_y(y);
+    w = x1 - x;
+    h = y1 - y;
     std::vector<uint32_t> pixels;
     XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), x, y, w, h, AllPlanes, ZPixmap);
     if (!image) return pixels;
@@ -195,25 +237,48 @@ static std::vector<uint32_t> grab(int x, int y, int w, int h) {
     return pixels;
 }
 
+// The 2r x 2r screen pixels around the one showing board pixel (x, y):
+// the same number of pixels on every screen, so that looking costs alike.
+static std::vector<uint32_t> probe(int x, int y, int r) {
+    int sx = std::max(0, std::min(screen_x(x) - r, view.screen_w - 2 * r));
+    int sy = std::max(0, std::min(screen_y(y) - r, view.screen_h - 2 * r));
+    std::vector<uint32_t> pixels;
+    XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), sx, sy, 2 * r, 2 * r, AllPlanes, ZPixmap);
+    if (!image) return pixels;
+    pixels.reserve((size_t)4 * r * r);
+    for (int j = 0; j < 2 * r; j++)
+        for (int i = 0; i < 2 * r; i++) pixels.push_back(XGetPixel(image, i, j) & 0xFFFFFF);
+    XDestroyImage(image);
+    return pixels;
+}
+
 static std::string shots_folder;          // --shots; empty = none
 static std::string smaps_folder;          // --smaps; empty = none
 static std::vector<std::string> wrapper;  // --wrap: a command the game runs under (a heap profiler, say)
 static std::string shot_prefix;           // the game's label, first round only
 static bool start_only = false;           // --start-only: the two start-up figures and nothing else
+static bool full_screen = false;          // --screens: every run full screen
 
 static void shot(const std::string& name) {
     if (shots_folder.empty() || shot_prefix.empty()) return;
     std::vector<uint32_t> p = grab(0, 0, W, H);
-    if (p.size() != (size_t)W * H) return;
-    TPixmap* pixmap = create_pixmap(W, H, PF_RGBA8888);
-    for (int y = 0; y < H; y++)
-        for (int x = 0; x < W; x++) write_pixel(pixmap, x, y, 0xFF000000u | p[(size_t)y * W + x]);
-    save_pixmap_png(pixmap, shots_folder + "/" + shot_prefix + "-" + name + ".png", 5);
+    int w = edge_x(W) - edge_x(0), h = edge_y(H) - edge_y(0);
+    if (p.size() != (size_t)w * h) return;
+    TPixmap* pixmap = create_pixmap(w, h, PF_RGBA8888);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) write_pixel(pixmap, x, y, 0xFF000000u | p[(size_t)y * w + x]);
+    std::string size = view.screen_w == W ? "" : "-" + std::to_string(view.screen_w);
+    save_pixmap_png(pixmap, shots_folder + "/" + shot_prefix + size + "-" + name + ".png", 5);
     free_pixmap(pixmap);
 }
 
 static bool board_colour_at(int x, int y) {
-    std::vector<uint32_t> p = grab(x, y, 1, 1);
+    std::vector<uint32_t> p;
+    XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), screen_x(x), screen_y(y), 1, 1, AllPlanes, ZPixmap);
+    if (image) {
+        p.push_back(XGetPixel(image, 0, 0) & 0xFFFFFF);
+        XDestroyImage(image);
+    }
     return !p.empty() && p[0] == (uint32_t)(BG_R << 16 | BG_G << 8 | BG_B);
 }
 
@@ -235,8 +300,9 @@ static bool wait_still(double quiet_ms, double timeout_ms) {
     return false;
 }
 
+// The pointer onto the screen pixel that shows board pixel (x, y).
 static void move(int x, int y) {
-    XTestFakeMotionEvent(dpy, 0, x, y, 0);
+    XTestFakeMotionEvent(dpy, 0, screen_x(x), screen_y(y), 0);
     XFlush(dpy);
 }
 
@@ -259,11 +325,11 @@ static void key(const char* name) {
 // change; -1 when they did not within a second.
 static double motion_latency(int x, int y) {
     const int r = 40;
-    std::vector<uint32_t> before = grab(x - r, y - r, 2 * r, 2 * r);
+    std::vector<uint32_t> before = probe(x, y, r);
     double t0 = now_ms();
     move(x, y);
     while (now_ms() - t0 < 1000) {
-        if (grab(x - r, y - r, 2 * r, 2 * r) != before) return now_ms() - t0;
+        if (probe(x, y, r) != before) return now_ms() - t0;
     }
     return -1;
 }
@@ -274,13 +340,13 @@ static double click_latency(int x, int y) {
     const int r = 40;
     move(x, y);
     sleep_ms(30);
-    std::vector<uint32_t> before = grab(x - r, y - r, 2 * r, 2 * r);
+    std::vector<uint32_t> before = probe(x, y, r);
     double t0 = now_ms();
     XTestFakeButtonEvent(dpy, 1, True, 0);
     XTestFakeButtonEvent(dpy, 1, False, 0);
     XFlush(dpy);
     while (now_ms() - t0 < 1000) {
-        if (grab(x - r, y - r, 2 * r, 2 * r) != before) return now_ms() - t0;
+        if (probe(x, y, r) != before) return now_ms() - t0;
     }
     return -1;
 }
@@ -289,11 +355,11 @@ static double click_latency(int x, int y) {
 // when they did not within a second.
 static double key_latency(const char* name, int x, int y) {
     const int r = 40;
-    std::vector<uint32_t> before = grab(x - r, y - r, 2 * r, 2 * r);
+    std::vector<uint32_t> before = probe(x, y, r);
     double t0 = now_ms();
     key(name);
     while (now_ms() - t0 < 1000) {
-        if (grab(x - r, y - r, 2 * r, 2 * r) != before) return now_ms() - t0;
+        if (probe(x, y, r) != before) return now_ms() - t0;
     }
     return -1;
 }
@@ -327,9 +393,10 @@ static bool prepare(const std::string& game, const std::string& root) {
     for (const char* sub : {"images", "fonts", "sounds", "jigsaws"})
         fs::create_directory_symlink(fs::absolute(game + "/" + sub), root + "/" + sub, ec);
     std::string p = root + "/players/default/";
-    // click help 0, small, sound on, windowed, no prompt, save message, own colour
-    write_text(p + "prefer.txt", "0\r\n0\r\n1\r\n1\r\n0\r\n1\r\n1\r\n" + std::to_string(BG_R) + "\r\n" +
-                                     std::to_string(BG_G) + "\r\n" + std::to_string(BG_B) + "\r\n");
+    // click help 0, small, sound on, windowed (or full screen), no prompt, save message, own colour
+    write_text(p + "prefer.txt", std::string("0\r\n0\r\n1\r\n") + (full_screen ? "0" : "1") +
+                                     "\r\n0\r\n1\r\n1\r\n" + std::to_string(BG_R) + "\r\n" + std::to_string(BG_G) +
+                                     "\r\n" + std::to_string(BG_B) + "\r\n");
     // patchwork_quilt dealt over the whole board in rows, every piece
     // turned by its number, the last (on top) upright in the middle.
     std::string saved;
@@ -515,13 +582,56 @@ done:
     return ok;
 }
 
+// One X server of the screens asked for, and the connection to it.
+struct BenchScreen {
+    int width = W, height = H;
+    int xvfb = 0;  // its process
+    std::string display_name;
+    Display* display = nullptr;
+};
+
+static bool start_screen(BenchScreen* screen) {
+    int number = start_xvfb(&screen->xvfb, screen->width, screen->height);
+    screen->display_name = ":" + std::to_string(number);
+    for (int tries = 0; number >= 0 && tries < 50 && !screen->display; tries++) {
+        screen->display = XOpenDisplay(screen->display_name.c_str());
+        if (!screen->display) sleep_ms(100);
+    }
+    return screen->display != nullptr;
+}
+
+static void stop_screen(BenchScreen* screen) {
+    if (screen->display) XCloseDisplay(screen->display);
+    if (screen->xvfb > 0) {
+        kill(screen->xvfb, SIGTERM);
+        waitpid(screen->xvfb, nullptr, 0);
+    }
+    *screen = BenchScreen();
+}
+
 int main(int argc, char** argv) {
     int rounds = 5;
     std::vector<std::pair<std::string, std::string>> games;  // label, folder
+    std::vector<BenchScreen> screens(1);                           // 800x600 unless --screens
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         if (a == "--rounds" && i + 1 < argc) {
             rounds = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--screens" && i + 1 < argc) {
+            screens.clear();
+            full_screen = true;
+            for (const char* at = argv[++i]; *at;) {
+                BenchScreen screen;
+                char* end = nullptr;
+                screen.width = (int)std::strtol(at, &end, 10);
+                if (*end == 'x') screen.height = (int)std::strtol(end + 1, &end, 10);
+                if (screen.width >= W && screen.height >= H) screens.push_back(screen);
+                at = *end == ',' ? end + 1 : end + std::strlen(end);
+            }
+            if (screens.empty()) {
+                fprintf(stderr, "bench_game: --screens wants sizes like 800x600,1920x1080\n");
+                return 1;
+            }
         } else if (a == "--shots" && i + 1 < argc) {
             shots_folder = argv[++i];
         } else if (a == "--wrap" && i + 1 < argc) {
@@ -546,40 +656,47 @@ int main(int argc, char** argv) {
     }
     if (games.empty()) games.push_back({"game", BENCH_GAME_DIR});
 
-    int xvfb = 0;
-    int number = start_xvfb(&xvfb);
-    std::string display_name = ":" + std::to_string(number);
-    for (int tries = 0; number >= 0 && tries < 50 && !dpy; tries++) {
-        dpy = XOpenDisplay(display_name.c_str());
-        if (!dpy) sleep_ms(100);
-    }
-    if (!dpy) {
-        fprintf(stderr, "bench_game: Xvfb did not start\n");
-        if (xvfb > 0) kill(xvfb, SIGTERM);
-        return 1;
-    }
-    std::vector<std::vector<Figures>> results(games.size());
-    for (int r = 0; r < rounds; r++) {
-        for (size_t g = 0; g < games.size(); g++) {
-            Figures f;
-            shot_prefix = r == 0 ? games[g].first : "";
-            if (!run_game(games[g].second, display_name, xvfb, &f))
-                fprintf(stderr, "bench_game: round %d of %s did not reach the board\n", r + 1, games[g].first.c_str());
-            else
-                results[g].push_back(f);
-            fprintf(stderr, "round %d/%d %s done\n", r + 1, rounds, games[g].first.c_str());
+    for (BenchScreen& screen : screens) {
+        if (!start_screen(&screen)) {
+            fprintf(stderr, "bench_game: Xvfb of %dx%d did not start\n", screen.width, screen.height);
+            for (BenchScreen& started : screens) stop_screen(&started);
+            return 1;
         }
     }
-    XCloseDisplay(dpy);
-    kill(xvfb, SIGTERM);
-    waitpid(xvfb, nullptr, 0);
+    // One column per game and screen, run game by game and screen by
+    // screen within every round.
+    std::vector<std::string> labels;
+    for (const auto& g : games)
+        for (const BenchScreen& screen : screens)
+            labels.push_back(screens.size() == 1 ? g.first
+                                                 : g.first + " " + std::to_string(screen.width) + "x" +
+                                                       std::to_string(screen.height));
+    std::vector<std::vector<Figures>> results(labels.size());
+    for (int r = 0; r < rounds; r++) {
+        for (size_t g = 0; g < games.size(); g++) {
+            for (size_t k = 0; k < screens.size(); k++) {
+                size_t column = g * screens.size() + k;
+                dpy = screens[k].display;
+                view = board_view(screens[k].width, screens[k].height);
+                Figures f;
+                shot_prefix = r == 0 ? games[g].first : "";
+                if (!run_game(games[g].second, screens[k].display_name, screens[k].xvfb, &f))
+                    fprintf(stderr, "bench_game: round %d of %s did not reach the board\n", r + 1,
+                            labels[column].c_str());
+                else
+                    results[column].push_back(f);
+                fprintf(stderr, "round %d/%d %s done\n", r + 1, rounds, labels[column].c_str());
+            }
+        }
+    }
+    for (BenchScreen& screen : screens) stop_screen(&screen);
 
     printf("%-38s", "median (min-max)");
-    for (const auto& g : games) printf(" | %-22s", g.first.c_str());
+    for (const std::string& label : labels) printf(" | %-22s", label.c_str());
     printf("\n");
     for (const std::string& name : figure_order) {
         printf("%-38s", name.c_str());
-        for (size_t g = 0; g < games.size(); g++) {
+        for (size_t g = 0; g < labels.size(); g++) {
             std::vector<double> v;
             for (const Figures& f : results[g])
                 if (f.count(name)) v.push_back(f.at(name));

@@ -158,12 +158,22 @@ extern int display_shown_serial;  // bumped by every flip and every loss of the 
 // Display (backend)
 // ---------------------------------------------------------------------------
 
-// Opens a window (depth 0) or full screen (depth != 0) of exactly width x
-// height and makes it current, closing the old one first. Null on failure:
-// no graphics system, no mode of that size, no rendering context.
+// Opens a window (depth 0) or full screen (depth != 0) of width x height
+// and makes it current, closing the old one first. Full screen switches to
+// the mode of that size; without one (or when keeping the screen's
+// resolution) it covers the screen, the display shown scaled and centred.
+// A window may show it at 2x or 3x where that fits the screen. Either way
+// drawing and pointer positions stay in the display's own pixels. Null on
+// failure: no graphics system, no rendering context, input not grabbed.
 void* open_screen(int width, int height, int depth, int hertz, int flags);
 // Closes the current display and restores the original video mode.
 void close_screen();
+// For displays opened afterwards: true shows full screen at the screen's own mode, the board scaled to it.
+void set_keep_screen_resolution(bool keep);
+// The size in pixels of the screen displays open on (0 x 0 when there is no screen to ask).
+void screen_size(int* width, int* height);
+// How many screen pixels a pixel of the open display spans across (1 unscaled, 0 while none is open).
+float display_scale();
 // The display modes of the screen, read once and cached.
 const std::vector<TGraphicsMode>& display_modes();
 int display_width();

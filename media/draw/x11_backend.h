@@ -6,6 +6,8 @@
 #include <X11/Xlib.h>
 #include <GL/glx.h>
 
+#include "media/media_internal.h"
+
 // ---------------------------------------------------------------------------
 // Kept for the run (x11_display.cpp)
 // ---------------------------------------------------------------------------
@@ -37,10 +39,43 @@ int x11_io_error(Display* display);
 // ---------------------------------------------------------------------------
 
 // Sets up the fixed GL state of a freshly made context and forgets every
-// cached state (bound texture, blend mode, scissor).
-void x11_render_begin();
+// cached state (bound texture, blend mode, scissor). While x11_scaled it
+// first makes the off-screen buffer of the display's size that drawing goes
+// to; false when the GL cannot make one.
+bool x11_render_begin();
+// Forgets the cached GL state after someone else changed it, and sets the
+// drawing state's blend and viewport again.
+void x11_render_forget_state();
+
+// ---------------------------------------------------------------------------
+// The off-screen buffer of a scaled display (x11_scaled.cpp); set by every open_screen
+// ---------------------------------------------------------------------------
+extern TScaleFit x11_fit;  // where the display shows on the window; identity when unscaled
+extern bool x11_scaled;    // drawing goes to the off-screen buffer shown through x11_fit
+
+// Makes the off-screen buffer of the display's size (a power-of-two
+// texture unless any size will do) and directs drawing and reading to it.
+bool x11_offscreen_begin(int width, int height, bool any_texture_size);
+// Draws the off-screen buffer onto the window's back buffer through
+// x11_fit: with `whole` the bars and all of the board, else only the window
+// rectangle `region`. Drawing goes back to the off-screen buffer after.
+void x11_render_show_scaled(bool whole, const TDamageRect& region);
+// Lets go of the off-screen buffer; before the context goes.
+void x11_render_end();
+// The buffer drawing is read from: the off-screen one, else the back buffer.
+unsigned x11_read_buffer();
 // Hands every quad drawn so far to the GL; before a swap or a context goes.
 void x11_render_flush();
+
+// ---------------------------------------------------------------------------
+// Pointer mapping (x11_display.cpp)
+// ---------------------------------------------------------------------------
+
+// Turns a window position into the display pixel shown there; false on
+// the bars around a scaled display (the position then the nearest pixel).
+bool x11_window_to_display(int* x, int* y);
+// Turns a display pixel into the window position at its centre.
+void x11_display_to_window(int* x, int* y);
 
 // ---------------------------------------------------------------------------
 // Sound (x11_audio.cpp)

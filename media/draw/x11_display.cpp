@@ -1,11 +1,15 @@
 // The X11 + GLX display: opening a fixed-size window or a full-screen
 // window with keyboard and pointer grabbed, its OpenGL context, presenting
 // frames (vertical sync where the driver offers it, software pacing in a
-// window), and the window title.
+// window), and the window title. Where the window is larger than the
+// display (full screen without a mode of its size, a window at 2x or 3x)
+// the display is drawn off screen and shown scaled (x11_scaled.cpp), and
+// pointer positions are mapped back into the display's pixels.
 // Depends on Xlib and GLX; video modes are x11_modes.cpp's, drawing is
 // x11_render.cpp's. Vertical sync is best effort: many drivers ignore it.
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <algorithm>
 #include <cstring>
 #include <unistd.h>
 
@@ -18,6 +22,8 @@
 Display* x11_display = nullptr;  // X connection, opened on first need
 Atom x11_wm_delete = 0;          // WM_DELETE_WINDOW
 static std::string app_title;    // title of the current and later windows
+static bool keep_resolution = false;  // full screen never switches the mode, it scales
+static bool offscreen_refused = false;  // the GL made no off-screen buffer: windows stay at 1x
 static int x_error_code = 0;     // last X error seen while errors are trapped
 
 // ---------------------------------------------------------------------------
@@ -29,6 +35,7 @@ bool x11_fullscreen = false;                                                 // 
 static Colormap window_colormap = 0;                                         // colormap made for the GL visual
 static int open_width = 0, open_height = 0, open_depth = 0, open_hertz = 0;  // as opened
 static int screen_token = 0;  // its address is the handle open_screen returns
+static float open_scale = 0;  // window pixels per display pixel across; 0 = none open
 
 // Swap-interval control found in the GLX extension string.
 enum { SWAP_NONE, SWAP_EXT, SWAP_MESA, SWAP_SGI };
@@ -224,6 +231,8 @@ static Window create_window(XVisualInfo* visual, int width, int height, bool ful
 
 // Undoes what open_screen made, newest first; leaves the video mode alone.
 static void destroy_display() {
+    x11_scaled = false;
+    open_scale = 0;
     if (!x11_display) return;
     if (x11_fullscreen) {
         XUngrabKeyboard(x11_display, CurrentTime);
@@ -232,6 +241,7 @@ static void destroy_display() {
     if (x11_context) {
         // Frames whose pixels only the textures hold take them back first.
         restore_all_image_pixels();
+        x11_render_end();
         glXMakeCurrent(x11_display, None, nullptr);
         glXDestroyContext(x11_display, x11_context);
     }
@@ -245,6 +255,62 @@ static void destroy_display() {
 }
 
 // ---------------------------------------------------------------------------
+// Screen size and scaling
+// ---------------------------------------------------------------------------
+
+// The root window's size asked of the server: Xlib's own copy of it goes
+// stale when a mode switch is undone.
+static void root_size(int* width, int* height) {
+    Window root = RootWindow(x11_display, DefaultScreen(x11_display)), parent;
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0, border = 0, depth = 0;
+    if (!XGetGeometry(x11_display, root, &parent, &x, &y, &w, &h, &border, &depth)) w = h = 0;
+    *width = (int)w;
+    *height = (int)h;
+}
+
+// The part of the screen a window may take (_NET_WORKAREA of the first
+// desktop, without panels), else the whole screen.
+static void work_area(int* width, int* height) {
+    root_size(width, height);
+    Window root = RootWindow(x11_display, DefaultScreen(x11_display));
+    Atom property = XInternAtom(x11_display, "_NET_WORKAREA", True);
+    if (property == None) return;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(x11_display, root, property, 0, 4, False, XA_CARDINAL, &type, &format, &count, &after,
+                           &data) == Success &&
+        data && format == 32 && count >= 4) {
+        const long* area = (const long*)data;  // x, y, width, height; 32-bit items come as longs
+        if (area[2] > 0 && area[3] > 0) {
+            *width = (int)std::min<long>(area[2], *width);
+            *height = (int)std::min<long>(area[3], *height);
+        }
+    }
+    if (data) XFree(data);
+}
+
+void set_keep_screen_resolution(bool keep) { keep_resolution = keep; }
+
+void screen_size(int* width, int* height) {
+    *width = *height = 0;
+    if (x11_connect()) root_size(width, height);
+}
+
+float display_scale() { return open_scale; }
+
+bool x11_window_to_display(int* x, int* y) {
+    if (!x11_scaled) return true;
+    return scale_window_to_board(x11_fit, *x, *y, x, y);
+}
+
+void x11_display_to_window(int* x, int* y) {
+    if (x11_scaled) scale_board_to_window(x11_fit, *x, *y, x, y);
+}
+
+// ---------------------------------------------------------------------------
 // Operations
 // ---------------------------------------------------------------------------
 
@@ -253,7 +319,22 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     close_screen();
     if (width <= 0 || height <= 0 || !x11_connect()) return nullptr;
     bool full = depth != 0;
-    if (full && !x11_switch_mode(width, height, hertz)) return nullptr;
+    // The window: the display's size in the mode switched to, else the
+    // whole screen (scaled full screen), or a window at the largest whole
+    // factor that fits the work area.
+    int window_w = width, window_h = height;
+    if (full && (keep_resolution || !x11_switch_mode(width, height, hertz))) {
+        root_size(&window_w, &window_h);
+        if (window_w <= 0 || window_h <= 0) return nullptr;
+    } else if (!full) {
+        int area_w = 0, area_h = 0;
+        work_area(&area_w, &area_h);
+        int factor = offscreen_refused ? 1 : scale_window_factor(width, height, area_w, area_h);
+        window_w = width * factor;
+        window_h = height * factor;
+    }
+    x11_fit = scale_fit(width, height, window_w, window_h);
+    x11_scaled = !scale_is_identity(x11_fit);
 
     int screen = DefaultScreen(x11_display);
     int visual_attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 1, GLX_GREEN_SIZE, 1, GLX_BLUE_SIZE, 1, None};
@@ -262,7 +343,7 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
         backend_restore_video_mode();
         return nullptr;
     }
-    x11_window = create_window(visual, width, height, full);
+    x11_window = create_window(visual, window_w, window_h, full);
     x_error_code = 0;
     if (x11_window) x11_context = glXCreateContext(x11_display, visual, nullptr, True);
     XSync(x11_display, False);
@@ -283,7 +364,7 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     }
     x11_fullscreen = full;
     if (viewable) XSetInputFocus(x11_display, x11_window, RevertToParent, CurrentTime);
-    if (full) XWarpPointer(x11_display, None, x11_window, 0, 0, 0, 0, width / 2, height / 2);
+    if (full) XWarpPointer(x11_display, None, x11_window, 0, 0, 0, 0, window_w / 2, window_h / 2);
     XSync(x11_display, False);
 
     open_width = width;
@@ -305,7 +386,13 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     draw_state._graphics = &screen_token;
     draw_state._driver = x11_context;
     display_generation++;
-    x11_render_begin();
+    if (!x11_render_begin()) {
+        close_screen();
+        if (full || offscreen_refused) return nullptr;
+        offscreen_refused = true;  // a window of the display's own size needs none
+        return open_screen(width, height, depth, hertz, flags);
+    }
+    open_scale = (float)x11_fit.w / (float)width;
 
     for (int i = 0; i < 2; i++) {
         clear_screen();
@@ -360,16 +447,34 @@ void flip(int sync) {
     x11_render_flush();
     // An expose (or anything else that bumped the serial) may have taken
     // pixels off the window that a region would not put back.
-    if (display_shown_serial != presented_serial) damage_note_front_lost();
+    bool front_lost = display_shown_serial != presented_serial;
+    if (front_lost) damage_note_front_lost();
     TDamageRect region;
     int how = damage_choose_present(copy_sub_buffer != nullptr, &region);
+    int window_h = open_height;
+    if (x11_scaled) {
+        // The display's pixels live in the off-screen buffer and only the
+        // present draws the window's back buffer, so where sub-buffer copies
+        // exist nothing needs a swap: a region copies every window pixel it
+        // colours, any other frame the board's part of the window, and the
+        // bars as well once the window lost what it showed.
+        if (copy_sub_buffer && how == PRESENT_SWAP) how = PRESENT_WHOLE;
+        bool bars = front_lost || how == PRESENT_SWAP;
+        TDamageRect board = {x11_fit.x, x11_fit.y, x11_fit.x + x11_fit.w, x11_fit.y + x11_fit.h};
+        if (bars)
+            region = TDamageRect{0, 0, x11_fit.window_w, x11_fit.window_h};
+        else
+            region = how == PRESENT_REGION ? scale_rect_to_window(x11_fit, region) : board;
+        if (bars || !damage_rect_empty(region)) x11_render_show_scaled(bars, region);
+        window_h = x11_fit.window_h;
+    }
     if (how == PRESENT_SWAP) set_swap_interval(interval);
     if (pace) pace_frame();
     if (how == PRESENT_SWAP) {
         glXSwapBuffers(x11_display, x11_window);
     } else if (!damage_rect_empty(region)) {
         // GL counts rows from the bottom.
-        copy_sub_buffer(x11_display, x11_window, region.x0, open_height - region.y1, region.x1 - region.x0,
+        copy_sub_buffer(x11_display, x11_window, region.x0, window_h - region.y1, region.x1 - region.x0,
                         region.y1 - region.y0);
     }
     damage_note_presented(how);

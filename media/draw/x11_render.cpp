@@ -160,8 +160,24 @@ static void current_color(GLubyte rgba[4]) {
     rgba[3] = (GLubyte)(int)(a * 255.0f);
 }
 
-void x11_render_begin() {
+void x11_render_forget_state() {
+    batch.clear();
+    texturing = false;
+    bound_texture = 0;
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_SCISSOR_TEST);
+    scissor_on = false;
+    scissor_w = scissor_h = -1;
+    applied_blend = -1;
+    apply_blend(draw_state.blend_mode);
+    apply_viewport();
+}
+
+bool x11_render_begin() {
     const TDrawState& s = draw_state;
+    const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
+    any_texture_size = extensions && strstr(extensions, "GL_ARB_texture_non_power_of_two");
+    if (x11_scaled && !x11_offscreen_begin(s.g_width, s.g_height, any_texture_size)) return false;
     glViewport(0, 0, s.g_width, s.g_height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -186,18 +202,9 @@ void x11_render_begin() {
     glEnableClientState(GL_COLOR_ARRAY);
     kept_texture = 0;
     damage_reset(s.g_width, s.g_height);
-    const char* extensions = (const char*)glGetString(GL_EXTENSIONS);
-    any_texture_size = extensions && strstr(extensions, "GL_ARB_texture_non_power_of_two");
-    glDisable(GL_TEXTURE_2D);
-    texturing = false;
-    bound_texture = 0;
     texture_changes = 0;
-    glDisable(GL_SCISSOR_TEST);
-    scissor_on = false;
-    scissor_w = scissor_h = -1;
-    applied_blend = -1;
-    apply_blend(s.blend_mode);
-    apply_viewport();
+    x11_render_forget_state();
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -507,7 +514,7 @@ bool save_back_buffer() {
     }
     use_texture(kept_texture);
     for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; i++) {}  // earlier errors are not this copy's
-    glReadBuffer(GL_BACK);
+    glReadBuffer(x11_read_buffer());
     if (!damage_rect_empty(r))  // texture rows are GL's, bottom-up like the buffer's
         glCopyTexSubImage2D(GL_TEXTURE_2D, 0, r.x0, h - r.y1, r.x0, h - r.y1, r.x1 - r.x0, r.y1 - r.y0);
     if (glGetError() != GL_NO_ERROR) return false;
@@ -563,7 +570,7 @@ void grab_image(TImage* image, int x, int y, int frame) {
         std::vector<uint8_t> rows((size_t)rw * rh * 4);
         flush_batch();
         apply_blend(BLEND_SOLID);
-        glReadBuffer(GL_BACK);
+        glReadBuffer(x11_read_buffer());
         glReadPixels(x0, gh - y1, rw, rh, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
         apply_blend(draw_state.blend_mode);
         for (int sy = y0; sy < y1; sy++) {

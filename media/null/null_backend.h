@@ -21,6 +21,9 @@ struct NullOpenCall {
 // The initial list is 640x480, 800x600 and 1024x768 at depth 32, 60 Hz.
 void null_set_display_modes(const std::vector<TGraphicsMode>& modes);
 const NullOpenCall& null_last_open();
+// Sets the screen that screen_size reports and scaled displays fit (none,
+// 0 x 0, at start: full screen then needs a listed mode, as it always did).
+void null_set_screen_size(int width, int height);
 // The RGBA buffers of the open display (Null when none is open). flip
 // copies the back buffer to the front one.
 TPixmap* null_back_buffer();

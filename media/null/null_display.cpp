@@ -35,12 +35,19 @@ static int last_present = PRESENT_SWAP;  // how the latest flip presented
 static TDamageRect last_present_region;  // and what it copied
 static int presented_serial = -1;        // display_shown_serial right after the latest flip
 static std::string app_title;            // from set_app_title
+static int screen_w = 0, screen_h = 0;   // the screen set by null_set_screen_size; 0 = none
+static bool keep_resolution = false;     // from set_keep_screen_resolution
+static float open_scale = 0;             // display_scale() of the open display
 
 // ---------------------------------------------------------------------------
 // Test hooks
 // ---------------------------------------------------------------------------
 
 void null_set_display_modes(const std::vector<TGraphicsMode>& modes) { mode_list = modes; }
+void null_set_screen_size(int width, int height) {
+    screen_w = std::max(0, width);
+    screen_h = std::max(0, height);
+}
 const NullOpenCall& null_last_open() { return last_open; }
 TPixmap* null_back_buffer() { return null_display.open ? &null_display.back : nullptr; }
 TPixmap* null_front_buffer() { return null_display.open ? &null_display.front : nullptr; }
@@ -235,6 +242,13 @@ int display_height() { return null_display.open ? null_display.height : 0; }
 int display_depth() { return null_display.open ? null_display.depth : 0; }
 int display_hertz() { return null_display.open ? null_display.hertz : 0; }
 
+void set_keep_screen_resolution(bool keep) { keep_resolution = keep; }
+void screen_size(int* width, int* height) {
+    *width = screen_w;
+    *height = screen_h;
+}
+float display_scale() { return null_display.open ? open_scale : 0; }
+
 void close_screen() {
     if (!null_display.open) return;
     null_display.open = false;
@@ -254,10 +268,18 @@ void* open_screen(int width, int height, int depth, int hertz, int flags) {
     last_open.calls++;
     close_screen();
     if (width <= 0 || height <= 0 || width > MAX_DISPLAY_SIDE || height > MAX_DISPLAY_SIDE) return nullptr;
+    // With a screen set, as the real display: full screen without the mode
+    // (or keeping the resolution) scales to the screen, a window takes the
+    // largest whole factor that fits it. Without one, full screen needs the mode.
+    open_scale = 1;
     if (depth != 0) {
         bool listed = false;
         for (const TGraphicsMode& m : mode_list) listed = listed || (m.width == width && m.height == height);
-        if (!listed) return nullptr;
+        bool scaled = screen_w > 0 && screen_h > 0 && (keep_resolution || !listed);
+        if (!listed && !scaled) return nullptr;
+        if (scaled) open_scale = (float)scale_fit(width, height, screen_w, screen_h).w / (float)width;
+    } else if (screen_w > 0 && screen_h > 0) {
+        open_scale = (float)scale_window_factor(width, height, screen_w, screen_h);
     }
 
     NullDisplay& d = null_display;

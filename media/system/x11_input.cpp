@@ -47,16 +47,21 @@ static void key_pressed(XKeyEvent& key) {
         emit(EVENT_KEY_CHAR, (unsigned char)typed[i], key.x, key.y);
 }
 
+// Positions are the display's pixels; on a scaled display a press on the
+// bars around it does nothing (a release there still ends a drag, at the
+// nearest edge pixel).
 static void button_event(const XButtonEvent& button, bool pressed) {
+    int x = button.x, y = button.y;
+    if (!x11_window_to_display(&x, &y) && pressed) return;
     switch (button.button) {
-    case Button1: emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 1, button.x, button.y); break;
-    case Button3: emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 2, button.x, button.y); break;
-    case Button2: emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 3, button.x, button.y); break;
+    case Button1: emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 1, x, y); break;
+    case Button3: emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 2, x, y); break;
+    case Button2: emit(pressed ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP, 3, x, y); break;
     case Button4:
-        if (pressed) emit(EVENT_MOUSE_WHEEL, 1, button.x, button.y);
+        if (pressed) emit(EVENT_MOUSE_WHEEL, 1, x, y);
         break;
     case Button5:
-        if (pressed) emit(EVENT_MOUSE_WHEEL, -1, button.x, button.y);
+        if (pressed) emit(EVENT_MOUSE_WHEEL, -1, x, y);
         break;
     default:  // side and tilt buttons mean nothing to the game
         break;
@@ -76,7 +81,12 @@ static bool translate(XEvent& event) {
     }
     case ButtonPress:
     case ButtonRelease: button_event(event.xbutton, event.type == ButtonPress); return true;
-    case MotionNotify: emit(EVENT_MOUSE_MOVE, 0, event.xmotion.x, event.xmotion.y); return true;
+    case MotionNotify: {
+        int x = event.xmotion.x, y = event.xmotion.y;
+        x11_window_to_display(&x, &y);  // over the bars: the nearest edge pixel
+        emit(EVENT_MOUSE_MOVE, 0, x, y);
+        return true;
+    }
     case ClientMessage:
         if ((Atom)event.xclient.data.l[0] != x11_wm_delete) return false;
         emit(EVENT_QUIT, 0, 0, 0);
@@ -120,6 +130,7 @@ void backend_pump_events(bool block) {
 
 void move_mouse(int x, int y) {
     if (!x11_display || !x11_window) return;
+    x11_display_to_window(&x, &y);
     XWarpPointer(x11_display, None, x11_window, 0, 0, 0, 0, x, y);
     XFlush(x11_display);
 }

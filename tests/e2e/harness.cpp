@@ -477,6 +477,26 @@ int Session::wait_exit(int timeout_ms) {
     return reaped ? exit_status : -1;
 }
 
+ScaledBoard::ScaledBoard(int bw, int bh, int screen_w, int screen_h) : board_w(bw), board_h(bh) {
+    if ((long)screen_w * bh <= (long)screen_h * bw) {
+        w = screen_w;
+        h = (int)((long)bh * screen_w / bw);
+    } else {
+        h = screen_h;
+        w = (int)((long)bw * screen_h / bh);
+    }
+    x = (screen_w - w) / 2;
+    y = (screen_h - h) / 2;
+}
+
+int ScaledBoard::screen_x(int bx) const { return x + (int)((bx + 0.5) * w / board_w); }
+int ScaledBoard::screen_y(int by) const { return y + (int)((by + 0.5) * h / board_h); }
+void ScaledBoard::move(Session& game, int bx, int by) const { game.move(screen_x(bx), screen_y(by)); }
+void ScaledBoard::click(Session& game, int bx, int by, int button) const {
+    game.click(screen_x(bx), screen_y(by), button);
+}
+uint32_t ScaledBoard::at(const Shot& shot, int bx, int by) const { return shot.at(screen_x(bx), screen_y(by)); }
+
 }  // namespace e2e
 
 namespace e2e {

@@ -148,6 +148,24 @@ std::string read_file_text(const std::string& path);
 // Permission bits of a path, or -1.
 int file_mode(const std::string& path);
 
+// Where the game's board (its display of board_w x board_h) shows on a
+// screen of screen_w x screen_h that it covers scaled: the largest
+// aspect-keeping size, centred, bars beside or above. Reckoned here apart
+// from the game, so that tests can place the pointer on a board pixel and
+// read what is shown there.
+struct ScaledBoard {
+    int board_w = 0, board_h = 0;
+    int x = 0, y = 0, w = 0, h = 0;  // the shown board on the screen
+    ScaledBoard(int board_w, int board_h, int screen_w, int screen_h);
+    // The screen pixel whose centre lies nearest the board pixel's centre.
+    int screen_x(int bx) const;
+    int screen_y(int by) const;
+    void move(Session& game, int bx, int by) const;
+    void click(Session& game, int bx, int by, int button = 1) const;
+    // The screen's pixel shown at the board pixel.
+    uint32_t at(const Shot& shot, int bx, int by) const;
+};
+
 }  // namespace e2e
 
 namespace e2e {

@@ -103,14 +103,14 @@ TEST(Startup, LargeFullScreenOnALargeScreenAlsoWithAForcedRate) {
     }
 }
 
-TEST(Startup, FullScreenOfASizeTheScreenLacksFallsBackToAWindow) {
+TEST(Startup, FullScreenOfASizeTheScreenLacksCoversItScaled) {
     // An 800x600 request on a 1024x768 Xvfb screen, whose only mode is its
-    // own size: the game opens an 800x600 window instead of dying.
+    // own size: the game covers the screen, its board scaled to it.
     e2e::Session game(on_screen(1024, 768, ""));
     ASSERT_TRUE(game.ok()) << game.error;
-    unsigned long window = expect_window(game, 800, 600);
-    EXPECT_FALSE(is_full_screen(game, window));
-    EXPECT_FALSE(game.keyboard_grabbed_elsewhere());
+    unsigned long window = expect_window(game, 1024, 768);
+    EXPECT_TRUE(is_full_screen(game, window));
+    EXPECT_TRUE(game.keyboard_grabbed_elsewhere());
     if (const char* shots = std::getenv("TESSELLON_E2E_SHOTS_DIR")) {
         e2e::Shot shot;
         game.wait_until_still(20000, &shot);

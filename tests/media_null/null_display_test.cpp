@@ -96,6 +96,88 @@ TEST_F(NullDisplayTest, FullScreenNeedsAListedSizeAndCentresThePointer) {
     EXPECT_EQ(open_screen(0, 768, 0, 60, 0), nullptr);
 }
 
+// With a screen known, full screen without the mode (or keeping the
+// resolution) scales to it and windows take a whole factor that fits.
+TEST_F(NullDisplayTest, WithAScreenFullScreenScalesAndWindowsTakeAFactor) {
+    null_set_screen_size(1920, 1080);
+    int w = 0, h = 0;
+    screen_size(&w, &h);
+    EXPECT_EQ(w, 1920);
+    EXPECT_EQ(h, 1080);
+    ASSERT_NE(open_screen(1024, 768, 32, 60, 0), nullptr);
+    EXPECT_EQ(display_width(), 1024);
+    EXPECT_FLOAT_EQ(display_scale(), 1440.0f / 1024.0f);
+    ASSERT_NE(open_screen(800, 600, 32, 60, 0), nullptr);
+    EXPECT_FLOAT_EQ(display_scale(), 1.0f) << "the listed mode still switches";
+    set_keep_screen_resolution(true);
+    ASSERT_NE(open_screen(800, 600, 32, 60, 0), nullptr);
+    EXPECT_FLOAT_EQ(display_scale(), 1.8f);
+    set_keep_screen_resolution(false);
+    ASSERT_NE(open_screen(640, 480, 0, 60, 0), nullptr);
+    EXPECT_FLOAT_EQ(display_scale(), 2.0f);
+    null_set_screen_size(0, 0);
+    close_screen();
+    EXPECT_FLOAT_EQ(display_scale(), 0.0f);
+}
+
+// The fit, the window factor and the mappings both ways, on the screens
+// players have: bars where the aspect differs, pixel-exact round trips.
+TEST(ScaleFit, FitsFactorsAndMappings) {
+    struct Fit {
+        int bw, bh, ww, wh, x, y, w, h;
+        bool integer;
+    };
+    for (const Fit& c : {Fit{800, 600, 1920, 1080, 240, 0, 1440, 1080, false},
+                         Fit{1024, 768, 3840, 2160, 480, 0, 2880, 2160, false},
+                         Fit{800, 600, 1600, 1200, 0, 0, 1600, 1200, true},
+                         Fit{800, 600, 800, 600, 0, 0, 800, 600, true}, Fit{800, 400, 1024, 768, 0, 128, 1024, 512, false},
+                         Fit{800, 600, 2560, 1600, 213, 0, 2133, 1600, false}}) {
+        SCOPED_TRACE(std::to_string(c.ww) + "x" + std::to_string(c.wh));
+        TScaleFit f = scale_fit(c.bw, c.bh, c.ww, c.wh);
+        EXPECT_EQ(f.x, c.x);
+        EXPECT_EQ(f.y, c.y);
+        EXPECT_EQ(f.w, c.w);
+        EXPECT_EQ(f.h, c.h);
+        EXPECT_EQ(f.integer, c.integer);
+        EXPECT_EQ(scale_is_identity(f), c.ww == c.bw && c.wh == c.bh);
+        // Every board pixel's centre maps back onto it, and every window
+        // pixel maps into the board exactly when it is off the bars.
+        for (int b = 0; b < c.bw; b += 7) {
+            int wx = 0, wy = 0, bx = -1, by = -1;
+            scale_board_to_window(f, b, b % c.bh, &wx, &wy);
+            EXPECT_TRUE(scale_window_to_board(f, wx, wy, &bx, &by));
+            EXPECT_EQ(bx, b);
+            EXPECT_EQ(by, b % c.bh);
+        }
+        int bx = 0, by = 0;
+        EXPECT_FALSE(scale_window_to_board(f, f.x - 1, f.y, &bx, &by));
+        EXPECT_EQ(bx, 0);
+        EXPECT_FALSE(scale_window_to_board(f, f.x + f.w, f.y + f.h - 1, &bx, &by));
+        EXPECT_EQ(bx, c.bw - 1);
+        EXPECT_TRUE(scale_window_to_board(f, f.x + f.w - 1, f.y + f.h - 1, &bx, &by));
+        EXPECT_EQ(by, c.bh - 1);
+        // A changed board rectangle covers every window pixel that maps into it.
+        TDamageRect board = {c.bw / 3, c.bh / 4, c.bw / 3 + 5, c.bh / 4 + 3};
+        TDamageRect shown = scale_rect_to_window(f, board);
+        for (int wy2 = f.y; wy2 < f.y + f.h; wy2++)
+            for (int wx2 = f.x; wx2 < f.x + f.w; wx2 += 3) {
+                scale_window_to_board(f, wx2, wy2, &bx, &by);
+                bool in_board = bx >= board.x0 && bx < board.x1 && by >= board.y0 && by < board.y1;
+                bool in_shown = wx2 >= shown.x0 && wx2 < shown.x1 && wy2 >= shown.y0 && wy2 < shown.y1;
+                if (in_board) {
+                    ASSERT_TRUE(in_shown) << wx2 << "," << wy2;
+                }
+            }
+        EXPECT_LE(shown.x1 - shown.x0, (int)((5 + (c.integer ? 0 : 2)) * (double)f.w / c.bw) + 2);
+    }
+    EXPECT_EQ(scale_window_factor(800, 600, 1920, 1080), 1);
+    EXPECT_EQ(scale_window_factor(800, 600, 1600, 1200), 2);
+    EXPECT_EQ(scale_window_factor(1024, 768, 3840, 2160), 2);
+    EXPECT_EQ(scale_window_factor(800, 600, 3840, 2160), 3);
+    EXPECT_EQ(scale_window_factor(800, 600, 8000, 6000), 3);
+    EXPECT_EQ(scale_window_factor(800, 600, 640, 480), 1);
+}
+
 TEST_F(NullDisplayTest, HiddenPointerBelongsToTheDisplayOfTheCall) {
     EXPECT_FALSE(null_mouse_hidden());
     hide_mouse();

@@ -1,6 +1,8 @@
 // The X11 display: window and full-screen opening rules, the mode list,
 // the drawing state after opening, the title and the hidden pointer.
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
 
@@ -112,9 +114,127 @@ TEST(X11Display, ModeListShowsThe24BitScreenAsDepth32AndIsCached) {
     EXPECT_EQ(&display_modes(), &modes);
 }
 
-TEST(X11Display, FullScreenNeedsAListedModeOfThatSize) {
-    EXPECT_EQ(open_screen(800, 600, 32, 60, 0), nullptr);
-    EXPECT_EQ(x11_window, 0u);
+// The window's position and size as another client sees them.
+static XWindowAttributes window_attributes() {
+    XWindowAttributes attributes;
+    memset(&attributes, 0, sizeof attributes);
+    XGetWindowAttributes(observer(), x11_window, &attributes);
+    return attributes;
+}
+
+// A board of 800x400 on the 1024x768 screen: shown 1024x512 from y 128,
+// bars above and below; a red left half and a green right half on blue.
+static void draw_halves() {
+    set_clear_color(0, 0, 255);
+    clear_screen();
+    set_color(255, 0, 0);
+    draw_rect(0, 0, 400, 400);
+    set_color(0, 255, 0);
+    draw_rect(400, 0, 400, 400);
+    flip(0);
+}
+
+TEST(X11Display, FullScreenWithoutTheModeCoversTheScreenScaledWithBars) {
+    ASSERT_NE(open_screen(800, 400, 32, 60, 0), nullptr) << "no 800x400 mode: it must scale, not fail";
+    XWindowAttributes attributes = window_attributes();
+    EXPECT_EQ(attributes.width, TEST_SCREEN_WIDTH);
+    EXPECT_EQ(attributes.height, TEST_SCREEN_HEIGHT);
+    EXPECT_TRUE(attributes.override_redirect);
+    EXPECT_EQ(other_client_keyboard_grab(), AlreadyGrabbed);
+    EXPECT_EQ(display_width(), 800);  // the game keeps its own size
+    EXPECT_EQ(display_height(), 400);
+    EXPECT_FLOAT_EQ(display_scale(), 1.28f);
+    int sw = 0, sh = 0;
+    screen_size(&sw, &sh);
+    EXPECT_EQ(sw, TEST_SCREEN_WIDTH);
+    EXPECT_EQ(sh, TEST_SCREEN_HEIGHT);
+
+    draw_halves();
+    EXPECT_EQ(window_pixel(500, 20), 0x000000u) << "bar above";
+    EXPECT_EQ(window_pixel(500, 700), 0x000000u) << "bar below";
+    EXPECT_EQ(window_pixel(10, 130), 0xff0000u);
+    EXPECT_EQ(window_pixel(500, 600), 0xff0000u);  // board x 390
+    EXPECT_EQ(window_pixel(530, 600), 0x00ff00u);  // board x 414
+    EXPECT_EQ(window_pixel(1023, 639), 0x00ff00u);
+    // What the game grabs is its own display, unscaled.
+    TImage* grabbed = create_image(2, 1, 1, 0);
+    grab_image(grabbed, 399, 200, 0);
+    TPixmap* pm = lock_image(grabbed, 0, true, false);
+    ASSERT_NE(pm, nullptr);
+    EXPECT_EQ(read_pixel(pm, 0, 0) & 0xffffff, 0xff0000u);
+    EXPECT_EQ(read_pixel(pm, 1, 0) & 0xffffff, 0x00ff00u);
+    free_image(grabbed);
+    close_screen();
+    EXPECT_EQ(other_client_keyboard_grab(), GrabSuccess) << "closing must release the grabs";
+}
+
+TEST(X11Display, KeepingTheResolutionScalesEvenWhereTheModeExists) {
+    set_keep_screen_resolution(true);
+    ASSERT_NE(open_screen(512, 384, 32, 60, 0), nullptr);
+    EXPECT_EQ(window_attributes().width, TEST_SCREEN_WIDTH);
+    EXPECT_FLOAT_EQ(display_scale(), 2.0f);  // a whole factor: nearest sampling, crisp pixels
+    set_clear_color(0, 0, 0);
+    clear_screen();
+    set_color(255, 255, 255);
+    draw_rect(10, 10, 1, 1);
+    flip(0);
+    EXPECT_EQ(window_pixel(20, 20), 0xffffffu);
+    EXPECT_EQ(window_pixel(21, 21), 0xffffffu);
+    EXPECT_EQ(window_pixel(22, 21), 0x000000u) << "one board pixel is exactly 2x2 screen pixels";
+    EXPECT_EQ(window_pixel(19, 20), 0x000000u);
+    // The screen's own size needs no scaling at all.
+    ASSERT_NE(open_screen(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT, 32, 60, 0), nullptr);
+    EXPECT_FALSE(x11_scaled);
+    EXPECT_FLOAT_EQ(display_scale(), 1.0f);
+    set_keep_screen_resolution(false);
+    close_screen();
+    EXPECT_FLOAT_EQ(display_scale(), 0.0f);
+}
+
+TEST(X11Display, AWindowTakesTheLargestWholeFactorThatFitsTheScreen) {
+    for (int factor : {1, 2, 3}) {
+        int w = TEST_SCREEN_WIDTH / factor - 10, h = TEST_SCREEN_HEIGHT / factor - 10;
+        SCOPED_TRACE(factor);
+        ASSERT_NE(open_screen(w, h, 0, 60, 0), nullptr);
+        XWindowAttributes attributes = window_attributes();
+        EXPECT_EQ(attributes.width, w * factor);
+        EXPECT_EQ(attributes.height, h * factor);
+        EXPECT_FALSE(attributes.override_redirect);
+        EXPECT_EQ(display_width(), w);
+        EXPECT_FLOAT_EQ(display_scale(), (float)factor);
+        close_screen();
+    }
+}
+
+// The region-only present through the scaling leaves on screen exactly what
+// presenting the whole frame does, also with linear sampling.
+TEST(X11Display, ARegionPresentThroughTheScalingMatchesAWholeOne) {
+    ASSERT_NE(open_screen(800, 400, 32, 60, 0), nullptr);
+    draw_halves();
+    draw_halves();  // both buffers hold it
+    ASSERT_TRUE(save_back_buffer());
+    for (int x : {100, 397, 613}) {
+        ASSERT_TRUE(restore_back_buffer());
+        set_color(255, 255, 0);
+        set_rotation(30);
+        draw_rect((float)x, 150, 21, 13);
+        set_rotation(0);
+        flip(0);
+    }
+    std::vector<uint32_t> regional = window_pixels(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT);
+    display_shown_serial++;  // as an expose does: the next present is whole
+    ASSERT_TRUE(restore_back_buffer());
+    set_color(255, 255, 0);
+    set_rotation(30);
+    draw_rect(613, 150, 21, 13);
+    set_rotation(0);
+    flip(0);
+    std::vector<uint32_t> whole = window_pixels(TEST_SCREEN_WIDTH, TEST_SCREEN_HEIGHT);
+    ASSERT_EQ(regional.size(), whole.size());
+    int differing = 0;
+    for (size_t i = 0; i < whole.size(); i++) differing += regional[i] != whole[i];
+    EXPECT_EQ(differing, 0);
+    close_screen();
 }
 
 TEST(X11Display, FullScreenCoversTheScreenGrabsInputAndCentresThePointer) {

@@ -122,3 +122,42 @@ TEST_F(X11Input, CloseRequestBecomesTheQuitEvent) {
     EXPECT_EQ(summary(events_through([](const TEvent& e) { return e.id == EVENT_QUIT; })), "259:0");
     EXPECT_TRUE(quit_requested());
 }
+
+// On a scaled full screen (800x400 shown 1024x512 from y 128) positions are
+// the board pixels drawn under the pointer; a press on the bars does nothing.
+TEST(X11ScaledInput, PositionsAreTheBoardPixelsDrawnThereAndTheBarsAreDead) {
+    ASSERT_NE(open_screen(800, 400, 32, 60, 0), nullptr);
+    collect_events(100);
+    struct Case {
+        int screen_x, screen_y, board_x, board_y;
+    };
+    for (const Case& c : {Case{530, 600, 414, 369}, Case{0, 128, 0, 0}, Case{1023, 639, 799, 399}, Case{1, 129, 1, 1},
+                          Case{2, 130, 1, 1}}) {
+        SCOPED_TRACE(std::to_string(c.screen_x) + "," + std::to_string(c.screen_y));
+        XTestFakeMotionEvent(observer(), -1, c.screen_x, c.screen_y, CurrentTime);
+        fake_button(1);
+        std::vector<TEvent> events = events_through([](const TEvent& e) { return e.id == EVENT_MOUSE_UP; });
+        ASSERT_EQ(summary(events), "1027:0 1025:1 1026:1");
+        for (const TEvent& event : events) {
+            EXPECT_EQ(event.x, c.board_x);
+            EXPECT_EQ(event.y, c.board_y);
+        }
+    }
+    XTestFakeMotionEvent(observer(), -1, 500, 20, CurrentTime);  // the bar above the board
+    fake_button(1);
+    std::vector<TEvent> on_bar = events_through([](const TEvent& e) { return e.id == EVENT_MOUSE_UP; });
+    EXPECT_EQ(summary(on_bar), "1027:0 1026:1") << "the press on the bar must not reach the game";
+    ASSERT_FALSE(on_bar.empty());
+    EXPECT_EQ(on_bar[0].y, 0) << "motion over the bar is the nearest edge";
+
+    move_mouse(414, 369);  // warps to the screen pixel that shows it
+    Window root, child;
+    int root_x = 0, root_y = 0, x = 0, y = 0;
+    unsigned buttons = 0;
+    XQueryPointer(observer(), DefaultRootWindow(observer()), &root, &child, &root_x, &root_y, &x, &y, &buttons);
+    int back_x = root_x, back_y = root_y;
+    EXPECT_TRUE(x11_window_to_display(&back_x, &back_y));
+    EXPECT_EQ(back_x, 414);
+    EXPECT_EQ(back_y, 369);
+    close_screen();
+}
