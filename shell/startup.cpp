@@ -123,6 +123,9 @@ bool start_up() {
     ensure_player_dir();
     read_preferences();
     windowed = pref_windowed;
+    // Full screen keeps the desktop's mode and scales the board when the
+    // player asked for it; otherwise scaling is only the fallback.
+    set_keep_screen_resolution(pref_keep_resolution != 0);
     prefetch_start_images();
 
     bool opened;

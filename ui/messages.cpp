@@ -154,9 +154,22 @@ void show_held_messages() {
     for (const std::string& text : shown) message_and_wait(text);
 }
 
+// The display's own size first; a display shown scaled (full screen on a
+// screen without its mode, or a window at 2x or 3x) adds the screen's size
+// and the scale, to two places without trailing zeros.
 void show_display_info() {
     status_message = "width:" + int_to_text(display_width()) + " height:" + int_to_text(display_height()) +
                      " depth:" + int_to_text(display_depth()) + " freq:" + int_to_text(display_hertz());
+    float scale = display_scale();
+    if (scale <= 0.0f || scale == 1.0f) return;
+    int screen_w = 0, screen_h = 0;
+    screen_size(&screen_w, &screen_h);
+    char shown[16];
+    std::snprintf(shown, sizeof shown, "%.2f", static_cast<double>(scale));
+    std::string text = shown;
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    status_message += " screen:" + int_to_text(screen_w) + "x" + int_to_text(screen_h) + " scale:" + text;
 }
 
 void draw_help_prompt() {

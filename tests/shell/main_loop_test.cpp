@@ -604,6 +604,20 @@ TEST_F(KeyTables, XAndF2ShowTheirMessageUntilTheNextKeyOrClick) {
     EXPECT_FALSE(status_message.empty());
     click(400, 300);
     EXPECT_EQ(status_message, "");
+
+    // Shown scaled, the line adds the screen and the scale.
+    null_set_screen_size(1920, 1080);
+    set_keep_screen_resolution(true);
+    ASSERT_NE(open_screen(800, 600, 32, 60, 0), nullptr);
+    press(KEY_F2);
+    EXPECT_EQ(status_message, "width:800 height:600 depth:" + int_to_text(display_depth()) +
+                                  " freq:" + int_to_text(display_hertz()) + " screen:1920x1080 scale:1.8");
+    set_keep_screen_resolution(false);
+    ASSERT_NE(open_screen(640, 480, 0, 60, 0), nullptr);
+    show_display_info();
+    EXPECT_NE(status_message.find(" screen:1920x1080 scale:2"), std::string::npos) << status_message;
+    null_set_screen_size(0, 0);
+    ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);
 }
 
 TEST_F(KeyTables, AnyKeyOrClickEndsTheHelpPrompt) {

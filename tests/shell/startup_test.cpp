@@ -81,6 +81,27 @@ TEST_F(OpenDisplayTest, SizeWithoutAModeFallsBackToAWindow) {
     EXPECT_EQ(display_width(), 800);
 }
 
+// On a screen larger than the board: full screen without the mode covers
+// it scaled rather than falling back to a window, and keeping the
+// resolution scales even where the mode is listed.
+TEST_F(OpenDisplayTest, OnALargeScreenFullScreenScalesInsteadOfAWindow) {
+    null_set_screen_size(1920, 1080);
+    null_set_display_modes({{1024, 768, 32, 60}});
+    EXPECT_EQ(open_display(800, 600), 1);
+    EXPECT_NE(null_last_open().depth, 0);
+    EXPECT_EQ(window_stands_in, 0);
+    EXPECT_FLOAT_EQ(display_scale(), 1.8f);
+    EXPECT_EQ(display_width(), 800);
+    EXPECT_EQ(open_display(1024, 768), 1);
+    EXPECT_FLOAT_EQ(display_scale(), 1.0f) << "the listed mode switches";
+    set_keep_screen_resolution(true);
+    EXPECT_EQ(open_display(1024, 768), 1);
+    EXPECT_FLOAT_EQ(display_scale(), 1080.0f / 768.0f);
+    EXPECT_EQ(display_height(), 768);
+    set_keep_screen_resolution(false);
+    null_set_screen_size(0, 0);
+}
+
 TEST_F(OpenDisplayTest, AnEarlierFallbackNeverTurnsALaterFullScreenIntoAWindow) {
     null_set_display_modes({{1024, 768, 32, 60}});  // no 800x600 mode
     large_display = 1;
