@@ -3,8 +3,8 @@
 // under the status line "no help here - press F1 again", with no pointer
 // trails, and F1 again returns; A on the kill screen marks only jigsaws
 // shown with a thumbnail (hidden folders are not listed) and the title
-// counts them; and a full screen refused once (a window stood in) does not
-// keep the game in a window when the other size can be full screen.
+// counts them; and a full screen size the screen has no mode for is shown
+// scaled, F switching sizes without a window ever standing in.
 // TESSELLON_E2E_SHOTS_DIR, when set, receives a PNG of each screen.
 #include <gtest/gtest.h>
 
@@ -154,29 +154,26 @@ bool becomes(e2e::Session& game, int width, int height, bool full) {
     return false;
 }
 
-TEST(PlayfixE2e, AnEarlierWindowFallbackDoesNotKeepTheLargeSizeInAWindow) {
-    // A 1024x768 screen with that mode only: full screen 800x600 is refused
-    // at start and a window stands in; F then opens full screen 1024x768,
-    // F again the stand-in window, F once more full screen.
+TEST(PlayfixE2e, ASizeWithoutItsModeIsShownScaledAndFNeverFallsBackToAWindow) {
+    // A 1024x768 screen with that mode only: full screen 800x600 covers the
+    // screen scaled at start; F opens full screen 1024x768 in its mode, F
+    // again the scaled 800x600, and no step leaves a window standing in.
     e2e::GameOptions options;  // no prefer.txt: full screen 800x600 is asked for
     options.screen_width = 1024;
     options.screen_height = 768;
     e2e::Session game(options);
     ASSERT_TRUE(game.ok()) << game.error;
-    unsigned long window = window_of_size(game, 800, 600);
+    unsigned long window = window_of_size(game, 1024, 768);
     ASSERT_NE(window, 0u);
-    ASSERT_TRUE(game.wait_for_focus(window, 10000));
-    ASSERT_TRUE(becomes(game, 800, 600, false));
-    game.key("f");
-    EXPECT_TRUE(becomes(game, 1024, 768, true)) << "F after the fallback stayed in a window";
-    game.key("f");
-    EXPECT_TRUE(becomes(game, 800, 600, false));
-    window = window_of_size(game, 800, 600);
-    ASSERT_TRUE(window && game.wait_for_focus(window, 10000));
-    game.key("f");
-    EXPECT_TRUE(becomes(game, 1024, 768, true));
+    ASSERT_TRUE(becomes(game, 1024, 768, true)) << "the scaled start is not full screen";
+    EXPECT_EQ(window_of_size(game, 800, 600, 500), 0u) << "a small window stands in";
+    for (int press = 0; press < 2; press++) {
+        game.key("f");
+        EXPECT_TRUE(becomes(game, 1024, 768, true)) << "F left full screen";
+        EXPECT_EQ(window_of_size(game, 800, 600, 500), 0u) << "a small window stands in after F";
+    }
     e2e::Shot shot;
-    if (game.wait_until_still(20000, &shot)) support::keep_shot(shot, "full_after_fallback");
+    if (game.wait_until_still(20000, &shot)) support::keep_shot(shot, "full_after_scaled_start");
     EXPECT_TRUE(game.running());
 }
 
