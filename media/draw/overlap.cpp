@@ -6,6 +6,7 @@
 // that can lie inside both quads is visited, so a small image against a
 // large one costs a handful of samples. A frame whose pixels only its
 // texture holds is tested against the bit mask kept of its opaque pixels.
+// The one-pixel test samples a single display pixel the same way.
 #include <algorithm>
 #include <cmath>
 
@@ -131,4 +132,11 @@ bool images_overlap(TImage* image1, float x1, float y1, int frame1, TImage* imag
         }
     }
     return false;
+}
+
+bool image_solid_at(TImage* image, float x, float y, int frame, int px, int py) {
+    PlacedImage a;
+    if (!place_image(image, x, y, frame, &a)) return false;
+    // Pixel (px, py) is sampled at its centre, as in the overlap test.
+    return solid_at(a, px + 0.5, py + 0.5);
 }
