@@ -137,6 +137,12 @@ bool images_overlap(TImage* image1, float x1, float y1, int frame1, TImage* imag
 bool image_solid_at(TImage* image, float x, float y, int frame, int px, int py) {
     PlacedImage a;
     if (!place_image(image, x, y, frame, &a)) return false;
-    // Pixel (px, py) is sampled at its centre, as in the overlap test.
-    return solid_at(a, px + 0.5, py + 0.5);
+    // Pixel (px, py) is sampled at its centre, as the GL fills it. A centre
+    // lying exactly on an edge of the quad (an odd-sized image turned or
+    // not) is the GL's when the edge is a left or a bottom one: the top-left
+    // rule in the GL's window coordinates, whose y runs up. The centre is
+    // nudged right and up by less than any other distance to an edge, which
+    // also picks the texel the GL samples at such a centre.
+    const double nudge = 1.0 / 4096;
+    return solid_at(a, px + 0.5 + nudge, py + 0.5 - nudge);
 }

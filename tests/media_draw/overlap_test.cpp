@@ -220,6 +220,22 @@ TEST_F(Overlap, ThePixelTestAnswersForThePixelsDrawnAtEveryTurn) {
             for (int c = at - 2 * w; c < at + 2 * w; c++) hits += image_solid_at(image, at, at, 0, c, r);
         EXPECT_EQ(hits, shown);
     }
+    // An odd-sized image has pixel centres on its edges: those on a left or
+    // a bottom edge are filled (the GL's rule), those on a right or a top
+    // edge are not, at every turn.
+    TImage* odd = solid_image(7, 5);
+    centre_image_handle(odd);
+    for (int a = 0; a < 4; a++) {
+        set_rotation(static_cast<float>(a * 90));
+        double half_w = (a % 2 ? 5 : 7) / 2.0, half_h = (a % 2 ? 7 : 5) / 2.0;
+        for (int r = at - 6; r < at + 6; r++)
+            for (int c = at - 6; c < at + 6; c++) {
+                bool filled = at - half_w <= c + 0.5 && c + 0.5 < at + half_w && at - half_h < r + 0.5 &&
+                              r + 0.5 <= at + half_h;
+                EXPECT_EQ(image_solid_at(odd, at, at, 0, c, r), filled) << "turned " << a << " at " << c << "," << r;
+            }
+    }
+    free_image(odd);
     reset();
     EXPECT_FALSE(image_solid_at(nullptr, at, at, 0, at, at));
     EXPECT_FALSE(image_solid_at(image, at, at, 1, at, at)) << "no such frame";
