@@ -42,19 +42,17 @@ static void draw_boxed(int p, int x, int y) {
     set_scale(1, 1);
 }
 
-// The pixel test of piece p drawn as draw_boxed draws it at (x, y). The
-// pointer is carried back into the piece's own size about its centre,
-// (x, y) + (mouse - (x, y)) / scale, and the probe tested there against the
-// piece at full size: the point it lands on is the piece's pixel under the
-// pointer. At scale 1 this is the board's own test.
+// The pixel test of piece p drawn as draw_boxed draws it at (x, y): the
+// pixel under the pointer is tested against the piece under the same
+// scale and turn, so exactly the pixels drawn opaque take the click.
 static bool mouse_over_boxed(int p, int x, int y) {
-    if (!is_piece(p) || !pieces[p].img || !white_image) return false;
+    if (!is_piece(p) || !pieces[p].img) return false;
     float s = box_piece_scale(p);
-    float px = static_cast<float>(x) + static_cast<float>(mouse_x - x) / s;
-    float py = static_cast<float>(y) + static_cast<float>(mouse_y - y) / s;
+    set_scale(s, s);
     set_rotation(static_cast<float>(pieces[p].a * 90));
-    bool hit = images_overlap(pieces[p].img, static_cast<float>(x), static_cast<float>(y), 0, white_image, px, py, 0);
+    bool hit = image_solid_at(pieces[p].img, static_cast<float>(x), static_cast<float>(y), 0, mouse_x, mouse_y);
     set_rotation(0);
+    set_scale(1, 1);
     return hit;
 }
 

@@ -4,13 +4,16 @@
 // order, and laying a group out rigidly around one of its members.
 #include "play/play.h"
 
-// The probe (white_image) at (px, py) against an image drawn centred at
-// (x, y) turned a quarter turns.
+// Whether the pixel under the pointer at (px, py) is one that draw_board
+// fills with an opaque pixel of the image drawn centred at (x, y) turned a
+// quarter turns. Only the image turns: a probe image turned with it about
+// its own corner would test pixels beside the pointer (one column left of
+// it after a quarter turn), and a probe larger than a pixel would pick
+// beside the drawn edge.
 static bool image_under_point(TImage* image, int x, int y, int a, int px, int py) {
-    if (!image || !white_image) return false;
+    if (!image) return false;
     set_rotation(static_cast<float>(a * 90));
-    bool hit = images_overlap(image, static_cast<float>(x), static_cast<float>(y), 0, white_image,
-                              static_cast<float>(px), static_cast<float>(py), 0);
+    bool hit = image_solid_at(image, static_cast<float>(x), static_cast<float>(y), 0, px, py);
     set_rotation(0);
     return hit;
 }

@@ -152,13 +152,13 @@ void apply_box_visibility();      // after keys 1..5
 // picking.cpp: picking and carrying
 // ===========================================================================
 
-// The pixel-exact test of white_image at the mouse against an image drawn
-// centred at (x, y) turned a quarter turns.
+// Whether the pixel under the mouse is an opaque pixel of an image drawn
+// centred at (x, y) turned a quarter turns, exactly as it is drawn.
 bool mouse_over_image(TImage* image, int x, int y, int a);
 bool mouse_over_piece(int p);
 // The topmost visible piece whose opaque pixels lie under the mouse; 0 = none.
 int piece_under_mouse();
-// The same for the probe placed at (x, y) instead of the mouse.
+// The same for the pixel (x, y) instead of the one under the mouse.
 int piece_at(int x, int y);
 // Takes the topmost visible piece under the mouse into the hand.
 void pick_up_piece();

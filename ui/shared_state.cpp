@@ -19,7 +19,7 @@ int right_click_pending = 0;              // an unconsumed right click
 // --- the display and the shared images and fonts, kept for the run ---
 int large_display = 0;             // 1 = 1024x768, 0 = 800x600
 std::string base_dir;              // prefix of the resource folders; stays empty
-TImage* white_image = nullptr;     // probe of the pixel test
+TImage* white_image = nullptr;     // loaded at start-up; picking tests the pointer's pixel itself
 TImage* box_image = nullptr;       // box strip frame, small display
 TImage* boxf_image = nullptr;      // box strip frame, large display
 TImage* jigsaw_image = nullptr;    // box screen's way back to the board

@@ -48,7 +48,7 @@ extern int right_click_pending;      // a right click on the board or the box sc
 // The shell's start-up sets them; help_images are loaded on first use.
 extern int large_display;        // 1 = 1024x768, 0 = 800x600
 extern std::string base_dir;     // prefix of images/, fonts/, sounds/; stays empty
-extern TImage* white_image;      // probe of the pixel test under the mouse
+extern TImage* white_image;      // "images/white.bmp"; the pixel test under the mouse samples one pixel
 extern TImage* box_image;        // box-screen strip frame, 800x600
 extern TImage* boxf_image;       // box-screen strip frame, 1024x768
 extern TImage* jigsaw_image;     // box screen's button back to the board

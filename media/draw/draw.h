@@ -253,6 +253,11 @@ TPixmap* lock_image(TImage* image, int frame, bool read, bool write);
 // True when both images, drawn at these positions under the current
 // rotation, scale and origin, share a pixel where both are solid.
 bool images_overlap(TImage* image1, float x1, float y1, int frame1, TImage* image2, float x2, float y2, int frame2);
+// True when display pixel (px, py) is one that draw_image fills with a
+// solid sample of the frame drawn at (x, y) under the current rotation,
+// scale and origin: the pixel test of a pointer, whose own image does not
+// turn or grow with what it points at.
+bool image_solid_at(TImage* image, float x, float y, int frame, int px, int py);
 
 // ---------------------------------------------------------------------------
 // Pixel buffers (pixmap.cpp, pixmap_load.cpp)

@@ -6,6 +6,7 @@
 // that can lie inside both quads is visited, so a small image against a
 // large one costs a handful of samples. A frame whose pixels only its
 // texture holds is tested against the bit mask kept of its opaque pixels.
+// The one-pixel test samples a single display pixel the same way.
 #include <algorithm>
 #include <cmath>
 
@@ -131,4 +132,17 @@ bool images_overlap(TImage* image1, float x1, float y1, int frame1, TImage* imag
         }
     }
     return false;
+}
+
+bool image_solid_at(TImage* image, float x, float y, int frame, int px, int py) {
+    PlacedImage a;
+    if (!place_image(image, x, y, frame, &a)) return false;
+    // Pixel (px, py) is sampled at its centre, as the GL fills it. A centre
+    // lying exactly on an edge of the quad (an odd-sized image turned or
+    // not) is the GL's when the edge is a left or a bottom one: the top-left
+    // rule in the GL's window coordinates, whose y runs up. The centre is
+    // nudged right and up by less than any other distance to an edge, which
+    // also picks the texel the GL samples at such a centre.
+    const double nudge = 1.0 / 4096;
+    return solid_at(a, px + 0.5 + nudge, py + 0.5 - nudge);
 }

@@ -162,50 +162,57 @@ TEST(ScaleE2e, AClickPicksThePieceDrawnOnThatScreenPixelAlsoTurnedAtItsEdge) {
     open_saved_game(game, view, sw, sh);
     ASSERT_TRUE(game.wait_until_still(20000));
     struct Case {
-        int piece, px, py;  // the piece and its place
+        int piece;
         uint32_t colour;
         int dx, dy;  // the way from its centre to the edge tried
+        int drag;    // how far down (up when negative) the pick carries it
     };
-    // The right edge of the unturned piece, the bottom one of the turned.
-    for (const Case& c : {Case{2, P2_X, P2_Y, BLUE, 1, 0}, Case{1, P1_X, P1_Y, RED, 0, 1}}) {
-        SCOPED_TRACE(c.piece);
+    // The right and left edges of the unturned piece, the bottom, right and
+    // left ones of the turned; each pick carries the piece 60 pixels down
+    // or back up, so the pieces stay clear of the others.
+    int px[3] = {0, P1_X, P2_X}, py[3] = {0, P1_Y, P2_Y};
+    for (const Case& c : {Case{2, BLUE, 1, 0, 60}, Case{2, BLUE, -1, 0, -60}, Case{1, RED, 0, 1, 60},
+                          Case{1, RED, 1, 0, -60}, Case{1, RED, -1, 0, 60}}) {
+        SCOPED_TRACE(std::to_string(c.piece) + " towards " + std::to_string(c.dx) + "," + std::to_string(c.dy));
+        const int x = px[c.piece], y = py[c.piece];
         // The edge as drawn: the last board pixel that way whose screen
         // pixel shows more of the piece than of the background.
         e2e::Shot shot = game.grab();
         auto shows_piece = [&](int k) {
-            uint32_t p = view.at(shot, c.px + c.dx * k, c.py + c.dy * k);
+            uint32_t p = view.at(shot, x + c.dx * k, y + c.dy * k);
             return distance(p, c.colour) < distance(p, BACKGROUND);
         };
         int k = 0;
         while (k < SIDE && shows_piece(k + 1)) k++;
         EXPECT_GE(k, SIDE / 2 - 1);
         EXPECT_LE(k, SIDE / 2);
-        int ex = c.px + c.dx * k, ey = c.py + c.dy * k;
+        int ex = x + c.dx * k, ey = y + c.dy * k;
         // One pixel past the edge a click picks nothing: the click there
-        // and the one 60 pixels lower leave the piece where it is.
+        // and the one where the drag ends leave the piece where it is.
         view.click(game, ex + c.dx, ey + c.dy);
-        view.click(game, ex + c.dx, ey + c.dy + 60);
+        view.click(game, ex + c.dx, ey + c.dy + c.drag);
         std::vector<int> saved = support::save_and_read_reserved(game, PIECES);
         ASSERT_EQ(saved.size(), 7u * PIECES + 5);
-        EXPECT_EQ(saved_piece(saved, c.piece).x, c.px);
-        EXPECT_EQ(saved_piece(saved, c.piece).y, c.py) << "a click past the edge picked the piece";
-        // On the edge pixel the click picks it; it goes down 60 lower.
+        EXPECT_EQ(saved_piece(saved, c.piece).x, x);
+        EXPECT_EQ(saved_piece(saved, c.piece).y, y) << "a click past the edge picked the piece";
+        // On the edge pixel the click picks it; it goes where the drag ends.
         view.click(game, ex, ey);
         for (int step = 1; step <= 6; step++) {
-            view.move(game, ex, ey + 10 * step);
+            view.move(game, ex, ey + c.drag * step / 6);
             game.pause(40);  // input pacing: a hand's motion, not a wait
         }
-        view.click(game, ex, ey + 60);
+        view.click(game, ex, ey + c.drag);
         std::vector<int> moved;
         e2e::poll_until(
             [&] {
                 moved = support::save_and_read_reserved(game, PIECES);
-                return saved_piece(moved, c.piece).y == c.py + 60;
+                return saved_piece(moved, c.piece).y == y + c.drag;
             },
             10000, 100);
-        EXPECT_EQ(saved_piece(moved, c.piece).x, c.px);
-        EXPECT_EQ(saved_piece(moved, c.piece).y, c.py + 60) << "the edge pixel did not pick the piece";
+        EXPECT_EQ(saved_piece(moved, c.piece).x, x);
+        ASSERT_EQ(saved_piece(moved, c.piece).y, y + c.drag) << "the edge pixel did not pick the piece";
         EXPECT_EQ(saved_piece(moved, 1).turns, 1);
+        py[c.piece] = y + c.drag;
     }
 }
 

@@ -185,3 +185,59 @@ TEST_F(Overlap, AFrameGivenUpToItsTextureAnswersAsItsPixelsDid) {
     free_image(probe);
     free_image(dynamic);
 }
+
+// The pixel test answers for exactly the display pixels a turned image
+// fills: each texel's pixel where the quarter turn carries it, and no
+// pixel beside the turned image's edges, for all four turns of a
+// non-square image with transparent texels at two corners.
+TEST_F(Overlap, ThePixelTestAnswersForThePixelsDrawnAtEveryTurn) {
+    const int w = 10, h = 6, at = 50;
+    auto alpha = [](int x, int y) { return (x == 0 && y == 0) || (x == w - 1 && y == 1) ? 0 : 255; };
+    TImage* image = alpha_image(w, h, alpha);
+    centre_image_handle(image);
+    for (int a = 0; a < 4; a++) {
+        SCOPED_TRACE(a);
+        set_rotation(static_cast<float>(a * 90));
+        int shown = 0;
+        for (int ty = 0; ty < h; ty++)
+            for (int tx = 0; tx < w; tx++) {
+                // Texel centre from the image centre, doubled to stay whole,
+                // turned clockwise (y down) a quarter turns.
+                int dx = 2 * tx + 1 - w, dy = 2 * ty + 1 - h;
+                for (int k = 0; k < a; k++) {
+                    int t = dx;
+                    dx = -dy;
+                    dy = t;
+                }
+                int c = (2 * at + dx - 1) / 2, r = (2 * at + dy - 1) / 2;
+                EXPECT_EQ(image_solid_at(image, at, at, 0, c, r), alpha(tx, ty) >= 128) << tx << "," << ty;
+                shown += alpha(tx, ty) >= 128;
+            }
+        // Nothing beside the drawn pixels answers: the count over a wide
+        // square is the count of solid texels.
+        int hits = 0;
+        for (int r = at - 2 * w; r < at + 2 * w; r++)
+            for (int c = at - 2 * w; c < at + 2 * w; c++) hits += image_solid_at(image, at, at, 0, c, r);
+        EXPECT_EQ(hits, shown);
+    }
+    // An odd-sized image has pixel centres on its edges: those on a left or
+    // a bottom edge are filled (the GL's rule), those on a right or a top
+    // edge are not, at every turn.
+    TImage* odd = solid_image(7, 5);
+    centre_image_handle(odd);
+    for (int a = 0; a < 4; a++) {
+        set_rotation(static_cast<float>(a * 90));
+        double half_w = (a % 2 ? 5 : 7) / 2.0, half_h = (a % 2 ? 7 : 5) / 2.0;
+        for (int r = at - 6; r < at + 6; r++)
+            for (int c = at - 6; c < at + 6; c++) {
+                bool filled = at - half_w <= c + 0.5 && c + 0.5 < at + half_w && at - half_h < r + 0.5 &&
+                              r + 0.5 <= at + half_h;
+                EXPECT_EQ(image_solid_at(odd, at, at, 0, c, r), filled) << "turned " << a << " at " << c << "," << r;
+            }
+    }
+    free_image(odd);
+    reset();
+    EXPECT_FALSE(image_solid_at(nullptr, at, at, 0, at, at));
+    EXPECT_FALSE(image_solid_at(image, at, at, 1, at, at)) << "no such frame";
+    free_image(image);
+}

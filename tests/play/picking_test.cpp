@@ -40,6 +40,28 @@ TEST_F(Picking, TransparentCornerFallsThroughToThePieceBeneath) {
     EXPECT_EQ(piece_under_mouse(), 2);
 }
 
+// A piece twice as wide as tall, drawn centred at (300, 300): at every
+// turn a click on each of its drawn edge pixels picks it and one beside
+// them does not, so the picked pixels are the drawn ones.
+TEST_F(Picking, AClickPicksExactlyThePixelsDrawnAtEveryTurn) {
+    make_grid(1, 1);
+    free_image(pieces[1].img);
+    pieces[1].img = support::solid_image(SIDE, SIDE / 2, 0xFF808080);
+    centre_image_handle(pieces[1].img);
+    pieces[1].x = pieces[1].y = 300;
+    for (int a = 0; a < 4; a++) {
+        pieces[1].a = a;
+        // Drawn: columns 300 - hw .. 300 + hw - 1, rows 300 - hh .. 300 + hh - 1.
+        int hw = (a % 2 ? SIDE / 2 : SIDE) / 2, hh = (a % 2 ? SIDE : SIDE / 2) / 2;
+        const int edges[4][4] = {{300 - hw, 300, -1, 0}, {300 + hw - 1, 300, 1, 0},
+                                 {300, 300 - hh, 0, -1}, {300, 300 + hh - 1, 0, 1}};
+        for (const auto& e : edges) {
+            EXPECT_EQ(piece_at(e[0], e[1]), 1) << "a=" << a << " edge pixel " << e[0] << "," << e[1];
+            EXPECT_EQ(piece_at(e[0] + e[2], e[1] + e[3]), 0) << "a=" << a << " beside " << e[0] << "," << e[1];
+        }
+    }
+}
+
 TEST_F(Picking, PickUpTakesThePieceRaisesItsGroupAndConsumesTheClick) {
     make_grid(2, 2);
     group({1, 4}, 1, 1);  // not neighbours, but a group is a group
