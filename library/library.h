@@ -133,6 +133,10 @@ bool is_preferences_file(const std::string& file);
 // saved_game.cpp: the saved-game file and its thumbnail
 // ===========================================================================
 
+// --- kept for the run: the game as its saved game holds it ---
+extern std::vector<int> saved_values;  // saved_game_values() when the file was last written or read
+extern std::string saved_values_name;  // the jigsaw_name it was written or read for; "" = none yet
+
 // Lays the player's saved game of jigsaw_name over the loaded jigsaw,
 // repairing out-of-range values. All or nothing: a file that cannot be
 // opened or does not hold 7 lines a piece and 5 more is reported and no
@@ -157,6 +161,13 @@ bool write_saved_game(std::string* problem);
 // Draws the board (and the picture when shown) into the back buffer for
 // the thumbnail, then save_game: what S and the way out both save.
 bool save_shown_board();
+// save_shown_board without talking to the player: the text for him in *problem.
+bool write_shown_board(std::string* problem);
+// The numbers of the saved game, line by line, as the game stands now.
+std::vector<int> saved_game_values();
+// True when the game on the board differs from what its saved game held
+// when last written or read (or none was, for this jigsaw).
+bool game_changed_since_saved();
 // Key S: save_shown_board, "jigsaw saved", the magic cue; with no jigsaw
 // loaded it only says so on the status line.
 void save_command();

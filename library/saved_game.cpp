@@ -20,6 +20,10 @@ enum {
     SAVED_FILE_MODE = 0666,
 };
 
+// --- kept for the run: the game as its saved game holds it ---
+std::vector<int> saved_values;  // saved_game_values() when the file was last written or read
+std::string saved_values_name;  // the jigsaw_name it was written or read for; "" = none yet
+
 static const char* const NO_JIGSAW_TO_SAVE = "There is no jigsaw to save";
 
 static int clamp_int(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
@@ -195,6 +199,8 @@ bool read_saved_game(std::string* problem) {
     if (!stage_saved_game(path, staged_game, problem)) return false;
     if (!check_staged_lines(path, staged_game, piece_count, problem)) return false;
     apply_saved_game(staged_game);
+    saved_values = saved_game_values();
+    saved_values_name = jigsaw_name;
     return true;
 }
 
@@ -202,18 +208,23 @@ bool read_saved_game(std::string* problem) {
 // Writing
 // ===========================================================================
 
+std::vector<int> saved_game_values() {
+    std::vector<int> values;
+    values.reserve(SAVED_LINES_PER_PIECE * piece_count + SAVED_TAIL_LINES);
+    for (int i = 1; i <= piece_count; i++) {
+        const piece_type& p = pieces[i];
+        values.insert(values.end(), {p.x, p.y, p.a, p.visible, p.gp, draw_order[i], p.box});
+    }
+    values.insert(values.end(), {bg_red, bg_green, bg_blue, large_display, group_counter});
+    return values;
+}
+
 // Writes the game file; false (and the old file kept) when any byte failed.
-static bool write_game_file(const std::string& path) {
+static bool write_game_file(const std::string& path, const std::vector<int>& values) {
     TStream* stream = write_file(path);
     if (!stream) return false;
     bool ok = true;
-    for (int i = 1; i <= piece_count; i++) {
-        const piece_type& p = pieces[i];
-        int values[7] = {p.x, p.y, p.a, p.visible, p.gp, draw_order[i], p.box};
-        for (int v : values) ok = write_line(stream, int_to_text(v)) && ok;
-    }
-    int tail[5] = {bg_red, bg_green, bg_blue, large_display, group_counter};
-    for (int v : tail) ok = write_line(stream, int_to_text(v)) && ok;
+    for (int v : values) ok = write_line(stream, int_to_text(v)) && ok;
     ok = close_file(stream) && ok;
     return ok;
 }
@@ -252,10 +263,13 @@ bool write_saved_game(std::string* problem) {
         *problem = "Unable to save to " + path + ": the preferences use that name";
         return false;
     }
-    if (!write_game_file(path)) {
+    std::vector<int> values = saved_game_values();
+    if (!write_game_file(path, values)) {
         *problem = "Unable to save to " + path;
         return false;
     }
+    saved_values = values;
+    saved_values_name = jigsaw_name;
     set_file_mode(path, SAVED_FILE_MODE);
     std::string thumb = player_dir + jigsaw_name + ".png";
     if (write_thumbnail(thumb)) {
@@ -281,13 +295,24 @@ bool save_game() {
     return written;
 }
 
-bool save_shown_board() {
+bool write_shown_board(std::string* problem) {
     // The thumbnail is grabbed from the back buffer: the board and the
     // picture where the player put it, without the status line, the
     // question box or the pointer.
     draw_board();
     if (picture_shown && picture) draw_image(picture, static_cast<float>(picture_x), static_cast<float>(picture_y), 0);
-    return save_game();
+    return write_saved_game(problem);
+}
+
+bool save_shown_board() {
+    std::string problem;
+    bool written = write_shown_board(&problem);
+    if (!problem.empty()) message_and_wait(problem);
+    return written;
+}
+
+bool game_changed_since_saved() {
+    return saved_values_name != jigsaw_name || saved_values != saved_game_values();
 }
 
 void save_command() {

@@ -186,6 +186,8 @@ void main_loop_iteration() {
     int data = event_data();
     // Every event but the timer's tick is input, and input gets its frame.
     if (id != EVENT_TIMER_TICK) frame_stale = 1;
+    if (id != EVENT_TIMER_TICK) autosave_input();
+    if (id == EVENT_TIMER_TICK) autosave_tick(data);
     if (id == EVENT_QUIT) leave_program();
     if (id == EVENT_KEY_DOWN) dispatch_key(data);
     if (id == EVENT_KEY_UP && (data == KEY_LEFT_CONTROL || data == KEY_RIGHT_CONTROL)) ctrl_down = 0;

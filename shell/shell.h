@@ -84,6 +84,33 @@ void forget_interaction();
 void end_opening();
 
 // ===========================================================================
+// autosave.cpp: saving while playing
+// ===========================================================================
+
+enum {
+    AUTOSAVE_IDLE_TICKS = 5 * 50,  // frame-timer ticks without input before a background save
+    AUTOSAVE_GAP_TICKS = 60 * 50,  // frame-timer ticks from one background save to the next
+};
+
+// --- the background save's clock, kept for the run (reset_autosave) ---
+extern int autosave_now;         // ticks: the data of the latest frame-timer tick
+extern int autosave_input_tick;  // ticks: autosave_now when the latest input came
+extern int autosave_last_tick;   // ticks: autosave_now at the latest background save
+extern int autosave_done;        // 1 once a background save ran this run
+extern int autosave_input_seen;  // input came since the latest check found nothing to save
+
+// Any event but a tick: the player is not idle.
+void autosave_input();
+// A frame-timer tick, `ticks` its count so far: with the preference on,
+// the game changed since its saved game was written or read, the player
+// idle AUTOSAVE_IDLE_TICKS and the board at rest, it is saved as S saves
+// it but silently (no message, cue or status line, a failure unshown), at
+// most once every AUTOSAVE_GAP_TICKS. True when it saved.
+bool autosave_tick(int ticks);
+// The clock back to the start of a run: no save yet, input just seen.
+void reset_autosave();
+
+// ===========================================================================
 // screen_table.cpp: what each screen is
 // ===========================================================================
 

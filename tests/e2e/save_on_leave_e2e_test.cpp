@@ -4,7 +4,8 @@
 // byte what S writes (a saved game that is a link replaced, never written
 // through); the same when SIGTERM, SIGHUP or the loss of the X server ends
 // the game from outside; nothing written with the row off; a save that
-// fails on the way out is shown and the game still ends. Set
+// fails on the way out is shown and the game still ends; a kill -9 during
+// a save made in the background of play leaves a whole saved game. Set
 // TESSELLON_E2E_SHOTS_DIR to keep the screenshots.
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "library/library.h"
 #include "media/draw/draw.h"
 #include "screens/ui_geometry.h"
 #include "tests/e2e/harness.h"
@@ -224,6 +226,58 @@ TEST(SaveOnLeaveE2e, ANewJigsawFromTheBrowserSavesTheBoardItReplaces) {
     uint32_t corner = read_pixel(thumb, 3, 3) & 0xFFFFFF;
     EXPECT_TRUE(e2e::near_colour(corner, board.at(10, 10), 6)) << std::hex << corner;
     free_pixmap(thumb);
+}
+
+// --- saving while playing ------------------------------------------------------
+
+// A temporary file of a save under way in that folder.
+bool save_under_way(const std::string& folder) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".tmp") return true;
+    return false;
+}
+
+// A kill -9 while the game saves in the background, again and again: the
+// saved game is each time either the one S wrote before or a whole new
+// one (the game's own reader takes it), and its thumbnail a whole PNG.
+TEST(SaveOnLeaveE2e, AKillDuringABackgroundSaveLeavesTheOldOrTheNewGameWhole) {
+    const int rounds = 20;
+    int old_kept = 0, new_found = 0;
+    for (int round = 0; round < rounds; round++) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        e2e::Session game(game_options(true));
+        ASSERT_TRUE(reach_player_game(game));
+        Files files(game);
+        std::string folder = game.game_dir + "/players/default";
+        game.key("s");
+        ASSERT_TRUE(e2e::poll_until([&] { return fs::exists(files.thumbnail) && !save_under_way(folder); }, 10000));
+        std::string old = e2e::read_file_text(files.text);
+        // A change: R saves the game as it is (the same bytes), then deals afresh.
+        e2e::Shot before = game.grab();
+        game.key("r");
+        game.key("y");
+        ASSERT_TRUE(game.wait_for_change(before, 10000));
+        ASSERT_TRUE(e2e::poll_until([&] { return !save_under_way(folder); }, 10000));
+        // Left alone, the game saves within seconds; it is killed at the
+        // first sight of that save: a temporary file, or (every other
+        // round) the game file replaced while the thumbnail is yet to come.
+        auto seen = [&] { return round % 2 ? e2e::read_file_text(files.text) != old : save_under_way(folder); };
+        ASSERT_TRUE(e2e::poll_until(seen, 15000, 1));
+        kill(game.game_pid, SIGKILL);
+        ASSERT_TRUE(e2e::poll_until([&] { return !game.running(); }, 10000));
+        EXPECT_EQ(game.wait_exit(1000), -1);
+        player_dir = folder + "/";
+        jigsaws_base = game.game_dir + "/";
+        std::string problem;
+        EXPECT_TRUE(check_saved_game("0000bexil", &problem)) << problem;
+        EXPECT_EQ(e2e::read_numbers(files.text).size(), 2u * 7 + 5);
+        (e2e::read_file_text(files.text) == old ? old_kept : new_found)++;
+        EXPECT_TRUE(thumbnail_written(files.thumbnail));
+        player_dir.clear();
+        jigsaws_base.clear();
+    }
+    RecordProperty("old_kept", old_kept);
+    RecordProperty("new_found", new_found);
 }
 
 // --- the row on the preferences page --------------------------------------------

@@ -34,6 +34,8 @@ struct SaveOnLeave : LibraryLoop {
         alpha.y = 250;
         alpha.order = 1;
         ASSERT_TRUE(support::write_text("players/default/alpha.txt", support::saved_game_text({alpha}, 1, 2, 3)));
+        saved_values_name.clear();
+        reset_autosave();
     }
     void TearDown() override {
         pref_save_on_leave = 0;
@@ -80,6 +82,24 @@ struct SaveOnLeave : LibraryLoop {
             return;
         }
         ADD_FAILURE() << name << " is not listed";
+    }
+    // One frame-timer tick with that count, through the loop.
+    static void tick(int ticks) {
+        queue(EVENT_TIMER_TICK, ticks);
+        main_loop_iteration();
+    }
+    // The player's input at that tick: a tick, then a pointer motion.
+    static void input_at(int ticks) {
+        tick(ticks);
+        move_to(700, 500);
+        main_loop_iteration();
+    }
+    // Removes beta's saved game and thumbnail; true when the game file was there.
+    static bool take_saved_beta() {
+        bool there = fs::exists(saved("beta"));
+        fs::remove(saved("beta"));
+        fs::remove("players/default/beta.png");
+        return there;
     }
     void click_exit_yes() {
         int left = (800 - 375) / 2, top = (600 - 110) / 2;
@@ -212,6 +232,84 @@ TEST_F(SaveOnLeave, AKillSavesTheGameBeforeTheOpeningJigsawIsDealt) {
     press(KEY_K);  // kills nothing marked, deals the opening jigsaw
     EXPECT_EQ(jigsaw_name, "0000bexil");
     EXPECT_EQ(saved_x("beta"), MARK_X);
+}
+
+// --- saving while playing ----------------------------------------------------------
+
+TEST_F(SaveOnLeave, IdleAfterAChangeSavesQuietlyWhatSWrites) {
+    const int input = 100, idle = input + AUTOSAVE_IDLE_TICKS;
+    input_at(input);
+    tick(idle - 1);
+    EXPECT_FALSE(fs::exists(saved("beta")));  // before the idle delay
+    tick(idle);
+    std::string background = support::read_text(saved("beta"));
+    EXPECT_EQ(saved_x("beta"), MARK_X);
+    EXPECT_TRUE(thumbnail_written("beta"));
+    EXPECT_EQ(status_message, "");  // S would say "jigsaw saved"
+    EXPECT_EQ(screen_state, SCREEN_JIGSAW);
+    ASSERT_TRUE(take_saved_beta());
+    EXPECT_EQ(bytes_as_s_saves(), background);
+}
+
+TEST_F(SaveOnLeave, BackgroundSavesComeAtMostOnceAMinuteAndOnlyAfterAChange) {
+    const int first = 100 + AUTOSAVE_IDLE_TICKS;
+    input_at(100);
+    tick(first);
+    ASSERT_TRUE(take_saved_beta());
+    // Changed and idle again, but within the minute: nothing until it ends.
+    pieces[1].x = MARK_X + 7;
+    input_at(200);
+    tick(200 + AUTOSAVE_IDLE_TICKS);
+    tick(first + AUTOSAVE_GAP_TICKS - 1);
+    EXPECT_FALSE(fs::exists(saved("beta")));
+    tick(first + AUTOSAVE_GAP_TICKS);
+    EXPECT_EQ(saved_x("beta"), MARK_X + 7);
+    ASSERT_TRUE(take_saved_beta());
+    // Input without a change, and a change that S saved: nothing to save.
+    int later = first + 3 * AUTOSAVE_GAP_TICKS;
+    input_at(later);
+    tick(later + AUTOSAVE_IDLE_TICKS);
+    EXPECT_FALSE(fs::exists(saved("beta")));
+    pieces[1].x = MARK_X + 9;
+    save_command();
+    ASSERT_TRUE(take_saved_beta());
+    later += 3 * AUTOSAVE_GAP_TICKS;
+    input_at(later);
+    tick(later + AUTOSAVE_IDLE_TICKS);
+    EXPECT_FALSE(fs::exists(saved("beta")));
+}
+
+TEST_F(SaveOnLeave, NothingIsSavedInTheBackgroundOffTheRowTheOpeningAnEmptyBoardOrMidPlay) {
+    struct blocked_case {
+        const char* name;
+        void (*block)();
+    };
+    const blocked_case cases[] = {
+        {"the row off", [] { pref_save_on_leave = 0; }},
+        {"the opening", [] { player_game_on_board = 0; }},
+        {"no jigsaw", [] { jigsaw_name = ""; }},
+        {"no pieces", [] { piece_count = 0; }},
+        {"the box screen", [] { screen_state = SCREEN_BOX; }},
+        {"a question open", [] { pending_confirm = "exit"; }},
+        {"a piece carried", [] { held_piece = 1; }},
+    };
+    int ticks = 100;
+    for (const blocked_case& c : cases) {
+        ASSERT_TRUE(start_jigsaw("beta"));
+        pieces[1].x = MARK_X;
+        reset_autosave();
+        c.block();
+        input_at(ticks);
+        tick(ticks + AUTOSAVE_IDLE_TICKS + AUTOSAVE_GAP_TICKS);
+        EXPECT_FALSE(fs::exists(saved("beta"))) << c.name;
+        EXPECT_FALSE(fs::exists("players/default/.txt")) << c.name;
+        pref_save_on_leave = player_game_on_board = 1;
+        jigsaw_name = "beta";
+        screen_state = SCREEN_JIGSAW;
+        pending_confirm = "";
+        held_piece = 0;
+        ticks += 2 * (AUTOSAVE_IDLE_TICKS + AUTOSAVE_GAP_TICKS);
+    }
 }
 
 // --- when nothing is written ------------------------------------------------------
