@@ -393,10 +393,11 @@ static bool prepare(const std::string& game, const std::string& root) {
     for (const char* sub : {"images", "fonts", "sounds", "jigsaws"})
         fs::create_directory_symlink(fs::absolute(game + "/" + sub), root + "/" + sub, ec);
     std::string p = root + "/players/default/";
-    // click help 0, small, sound on, windowed (or full screen), no prompt, save message, own colour
+    // click help 0, small, sound on, windowed (or full screen), no prompt, save message, own colour,
+    // save when leaving (and so while playing)
     write_text(p + "prefer.txt", std::string("0\r\n0\r\n1\r\n") + (full_screen ? "0" : "1") +
                                      "\r\n0\r\n1\r\n1\r\n" + std::to_string(BG_R) + "\r\n" + std::to_string(BG_G) +
-                                     "\r\n" + std::to_string(BG_B) + "\r\n");
+                                     "\r\n" + std::to_string(BG_B) + "\r\n1\r\n");
     // patchwork_quilt dealt over the whole board in rows, every piece
     // turned by its number, the last (on top) upright in the middle.
     std::string saved;
@@ -572,6 +573,27 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         double ms = now_ms() - c0;
         put(f, "carrying CPU %", (cpu_ns(pid) - g0) / 1e4 / ms);
         put(f, "carrying CPU % of Xvfb", (cpu_ns(xvfb) - x0) / 1e4 / ms);
+
+        // A save in the background of play: the carried piece dropped (a
+        // change), then nothing until the game saves. A motion at the first
+        // sight of the save's temporary file waits for the rest of it (the
+        // board drawn for the thumbnail before that file is not included).
+        click(400, 300);
+        std::string players = root + "/players/default";
+        auto under_way = [&] {
+            std::error_code dir_ec;
+            for (const fs::directory_entry& e : fs::directory_iterator(players, dir_ec))
+                if (e.path().extension() == ".tmp") return true;
+            return false;
+        };
+        double s0 = now_ms();
+        bool seen = false;
+        while (!(seen = under_way()) && now_ms() - s0 < 15000) sleep_ms(0.2);
+        if (seen) {
+            double idle_s = (now_ms() - s0) / 1000;
+            put(f, "300 board: motion during a background save -> pixels, ms", motion_latency(690, 460));
+            put(f, "300 board: drop -> background save, s", idle_s);
+        }
     }
 done:
     kill(-pid, SIGKILL);
