@@ -31,6 +31,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -578,22 +579,17 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         // change), then nothing until the game saves. A motion at the first
         // sight of the save's temporary file waits for the rest of it (the
         // board drawn for the thumbnail before that file is not included).
-        click(400, 300);
-        std::string players = root + "/players/default";
-        auto under_way = [&] {
-            std::error_code dir_ec;
-            for (const fs::directory_entry& e : fs::directory_iterator(players, dir_ec))
-                if (e.path().extension() == ".tmp") return true;
-            return false;
-        };
+        click(450, 320);  // not where it was picked up: a change
+        int watch = inotify_init1(IN_NONBLOCK);
+        if (watch >= 0) inotify_add_watch(watch, (root + "/players/default").c_str(), IN_CREATE);
+        pollfd created = {watch, POLLIN, 0};
         double s0 = now_ms();
-        bool seen = false;
-        while (!(seen = under_way()) && now_ms() - s0 < 15000) sleep_ms(0.2);
-        if (seen) {
+        if (watch >= 0 && poll(&created, 1, 15000) == 1) {
             double idle_s = (now_ms() - s0) / 1000;
             put(f, "300 board: motion during a background save -> pixels, ms", motion_latency(690, 460));
             put(f, "300 board: drop -> background save, s", idle_s);
         }
+        if (watch >= 0) close(watch);
     }
 done:
     kill(-pid, SIGKILL);
