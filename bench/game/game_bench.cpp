@@ -3,8 +3,8 @@
 // screen, RSS with the 48-piece opening jigsaw and with the 300-piece
 // patchwork_quilt, the 300-piece board's frame time (pointer motion ->
 // changed pixels, nothing held; C, which draws the whole board; a pick-up
-// or drop), and carrying a piece over it (the same latency, and CPU while
-// the pointer circles). CPU is the game process
+// or drop), carrying a piece over it (the same latency, and CPU while
+// the pointer circles), and a motion's latency during a background save. CPU is the game process
 // (the software renderer's threads included) and, apart, the X server.
 //   bench_game [--rounds N] [--start-only] [--shots FOLDER] [--smaps FOLDER] [--wrap "CMD ARGS"]
 //              [--screens WxH,WxH...] [label=]GAME_DIR ...
