@@ -833,6 +833,27 @@ TEST_F(PointerKeys, ButtonKeysPickTurnCarryAndDropAPiece) {
     EXPECT_EQ(pieces[1].a, 1);
 }
 
+TEST_F(PointerKeys, AStepIntoTheYesRectangleAndTheLeftKeyAnswerTheQuestion) {
+    quick_pick_image = solid_image(300, 140, 0xFF808080);
+    press(KEY_Q);
+    int left = (800 - 300) / 2, top = (600 - 140) / 2;
+    move_to(left + 241, top + 101);  // beyond the yes rectangle's far corner
+    key_event(EVENT_KEY_DOWN, KEY_PAD_7);
+    key_event(EVENT_KEY_UP, KEY_PAD_7);
+    EXPECT_EQ(pending_confirm, "Q");
+    key_event(EVENT_KEY_DOWN, KEY_PAD_5);
+    key_event(EVENT_KEY_UP, KEY_PAD_5);
+    EXPECT_NE(jigsaw_name, "");  // the quick pick loaded a jigsaw
+    EXPECT_EQ(pending_confirm, "");
+}
+
+TEST_F(PointerKeys, ControlWithTheLeftKeyIsTheRightButton) {
+    queue(EVENT_KEY_DOWN, KEY_LEFT_CONTROL);
+    key_event(EVENT_KEY_DOWN, KEY_PAD_0);
+    EXPECT_EQ(right_click_pending, 1);
+    EXPECT_EQ(click_pending, 0);
+}
+
 // --- animations and completion -------------------------------------------------
 
 TEST_F(Animations, TheOpeningEndsOnTheBoardWithThePointerShown) {
