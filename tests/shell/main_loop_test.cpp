@@ -784,6 +784,16 @@ TEST_F(PointerKeys, StepsMoveThePointerFasterWhenHeldOrWithPlusAndStopAtTheEdge)
     }
 }
 
+TEST_F(PointerKeys, AStepDrawsOneFrameAsAMotionDoes) {
+    ASSERT_EQ(frame_skipping, 1);
+    move_to(100, 100);
+    run(3);
+    int flips = null_flip_count();
+    key_event(EVENT_KEY_DOWN, KEY_PAD_6);  // the key itself is no input of a frame
+    key_event(EVENT_KEY_UP, KEY_PAD_6);    // its motion is, drawn here
+    EXPECT_EQ(null_flip_count() - flips, 1);
+}
+
 TEST_F(PointerKeys, KeysLeaveTheQuestionTheStatusAndTheCommandTableAlone) {
     press(KEY_Q);
     status_message = "kept";
