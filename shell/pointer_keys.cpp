@@ -21,10 +21,17 @@ struct pointer_key_type {
 };
 
 static const pointer_key_type pointer_keys[] = {
-    {KEY_PAD_1, -1, 1, 0},  {KEY_PAD_2, 0, 1, 0},  {KEY_PAD_3, 1, 1, 0},
-    {KEY_PAD_4, -1, 0, 0},  {KEY_PAD_6, 1, 0, 0},  {KEY_PAD_7, -1, -1, 0},
-    {KEY_PAD_8, 0, -1, 0},  {KEY_PAD_9, 1, -1, 0}, {KEY_PAD_5, 0, 0, 1},
-    {KEY_PAD_0, 0, 0, 1},   {KEY_PAD_DECIMAL, 0, 0, 2},
+    {KEY_PAD_1, -1, 1, 0},       // down and left
+    {KEY_PAD_2, 0, 1, 0},        // down
+    {KEY_PAD_3, 1, 1, 0},        // down and right
+    {KEY_PAD_4, -1, 0, 0},       // left
+    {KEY_PAD_6, 1, 0, 0},        // right
+    {KEY_PAD_7, -1, -1, 0},      // up and left
+    {KEY_PAD_8, 0, -1, 0},       // up
+    {KEY_PAD_9, 1, -1, 0},       // up and right
+    {KEY_PAD_5, 0, 0, 1},        // the left button
+    {KEY_PAD_0, 0, 0, 1},        // the left button, for a thumb
+    {KEY_PAD_DECIMAL, 0, 0, 2},  // the right button
 };
 
 static const pointer_key_type* find_pointer_key(int key) {

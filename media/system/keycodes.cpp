@@ -11,7 +11,7 @@
 
 int key_code_from_keysym(unsigned long keysym) {
     if (keysym >= 0xffb0 && keysym <= 0xffb9) return 96 + (int)(keysym - 0xffb0);  // KP_0 .. KP_9
-    if (keysym == 0xffae) return 110;                                             // KP_Decimal
+    if (keysym == 0xffae) return 110;                                              // KP_Decimal
     int b = (int)(keysym & 0xff);
     if (b >= 81 && b <= 84) return b - 44;    // Left, Up, Right, Down
     if (b >= 97 && b <= 126) return b - 32;   // lower-case letters and { | } ~

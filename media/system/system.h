@@ -96,7 +96,7 @@ bool key_down(int key);
 int wait_any_key();
 int pointer_x();
 int pointer_y();
-bool quit_requested();          // true once after a quit request
+bool quit_requested();  // true once after a quit request
 // The system pointer, in window pixels; its motion event (1027) follows,
 // ready for the next polled read.
 void move_mouse(int x, int y);
@@ -104,7 +104,7 @@ void move_mouse(int x, int y);
 // position, as the window system reports one, for the keys that stand in
 // for the buttons. Other buttons do nothing.
 void press_mouse_button(int button, bool down);
-void hide_mouse();              // on the window current now
+void hide_mouse();  // on the window current now
 
 // The game's key codes (key_code_from_keysym's results) that the key
 // tables, the help zoom-in and the tests name. Letters are their upper-case

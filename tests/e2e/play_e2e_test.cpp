@@ -224,9 +224,8 @@ void deal_apart(e2e::Session& game, std::vector<int>* saved) {
 
 // The keypad's step keys by direction (dx + 1, dy + 1), as named with
 // NumLock off and on; the middle one is the left button.
-const char* const PAD_OFF[3][3] = {{"KP_Home", "KP_Left", "KP_End"},
-                                   {"KP_Up", "KP_Begin", "KP_Down"},
-                                   {"KP_Prior", "KP_Right", "KP_Next"}};
+const char* const PAD_OFF[3][3] = {
+    {"KP_Home", "KP_Left", "KP_End"}, {"KP_Up", "KP_Begin", "KP_Down"}, {"KP_Prior", "KP_Right", "KP_Next"}};
 const char* const PAD_ON[3][3] = {{"KP_7", "KP_4", "KP_1"}, {"KP_8", "KP_5", "KP_2"}, {"KP_9", "KP_6", "KP_3"}};
 
 int sign_if(int d, int step) { return d >= step ? 1 : (d <= -step ? -1 : 0); }
