@@ -1,7 +1,8 @@
 // The main loop: one iteration draws a frame of the current screen (its
 // row of the screen table), flips it, handles a click that no screen took,
 // checks for completion, then waits for exactly one event and dispatches
-// it: keys to the command table, buttons into the pending-click flags that
+// it: the keypad's pointer keys into motion and button events, other keys
+// to the command table, buttons into the pending-click flags that
 // the screens consume. Frames that would repeat the one shown are skipped
 // on still screens.
 #include "library/library.h"
@@ -184,12 +185,15 @@ void main_loop_iteration() {
     wait_event();
     int id = event_id();
     int data = event_data();
+    // The keypad's pointer keys act through the motion and button events
+    // they queue, which are the input that gets a frame.
+    bool pointer_key = pointer_key_event(id, data);
     // Every event but the timer's tick is input, and input gets its frame.
-    if (id != EVENT_TIMER_TICK) frame_stale = 1;
+    if (id != EVENT_TIMER_TICK && !pointer_key) frame_stale = 1;
     if (id != EVENT_TIMER_TICK) autosave_input();
     if (id == EVENT_TIMER_TICK) autosave_tick(data);
     if (id == EVENT_QUIT) leave_program();
-    if (id == EVENT_KEY_DOWN) dispatch_key(data);
+    if (id == EVENT_KEY_DOWN && !pointer_key) dispatch_key(data);
     if (id == EVENT_KEY_UP && (data == KEY_LEFT_CONTROL || data == KEY_RIGHT_CONTROL)) ctrl_down = 0;
     if (id == EVENT_MOUSE_DOWN) dispatch_button(data);
     // A motion moves what follows the mouse at once, not a tick later.

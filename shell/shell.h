@@ -154,6 +154,17 @@ void dispatch_key(int key);
 void run_help_line(char letter);
 
 // ===========================================================================
+// pointer_keys.cpp: the keypad as the mouse
+// ===========================================================================
+
+// Takes a key event (513, 514, 516) of the keypad's pointer keys: 1-4 and
+// 6-9 step the pointer that way (2 pixels a press, 8 a repeat, four times
+// that with the keypad's + held; clamped to the display), 5 and 0 press
+// and release the left button, the decimal point the right one. True when
+// the event was one of those keys; it then runs nothing else.
+bool pointer_key_event(int id, int key);
+
+// ===========================================================================
 // questions.cpp: the yes/no questions
 // ===========================================================================
 

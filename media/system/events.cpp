@@ -77,6 +77,17 @@ void emit_event(const TEvent& event) {
 
 int events_waiting() { return ring_count; }
 
+void press_mouse_button(int button, bool down) {
+    if (button < 1 || button > MOUSE_BUTTONS) return;
+    backend_pump_events(false);  // motion the window system has ready comes first
+    TEvent e;
+    e.id = down ? EVENT_MOUSE_DOWN : EVENT_MOUSE_UP;
+    e.data = button;
+    e.x = pointer_pos_x;
+    e.y = pointer_pos_y;
+    emit_event(e);
+}
+
 // ---------------------------------------------------------------------------
 // The queue
 // ---------------------------------------------------------------------------

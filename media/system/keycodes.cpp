@@ -2,10 +2,16 @@
 // modifiers) is reduced to its low byte, which this table maps onto the
 // codes the game's key tables use: letters 65..90 whatever the case,
 // arrows 37..40, F1..F12 112..123, keypad digits 96..105 and so on.
-// Only the low byte counts, so a few special keys share a letter's code.
+// Only the low byte counts, so a few special keys share a letter's code;
+// the keypad's digits and decimal point, which some keyboards report in
+// place of KP_End .. KP_Delete, are known by their whole symbols instead,
+// so that Latin-1 signs with those low bytes (degree, superscript two)
+// keep their own codes.
 #include "media/system/system.h"
 
 int key_code_from_keysym(unsigned long keysym) {
+    if (keysym >= 0xffb0 && keysym <= 0xffb9) return 96 + (int)(keysym - 0xffb0);  // KP_0 .. KP_9
+    if (keysym == 0xffae) return 110;                                              // KP_Decimal
     int b = (int)(keysym & 0xff);
     if (b >= 81 && b <= 84) return b - 44;    // Left, Up, Right, Down
     if (b >= 97 && b <= 126) return b - 32;   // lower-case letters and { | } ~

@@ -96,9 +96,15 @@ bool key_down(int key);
 int wait_any_key();
 int pointer_x();
 int pointer_y();
-bool quit_requested();          // true once after a quit request
-void move_mouse(int x, int y);  // the system pointer, in window pixels
-void hide_mouse();              // on the window current now
+bool quit_requested();  // true once after a quit request
+// The system pointer, in window pixels; its motion event (1027) follows,
+// ready for the next polled read.
+void move_mouse(int x, int y);
+// Queues a press (down) or release of mouse button 1..3 at the pointer's
+// position, as the window system reports one, for the keys that stand in
+// for the buttons. Other buttons do nothing.
+void press_mouse_button(int button, bool down);
+void hide_mouse();  // on the window current now
 
 // The game's key codes (key_code_from_keysym's results) that the key
 // tables, the help zoom-in and the tests name. Letters are their upper-case
@@ -141,6 +147,18 @@ enum {
     KEY_X = 88,
     KEY_Y = 89,
     KEY_Z = 90,
+    KEY_PAD_0 = 96,  // the keypad's keys, NumLock on or off
+    KEY_PAD_1 = 97,
+    KEY_PAD_2 = 98,
+    KEY_PAD_3 = 99,
+    KEY_PAD_4 = 100,
+    KEY_PAD_5 = 101,
+    KEY_PAD_6 = 102,
+    KEY_PAD_7 = 103,
+    KEY_PAD_8 = 104,
+    KEY_PAD_9 = 105,
+    KEY_PAD_PLUS = 107,
+    KEY_PAD_DECIMAL = 110,
     KEY_F1 = 112,
     KEY_F2 = 113,
     KEY_LEFT_CONTROL = 162,

@@ -132,7 +132,10 @@ void move_mouse(int x, int y) {
     if (!x11_display || !x11_window) return;
     x11_display_to_window(&x, &y);
     XWarpPointer(x11_display, None, x11_window, 0, 0, 0, 0, x, y);
-    XFlush(x11_display);
+    // The server has queued the warp's motion event once the round trip
+    // ends, so the next polled read sees the new position (a key that
+    // steps the pointer again starts from there).
+    XSync(x11_display, False);
 }
 
 void hide_mouse() {

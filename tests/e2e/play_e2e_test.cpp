@@ -1,7 +1,8 @@
 // Playing on the real binary: the opening flight of the reserved jigsaw,
 // a click that cuts it short, S writing the saved game and its thumbnail,
 // and a piece dragged with real mouse events to within 9 pixels of its
-// neighbour, which joins them and, the jigsaw being whole, plays the flight.
+// neighbour, which joins them and, the jigsaw being whole, plays the flight;
+// and a piece picked, turned, carried and dropped with the keypad alone.
 // The reserved jigsaw is replaced by a 1 x 2 one of two solid squares, so
 // the screen tells where each piece lies.
 #include <gtest/gtest.h>
@@ -204,11 +205,9 @@ void turn_to(e2e::Session& game, int x, int y, int a, int target) {
     for (int k = a; k % 4 != target; k++) game.click(x, y, 3);
 }
 
-TEST(PlayE2e, DraggedPieceJoinsWithinNinePixelsAndFinishingPlaysTheFlight) {
-    e2e::Session game(options());
-    start_and_wait_for_the_opening(game);
-    // Deal afresh (R, then Y) until the two pieces lie apart.
-    std::vector<int> saved;
+// Deals afresh (R, then Y) until the two pieces lie apart; the saved game
+// of that deal goes to *saved.
+void deal_apart(e2e::Session& game, std::vector<int>* saved) {
     for (int tries = 0; tries < 10; tries++) {
         e2e::Shot before = game.grab();
         game.key("r");
@@ -216,11 +215,80 @@ TEST(PlayE2e, DraggedPieceJoinsWithinNinePixelsAndFinishingPlaysTheFlight) {
         before = game.grab();
         game.key("y");
         ASSERT_TRUE(game.wait_for_change(before, 10000)) << "no deal after Y";
-        saved = save_and_read(game);
-        ASSERT_EQ(saved.size(), 19u);
-        Piece p1 = piece(saved, 1), p2 = piece(saved, 2);
-        if (std::abs(p1.x - p2.x) > SIDE + 20 || std::abs(p1.y - p2.y) > SIDE + 20) break;
+        *saved = save_and_read(game);
+        ASSERT_EQ(saved->size(), 19u);
+        Piece p1 = piece(*saved, 1), p2 = piece(*saved, 2);
+        if (std::abs(p1.x - p2.x) > SIDE + 20 || std::abs(p1.y - p2.y) > SIDE + 20) return;
     }
+}
+
+// The keypad's step keys by direction (dx + 1, dy + 1), as named with
+// NumLock off and on; the middle one is the left button.
+const char* const PAD_OFF[3][3] = {
+    {"KP_Home", "KP_Left", "KP_End"}, {"KP_Up", "KP_Begin", "KP_Down"}, {"KP_Prior", "KP_Right", "KP_Next"}};
+const char* const PAD_ON[3][3] = {{"KP_7", "KP_4", "KP_1"}, {"KP_8", "KP_5", "KP_2"}, {"KP_9", "KP_6", "KP_3"}};
+
+int sign_if(int d, int step) { return d >= step ? 1 : (d <= -step ? -1 : 0); }
+
+// Steps the pointer from (*x, *y) to within a pixel of (tx, ty) with the
+// keypad alone: 8-pixel presses with + held, then 2-pixel ones.
+void key_pointer_to(e2e::Session& game, bool numlock, int* x, int* y, int tx, int ty) {
+    const char* const(*pad)[3] = numlock ? PAD_ON : PAD_OFF;
+    for (int step : {8, 2}) {
+        for (;;) {
+            int dx = sign_if(tx - *x, step), dy = sign_if(ty - *y, step);
+            if (!dx && !dy) break;
+            if (step == 8) game.key_down("KP_Add");
+            game.key(pad[dx + 1][dy + 1]);
+            if (step == 8) game.key_up("KP_Add");
+            *x += dx * step;
+            *y += dy * step;
+        }
+    }
+}
+
+TEST(PlayE2e, KeysAlonePickTurnCarryAndDropAPieceWithNumLockOffAndOn) {
+    e2e::Session game(options());
+    start_and_wait_for_the_opening(game);
+    std::vector<int> saved;
+    deal_apart(game, &saved);
+    ASSERT_EQ(saved.size(), 19u);
+    Piece p1 = piece(saved, 1), p2 = piece(saved, 2);
+    // No pointer event is sent: the pointer starts where the game put it.
+    int x = 379, y = 279;
+    key_pointer_to(game, false, &x, &y, p1.x, p1.y);
+    game.key("KP_Begin");  // picks piece 1 up
+    game.key("Num_Lock");
+    // Two turns, or three when two would match piece 2 (they could join),
+    // by the keypad's decimal key and by a key that has KP_Decimal alone.
+    int turns = (p1.a + 2) % 4 == p2.a ? 3 : 2;
+    const char* const turn_keys[3] = {"KP_Delete", "KP_Decimal", "KP_Delete"};
+    for (int i = 0; i < turns; i++) game.key(turn_keys[i]);
+    // Carried 160 pixels towards the middle, dropped with 0.
+    int dx = p1.x < 400 ? 160 : -160;
+    int from_x = x;
+    key_pointer_to(game, true, &x, &y, from_x + dx, y);
+    game.key("KP_0");
+    game.key("Num_Lock");
+    saved = save_until(game, [&](const std::vector<int>& s) { return piece(s, 1).x == p1.x + dx; });
+    ASSERT_EQ(saved.size(), 19u);
+    EXPECT_EQ(piece(saved, 1).x, p1.x + dx);
+    EXPECT_EQ(piece(saved, 1).y, p1.y);
+    EXPECT_EQ(piece(saved, 1).a, (p1.a + turns) % 4);
+    EXPECT_EQ(piece(saved, 1).gp, 0);
+    // Dropped: the next step moves the pointer alone.
+    game.key("KP_Right");
+    saved = save_and_read(game);
+    ASSERT_EQ(saved.size(), 19u);
+    EXPECT_EQ(piece(saved, 1).x, p1.x + dx);
+}
+
+TEST(PlayE2e, DraggedPieceJoinsWithinNinePixelsAndFinishingPlaysTheFlight) {
+    e2e::Session game(options());
+    start_and_wait_for_the_opening(game);
+    std::vector<int> saved;
+    deal_apart(game, &saved);
+    ASSERT_EQ(saved.size(), 19u);
     Piece p1 = piece(saved, 1), p2 = piece(saved, 2);
     ASSERT_EQ(p1.gp, 0);
     // Both a quarter turn, so that joining them does not finish the jigsaw.

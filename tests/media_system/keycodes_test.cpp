@@ -67,6 +67,14 @@ TEST(KeyCodes, KeypadWithoutNumLockGivesKeypadDigits) {
     EXPECT_EQ(code(0xffaf), 111);  // KP_Divide
 }
 
+TEST(KeyCodes, KeypadDigitsAndDecimalGiveTheSameCodesAsWithoutNumLock) {
+    for (int i = 0; i < 10; i++) EXPECT_EQ(code(0xffb0 + i), 96 + i);  // KP_0 .. KP_9
+    EXPECT_EQ(code(0xffae), 110);                                      // KP_Decimal
+    EXPECT_EQ(code(0xb0), 0xb0);  // degree sign: only the keypad's symbols are taken whole
+    EXPECT_EQ(code(0xb2), 0xb2);  // superscript two, a first-level key on some layouts
+    EXPECT_EQ(code(0xae), 0xae);  // registered sign
+}
+
 TEST(KeyCodes, ModifiersAndLocks) {
     EXPECT_EQ(code(0xffe1), 160);  // Shift_L
     EXPECT_EQ(code(0xffe2), 161);  // Shift_R

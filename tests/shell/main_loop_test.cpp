@@ -14,6 +14,7 @@ using HelpKeys = LibraryLoop;
 using KeyTables = LibraryLoop;
 using Clicks = LibraryLoop;
 using Animations = LibraryLoop;
+using PointerKeys = LibraryLoop;
 
 // --- questions and the ways out -------------------------------------------
 
@@ -737,6 +738,130 @@ TEST_F(Clicks, AMotionMovesTheHeldPieceInTheIterationThatTakesIt) {
     EXPECT_EQ(mouse_x, 200);
     EXPECT_EQ(pieces[1].x, 203);
     EXPECT_EQ(pieces[1].y, 146);
+}
+
+// --- the keypad as the mouse ----------------------------------------------------
+
+// One key event (press 513, release 514, repeat 516) and the iterations
+// that take it and the motion or button events it queues.
+void key_event(int id, int key) {
+    LoopFixture::queue(id, key);
+    while (events_waiting() > 0) main_loop_iteration();
+}
+
+TEST_F(PointerKeys, StepsMoveThePointerFasterWhenHeldOrWithPlusAndStopAtTheEdge) {
+    move_to(100, 100);
+    run(1);
+    key_event(EVENT_KEY_DOWN, KEY_PAD_6);
+    EXPECT_EQ(pointer_x(), 102);  // a press: the small step
+    key_event(EVENT_KEY_REPEAT, KEY_PAD_6);
+    EXPECT_EQ(pointer_x(), 110);  // each repeat: the larger one
+    key_event(EVENT_KEY_UP, KEY_PAD_6);
+    key_event(EVENT_KEY_DOWN, KEY_PAD_PLUS);
+    key_event(EVENT_KEY_DOWN, KEY_PAD_3);
+    EXPECT_EQ(pointer_x(), 118);  // four times either with + held
+    EXPECT_EQ(pointer_y(), 108);
+    key_event(EVENT_KEY_REPEAT, KEY_PAD_7);
+    EXPECT_EQ(pointer_x(), 86);
+    EXPECT_EQ(pointer_y(), 76);
+    key_event(EVENT_KEY_UP, KEY_PAD_PLUS);
+    key_event(EVENT_KEY_DOWN, KEY_PAD_8);
+    EXPECT_EQ(pointer_y(), 74);
+    run(1);
+    EXPECT_EQ(mouse_x, 86);  // the loop took the motion as the mouse's
+    EXPECT_EQ(mouse_y, 74);
+    // Every direction stops at the display's edge pixels.
+    const int edges[4][5] = {// key, from x, y, to x, y
+                             {KEY_PAD_1, 5, 594, 0, 599},
+                             {KEY_PAD_9, 794, 5, 799, 0},
+                             {KEY_PAD_4, 5, 300, 0, 300},
+                             {KEY_PAD_2, 400, 594, 400, 599}};
+    for (const auto& e : edges) {
+        move_to(e[1], e[2]);
+        key_event(EVENT_KEY_REPEAT, e[0]);
+        EXPECT_EQ(pointer_x(), e[3]) << "key " << e[0];
+        EXPECT_EQ(pointer_y(), e[4]) << "key " << e[0];
+    }
+}
+
+TEST_F(PointerKeys, AStepDrawsOneFrameAsAMotionDoes) {
+    ASSERT_EQ(frame_skipping, 1);
+    move_to(100, 100);
+    run(3);
+    int flips = null_flip_count();
+    key_event(EVENT_KEY_DOWN, KEY_PAD_6);  // the key itself is no input of a frame
+    key_event(EVENT_KEY_UP, KEY_PAD_6);    // its motion is, drawn here
+    EXPECT_EQ(null_flip_count() - flips, 1);
+}
+
+TEST_F(PointerKeys, KeysLeaveTheQuestionTheStatusAndTheCommandTableAlone) {
+    press(KEY_Q);
+    status_message = "kept";
+    key_event(EVENT_KEY_DOWN, KEY_PAD_6);
+    key_event(EVENT_KEY_UP, KEY_PAD_6);
+    key_event(EVENT_KEY_DOWN, KEY_PAD_PLUS);
+    EXPECT_EQ(pending_confirm, "Q");
+    EXPECT_EQ(status_message, "kept");
+    // The left-button key clicks as the mouse does: the status line goes.
+    key_event(EVENT_KEY_DOWN, KEY_PAD_0);
+    run(1);
+    EXPECT_EQ(status_message, "");
+    EXPECT_EQ(key_down(KEY_PAD_0), true);
+}
+
+TEST_F(PointerKeys, ButtonKeysPickTurnCarryAndDropAPiece) {
+    press(KEY_D);
+    press(KEY_Y);  // beta: one 40x40 piece
+    ASSERT_EQ(piece_count, 1);
+    pieces[1].x = 300;
+    pieces[1].y = 200;
+    pieces[1].a = 0;
+    move_to(305, 200);
+    run(1);
+    key_event(EVENT_KEY_DOWN, KEY_PAD_5);
+    key_event(EVENT_KEY_REPEAT, KEY_PAD_5);  // held: still one click
+    run(2);
+    EXPECT_EQ(held_piece, 1);
+    EXPECT_EQ(grab_dx, 5);
+    key_event(EVENT_KEY_UP, KEY_PAD_5);
+    EXPECT_EQ(held_piece, 1);  // letting go of the key does not drop it
+    key_event(EVENT_KEY_DOWN, KEY_PAD_DECIMAL);
+    key_event(EVENT_KEY_UP, KEY_PAD_DECIMAL);
+    run(2);
+    EXPECT_EQ(pieces[1].a, 1);  // the right button turns the held piece
+    key_event(EVENT_KEY_DOWN, KEY_PAD_2);
+    key_event(EVENT_KEY_REPEAT, KEY_PAD_2);
+    run(1);
+    EXPECT_EQ(pieces[1].y, 210);  // carried with the pointer
+    key_event(EVENT_KEY_UP, KEY_PAD_2);
+    key_event(EVENT_KEY_DOWN, KEY_PAD_0);
+    key_event(EVENT_KEY_UP, KEY_PAD_0);
+    run(2);
+    EXPECT_EQ(held_piece, 0);
+    EXPECT_EQ(pieces[1].x, 300);
+    EXPECT_EQ(pieces[1].y, 210);
+    EXPECT_EQ(pieces[1].a, 1);
+}
+
+TEST_F(PointerKeys, AStepIntoTheYesRectangleAndTheLeftKeyAnswerTheQuestion) {
+    quick_pick_image = solid_image(300, 140, 0xFF808080);
+    press(KEY_Q);
+    int left = (800 - 300) / 2, top = (600 - 140) / 2;
+    move_to(left + 241, top + 101);  // beyond the yes rectangle's far corner
+    key_event(EVENT_KEY_DOWN, KEY_PAD_7);
+    key_event(EVENT_KEY_UP, KEY_PAD_7);
+    EXPECT_EQ(pending_confirm, "Q");
+    key_event(EVENT_KEY_DOWN, KEY_PAD_5);
+    key_event(EVENT_KEY_UP, KEY_PAD_5);
+    EXPECT_NE(jigsaw_name, "");  // the quick pick loaded a jigsaw
+    EXPECT_EQ(pending_confirm, "");
+}
+
+TEST_F(PointerKeys, ControlWithTheLeftKeyIsTheRightButton) {
+    queue(EVENT_KEY_DOWN, KEY_LEFT_CONTROL);
+    key_event(EVENT_KEY_DOWN, KEY_PAD_0);
+    EXPECT_EQ(right_click_pending, 1);
+    EXPECT_EQ(click_pending, 0);
 }
 
 // --- animations and completion -------------------------------------------------
