@@ -281,18 +281,22 @@ bool write_saved_game(std::string* problem) {
     return true;
 }
 
+// What a reader or writer said, shown to the player; its result passed on.
+static bool told(bool result, const std::string& problem) {
+    if (!problem.empty()) message_and_wait(problem);
+    return result;
+}
+
 bool load_saved_game() {
     std::string problem;
     bool loaded = read_saved_game(&problem);
-    if (!problem.empty()) message_and_wait(problem);
-    return loaded;
+    return told(loaded, problem);
 }
 
 bool save_game() {
     std::string problem;
     bool written = write_saved_game(&problem);
-    if (!problem.empty()) message_and_wait(problem);
-    return written;
+    return told(written, problem);
 }
 
 bool write_shown_board(std::string* problem) {
@@ -307,8 +311,7 @@ bool write_shown_board(std::string* problem) {
 bool save_shown_board() {
     std::string problem;
     bool written = write_shown_board(&problem);
-    if (!problem.empty()) message_and_wait(problem);
-    return written;
+    return told(written, problem);
 }
 
 bool game_changed_since_saved() {

@@ -66,6 +66,9 @@ void x11_render_end();
 unsigned x11_read_buffer();
 // Hands every quad drawn so far to the GL; before a swap or a context goes.
 void x11_render_flush();
+// Gives the bound texture tw x th empty RGBA texels, clamped at its edges
+// and sampled with filter (GL_NEAREST or GL_LINEAR), without mipmaps.
+void x11_texture_storage(int filter, int tw, int th);
 
 // ---------------------------------------------------------------------------
 // Pointer mapping (x11_display.cpp)

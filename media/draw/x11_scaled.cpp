@@ -60,12 +60,7 @@ bool x11_offscreen_begin(int width, int height, bool any_texture_size) {
     glGenTextures(1, &offscreen_texture);
     glBindTexture(GL_TEXTURE_2D, offscreen_texture);
     GLint filter = x11_fit.integer ? GL_NEAREST : GL_LINEAR;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, offscreen_tw, offscreen_th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    x11_texture_storage(filter, offscreen_tw, offscreen_th);
     glBindTexture(GL_TEXTURE_2D, 0);
     gen_framebuffers(1, &offscreen_framebuffer);
     bind_framebuffer(GL_FRAMEBUFFER, offscreen_framebuffer);
