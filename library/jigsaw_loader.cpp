@@ -266,6 +266,9 @@ void leave_current_game() {
 }
 
 void save_before_leaving() {
+    // A background write is collected first, also when nothing follows it:
+    // the program may end next.
+    finish_background_save(true);
     // The opening is the game's own show: saving it would put the finished
     // picture over the player's saved game of the reserved jigsaw.
     if (!pref_save_on_leave || !player_game_on_board || jigsaw_name.empty()) return;

@@ -163,6 +163,36 @@ bool write_saved_game(std::string* problem);
 bool save_shown_board();
 // save_shown_board without talking to the player: the text for him in *problem.
 bool write_shown_board(std::string* problem);
+// Draws the board as save_shown_board does and hands a copy of the game to
+// the background writer (start_background_save). False, and nothing drawn,
+// while a background write still runs; false when nothing could be taken.
+bool start_shown_board_save();
+
+// A saved game taken from the board: everything its two files are made
+// of, so that writing them needs neither the game's tables nor a display
+// and may run on another thread.
+struct saved_game_copy {
+    std::string jigsaw;              // jigsaw_name when taken
+    std::string game_path;           // the game file, player_dir + jigsaw + ".txt"
+    std::string thumbnail_path;      // the thumbnail, player_dir + jigsaw + ".png"
+    std::vector<int> values;         // saved_game_values() when taken
+    std::string picture_path;        // a finished puzzle's own picture, the thumbnail to write; "" = none
+    TPixmap* board = nullptr;        // the 800x600 board grabbed, written at a third; owned, freed on finishing
+    bool game_written = false;       // set by writing: the game file replaced the old one
+    bool thumbnail_written = false;  // set by writing: so did the thumbnail
+};
+// Takes the game as save_game would write it (the board grabbed from the
+// back buffer); false, with the text for the player, when there is no
+// jigsaw or its name is a preferences file's.
+bool take_saved_game(saved_game_copy* copy, std::string* problem);
+// Writes the copy's two files, each replacing the old one only once it is
+// whole on disk, the thumbnail only after the game file. Touches no game
+// state: any thread may run it, one copy at a time.
+void write_saved_game_copy(saved_game_copy* copy);
+// Back on the main thread, what the writing did: the values written count
+// as saved, the saved-game browser reads its folder again; the text for
+// the player in *problem. True when the game file was written.
+bool finish_saved_game_copy(saved_game_copy* copy, std::string* problem);
 // The numbers of the saved game, line by line, as the game stands now.
 std::vector<int> saved_game_values();
 // True when the game on the board differs from what its saved game held
@@ -171,6 +201,26 @@ bool game_changed_since_saved();
 // Key S: save_shown_board, "jigsaw saved", the magic cue; with no jigsaw
 // loaded it only says so on the status line.
 void save_command();
+
+// ===========================================================================
+// save_writer.cpp: the background writer of a saved game
+// ===========================================================================
+
+// Takes a copy of the game (take_saved_game, the board already drawn) and
+// writes it on a thread of its own while play goes on. False when a write
+// still runs (one at a time) or nothing could be taken; a thread that
+// cannot be started writes the copy at once instead.
+bool start_background_save();
+// True from start_background_save until finish_background_save has
+// collected the write.
+bool background_save_running();
+// Collects a finished background write: the thread joined, the copy
+// finished (finish_saved_game_copy; a failure is not shown). With wait,
+// first waits for a write still running, at most SAVE_WRITER_WAIT_MS: a
+// writer stalled past that is left to end alone and its result dropped.
+// Every other save and read of a saved game, and the way out, call it.
+void finish_background_save(bool wait);
+enum { SAVE_WRITER_WAIT_MS = 10000 };
 
 // ===========================================================================
 // browser.cpp: the two thumbnail browsers

@@ -194,6 +194,9 @@ bool saved_game_fits(const std::string& name) {
 }
 
 bool read_saved_game(std::string* problem) {
+    // A background write still under way would replace the file being
+    // read, and its values would then be taken as the ones read.
+    finish_background_save(true);
     problem->clear();
     std::string path = player_dir + jigsaw_name + ".txt";
     if (!stage_saved_game(path, staged_game, problem)) return false;
@@ -229,25 +232,7 @@ static bool write_game_file(const std::string& path, const std::vector<int>& val
     return ok;
 }
 
-// The thumbnail: the jigsaw's own picture when the puzzle is complete,
-// else (and when that picture cannot be read or is larger than a jigsaw's
-// picture may be) the board grabbed from the back buffer. False when
-// nothing could be written.
-static bool write_thumbnail(const std::string& thumb) {
-    if (puzzle_complete()) {
-        // The loader's bounds for the picture, checked from the header
-        // before anything is decoded.
-        TPixmap* whole = load_pixmap_within(jigsaw_dir + "/tn.png", JIGSAW_PICTURE_LIMITS, nullptr);
-        if (whole) {
-            bool ok = save_pixmap_png(whole, thumb, THUMBNAIL_COMPRESSION);
-            free_pixmap(whole);
-            if (ok) return true;
-        }
-    }
-    return grab_screen_thumbnail(thumb, 0.33f, 800, 600);
-}
-
-bool write_saved_game(std::string* problem) {
+bool take_saved_game(saved_game_copy* copy, std::string* problem) {
     problem->clear();
     // With no jigsaw loaded (the opening one refused) there is nothing to
     // save, and an empty name would write players/default/.txt.
@@ -263,22 +248,67 @@ bool write_saved_game(std::string* problem) {
         *problem = "Unable to save to " + path + ": the preferences use that name";
         return false;
     }
-    std::vector<int> values = saved_game_values();
-    if (!write_game_file(path, values)) {
-        *problem = "Unable to save to " + path;
+    free_pixmap(copy->board);
+    *copy = saved_game_copy();
+    copy->jigsaw = jigsaw_name;
+    copy->game_path = path;
+    copy->thumbnail_path = player_dir + jigsaw_name + ".png";
+    copy->values = saved_game_values();
+    // A finished puzzle's thumbnail is the jigsaw's own picture; the board
+    // is grabbed all the same, for when that picture cannot be written.
+    if (puzzle_complete()) copy->picture_path = jigsaw_dir + "/tn.png";
+    copy->board = grab_screen_pixels();
+    return true;
+}
+
+// The thumbnail: the jigsaw's own picture when the copy names one, else
+// (and when that picture cannot be read or is larger than a jigsaw's
+// picture may be) the grabbed board at a third of its size. False when
+// nothing could be written.
+static bool write_thumbnail(const saved_game_copy& copy) {
+    if (!copy.picture_path.empty()) {
+        // The loader's bounds for the picture, checked from the header
+        // before anything is decoded.
+        TPixmap* whole = load_pixmap_within(copy.picture_path, JIGSAW_PICTURE_LIMITS, nullptr);
+        if (whole) {
+            bool ok = save_pixmap_png(whole, copy.thumbnail_path, THUMBNAIL_COMPRESSION);
+            free_pixmap(whole);
+            if (ok) return true;
+        }
+    }
+    return save_thumbnail_pixels(copy.board, copy.thumbnail_path, 0.33f, 800, 600);
+}
+
+void write_saved_game_copy(saved_game_copy* copy) {
+    copy->game_written = write_game_file(copy->game_path, copy->values);
+    if (!copy->game_written) return;
+    set_file_mode(copy->game_path, SAVED_FILE_MODE);
+    copy->thumbnail_written = write_thumbnail(*copy);
+    if (copy->thumbnail_written) set_file_mode(copy->thumbnail_path, SAVED_FILE_MODE);
+}
+
+bool finish_saved_game_copy(saved_game_copy* copy, std::string* problem) {
+    free_pixmap(copy->board);
+    copy->board = nullptr;
+    if (!copy->game_written) {
+        *problem = "Unable to save to " + copy->game_path;
         return false;
     }
-    saved_values = values;
-    saved_values_name = jigsaw_name;
-    set_file_mode(path, SAVED_FILE_MODE);
-    std::string thumb = player_dir + jigsaw_name + ".png";
-    if (write_thumbnail(thumb)) {
-        set_file_mode(thumb, SAVED_FILE_MODE);
-    } else {
-        *problem = "Unable to save to " + thumb;
-    }
+    saved_values = copy->values;
+    saved_values_name = copy->jigsaw;
+    if (!copy->thumbnail_written) *problem = "Unable to save to " + copy->thumbnail_path;
     saved_page = 0;
     return true;
+}
+
+bool write_saved_game(std::string* problem) {
+    // The background writer is done with the files before they are
+    // written here, so that two writers never race on them.
+    finish_background_save(true);
+    saved_game_copy copy;
+    if (!take_saved_game(&copy, problem)) return false;
+    write_saved_game_copy(&copy);
+    return finish_saved_game_copy(&copy, problem);
 }
 
 // What a reader or writer said, shown to the player; its result passed on.
@@ -299,13 +329,24 @@ bool save_game() {
     return told(written, problem);
 }
 
-bool write_shown_board(std::string* problem) {
-    // The thumbnail is grabbed from the back buffer: the board and the
-    // picture where the player put it, without the status line, the
-    // question box or the pointer.
+// The thumbnail is grabbed from the back buffer: the board and the
+// picture where the player put it, without the status line, the question
+// box or the pointer.
+static void draw_shown_board() {
     draw_board();
     if (picture_shown && picture) draw_image(picture, static_cast<float>(picture_x), static_cast<float>(picture_y), 0);
+}
+
+bool write_shown_board(std::string* problem) {
+    finish_background_save(true);  // its copy was taken from an earlier board
+    draw_shown_board();
     return write_saved_game(problem);
+}
+
+bool start_shown_board_save() {
+    if (background_save_running()) return false;
+    draw_shown_board();
+    return start_background_save();
 }
 
 bool save_shown_board() {
@@ -314,9 +355,7 @@ bool save_shown_board() {
     return told(written, problem);
 }
 
-bool game_changed_since_saved() {
-    return saved_values_name != jigsaw_name || saved_values != saved_game_values();
-}
+bool game_changed_since_saved() { return saved_values_name != jigsaw_name || saved_values != saved_game_values(); }
 
 void save_command() {
     if (jigsaw_name.empty()) {

@@ -233,6 +233,7 @@ struct TNewFile {
     int64_t written = 0;   // bytes taken so far
     bool failed = false;   // a write fell short: the file is never committed
     bool faulty = false;   // the test faults of file_faults apply to it
+    bool slow = false;     // one of file_faults.slow_files: its commit waits first
 };
 // False (nothing made) when the folder takes no new file, or when something
 // other than a regular file or a symbolic link (a folder, a FIFO, a device)
@@ -252,11 +253,13 @@ struct TFileFaults {
     int64_t fail_after_bytes = -1;  // bytes a file takes before its writes fail (a full disk); -1 never
     bool fail_sync = false;         // the sync before the rename fails
     bool fail_rename = false;       // the rename over the target fails
+    int slow_files = 0;             // files begun from now on whose commit waits first (a busy disk)
+    int slow_commit_ms = 0;         // how long each of those waits
 };
 
 // --- kept for the run ---
-extern int files_synced;         // files and folders flushed to disk so far (tests read it)
-extern TFileFaults file_faults;  // injected by tests; all off in the game
+extern std::atomic<int> files_synced;  // files and folders flushed to disk so far (tests read it)
+extern TFileFaults file_faults;        // injected by tests; all off in the game
 
 // ---------------------------------------------------------------------------
 // Supplied by the pixmap loader (media/draw/pixmap_load.cpp) and the decoding

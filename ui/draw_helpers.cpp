@@ -80,24 +80,29 @@ void draw_thick_frame(int x, int y, int w, int h, int t) {
     draw_rect(x + w - t, y, t, h);
 }
 
-bool grab_screen_thumbnail(const std::string& path, float scale, int w, int h) {
+TPixmap* grab_screen_pixels() {
     // Always the top-left 800x600, also on the large display.
     TImage* grab = create_image(800, 600, 1, -1);
-    if (!grab) return false;
+    if (!grab) return nullptr;
     grab_image(grab, 0, 0, 0);
-    TPixmap* pixels = lock_image(grab, 0, true, true);
-    bool written = false;
-    if (pixels) {
-        if (scale < 1) {
-            TPixmap* small = resize_pixmap(pixels, static_cast<int>(w * scale), static_cast<int>(h * scale));
-            if (small) {
-                written = save_pixmap_png(small, path, 5);
-                free_pixmap(small);
-            }
-        } else {
-            written = save_pixmap_png(pixels, path, 5);
-        }
-    }
+    const TPixmap* pixels = lock_image(grab, 0, true, false);
+    TPixmap* copy = pixels ? copy_pixmap(pixels) : nullptr;
     free_image(grab);
+    return copy;
+}
+
+bool save_thumbnail_pixels(const TPixmap* pixels, const std::string& path, float scale, int w, int h) {
+    if (!pixels) return false;
+    if (scale >= 1) return save_pixmap_png(pixels, path, 5);
+    TPixmap* small = resize_pixmap(pixels, static_cast<int>(w * scale), static_cast<int>(h * scale));
+    bool written = small && save_pixmap_png(small, path, 5);
+    free_pixmap(small);
+    return written;
+}
+
+bool grab_screen_thumbnail(const std::string& path, float scale, int w, int h) {
+    TPixmap* pixels = grab_screen_pixels();
+    bool written = save_thumbnail_pixels(pixels, path, scale, w, h);
+    free_pixmap(pixels);
     return written;
 }

@@ -136,6 +136,11 @@ void draw_thick_frame(int x, int y, int w, int h, int t);
 // The top-left 800x600 of the back buffer, scaled when scale < 1, as a PNG;
 // true when the file was written (else an old file at path is untouched).
 bool grab_screen_thumbnail(const std::string& path, float scale, int w, int h);
+// Its two halves: the grab, a pixmap of the caller's (Null when none could
+// be made), and the writing, which needs no display and touches no global,
+// so that another thread may run it.
+TPixmap* grab_screen_pixels();
+bool save_thumbnail_pixels(const TPixmap* pixels, const std::string& path, float scale, int w, int h);
 
 // ===========================================================================
 // sound_cues.cpp: the two effects and the music

@@ -430,6 +430,8 @@ static double median(std::vector<double> v) {
     return v.empty() ? -1 : v[v.size() / 2];
 }
 
+static void background_save_frames(Figures* f, const std::string& root, int pid);
+
 static bool run_game(const std::string& game, const std::string& display_name, int xvfb, Figures* f) {
     char pattern[] = "/tmp/tessellon-bench-XXXXXX";
     if (!mkdtemp(pattern)) return false;
@@ -575,21 +577,7 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         put(f, "carrying CPU %", (cpu_ns(pid) - g0) / 1e4 / ms);
         put(f, "carrying CPU % of Xvfb", (cpu_ns(xvfb) - x0) / 1e4 / ms);
 
-        // A save in the background of play: the carried piece dropped (a
-        // change), then nothing until the game saves. A motion at the first
-        // sight of the save's temporary file waits for the rest of it (the
-        // board drawn for the thumbnail before that file is not included).
-        click(450, 320);  // not where it was picked up: a change
-        int watch = inotify_init1(IN_NONBLOCK);
-        if (watch >= 0) inotify_add_watch(watch, (root + "/players/default").c_str(), IN_CREATE);
-        pollfd created = {watch, POLLIN, 0};
-        double s0 = now_ms();
-        if (watch >= 0 && poll(&created, 1, 15000) == 1) {
-            double idle_s = (now_ms() - s0) / 1000;
-            put(f, "300 board: motion during a background save -> pixels, ms", motion_latency(690, 460));
-            put(f, "300 board: drop -> background save, s", idle_s);
-        }
-        if (watch >= 0) close(watch);
+        background_save_frames(f, root, pid);
     }
 done:
     kill(-pid, SIGKILL);
@@ -598,6 +586,83 @@ done:
     std::error_code ec;
     fs::remove_all(root, ec);
     return ok;
+}
+
+// ---------------------------------------------------------------------------
+// A background save: the longest frame while it runs
+// ---------------------------------------------------------------------------
+
+// True when the game's main thread waits for its next event: blocked in
+// the poll of its event wait, which watches two descriptors (the X
+// connection and the frame timer's pipe), unlike Xlib's own waits for a
+// reply inside a frame. From /proc/PID/task/PID/syscall: "7 fds nfds ..."
+// (poll) or "271 fds nfds ..." (ppoll) while blocked, "running" otherwise.
+static bool main_thread_waiting(int fd) {
+    char text[256];
+    ssize_t n = pread(fd, text, sizeof text - 1, 0);
+    if (n <= 0) return false;
+    text[n] = 0;
+    long number = -1;
+    unsigned long fds = 0, nfds = 0;
+    if (sscanf(text, "%ld %lx %lx", &number, &fds, &nfds) != 3) return false;
+    return (number == 7 || number == 271) && nfds == 2;
+}
+
+// A save in the background of play: the carried piece dropped (a change),
+// then nothing but one motion, sent at the first sight of the save's
+// temporary file, until the thumbnail has replaced the old one and the game
+// has had a moment more. Meanwhile the main thread is sampled about every
+// 0.2 ms: the longest stretch between two of its waits for an event is the
+// longest frame, the time a motion coming at its start waits for pixels.
+// The drop's own frame is left out: sampling starts a second after it.
+static void background_save_frames(Figures* f, const std::string& root, int pid) {
+    std::string folder = root + "/players/default";
+    std::string syscall_file = "/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/syscall";
+    int state = open(syscall_file.c_str(), O_RDONLY);
+    int watch = inotify_init1(IN_NONBLOCK);
+    if (state < 0 || watch < 0 || inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_MOVED_TO) < 0) {
+        if (state >= 0) close(state);
+        if (watch >= 0) close(watch);
+        return;
+    }
+    click(450, 320);  // not where it was picked up: a change
+    const int r = 40, mx = 690, my = 460;
+    double s0 = now_ms(), created = -1, replaced = -1, moved = -1, latency = -1, busy_since = -1, longest = -1;
+    std::vector<uint32_t> before;
+    while (now_ms() - s0 < 15000 && (replaced < 0 || now_ms() - replaced < 300)) {
+        alignas(inotify_event) char events[4096];
+        ssize_t n = read(watch, events, sizeof events);
+        for (ssize_t at = 0; n > 0 && at < n;) {
+            const inotify_event* e = reinterpret_cast<const inotify_event*>(events + at);
+            std::string name = e->len ? e->name : "";
+            if ((e->mask & IN_CREATE) && created < 0) created = now_ms();
+            if ((e->mask & IN_MOVED_TO) && name == "patchwork_quilt.png") replaced = now_ms();
+            at += sizeof(inotify_event) + e->len;
+        }
+        if (created >= 0 && moved < 0) {
+            before = probe(mx, my, r);
+            moved = now_ms();
+            move(mx, my);
+        } else if (moved >= 0 && latency < 0 && now_ms() - moved < 1000 && probe(mx, my, r) != before) {
+            latency = now_ms() - moved;
+        }
+        double t = now_ms();
+        if (t - s0 >= 1000) {
+            if (main_thread_waiting(state)) {
+                if (busy_since >= 0) longest = std::max(longest, t - busy_since);
+                busy_since = -1;
+            } else if (busy_since < 0) {
+                busy_since = t;
+            }
+        }
+        sleep_ms(0.2);
+    }
+    close(watch);
+    close(state);
+    if (created < 0 || replaced < 0) return;
+    put(f, "300 board: drop -> background save, s", (created - s0) / 1000);
+    put(f, "300 board: motion during a background save -> pixels, ms", latency);
+    put(f, "300 board: longest frame during a background save, ms", longest);
 }
 
 // One X server of the screens asked for, and the connection to it.
@@ -630,7 +695,7 @@ static void stop_screen(BenchScreen* screen) {
 int main(int argc, char** argv) {
     int rounds = 5;
     std::vector<std::pair<std::string, std::string>> games;  // label, folder
-    std::vector<BenchScreen> screens(1);                           // 800x600 unless --screens
+    std::vector<BenchScreen> screens(1);                     // 800x600 unless --screens
     for (int i = 1; i < argc; i++) {
         std::string a = argv[i];
         if (a == "--rounds" && i + 1 < argc) {
@@ -686,9 +751,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> labels;
     for (const auto& g : games)
         for (const BenchScreen& screen : screens)
-            labels.push_back(screens.size() == 1 ? g.first
-                                                 : g.first + " " + std::to_string(screen.width) + "x" +
-                                                       std::to_string(screen.height));
+            labels.push_back(screens.size() == 1
+                                 ? g.first
+                                 : g.first + " " + std::to_string(screen.width) + "x" + std::to_string(screen.height));
     std::vector<std::vector<Figures>> results(labels.size());
     for (int r = 0; r < rounds; r++) {
         for (size_t g = 0; g < games.size(); g++) {

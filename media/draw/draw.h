@@ -289,7 +289,9 @@ void drop_prefetched_images();
 TPixmap* resize_pixmap(const TPixmap* pixmap, int width, int height);
 // A new pixmap converted to the format.
 TPixmap* convert_pixmap(const TPixmap* pixmap, int format);
-// Writes a PNG at compression 0..9 (clamped). False on failure.
+// Writes a PNG at compression 0..9 (clamped). False on failure. Needs no
+// display and shares nothing between calls: any thread may write its own
+// pixmap (resize_pixmap and convert_pixmap likewise).
 bool save_pixmap_png(const TPixmap* pixmap, const std::string& path, int compression);
 // The pixel as 0xAARRGGBB; 0 outside the pixmap.
 uint32_t read_pixel(const TPixmap* pixmap, int x, int y);

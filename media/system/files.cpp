@@ -7,12 +7,16 @@
 // over it, so the target is always its old content or the new one, whole.
 // Depends on POSIX (open, fstat, fcntl, fsync, mkdir, opendir, rename).
 // Failures are results only: 0, false, a Null stream, an empty line.
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <new>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -21,9 +25,12 @@
 // ---------------------------------------------------------------------------
 // Kept for the run
 // ---------------------------------------------------------------------------
-int files_synced = 0;             // files and folders flushed to disk so far
-TFileFaults file_faults;          // faults injected into written files; none unless a test sets them
-static unsigned temp_serial = 0;  // temporary files named by this process
+// A saved game may be written on a thread of its own while the main thread
+// writes other files: the counters are atomic, the faults' counts locked.
+std::atomic<int> files_synced{0};             // files and folders flushed to disk so far
+TFileFaults file_faults;                      // faults injected into written files; none unless a test sets them
+static std::mutex file_faults_lock;           // guards the faults' file counts as files begin
+static std::atomic<unsigned> temp_serial{0};  // temporary files named by this process
 
 // No line of the game's files comes near this; longer lines keep their start.
 static const size_t READ_LINE_MAX_BYTES = 4096;
@@ -309,8 +316,11 @@ bool begin_new_file(const std::string& path, TNewFile* out) {
     out->file = f;
     out->temp = temp;
     out->target = target;
+    std::lock_guard<std::mutex> held(file_faults_lock);
     out->faulty = file_faults.spare_files <= 0;
     if (file_faults.spare_files > 0) file_faults.spare_files--;
+    out->slow = file_faults.slow_files > 0;
+    if (out->slow) file_faults.slow_files--;
     return true;
 }
 
@@ -337,6 +347,7 @@ void discard_new_file(TNewFile* f) {
 
 bool commit_new_file(TNewFile* f) {
     if (!f || !f->file) return false;
+    if (f->slow) std::this_thread::sleep_for(std::chrono::milliseconds(file_faults.slow_commit_ms));
     bool ok = !f->failed && fflush(f->file) == 0;
     // Synced before the rename: after a power cut the target is the old
     // file or the new one, never a new name on missing bytes.

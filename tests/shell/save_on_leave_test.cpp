@@ -4,9 +4,12 @@
 // and every flow that replaces the jigsaw (N, L, D, Q, R, a kill) writes
 // the saved game of the game being left, as S writes it, before anything
 // else happens; with it off, or over the opening or no jigsaw at all,
-// nothing is written.
+// nothing is written. Saving while playing writes on the background
+// writer's thread; the tests collect its write before they look.
+#include <algorithm>
 #include <filesystem>
 
+#include "media/media_internal.h"
 #include "media/null/null_backend.h"
 #include "tests/shell/library_loop.h"
 #include "tests/support/files.h"
@@ -38,6 +41,8 @@ struct SaveOnLeave : LibraryLoop {
         reset_autosave();
     }
     void TearDown() override {
+        finish_background_save(true);
+        file_faults = TFileFaults();
         pref_save_on_leave = 0;
         player_game_on_board = 0;
         LibraryLoop::TearDown();
@@ -49,11 +54,13 @@ struct SaveOnLeave : LibraryLoop {
         std::string text = support::read_text(saved(name));
         return text.empty() ? -1 : text_to_int(text.substr(0, text.find('\r')));
     }
-    // The saved game of beta as S writes it now, kept aside; the files
-    // themselves are removed so that only a later save brings them back.
-    static std::string bytes_as_s_saves() {
+    // The saved game of beta as S writes it now (and its thumbnail, when
+    // asked), kept aside; the files themselves are removed so that only a
+    // later save brings them back.
+    static std::string bytes_as_s_saves(std::string* thumbnail = nullptr) {
         save_command();
         std::string bytes = support::read_text(saved("beta"));
+        if (thumbnail) *thumbnail = support::read_text("players/default/beta.png");
         fs::remove(saved("beta"));
         fs::remove("players/default/beta.png");
         status_message = "";
@@ -93,6 +100,22 @@ struct SaveOnLeave : LibraryLoop {
         tick(ticks);
         move_to(700, 500);
         main_loop_iteration();
+    }
+    // The background writer's files collected (it is waited for).
+    static void collect() { finish_background_save(true); }
+    // The next background write's two files commit slowly, so that it
+    // still runs when the test goes on.
+    static void slow_writer() {
+        file_faults.slow_files = 2;
+        file_faults.slow_commit_ms = 300;
+    }
+    // What the player's folder holds, sorted: a temporary file left over
+    // shows there.
+    static std::vector<std::string> player_files() {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator("players/default")) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
     // Removes beta's saved game and thumbnail; true when the game file was there.
     static bool take_saved_beta() {
@@ -241,20 +264,144 @@ TEST_F(SaveOnLeave, IdleAfterAChangeSavesQuietlyWhatSWrites) {
     input_at(input);
     tick(idle - 1);
     EXPECT_FALSE(fs::exists(saved("beta")));  // before the idle delay
+    EXPECT_FALSE(background_save_running());
     tick(idle);
+    EXPECT_TRUE(background_save_running());   // handed to the writer's thread
+    EXPECT_TRUE(game_changed_since_saved());  // saved once its write is collected
+    collect();
+    EXPECT_FALSE(background_save_running());
+    EXPECT_FALSE(game_changed_since_saved());
     std::string background = support::read_text(saved("beta"));
+    std::string background_thumbnail = support::read_text("players/default/beta.png");
     EXPECT_EQ(saved_x("beta"), MARK_X);
     EXPECT_TRUE(thumbnail_written("beta"));
     EXPECT_EQ(status_message, "");  // S would say "jigsaw saved"
     EXPECT_EQ(screen_state, SCREEN_JIGSAW);
     ASSERT_TRUE(take_saved_beta());
-    EXPECT_EQ(bytes_as_s_saves(), background);
+    std::string thumbnail;
+    EXPECT_EQ(bytes_as_s_saves(&thumbnail), background);
+    EXPECT_EQ(thumbnail, background_thumbnail);  // the PNG byte for byte too
+    EXPECT_FALSE(thumbnail.empty());
+}
+
+TEST_F(SaveOnLeave, TheWriterWritesTheGameAsCopiedAndAnotherSaveWaitsForIt) {
+    input_at(100);
+    slow_writer();
+    tick(100 + AUTOSAVE_IDLE_TICKS);
+    pieces[1].x = MARK_X + 4;                 // after the copy was taken
+    EXPECT_FALSE(fs::exists(saved("beta")));  // play went on while the files are written
+    // Another save due while the write runs waits for the next chance.
+    int later = 100 + AUTOSAVE_IDLE_TICKS + AUTOSAVE_GAP_TICKS;
+    input_at(later);
+    EXPECT_FALSE(autosave_tick(later + AUTOSAVE_IDLE_TICKS));
+    collect();
+    EXPECT_EQ(saved_x("beta"), MARK_X);       // the values copied
+    EXPECT_TRUE(game_changed_since_saved());  // the later change is not taken as saved
+    EXPECT_TRUE(autosave_tick(later + AUTOSAVE_IDLE_TICKS + 1));
+    collect();
+    EXPECT_EQ(saved_x("beta"), MARK_X + 4);
+    EXPECT_FALSE(game_changed_since_saved());
+    EXPECT_EQ(player_files(), (std::vector<std::string>{"alpha.png", "alpha.txt", "beta.png", "beta.txt"}));
+}
+
+TEST_F(SaveOnLeave, SAndTheWayOutWaitForARunningWriteThenWriteTheirOwnGame) {
+    struct writer_case {
+        const char* name;
+        void (*save)();
+    };
+    const writer_case cases[] = {
+        {"S", [] { save_command(); }},
+        {"the leaving hook", [] { leaving_hook(); }},
+    };
+    int ticks = 100;
+    for (const writer_case& c : cases) {
+        reset_autosave();
+        pieces[1].x = MARK_X;
+        input_at(ticks);
+        slow_writer();
+        tick(ticks + AUTOSAVE_IDLE_TICKS);
+        ASSERT_TRUE(background_save_running()) << c.name;
+        // Were the write not waited for, its slow files would land over these.
+        pieces[1].x = MARK_X + 5;
+        int synced = files_synced;
+        c.save();
+        EXPECT_FALSE(background_save_running()) << c.name;
+        EXPECT_EQ(files_synced, synced + 8) << c.name << ": both writes whole, each file and its folder";
+        EXPECT_EQ(saved_x("beta"), MARK_X + 5) << c.name;
+        EXPECT_TRUE(thumbnail_written("beta")) << c.name;
+        EXPECT_FALSE(game_changed_since_saved()) << c.name;
+        EXPECT_EQ(player_files(), (std::vector<std::string>{"alpha.png", "alpha.txt", "beta.png", "beta.txt"}))
+            << c.name;
+        ASSERT_TRUE(take_saved_beta());
+        ticks += 2 * (AUTOSAVE_IDLE_TICKS + AUTOSAVE_GAP_TICKS);
+    }
+}
+
+TEST_F(SaveOnLeave, AFailedBackgroundWriteKeepsTheOldFilesAndShowsNothing) {
+    struct fault_case {
+        const char* name;
+        int spare_files;  // files written before the fault
+        int64_t after_bytes;
+        bool sync, rename;
+    };
+    const fault_case cases[] = {
+        {"disk full at once", 0, 0, false, false},
+        {"disk full after 10 bytes", 0, 10, false, false},
+        {"sync fails", 0, -1, true, false},
+        {"rename fails", 0, -1, false, true},
+        {"the thumbnail's rename fails", 1, -1, false, true},  // last: the game file is new
+    };
+    save_command();
+    status_message = "";
+    const std::string old_text = support::read_text(saved("beta"));
+    const std::string old_thumbnail = support::read_text("players/default/beta.png");
+    ASSERT_FALSE(old_thumbnail.empty());
+    pieces[1].x = MARK_X + 6;
+    int ticks = 100;
+    for (const fault_case& c : cases) {
+        reset_autosave();
+        input_at(ticks);
+        file_faults.spare_files = c.spare_files;
+        file_faults.fail_after_bytes = c.after_bytes;
+        file_faults.fail_sync = c.sync;
+        file_faults.fail_rename = c.rename;
+        tick(ticks + AUTOSAVE_IDLE_TICKS);
+        collect();
+        file_faults = TFileFaults();
+        bool game_written = c.spare_files > 0;
+        EXPECT_EQ(support::read_text(saved("beta")) == old_text, !game_written) << c.name;
+        EXPECT_EQ(saved_x("beta"), game_written ? MARK_X + 6 : MARK_X) << c.name;
+        EXPECT_EQ(support::read_text("players/default/beta.png"), old_thumbnail) << c.name;
+        EXPECT_EQ(game_changed_since_saved(), !game_written) << c.name;  // tried again later
+        EXPECT_EQ(status_message, "") << c.name;
+        EXPECT_EQ(screen_state, SCREEN_JIGSAW) << c.name;
+        EXPECT_EQ(events_waiting(), 0) << c.name;  // no message waits for a key
+        EXPECT_EQ(player_files(), (std::vector<std::string>{"alpha.png", "alpha.txt", "beta.png", "beta.txt"}))
+            << c.name;
+        ticks += 2 * (AUTOSAVE_IDLE_TICKS + AUTOSAVE_GAP_TICKS);
+    }
+}
+
+TEST_F(SaveOnLeave, TheProgramEndingWhileTheWriterRunsWaitsForItsFiles) {
+    // Escape over the opening or a zoomed help page ends the program with
+    // no save of its own; the write under way is finished all the same.
+    EXPECT_EXIT(
+        {
+            input_at(100);
+            slow_writer();
+            tick(100 + AUTOSAVE_IDLE_TICKS);
+            end_program();
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(saved_x("beta"), MARK_X);
+    EXPECT_TRUE(thumbnail_written("beta"));
 }
 
 TEST_F(SaveOnLeave, BackgroundSavesComeAtMostOnceAMinuteAndOnlyAfterAChange) {
     const int first = 100 + AUTOSAVE_IDLE_TICKS;
     input_at(100);
     tick(first);
+    collect();
     ASSERT_TRUE(take_saved_beta());
     // Changed and idle again, but within the minute: nothing until it ends.
     pieces[1].x = MARK_X + 7;
@@ -263,6 +410,7 @@ TEST_F(SaveOnLeave, BackgroundSavesComeAtMostOnceAMinuteAndOnlyAfterAChange) {
     tick(first + AUTOSAVE_GAP_TICKS - 1);
     EXPECT_FALSE(fs::exists(saved("beta")));
     tick(first + AUTOSAVE_GAP_TICKS);
+    collect();
     EXPECT_EQ(saved_x("beta"), MARK_X + 7);
     ASSERT_TRUE(take_saved_beta());
     // Input without a change, and a change that S saved: nothing to save.
