@@ -331,8 +331,10 @@ bool save_game() {
 
 // The thumbnail is grabbed from the back buffer: the board and the
 // picture where the player put it, without the status line, the question
-// box or the pointer.
+// box or the pointer. The kept copy of the board serves when it shows
+// just that, which spares the frame drawing every piece again.
 static void draw_shown_board() {
+    if (restore_shown_board()) return;
     draw_board();
     if (picture_shown && picture) draw_image(picture, static_cast<float>(picture_x), static_cast<float>(picture_y), 0);
 }

@@ -288,6 +288,15 @@ static void draw_kept_board() {
     }
 }
 
+bool restore_shown_board() {
+    // The kept copy also holds the swatch, and leaves a carried group out.
+    if (!board_composing || held_piece || swatch_shown || kept_board.empty()) return false;
+    std::vector<kept_piece_type> now;
+    std::vector<int> order;
+    board_pieces(&now, &order);
+    return board_inputs() == kept_board && now == kept_pieces && order == kept_order && restore_back_buffer();
+}
+
 void jigsaw_screen_frame() {
     if (click_pending && held_piece) {
         click_pending = 0;

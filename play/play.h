@@ -130,6 +130,11 @@ void jigsaw_screen_frame();
 void draw_board();
 // The held piece, or its whole group, drawn again on top (and shown).
 void draw_held_group();
+// Puts back the kept board when it is what draw_board and the picture over
+// it would draw now (nothing carried, no swatch, nothing changed since it
+// was kept): the same pixels without drawing every piece again. False, and
+// nothing drawn, otherwise.
+bool restore_shown_board();
 // Takes up or puts down the picture when the click lies on it.
 void picture_click();
 // Sets the background colour from the swatch when the click lies on it.

@@ -1,7 +1,8 @@
 // The board kept under a carried group: every frame gives the pixels of
 // drawing the whole board (turned, hidden, boxed and overlapping pieces,
 // the picture, the swatch, the tidy count and the help prompt), whatever
-// changes while the group is carried; and the kept board is really reused.
+// changes while the group is carried; and the kept board is really reused,
+// also for a saved game's thumbnail when it shows just the board.
 #include "tests/play/play_fixture.h"
 
 namespace {
@@ -132,6 +133,44 @@ TEST_F(Compose, TheKeptBoardIsReusedWhileNothingItShowsChanged) {
     uint32_t whole = read_pixel(null_back_buffer(), pieces[9].x, pieces[9].y);
     EXPECT_NE(kept, whole);
     EXPECT_EQ(whole & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(Compose, TheKeptBoardStandsForTheShownBoardOnlyWhenItShowsJustThat) {
+    // What the thumbnail of a saved game is grabbed from: the board and
+    // the picture, no swatch, nothing carried.
+    swatch_shown = 0;
+    jigsaw_screen_frame();
+    set_clear_color(0, 0, 0);
+    clear_screen();
+    ASSERT_TRUE(restore_shown_board());
+    std::vector<uint8_t> restored = null_back_buffer()->pixels;
+    draw_board();
+    draw_image(picture, static_cast<float>(picture_x), static_cast<float>(picture_y), 0);
+    EXPECT_TRUE(restored == null_back_buffer()->pixels);
+
+    struct refused_case {
+        const char* name;
+        bool before_frame;  // the change comes before the board is kept, else after
+        void (*change)();
+        void (*undo)();
+    };
+    const refused_case cases[] = {
+        {"the swatch shown", true, [] { swatch_shown = 1; }, [] { swatch_shown = 0; }},
+        {"a piece carried", true, [] { held_piece = 4; }, [] { held_piece = 0; }},
+        {"a piece moved since", false, [] { pieces[10].x += 5; }, [] { pieces[10].x -= 5; }},
+        {"the board drawn whole", true, [] { board_composing = 0; }, [] { board_composing = 1; }},
+    };
+    for (const refused_case& c : cases) {
+        if (c.before_frame) c.change();
+        jigsaw_screen_frame();
+        if (!c.before_frame) c.change();
+        set_clear_color(0, 0, 0);
+        clear_screen();
+        std::vector<uint8_t> cleared = null_back_buffer()->pixels;
+        EXPECT_FALSE(restore_shown_board()) << c.name;
+        EXPECT_TRUE(cleared == null_back_buffer()->pixels) << c.name << ": nothing drawn";
+        c.undo();
+    }
 }
 
 }  // namespace
