@@ -5,7 +5,9 @@
 // changes, then every out-of-range value is repaired so a damaged number
 // can never break the tables. Writing goes through write_file, which
 // replaces the old file only once the new one is whole on disk, so the old
-// saved game survives a full disk or an unwritable folder.
+// saved game survives a full disk or an unwritable folder. A save is a copy
+// taken from the board, then written: the background writer writes its
+// copies on a thread of its own (save_writer.cpp).
 #include "library/library.h"
 #include "play/play.h"
 
@@ -340,7 +342,6 @@ static void draw_shown_board() {
 }
 
 bool write_shown_board(std::string* problem) {
-    finish_background_save(true);  // its copy was taken from an earlier board
     draw_shown_board();
     return write_saved_game(problem);
 }
@@ -357,7 +358,9 @@ bool save_shown_board() {
     return told(written, problem);
 }
 
-bool game_changed_since_saved() { return saved_values_name != jigsaw_name || saved_values != saved_game_values(); }
+bool game_changed_since_saved() {
+    return saved_values_name != jigsaw_name || saved_values != saved_game_values();
+}
 
 void save_command() {
     if (jigsaw_name.empty()) {
