@@ -580,6 +580,8 @@ void forget_presses() {
     while (events_waiting() > 0) wait_event();
     button_presses(1);
     key_presses(KEY_ESCAPE);
+    key_presses(KEY_PAD_5);
+    key_presses(KEY_PAD_0);
 }
 
 TEST_F(HelpScreen, TheZoomInTakesTwoHundredStepsOfElevenMilliseconds) {
@@ -597,29 +599,56 @@ TEST_F(HelpScreen, TheZoomInTakesTwoHundredStepsOfElevenMilliseconds) {
     EXPECT_EQ(page_mismatches(0), 0);
 }
 
-TEST_F(HelpScreen, AClickEndsTheZoomAndStillReachesTheHelpPage) {
-    forget_presses();
-    int x, y;
-    corner(0, 'I', &x, &y);
-    move_to(x + 20, y + 10);
-    TEvent down;
-    down.id = EVENT_MOUSE_DOWN;
-    down.data = 1;
-    down.x = x + 20;
-    down.y = y + 10;
-    null_push_window_event(down);
-    int start = clock_ms();
-    help_zoom_intro();
-    EXPECT_LT(clock_ms() - start, 200);
-    // The loop goes on to the help page, which takes the same click.
-    pref_click_help = 1;
-    screen_state = SCREEN_ANIM;
-    intro_pending = 1;
-    anim_phase = 4;
-    anim_skipped = 0;
-    large_display = 1;  // the loop's own zoom is not run again
-    run(3);             // the frame that ends the opening, the pointer's move, the click
-    EXPECT_EQ(screen_state, "prefer");
+// The mouse's click, and the keypad's left-button keys after steps that
+// bring the pointer onto the line: each ends the zoom at once and the
+// help page then takes the click where the pointer stands.
+TEST_F(HelpScreen, AClickOrTheKeypadsButtonEndsTheZoomAndStillReachesTheHelpPage) {
+    const struct {
+        const char* how;
+        int steps_right;  // keypad 6 presses (2 pixels each) before the button
+        int key;          // the button key; 0: the mouse's own click
+    } cases[] = {{"mouse", 0, 0}, {"keypad 5", 2, KEY_PAD_5}, {"keypad 0", 3, KEY_PAD_0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        forget_presses();
+        int x, y;
+        corner(0, 'I', &x, &y);
+        // The steps end on the line; without them the pointer is left of it.
+        int start_x = c.key ? x + 1 - 2 * c.steps_right : x + 20;
+        move_to(start_x, y + 10);
+        auto push = [](int id, int data, int px, int py) {
+            TEvent e;
+            e.id = id;
+            e.data = data;
+            e.x = px;
+            e.y = py;
+            null_push_window_event(e);
+        };
+        for (int i = 0; i < c.steps_right; i++) {
+            push(EVENT_KEY_DOWN, KEY_PAD_6, 0, 0);
+            push(EVENT_KEY_UP, KEY_PAD_6, 0, 0);
+        }
+        if (c.key) {
+            push(EVENT_KEY_DOWN, c.key, 0, 0);
+            push(EVENT_KEY_UP, c.key, 0, 0);
+        } else {
+            push(EVENT_MOUSE_DOWN, 1, start_x, y + 10);
+        }
+        int start = clock_ms();
+        help_zoom_intro();
+        EXPECT_LT(clock_ms() - start, 200);
+        // The loop goes on to the help page, which takes the same click.
+        pref_click_help = 1;
+        screen_state = SCREEN_ANIM;
+        intro_pending = 1;
+        anim_phase = 4;
+        anim_skipped = 0;
+        large_display = 1;  // the loop's own zoom is not run again
+        for (int i = 0; i < 40 && screen_state != std::string("prefer"); i++) run(1);
+        EXPECT_EQ(screen_state, "prefer");
+        EXPECT_EQ(pointer_x(), start_x + 2 * c.steps_right);
+        large_display = 0;
+    }
 }
 
 TEST_F(HelpScreen, EscapeDuringTheZoomEndsTheProgram) {
