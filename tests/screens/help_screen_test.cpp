@@ -17,7 +17,7 @@ struct PageLayout {
     int first_row;
 };
 const PageLayout layouts[5] = {
-    {"jigsaw", "ABCDEFGHIKLMNOPQRSTUVWZ12345-", 15, 12},
+    {"jigsaw", "ABCDEFGHIKLMNOPQRSTUVWZ12345-0", 15, 12},
     {"box", "BDFHIKLNPQSVZ12345-", 10, 14},
     {"load1", "DFHKNQS-", 4, 16},
     {"new1", "DFHKLQS-", 4, 16},
@@ -168,6 +168,14 @@ TEST_F(HelpScreen, TheLineUnderTheMouseIsFramedAndNoOther) {
     corner(0, 'U', &nx, &ny);
     EXPECT_FALSE(green_at(nx - 5, ny - 5));
     EXPECT_FALSE(green_at(nx + 301, ny + 28));
+    // The loupe's line, last in the second column, has its frame too.
+    corner(0, '0', &x, &y);
+    frame_at(x + 100, y + 10, false);
+    EXPECT_TRUE(green_at(x - 5, y - 5));
+    EXPECT_TRUE(green_at(x + 301, y + 28));
+    corner(0, '-', &nx, &ny);
+    EXPECT_EQ(ny, y - 29);
+    EXPECT_FALSE(green_at(nx - 5, ny - 5));
 }
 
 TEST_F(HelpScreen, NoFrameOffTheLinesOrWhileAQuestionIsOpen) {
