@@ -337,10 +337,10 @@ TEST(SolveE2e, AStarterJigsawIsSolvedPieceByPieceAndCompletes) {
 
 // --- by keys alone ------------------------------------------------------------
 
-const int SQUARE = 50;                           // the squares' side
-const int ROWS = 3, COLUMNS = 4;                 // twelve pieces
-const int HOME_X = 325, HOME_Y = 250;            // piece 1's home; the rest SQUARE apart
-const uint32_t SQUARES_BACKGROUND = 0x0A141E;    // the board's colour
+const int SQUARE = 50;                         // the squares' side
+const int ROWS = 3, COLUMNS = 4;               // twelve pieces
+const int HOME_X = 325, HOME_Y = 250;          // piece 1's home; the rest SQUARE apart
+const uint32_t SQUARES_BACKGROUND = 0x0A141E;  // the board's colour
 
 // Twelve colours apart from each other, the board's and the pointer's.
 uint32_t square_colour(int i) {
@@ -372,8 +372,7 @@ void prepare_squares(const std::string& game_dir) {
     support::replace_reserved_jigsaw(game_dir, jigsaw);
     std::vector<support::SavedPiece> pieces;
     const std::vector<Saved> layout = squares_layout();
-    for (int i = 1; i <= ROWS * COLUMNS; i++)
-        pieces.push_back({layout[i].x, layout[i].y, layout[i].a, 1, 0, i, 0});
+    for (int i = 1; i <= ROWS * COLUMNS; i++) pieces.push_back({layout[i].x, layout[i].y, layout[i].a, 1, 0, i, 0});
     support::write_reserved_saved_game(game_dir, pieces, 10, 20, 30);
 }
 

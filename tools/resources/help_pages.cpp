@@ -142,7 +142,7 @@ static const int KEYPAD_HEADING = 20;  // from the lines' end to the heading's b
 static const int KEYPAD_TOP = 26;      // from the lines' end to the first keypad row
 static const int KEYPAD_ROW = 26;      // from one keypad row to the next
 static const int KEYPAD_H = KEYPAD_TOP + (KEYPAD_COUNT + 1) / 2 * KEYPAD_ROW;  // the whole block
-static const int CAP_GAP = 4;          // between two caps of one row
+static const int CAP_GAP = 4;                                                  // between two caps of one row
 
 static int caps_width(Fonts& fonts, const KeypadLine& line) {
     int w = 0;
