@@ -138,11 +138,13 @@ static const KeypadLine KEYPAD_LINES[] = {
 };
 static const int KEYPAD_COUNT = sizeof KEYPAD_LINES / sizeof KEYPAD_LINES[0];
 
+static const int CAP_GAP = 4;    // between two caps of one row
+static const int CAP_AREA = 34;  // the least room for a line's caps before its words
+
 static const int KEYPAD_HEADING = 20;  // from the lines' end to the heading's baseline
 static const int KEYPAD_TOP = 26;      // from the lines' end to the first keypad row
 static const int KEYPAD_ROW = 26;      // from one keypad row to the next
 static const int KEYPAD_H = KEYPAD_TOP + (KEYPAD_COUNT + 1) / 2 * KEYPAD_ROW;  // the whole block
-static const int CAP_GAP = 4;                                                  // between two caps of one row
 
 static int caps_width(Fonts& fonts, const KeypadLine& line) {
     int w = 0;
@@ -157,7 +159,7 @@ static void draw_keypad_block(kit::Canvas& c, Fonts& fonts, int y) {
     kit::fill_rect(c, 20, y + 4, PAGE_W - 40, 1, kit::rgb(214, 200, 172));
     kit::draw_text(c, fonts.bold, 13, HELP_COLUMN_X[0] + 8, y + KEYPAD_HEADING, kit::rgb(120, 70, 30),
                    "Keypad, NumLock on or off: the pointer without a mouse");
-    int caps_w[2] = {34, 34};
+    int caps_w[2] = {CAP_AREA, CAP_AREA};
     for (int i = 0; i < KEYPAD_COUNT; i++) caps_w[i % 2] = std::max(caps_w[i % 2], caps_width(fonts, KEYPAD_LINES[i]));
     for (int i = 0; i < KEYPAD_COUNT; i++) {
         int x = HELP_COLUMN_X[i % 2] + 8, top = y + KEYPAD_TOP + KEYPAD_ROW * (i / 2);
@@ -211,7 +213,7 @@ static bool make_page(Fonts& fonts, const HelpPage& page, const std::string& out
             kit::fill(c, kit::rasterize_bounds(band, 1), STRIPE);
         }
         int cap_w = draw_key_cap(c, fonts, x + 8, y + 4, 20, key_label(letters[i]));
-        kit::draw_text(c, fonts.regular, 15, x + 8 + std::max(cap_w, 34) + 10, y + 19, LINE_TEXT, text);
+        kit::draw_text(c, fonts.regular, 15, x + 8 + std::max(cap_w, CAP_AREA) + 10, y + 19, LINE_TEXT, text);
     }
 
     draw_keypad_block(c, fonts, rows_end);
