@@ -29,12 +29,19 @@ void draw_loupe() {
     int blend = get_blend();
     set_alpha(1);
     set_blend(BLEND_SOLID);
-    // A light rim around a dark one; the dark one also fills what lies
-    // beyond the board's edge.
+    // A light rim around a dark one. By the board's edge the dark one
+    // also fills what lies beyond it; elsewhere the square covers its
+    // inside, which is not filled twice.
+    int outer = size + 2 * LOUPE_RIM;
     set_color(224, 224, 224);
-    draw_thick_frame(left - LOUPE_RIM, top - LOUPE_RIM, size + 2 * LOUPE_RIM, size + 2 * LOUPE_RIM, 1);
+    draw_thick_frame(left - LOUPE_RIM, top - LOUPE_RIM, outer, outer, 1);
     set_color(24, 24, 24);
-    draw_rect(left - LOUPE_RIM + 1, top - LOUPE_RIM + 1, size + 2 * LOUPE_RIM - 2, size + 2 * LOUPE_RIM - 2);
+    int half = size / (2 * loupe_zoom);  // the board pixels it shows on either side of the pointer
+    bool inside = x >= half && y >= half && x + half <= display_width() && y + half <= display_height();
+    if (inside)
+        draw_thick_frame(left - LOUPE_RIM + 1, top - LOUPE_RIM + 1, outer - 2, outer - 2, LOUPE_RIM - 1);
+    else
+        draw_rect(left - LOUPE_RIM + 1, top - LOUPE_RIM + 1, outer - 2, outer - 2);
     draw_kept_enlarged(x, y, size, loupe_zoom);
     set_color(r, g, b);
     set_alpha(alpha);
