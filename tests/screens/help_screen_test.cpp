@@ -460,6 +460,22 @@ TEST_F(HelpScreen, SaveClosesTheHelpOnTheBoardAndBoxPagesOnly) {
     }
 }
 
+// The loupe's line turns the loupe on and shows the board, where its key
+// cycles it; the keys do nothing off the board.
+TEST_F(HelpScreen, TheLoupeLineShowsTheBoardWithTheLoupeOn) {
+    loupe_zoom = 0;
+    screen_state = SCREEN_HELP;
+    previous_screen = SCREEN_JIGSAW;
+    click_line('0');
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(loupe_zoom, 2);
+    screen_state = SCREEN_BOX;
+    dispatch_key(KEY_0);
+    dispatch_key(KEY_PAD_MULTIPLY);
+    EXPECT_EQ(loupe_zoom, 2) << "the box screen has no loupe";
+    loupe_zoom = 0;
+}
+
 // --- lines and their keys ---------------------------------------------------------
 
 // What the commands of the help pages change, in words, so that a line and
