@@ -356,3 +356,8 @@ void scale_board_to_window(const TScaleFit& fit, int bx, int by, int* wx, int* w
 // to the shown board: the rectangle scaled outwards to whole pixels (one
 // board pixel wider first under linear sampling).
 TDamageRect scale_rect_to_window(const TScaleFit& fit, const TDamageRect& board);
+// What draw_kept_enlarged copies on a display of width x height: the kept
+// pixels *from (clipped to the display) and the display pixels *to that
+// show them, zoom times larger. False when nothing is left to draw.
+bool kept_enlarged_rects(int cx, int cy, int size, int zoom, int width, int height, TDamageRect* from,
+                         TDamageRect* to);

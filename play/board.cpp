@@ -247,14 +247,14 @@ static bool changed_area(const std::vector<kept_piece_type>& now, const std::vec
 // did; else drawn whole. Then kept. A held group drawn last covers exactly
 // what its drawing in the board would have, so leaving it out gives the
 // same pixels; and drawing every piece clipped to an area gives there the
-// pixels a whole drawing gives.
-static void draw_kept_board() {
+// pixels a whole drawing gives. True when the kept copy is this board.
+static bool draw_kept_board() {
     std::vector<intptr_t> inputs = board_inputs();
     std::vector<kept_piece_type> now;
     std::vector<int> order;
     board_pieces(&now, &order);
     bool same_board = inputs == kept_board;
-    if (same_board && now == kept_pieces && order == kept_order && restore_back_buffer()) return;
+    if (same_board && now == kept_pieces && order == kept_order && restore_back_buffer()) return true;
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     const TDrawState& s = draw_state;
     int vx = s.viewport_x, vy = s.viewport_y, vw = s.viewport_w, vh = s.viewport_h;
@@ -283,9 +283,10 @@ static void draw_kept_board() {
         kept_board.swap(inputs);
         kept_pieces.swap(now);
         kept_order.swap(order);
-    } else {
-        kept_board.clear();
+        return true;
     }
+    kept_board.clear();
+    return false;
 }
 
 bool restore_shown_board() {
@@ -313,8 +314,9 @@ void jigsaw_screen_frame() {
             turn_piece(p);
         }
     }
+    bool kept = false;
     if (board_composing) {
-        draw_kept_board();
+        kept = draw_kept_board();
     } else {
         draw_board();
         draw_swatch_and_picture();
@@ -322,5 +324,8 @@ void jigsaw_screen_frame() {
     // Over the board and its kept copy, never into it, so the outlines
     // leave no trace once the flash ends; under the carried group.
     draw_fit_flash();
+    // The loupe enlarges the kept copy, so it shows only over a board
+    // that was kept this frame.
+    if (kept) draw_loupe();
     if (held_piece) draw_held_group();
 }

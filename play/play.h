@@ -224,6 +224,24 @@ void end_fit_flash();
 std::vector<int> fit_flash_pieces();
 
 // ===========================================================================
+// loupe.cpp: the magnifier over the board
+// ===========================================================================
+
+// --- kept for the run: off until the player asks for it ---
+extern int loupe_zoom;  // 0: no loupe; else how many times it enlarges (2 or 3)
+
+// The loupe's key: off, then 2x, then 3x, then off again.
+void cycle_loupe();
+// The side of the loupe's square on the current display, in pixels: a
+// fixed share of its height, a whole number of pixels of the board at
+// either enlargement.
+int loupe_size();
+// Draws the loupe about the pointer from the kept board: what lies under
+// it, enlarged, in a frame. The board screen calls it over its kept board
+// (only when that was kept this frame) and under the carried group.
+void draw_loupe();
+
+// ===========================================================================
 // snapping.cpp: snapping and grouping
 // ===========================================================================
 

@@ -3,6 +3,10 @@
 // least 11 ms each. It blocks, polling the mouse and Escape between steps:
 // a left click ends it early (the click stays queued for the help screen),
 // Escape ends the program. Drawn for the 800x600 display only.
+// The keypad's left-button keys end it as the click does. Their events, and
+// the pointer steps before them, stay queued like the click: the main loop
+// takes them in order right after, so the click lands where the steps put
+// the pointer, as it would on any other screen.
 #include "play/play.h"
 #include "screens/screens.h"
 
@@ -11,10 +15,19 @@ enum {
     ZOOM_STEP_MS = 11,  // the least time each step is shown
 };
 
+// A left click pressed since the last look, by the mouse or the keypad.
+// Every counter is read so that none carries a stale press past the zoom.
+static bool left_button_pressed() {
+    int presses = button_presses(1);
+    presses += key_presses(KEY_PAD_5);
+    presses += key_presses(KEY_PAD_0);
+    return presses > 0;
+}
+
 // Waits out the rest of one step; true when a left click ends the zoom.
 static bool zoom_step_wait(int t0) {
     while (clock_ms() - t0 < ZOOM_STEP_MS) {
-        if (button_presses(1) > 0) return true;
+        if (left_button_pressed()) return true;
         if (key_presses(KEY_ESCAPE) > 0) end_program();
         delay(1);
     }

@@ -40,7 +40,8 @@ constexpr ui_rect PREFER_CANCEL = {273, 499, 348, 532};
 
 // A page's lines stand in two columns; each line is one command, named by
 // its key's letter ('-' is Escape), in reading order: the first column top
-// to bottom, then the second.
+// to bottom, then the second. A new line goes at the end of its page's
+// letters, so that every earlier line keeps its place.
 struct help_layout_type {
     const char* letters;  // one letter per line
     int first_column;     // lines in the first column
@@ -59,7 +60,7 @@ enum {
 };
 
 constexpr help_layout_type HELP_LAYOUTS[HELP_PAGE_COUNT] = {
-    {"ABCDEFGHIKLMNOPQRSTUVWZ12345-", 15, 12},
+    {"ABCDEFGHIKLMNOPQRSTUVWZ12345-0", 15, 12},  // 0: the loupe, in the second column's free place
     {"BDFHIKLNPQSVZ12345-", 10, 14},
     {"DFHKNQS-", 4, 16},
     {"DFHKLQS-", 4, 16},

@@ -163,6 +163,11 @@ static void refill_tray_and_close_help(int) {
     screen_state = SCREEN_BOX;
 }
 
+static void cycle_loupe_and_close_help(int) {
+    cycle_loupe();
+    screen_state = previous_screen;
+}
+
 static void open_box_and_close_help(int key) {
     open_box(key);
     screen_state = SCREEN_BOX;
@@ -226,6 +231,8 @@ static const command_type commands[] = {
     {KEY_4, SCREEN_JIGSAW, BY_KEY, show_or_hide_box},
     {KEY_5, SCREEN_JIGSAW, BY_KEY, show_or_hide_box},
     {KEY_7, SCREEN_JIGSAW, BY_KEY, seven_key},
+    {KEY_0, SCREEN_JIGSAW, BY_KEY, [](int) { cycle_loupe(); }},
+    {KEY_PAD_MULTIPLY, SCREEN_JIGSAW, BY_KEY, [](int) { cycle_loupe(); }},
     {KEY_A, SCREEN_JIGSAW, BY_BOTH, [](int) { show_all_pieces(); }},
     {KEY_B, SCREEN_JIGSAW, BY_BOTH, open_box_screen},
     {KEY_C, SCREEN_JIGSAW, BY_BOTH, [](int) { swatch_shown = !swatch_shown; }},
@@ -258,6 +265,7 @@ static const command_type commands[] = {
     {KEY_ANY, SCREEN_JIGSAW, BY_KEY, hide_tidy_count},
     // Lines of its help page.
     {KEY_S, SCREEN_JIGSAW, BY_LINE, save_and_close_help},
+    {KEY_0, SCREEN_JIGSAW, BY_LINE, cycle_loupe_and_close_help},
     {KEY_1, SCREEN_JIGSAW, BY_LINE, flip_box_flag},
     {KEY_2, SCREEN_JIGSAW, BY_LINE, flip_box_flag},
     {KEY_3, SCREEN_JIGSAW, BY_LINE, flip_box_flag},

@@ -425,6 +425,42 @@ static void idle_cpu(Figures* f, const std::string& screen, int game, int xvfb) 
     put(f, "idle CPU % of Xvfb, " + screen, (cpu_ns(xvfb) - x0) / 1e4 / ms);
 }
 
+static double median(std::vector<double> v);
+
+// The same board with the loupe (key 0) following the pointer, side by
+// side with the figures above: idle, a motion with nothing held, and
+// carrying the piece last put down at (450, 320). The loupe is put away
+// again (two more presses) at the end.
+static void loupe_figures(Figures* f, int pid, int xvfb) {
+    move(600, 460);
+    key("0");
+    idle_cpu(f, "300 board, loupe", pid, xvfb);
+    std::vector<double> frame;
+    for (int i = 0; i < LATENCY_SAMPLES; i++) {
+        frame.push_back(motion_latency(600 + (i % 2) * 90, 460 - (i % 3) * 40));
+        wait_still(100, 2000);
+    }
+    put(f, "loupe, 300 board: motion -> pixels, ms", median(frame));
+    click(450, 320);
+    wait_still(200, 3000);
+    std::vector<double> carry;
+    for (int i = 0; i < LATENCY_SAMPLES; i++) {
+        carry.push_back(motion_latency(400 + (i % 2) * 60, 300 + (i % 3) * 30));
+        wait_still(100, 2000);
+    }
+    put(f, "loupe, carrying: motion -> pixels, ms", median(carry));
+    shot("carrying-loupe");
+    double g0 = cpu_ns(pid), c0 = now_ms();
+    for (int i = 0; now_ms() - c0 < CARRY_SECONDS * 1000; i++) {
+        double angle = i * 0.05;
+        move(400 + (int)(150 * cos(angle)), 300 + (int)(120 * sin(angle)));
+        sleep_ms(10);
+    }
+    put(f, "loupe, carrying CPU %", (cpu_ns(pid) - g0) / 1e4 / (now_ms() - c0));
+    key("0");
+    key("0");
+}
+
 static double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? -1 : v[v.size() / 2];
@@ -578,6 +614,7 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         put(f, "carrying CPU % of Xvfb", (cpu_ns(xvfb) - x0) / 1e4 / ms);
 
         background_save_frames(f, root, pid);
+        loupe_figures(f, pid, xvfb);
     }
 done:
     kill(-pid, SIGKILL);
@@ -786,7 +823,7 @@ int main(int argc, char** argv) {
             char cell[64] = "-";
             if (!v.empty()) {
                 std::sort(v.begin(), v.end());
-                snprintf(cell, sizeof cell, "%.1f (%.1f-%.1f)", median(v), v.front(), v.back());
+                snprintf(cell, sizeof cell, "%.2f (%.2f-%.2f)", median(v), v.front(), v.back());
             }
             printf(" | %-22s", cell);
         }

@@ -198,6 +198,15 @@ bool save_back_buffer();
 // colour, alpha, blend, matrix and viewport do not apply. False (and the
 // buffer untouched) when nothing was kept for the current display.
 bool restore_back_buffer();
+// Draws the kept copy enlarged zoom times (1 to KEPT_ZOOM_MAX) about
+// display pixel (cx, cy): a square of about size x size centred there, in
+// which display pixel (x, y) shows kept pixel (cx + floor((x - cx) / zoom),
+// cy + floor((y - cy) / zoom)) unblended and untinted, within the viewport.
+// The square holds the kept pixels within size / (2 zoom) of the centre;
+// where those lie outside the display it keeps what it had. False (and
+// nothing drawn) when nothing was kept for the current display.
+enum { KEPT_ZOOM_MAX = 8 };
+bool draw_kept_enlarged(int cx, int cy, int size, int zoom);
 
 // ---------------------------------------------------------------------------
 // Drawing state (draw_state.cpp)

@@ -96,3 +96,24 @@ TDamageRect scale_rect_to_window(const TScaleFit& fit, const TDamageRect& board)
     scale_axis(board.y0, board.y1, fit.y, fit.h, fit.board_h, !fit.integer, &r.y0, &r.y1);
     return r;
 }
+
+// The square holds the kept pixels within size / (2 zoom) of the centre on
+// each side, so the centre pixel's top-left quarter of zoom x zoom lands on
+// the centre: display pixel (x, y) of the square shows kept pixel
+// (cx + floor((x - cx) / zoom), cy + floor((y - cy) / zoom)).
+bool kept_enlarged_rects(int cx, int cy, int size, int zoom, int width, int height, TDamageRect* from,
+                         TDamageRect* to) {
+    if (zoom < 1 || zoom > KEPT_ZOOM_MAX || size < 2 * zoom || size > PIXMAP_MAX_SIDE) return false;
+    if (cx < -PIXMAP_MAX_SIDE || cx > PIXMAP_MAX_SIDE || cy < -PIXMAP_MAX_SIDE || cy > PIXMAP_MAX_SIDE) return false;
+    int half = size / (2 * zoom);
+    from->x0 = std::max(cx - half, 0);
+    from->y0 = std::max(cy - half, 0);
+    from->x1 = std::min(cx + half, width);
+    from->y1 = std::min(cy + half, height);
+    if (damage_rect_empty(*from)) return false;
+    to->x0 = cx + (from->x0 - cx) * zoom;
+    to->y0 = cy + (from->y0 - cy) * zoom;
+    to->x1 = cx + (from->x1 - cx) * zoom;
+    to->y1 = cy + (from->y1 - cy) * zoom;
+    return true;
+}

@@ -559,6 +559,37 @@ bool restore_back_buffer() {
     return true;
 }
 
+// One quad of the kept texture, sampled nearest, over the enlarged square;
+// the viewport clips it as any drawing.
+bool draw_kept_enlarged(int cx, int cy, int size, int zoom) {
+    if (!x11_context || kept_texture == 0) return false;
+    int h = draw_state.g_height;
+    TDamageRect from, to;
+    if (!kept_enlarged_rects(cx, cy, size, zoom, draw_state.g_width, h, &from, &to)) return true;
+    flush_batch();
+    apply_viewport();
+    apply_blend(BLEND_SOLID);
+    use_texture(kept_texture);
+    float u0 = (float)from.x0 / kept_tw, u1 = (float)from.x1 / kept_tw;
+    float v0 = (float)(h - from.y0) / kept_th, v1 = (float)(h - from.y1) / kept_th;
+    float x0 = (float)to.x0, y0 = (float)to.y0, x1 = (float)to.x1, y1 = (float)to.y1;
+    glColor4ub(255, 255, 255, 255);
+    glBegin(GL_QUADS);
+    glTexCoord2f(u0, v0);
+    glVertex2f(x0, y0);
+    glTexCoord2f(u1, v0);
+    glVertex2f(x1, y0);
+    glTexCoord2f(u1, v1);
+    glVertex2f(x1, y1);
+    glTexCoord2f(u0, v1);
+    glVertex2f(x0, y1);
+    glEnd();
+    float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
+    damage_note_quad(xs, ys);
+    apply_blend(draw_state.blend_mode);
+    return true;
+}
+
 void grab_image(TImage* image, int x, int y, int frame) {
     if (!x11_context || !frame_usable(image, frame) || image->width <= 0 || image->height <= 0) return;
     int w = image->width, h = image->height;

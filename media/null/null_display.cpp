@@ -362,6 +362,32 @@ bool restore_back_buffer() {
     return true;
 }
 
+bool draw_kept_enlarged(int cx, int cy, int size, int zoom) {
+    if (!null_display.open || null_display.kept.pixels.size() != null_display.back.pixels.size() ||
+        null_display.kept.pixels.empty())
+        return false;
+    TDamageRect from, to;
+    int x0, y0, x1, y1;
+    if (!kept_enlarged_rects(cx, cy, size, zoom, null_display.width, null_display.height, &from, &to)) return true;
+    if (!clip_rect(&x0, &y0, &x1, &y1)) return true;
+    x0 = std::max(x0, to.x0), y0 = std::max(y0, to.y0);
+    x1 = std::min(x1, to.x1), y1 = std::min(y1, to.y1);
+    const TPixmap& kept = null_display.kept;
+    TPixmap* back = &null_display.back;
+    for (int y = y0; y < y1; y++) {
+        int ky = from.y0 + (y - to.y0) / zoom;
+        for (int x = x0; x < x1; x++) {
+            int kx = from.x0 + (x - to.x0) / zoom;
+            memcpy(back->pixels.data() + (size_t)y * back->pitch + (size_t)x * 4,
+                   kept.pixels.data() + (size_t)ky * kept.pitch + (size_t)kx * 4, 4);
+        }
+    }
+    float xs[4] = {(float)to.x0, (float)to.x1, (float)to.x1, (float)to.x0};
+    float ys[4] = {(float)to.y0, (float)to.y0, (float)to.y1, (float)to.y1};
+    damage_note_quad(xs, ys);
+    return true;
+}
+
 void clear_screen() {
     int x0, y0, x1, y1;
     if (!clip_rect(&x0, &y0, &x1, &y1)) return;

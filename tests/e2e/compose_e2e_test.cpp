@@ -8,6 +8,8 @@
 // piece was put down equals the board drawn afresh.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <string>
 
 #include "tests/e2e/harness.h"
@@ -110,6 +112,83 @@ TEST(ComposeE2e, TheCarriedFrameHasThePixelsOfTheWholeBoard) {
     bool same =
         game.wait_until_still(10000, &afresh, [&whole](const e2e::Shot& s) { return s.pixels == whole.pixels; });
     EXPECT_TRUE(same) << "the board drawn afresh differs: " << (alike_beside(afresh, whole, 0, 0, 0).message());
+}
+
+// Every pixel of the loupe's square about (cx, cy) in `loupe` shows the
+// board pixel of `board` that it enlarges `zoom` times, but for the
+// pointer's own box at (cx, cy); pixels whose board pixel lies off the
+// display show the loupe's dark backing. The first difference is told.
+::testing::AssertionResult shows_board_enlarged(const e2e::Shot& board, const e2e::Shot& loupe, int cx, int cy,
+                                                int zoom, int size) {
+    int half = size / (2 * zoom);
+    int checked = 0, shown = 0;
+    for (int y = cy - half * zoom; y < cy + half * zoom; y++)
+        for (int x = cx - half * zoom; x < cx + half * zoom; x++) {
+            if (x < 0 || y < 0 || x >= loupe.width || y >= loupe.height) continue;
+            shown++;
+            if (x >= cx - 2 && x < cx + 40 && y >= cy - 2 && y < cy + 40) continue;  // the pointer
+            int bx = cx + (int)std::floor((x - cx) / (double)zoom), by = cy + (int)std::floor((y - cy) / (double)zoom);
+            bool on_board = bx >= 0 && by >= 0 && bx < board.width && by < board.height;
+            uint32_t want = on_board ? board.at(bx, by) : 0x181818u;
+            if (loupe.at(x, y) != want)
+                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " (board " << bx << "," << by
+                                                     << "): " << std::hex << loupe.at(x, y) << " vs " << want;
+            checked++;
+        }
+    if (checked < shown / 2 || shown == 0) return ::testing::AssertionFailure() << "only " << checked << " pixels checked";
+    return ::testing::AssertionSuccess();
+}
+
+// The loupe: the key cycles it through 2x, 3x and off; it shows the board
+// under the pointer enlarged and follows the pointer without a trail,
+// clipped at the board's edge; gone, it leaves the frame as it was.
+TEST(ComposeE2e, TheLoupeShowsTheBoardEnlargedAboutThePointer) {
+    const int size = 600 / 5 / 12 * 12;  // a fifth of the display's height
+    e2e::Session game(support::quiet_game(false, prepare_saved_game));
+    ASSERT_TRUE(game.ok()) << game.error;
+    ASSERT_TRUE(support::open_first_saved_game(game));
+    auto on_board = [](const e2e::Shot& s) { return s.at(3, 3) == BACKGROUND; };
+    ASSERT_TRUE(game.wait_for_screen(on_board, 20000)) << "the saved game was not loaded";
+    // The board with the pointer far from where the loupe will be.
+    game.move(760, 570);
+    e2e::Shot board;
+    ASSERT_TRUE(game.wait_until_still(10000, &board));
+    const int spots[][2] = {{300, 250}, {318, 262}, {20, 14}, {795, 20}};
+    game.move(spots[0][0], spots[0][1]);
+    e2e::Shot plain;
+    ASSERT_TRUE(game.wait_for_change(board, 10000, &plain));
+
+    for (int zoom : {2, 3}) {
+        game.key("0");
+        e2e::Shot before = plain;
+        for (const auto& at : spots) {
+            game.move(at[0], at[1]);
+            e2e::Shot shown;
+            ASSERT_TRUE(game.wait_until_still(10000, &shown, [&](const e2e::Shot& s) {
+                return shows_board_enlarged(board, s, at[0], at[1], zoom, size);
+            })) << "zoom " << zoom << " at " << at[0] << "," << at[1] << ": "
+                << shows_board_enlarged(board, shown, at[0], at[1], zoom, size).message();
+            // Beyond the loupe's rim the board is as it was: no trail.
+            int reach = size / 2 + 4;
+            for (int y = 0; y < shown.height; y += 3)
+                for (int x = 0; x < shown.width; x += 3) {
+                    bool pointer = (x >= at[0] - 2 && x < at[0] + 40 && y >= at[1] - 2 && y < at[1] + 40) ||
+                                   (x >= 758 && y >= 568);  // now, or where the board was taken
+                    bool beyond = std::abs(x - at[0]) > reach || std::abs(y - at[1]) > reach;
+                    if (beyond && !pointer) {
+                        ASSERT_EQ(shown.at(x, y), board.at(x, y)) << x << "," << y << " zoom " << zoom;
+                    }
+                }
+            before = shown;
+        }
+        game.move(spots[0][0], spots[0][1]);
+        ASSERT_TRUE(game.wait_for_change(before, 10000));
+    }
+    // A third press puts it away: the frame of the pointer alone.
+    game.key("0");
+    e2e::Shot gone;
+    EXPECT_TRUE(game.wait_until_still(10000, &gone, [&plain](const e2e::Shot& s) { return s.pixels == plain.pixels; }))
+        << alike_beside(plain, gone, 0, 0, 0).message();
 }
 
 }  // namespace

@@ -435,6 +435,14 @@ void Session::move(int x, int y) {
     XFlush(display);
 }
 
+bool Session::pointer(int* x, int* y) {
+    if (!display) return false;
+    Window root = 0, child = 0;
+    int wx = 0, wy = 0;
+    unsigned mask = 0;
+    return XQueryPointer(display, DefaultRootWindow(display), &root, &child, x, y, &wx, &wy, &mask);
+}
+
 void Session::click(int x, int y, int button) {
     if (!display) return;
     move(x, y);

@@ -114,6 +114,9 @@ struct Session {
     void key_down(const char* keysym_name);
     void key_up(const char* keysym_name);
     void move(int x, int y);  // root-window pixels
+    // Where the pointer stands, in root-window pixels: read, not moved, so
+    // a test that plays by keys alone sees where the game has put it.
+    bool pointer(int* x, int* y);
     void click(int x, int y, int button = 1);
     // A plain sleep: only for pacing input events and for checks that
     // something stays as it is over time, never to wait for a state.

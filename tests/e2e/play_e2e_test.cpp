@@ -222,31 +222,6 @@ void deal_apart(e2e::Session& game, std::vector<int>* saved) {
     }
 }
 
-// The keypad's step keys by direction (dx + 1, dy + 1), as named with
-// NumLock off and on; the middle one is the left button.
-const char* const PAD_OFF[3][3] = {
-    {"KP_Home", "KP_Left", "KP_End"}, {"KP_Up", "KP_Begin", "KP_Down"}, {"KP_Prior", "KP_Right", "KP_Next"}};
-const char* const PAD_ON[3][3] = {{"KP_7", "KP_4", "KP_1"}, {"KP_8", "KP_5", "KP_2"}, {"KP_9", "KP_6", "KP_3"}};
-
-int sign_if(int d, int step) { return d >= step ? 1 : (d <= -step ? -1 : 0); }
-
-// Steps the pointer from (*x, *y) to within a pixel of (tx, ty) with the
-// keypad alone: 8-pixel presses with + held, then 2-pixel ones.
-void key_pointer_to(e2e::Session& game, bool numlock, int* x, int* y, int tx, int ty) {
-    const char* const(*pad)[3] = numlock ? PAD_ON : PAD_OFF;
-    for (int step : {8, 2}) {
-        for (;;) {
-            int dx = sign_if(tx - *x, step), dy = sign_if(ty - *y, step);
-            if (!dx && !dy) break;
-            if (step == 8) game.key_down("KP_Add");
-            game.key(pad[dx + 1][dy + 1]);
-            if (step == 8) game.key_up("KP_Add");
-            *x += dx * step;
-            *y += dy * step;
-        }
-    }
-}
-
 TEST(PlayE2e, KeysAlonePickTurnCarryAndDropAPieceWithNumLockOffAndOn) {
     e2e::Session game(options());
     start_and_wait_for_the_opening(game);
@@ -255,8 +230,7 @@ TEST(PlayE2e, KeysAlonePickTurnCarryAndDropAPieceWithNumLockOffAndOn) {
     ASSERT_EQ(saved.size(), 19u);
     Piece p1 = piece(saved, 1), p2 = piece(saved, 2);
     // No pointer event is sent: the pointer starts where the game put it.
-    int x = 379, y = 279;
-    key_pointer_to(game, false, &x, &y, p1.x, p1.y);
+    ASSERT_TRUE(support::keypad_pointer_to(game, p1.x, p1.y, false));
     game.key("KP_Begin");  // picks piece 1 up
     game.key("Num_Lock");
     // Two turns, or three when two would match piece 2 (they could join),
@@ -266,8 +240,9 @@ TEST(PlayE2e, KeysAlonePickTurnCarryAndDropAPieceWithNumLockOffAndOn) {
     for (int i = 0; i < turns; i++) game.key(turn_keys[i]);
     // Carried 160 pixels towards the middle, dropped with 0.
     int dx = p1.x < 400 ? 160 : -160;
-    int from_x = x;
-    key_pointer_to(game, true, &x, &y, from_x + dx, y);
+    int x = 0, y = 0;
+    ASSERT_TRUE(game.pointer(&x, &y));
+    ASSERT_TRUE(support::keypad_pointer_to(game, x + dx, y, true));
     game.key("KP_0");
     game.key("Num_Lock");
     saved = save_until(game, [&](const std::vector<int>& s) { return piece(s, 1).x == p1.x + dx; });

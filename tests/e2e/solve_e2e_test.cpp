@@ -6,6 +6,10 @@
 // group is carried aside when it covers the next piece. The last drop
 // completes the jigsaw and the flight plays. After every click the test
 // saves (S) and reads the game back, so it never acts before the game has.
+// And a jigsaw of twelve squares solved with keys alone, no pointer event
+// sent: the keypad steps the game's pointer onto each piece, picks it,
+// turns it upright, carries it home and drops it, until the whole jigsaw
+// flies home.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -329,6 +333,150 @@ TEST(SolveE2e, AStarterJigsawIsSolvedPieceByPieceAndCompletes) {
     if (const char* shots = std::getenv("TESSELLON_E2E_SHOTS")) game.grab().save_png(shots);
     EXPECT_TRUE(game.running());
     for (TPixmap* image : images) free_pixmap(image);
+}
+
+// --- by keys alone ------------------------------------------------------------
+
+const int SQUARE = 50;                         // the squares' side
+const int ROWS = 3, COLUMNS = 4;               // twelve pieces
+const int HOME_X = 325, HOME_Y = 250;          // piece 1's home; the rest SQUARE apart
+const uint32_t SQUARES_BACKGROUND = 0x0A141E;  // the board's colour
+
+// Twelve colours apart from each other, the board's and the pointer's.
+uint32_t square_colour(int i) {
+    static const uint32_t colours[12] = {0xE02020, 0x20E020, 0x2020E0, 0xE0E020, 0xE020E0, 0x20E0E0,
+                                         0xE08020, 0x8020E0, 0x20E080, 0xC06080, 0x806040, 0x60A0F0};
+    return i >= 1 && i <= 12 ? colours[i - 1] : 0;
+}
+
+// The squares' start: six above and six below the homes, far apart and
+// shuffled so that no piece lies beside its neighbour, turned 0 to 3.
+std::vector<Saved> squares_layout() {
+    const int slots[12] = {7, 2, 10, 5, 0, 8, 3, 11, 6, 1, 9, 4};
+    std::vector<Saved> layout(ROWS * COLUMNS + 1, Saved());
+    for (int i = 1; i <= ROWS * COLUMNS; i++) {
+        int slot = slots[i - 1];
+        layout[i] = {90 + 120 * (slot % 6), slot < 6 ? 80 : 520, (i * 3) % 4, 1, 0};
+    }
+    return layout;
+}
+
+void prepare_squares(const std::string& game_dir) {
+    support::JigsawFiles jigsaw;
+    jigsaw.rows = ROWS;
+    jigsaw.columns = COLUMNS;
+    jigsaw.homes = support::grid_homes(ROWS, COLUMNS, HOME_X, HOME_Y, SQUARE);
+    jigsaw.background = {10, 20, 30};
+    jigsaw.side = SQUARE;
+    jigsaw.piece_colour = [](int i) { return 0xFF000000u | square_colour(i); };
+    support::replace_reserved_jigsaw(game_dir, jigsaw);
+    std::vector<support::SavedPiece> pieces;
+    const std::vector<Saved> layout = squares_layout();
+    for (int i = 1; i <= ROWS * COLUMNS; i++) pieces.push_back({layout[i].x, layout[i].y, layout[i].a, 1, 0, i, 0});
+    support::write_reserved_saved_game(game_dir, pieces, 10, 20, 30);
+}
+
+// Each square shows its colour around its home (away from the pointer's
+// arrow, which hangs below and right of its tip), the board beside the jigsaw.
+bool squares_home(const e2e::Shot& s) {
+    for (int i = 1; i <= ROWS * COLUMNS; i++) {
+        int x = HOME_X + SQUARE * ((i - 1) % COLUMNS), y = HOME_Y + SQUARE * ((i - 1) / COLUMNS);
+        if (s.at(x - 15, y - 15) != square_colour(i) || s.at(x - 24, y + 20) != square_colour(i)) return false;
+    }
+    return s.at(HOME_X - SQUARE / 2 - 1, HOME_Y) == SQUARES_BACKGROUND &&
+           s.at(HOME_X + SQUARE * COLUMNS - SQUARE / 2, HOME_Y) == SQUARES_BACKGROUND &&
+           s.at(HOME_X, HOME_Y - SQUARE / 2 - 1) == SQUARES_BACKGROUND;
+}
+
+TEST(SolveE2e, TwelveSquaresAreSolvedWithTheKeypadAloneFromATurnedLayout) {
+    const int count = ROWS * COLUMNS;
+    // Without the save message, which would cover the middle of the squares.
+    e2e::GameOptions options = support::quiet_game(false, prepare_squares);
+    support::Preferences no_message;
+    no_message.save_message = 0;
+    options.prefer = no_message.text();
+    e2e::Session game(options);
+    ASSERT_TRUE(game.ok()) << game.error;
+    int started = e2e::now_ms();
+    ASSERT_TRUE(support::open_first_saved_game(game, true));
+    const std::vector<Saved> layout = squares_layout();
+    Board board;
+    ASSERT_TRUE(e2e::poll_until(
+        [&] {
+            if (!save_and_read(game, count, &board)) return false;
+            for (int i = 1; i <= count; i++)
+                if (board.pieces[i].x != layout[i].x || board.pieces[i].y != layout[i].y) return false;
+            return true;
+        },
+        10000, 100))
+        << "the saved layout was not resumed";
+    for (int i = 1; i <= count; i++) ASSERT_EQ(board.pieces[i].a, layout[i].a) << "piece " << i;
+
+    // Row by row, so that each piece but the first has a placed neighbour.
+    for (int p = 1; p <= count; p++) {
+        SCOPED_TRACE("piece " + std::to_string(p));
+        const Saved me = board.pieces[p];
+        ASSERT_TRUE(support::keypad_pointer_to(game, me.x, me.y));
+        int grab_x = 0, grab_y = 0;
+        ASSERT_TRUE(game.pointer(&grab_x, &grab_y));
+        game.key(support::keypad_key(0, 0));  // picked up
+        for (int turns = (4 - me.a) % 4; turns > 0; turns--) game.key("KP_Delete");
+        // Held and upright; a turn the game took for a key's repeat (a
+        // busy X server can stamp two presses alike) is pressed again.
+        ASSERT_TRUE(save_and_read(game, count, &board));
+        ASSERT_EQ(board.order[count], p) << "not picked up";
+        for (int again = 0; again < 3 && board.pieces[p].a != 0; again++) {
+            game.key("KP_Delete");
+            ASSERT_TRUE(save_and_read(game, count, &board));
+        }
+        ASSERT_EQ(board.pieces[p].a, 0) << "not turned upright";
+        // Where the placed group lies from its homes; the first piece goes home.
+        int off_x = 0, off_y = 0;
+        if (p > 1) {
+            off_x = board.pieces[1].x - HOME_X;
+            off_y = board.pieces[1].y - HOME_Y;
+        }
+        const int to_x = HOME_X + SQUARE * ((p - 1) % COLUMNS) + off_x;
+        const int to_y = HOME_Y + SQUARE * ((p - 1) / COLUMNS) + off_y;
+        ASSERT_TRUE(support::keypad_pointer_to(game, to_x + grab_x - me.x, to_y + grab_y - me.y));
+        game.key(support::keypad_key(0, 0));  // put down
+        ASSERT_TRUE(save_and_read(game, count, &board));
+        // The last drop finishes the jigsaw, which is dealt again for the
+        // flight: the check below is the completion's.
+        if (p == count) break;
+        EXPECT_EQ(board.pieces[p].a, 0);
+        EXPECT_LE(std::abs(board.pieces[p].x - to_x), 1);
+        EXPECT_LE(std::abs(board.pieces[p].y - to_y), 1);
+        if (p == 1) continue;
+        ASSERT_NE(board.pieces[p].gp, 0) << "did not join";
+        for (int q = 1; q < p; q++) {
+            ASSERT_EQ(board.pieces[q].gp, board.pieces[p].gp) << "piece " << q;
+            EXPECT_EQ(board.pieces[p].x - board.pieces[q].x, SQUARE * ((p - 1) % COLUMNS - (q - 1) % COLUMNS));
+            EXPECT_EQ(board.pieces[p].y - board.pieces[q].y, SQUARE * ((p - 1) / COLUMNS - (q - 1) / COLUMNS));
+        }
+    }
+
+    // Complete: the flight brings every square home, which the screen
+    // shows, and its last frame puts them in group 1, upright.
+    e2e::Shot shot;
+    bool shown = game.wait_for_screen(squares_home, 30000, &shot);
+    support::keep_shot(shot, "keys_solved");
+    ASSERT_TRUE(shown) << "the finished jigsaw never showed at home";
+    bool whole = e2e::poll_until(
+        [&] {
+            if (!save_and_read(game, count, &board)) return false;
+            for (int i = 1; i <= count; i++)
+                if (board.pieces[i].gp != 1 || board.pieces[i].a != 0) return false;
+            return true;
+        },
+        30000, 200);
+    ASSERT_TRUE(whole) << "the pieces never ended in one group";
+    for (int i = 1; i <= count; i++) {
+        EXPECT_EQ(board.pieces[i].x, HOME_X + SQUARE * ((i - 1) % COLUMNS)) << "piece " << i;
+        EXPECT_EQ(board.pieces[i].y, HOME_Y + SQUARE * ((i - 1) / COLUMNS)) << "piece " << i;
+    }
+    EXPECT_TRUE(game.running());
+    std::printf("solved by keys in %d ms\n", e2e::now_ms() - started);
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
 // on carry nothing, as after a drop, and show the pointer instead.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -92,4 +95,59 @@ inline void draw_scene_overlay(const KeptBoardScene& scene, int frame) {
         set_blend(BLEND_MASK);
     }
     if (frame >= kScenePointerOnly) draw_image(scene.pointer, 700.0f - (float)frame * 23, 80.0f + (float)frame * 17, 0);
+}
+
+// The kept board drawn enlarged over a green back buffer, at the centre, by
+// the corners (where part of what it enlarges lies off the display) and
+// within a viewport, at 1x, 2x and 3x: each pixel of the square shows the
+// kept pixel the operation's rule names, every other pixel stays green.
+// `back` reads the whole back buffer as RGBA rows.
+inline void check_kept_enlarged(const KeptBoardScene& scene, const std::function<std::vector<uint8_t>()>& back) {
+    draw_scene_board(scene);
+    ASSERT_TRUE(save_back_buffer());
+    const std::vector<uint8_t> kept = back();
+    auto px = [](const std::vector<uint8_t>& rows, int x, int y) {
+        size_t at = ((size_t)y * kSceneWidth + (size_t)x) * 4;
+        return (uint32_t)rows[at] << 16 | (uint32_t)rows[at + 1] << 8 | rows[at + 2];
+    };
+    struct spot_type {
+        int x, y, size, zoom;
+        int vx, vy, vw, vh;  // the viewport
+    };
+    const spot_type spots[] = {
+        {400, 300, 120, 2, 0, 0, kSceneWidth, kSceneHeight},  {401, 299, 120, 3, 0, 0, kSceneWidth, kSceneHeight},
+        {5, 7, 120, 2, 0, 0, kSceneWidth, kSceneHeight},      {796, 597, 144, 3, 0, 0, kSceneWidth, kSceneHeight},
+        {250, 200, 96, 1, 0, 0, kSceneWidth, kSceneHeight},   {250, 200, 120, 2, 230, 180, 50, 70},
+    };
+    for (const spot_type& s : spots) {
+        set_viewport(0, 0, kSceneWidth, kSceneHeight);
+        set_clear_color(0, 255, 0);
+        clear_screen();
+        set_viewport(s.vx, s.vy, s.vw, s.vh);
+        set_blend(BLEND_ALPHA);
+        set_alpha(0.25f);
+        set_color(255, 0, 0);  // neither may tint or blend the copy
+        ASSERT_TRUE(draw_kept_enlarged(s.x, s.y, s.size, s.zoom));
+        set_alpha(1);
+        set_color(255, 255, 255);
+        set_viewport(0, 0, kSceneWidth, kSceneHeight);
+        const std::vector<uint8_t> now = back();
+        int half = s.size / (2 * s.zoom), wrong = 0, enlarged = 0;
+        for (int y = 0; y < kSceneHeight; y++)
+            for (int x = 0; x < kSceneWidth; x++) {
+                auto floor_div = [](int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); };
+                int kx = s.x + floor_div(x - s.x, s.zoom), ky = s.y + floor_div(y - s.y, s.zoom);
+                bool in_square = kx >= s.x - half && kx < s.x + half && ky >= s.y - half && ky < s.y + half;
+                bool in_view = x >= s.vx && x < s.vx + s.vw && y >= s.vy && y < s.vy + s.vh;
+                bool on_display = kx >= 0 && ky >= 0 && kx < kSceneWidth && ky < kSceneHeight;
+                uint32_t want = in_square && in_view && on_display ? px(kept, kx, ky) : 0x00ff00u;
+                enlarged += want != 0x00ff00u;
+                if (px(now, x, y) != want && wrong++ < 3)
+                    ADD_FAILURE() << "at " << s.x << "," << s.y << " x" << s.zoom << ": pixel " << x << "," << y
+                                  << " is " << std::hex << px(now, x, y) << ", not " << want;
+            }
+        EXPECT_EQ(wrong, 0) << "at " << s.x << "," << s.y << " x" << s.zoom;
+        EXPECT_GT(enlarged, s.vw < kSceneWidth ? 1000 : 2000) << "at " << s.x << "," << s.y;
+    }
+    set_blend(BLEND_MASK);
 }

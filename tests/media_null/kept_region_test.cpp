@@ -74,6 +74,16 @@ TEST_F(KeptRegion, EveryFrameShowsTheWholeDrawingWhilePresentingOnlyWhatChanged)
     }
 }
 
+TEST_F(KeptRegion, TheKeptCopyEnlargedShowsEachKeptPixelZoomTimesLarger) {
+    check_kept_enlarged(scene, [] { return null_back_buffer()->pixels; });
+    // A flip after it shows the square: it was noted as drawn.
+    flip(1);
+    EXPECT_TRUE(null_front_buffer()->pixels == null_back_buffer()->pixels);
+    close_screen();
+    ASSERT_NE(open_screen(kSceneWidth, kSceneHeight, 0, 60, 0), nullptr);
+    EXPECT_FALSE(draw_kept_enlarged(400, 300, 120, 2)) << "a new display has nothing kept";
+}
+
 TEST_F(KeptRegion, AFrameThatRepeatsTheLastPresentsNothing) {
     compose(0, 0);
     compose(kScenePointerOnly + 2, 0);

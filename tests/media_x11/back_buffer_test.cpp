@@ -77,6 +77,15 @@ TEST_F(X11BackBuffer, TheKeptCopyComesBackPixelForPixelWhateverTheState) {
     free_image(grab);
 }
 
+TEST_F(X11BackBuffer, TheKeptCopyEnlargedShowsEachKeptPixelZoomTimesLarger) {
+    KeptBoardScene scene;
+    make_scene(&scene);
+    TImage* grab = create_image(kSceneWidth, kSceneHeight, 1, 0);
+    check_kept_enlarged(scene, [grab] { return back_buffer_pixels(grab); });
+    free_image(grab);
+    free_scene(&scene);
+}
+
 TEST_F(X11BackBuffer, AReopenedDisplayHasNoCopyUntilOneIsKept) {
     ASSERT_TRUE(save_back_buffer());
     ASSERT_NE(open_screen(800, 600, 0, 60, 0), nullptr);

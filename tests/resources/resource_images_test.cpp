@@ -141,6 +141,46 @@ TEST(HelpPages, EachItemHoldsOneLineAndTheHighlightNeverTakesInANeighbour) {
     }
 }
 
+// Lines only ever join a page at the end of its letters: every line the
+// pages had keeps its box, and below the lines every page tells the
+// keypad's keys in both columns, clear of the last lines' frames.
+TEST(HelpPages, EarlierLinesKeepTheirBoxesAndTheKeypadKeysStandBelowThem) {
+    const struct {
+        const char* letters;
+        int first_column, first_row;
+    } earlier[HELP_PAGE_COUNT] = {{"ABCDEFGHIKLMNOPQRSTUVWZ12345-", 15, 12},
+                                  {"BDFHIKLNPQSVZ12345-", 10, 14},
+                                  {"DFHKNQS-", 4, 16},
+                                  {"DFHKLQS-", 4, 16},
+                                  {"ADFHKLNQSU-", 6, 16}};
+    EXPECT_EQ(std::string(HELP_LAYOUTS[HELP_PAGE_BOARD].letters).find('0'), std::string(earlier[0].letters).size());
+    for (int k = 0; k < HELP_PAGE_COUNT; k++) {
+        const std::string file = "images/help" + std::to_string(k) + ".png";
+        SCOPED_TRACE(file);
+        const std::string letters = earlier[k].letters;
+        ASSERT_EQ(std::string(HELP_LAYOUTS[k].letters).compare(0, letters.size(), letters), 0);
+        for (int i = 0; i < static_cast<int>(letters.size()); i++) {
+            int x, y;
+            help_line_corner(HELP_LAYOUTS[k], i, &x, &y);
+            bool first = i < earlier[k].first_column;
+            EXPECT_EQ(x, first ? 15 : 327) << letters[i];
+            EXPECT_EQ(y, earlier[k].first_row + 29 * (first ? i : i - earlier[k].first_column)) << letters[i];
+        }
+        TPixmap* p = load_pixmap(game_file(file));
+        ASSERT_NE(p, nullptr);
+        int lines_end = HELP_LAYOUTS[k].first_row + HELP_LINE_H * HELP_LAYOUTS[k].first_column;
+        // The heading and two rows of keys, then the footer's 34 rows.
+        EXPECT_EQ(ink_in(p, 12, lines_end, p->width - 13, lines_end + 5), 0);  // inside the rim
+        EXPECT_GT(ink_in(p, 15, lines_end + 8, 317, lines_end + 22), 200) << "no heading";
+        for (int column : {15, 327})
+            for (int row = 0; row < 2; row++)
+                EXPECT_GT(ink_in(p, column, lines_end + 26 + 26 * row, column + 302, lines_end + 50 + 26 * row), 200)
+                    << "no keypad keys in the column at " << column << ", row " << row;
+        EXPECT_EQ(p->height, lines_end + 26 + 2 * 26 + 34);
+        free_pixmap(p);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Question boxes and the preferences page
 // ---------------------------------------------------------------------------

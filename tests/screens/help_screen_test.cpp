@@ -17,7 +17,7 @@ struct PageLayout {
     int first_row;
 };
 const PageLayout layouts[5] = {
-    {"jigsaw", "ABCDEFGHIKLMNOPQRSTUVWZ12345-", 15, 12},
+    {"jigsaw", "ABCDEFGHIKLMNOPQRSTUVWZ12345-0", 15, 12},
     {"box", "BDFHIKLNPQSVZ12345-", 10, 14},
     {"load1", "DFHKNQS-", 4, 16},
     {"new1", "DFHKLQS-", 4, 16},
@@ -168,6 +168,14 @@ TEST_F(HelpScreen, TheLineUnderTheMouseIsFramedAndNoOther) {
     corner(0, 'U', &nx, &ny);
     EXPECT_FALSE(green_at(nx - 5, ny - 5));
     EXPECT_FALSE(green_at(nx + 301, ny + 28));
+    // The loupe's line, last in the second column, has its frame too.
+    corner(0, '0', &x, &y);
+    frame_at(x + 100, y + 10, false);
+    EXPECT_TRUE(green_at(x - 5, y - 5));
+    EXPECT_TRUE(green_at(x + 301, y + 28));
+    corner(0, '-', &nx, &ny);
+    EXPECT_EQ(ny, y - 29);
+    EXPECT_FALSE(green_at(nx - 5, ny - 5));
 }
 
 TEST_F(HelpScreen, NoFrameOffTheLinesOrWhileAQuestionIsOpen) {
@@ -452,6 +460,22 @@ TEST_F(HelpScreen, SaveClosesTheHelpOnTheBoardAndBoxPagesOnly) {
     }
 }
 
+// The loupe's line turns the loupe on and shows the board, where its key
+// cycles it; the keys do nothing off the board.
+TEST_F(HelpScreen, TheLoupeLineShowsTheBoardWithTheLoupeOn) {
+    loupe_zoom = 0;
+    screen_state = SCREEN_HELP;
+    previous_screen = SCREEN_JIGSAW;
+    click_line('0');
+    EXPECT_EQ(screen_state, "jigsaw");
+    EXPECT_EQ(loupe_zoom, 2);
+    screen_state = SCREEN_BOX;
+    dispatch_key(KEY_0);
+    dispatch_key(KEY_PAD_MULTIPLY);
+    EXPECT_EQ(loupe_zoom, 2) << "the box screen has no loupe";
+    loupe_zoom = 0;
+}
+
 // --- lines and their keys ---------------------------------------------------------
 
 // What the commands of the help pages change, in words, so that a line and
@@ -580,6 +604,8 @@ void forget_presses() {
     while (events_waiting() > 0) wait_event();
     button_presses(1);
     key_presses(KEY_ESCAPE);
+    key_presses(KEY_PAD_5);
+    key_presses(KEY_PAD_0);
 }
 
 TEST_F(HelpScreen, TheZoomInTakesTwoHundredStepsOfElevenMilliseconds) {
@@ -597,29 +623,56 @@ TEST_F(HelpScreen, TheZoomInTakesTwoHundredStepsOfElevenMilliseconds) {
     EXPECT_EQ(page_mismatches(0), 0);
 }
 
-TEST_F(HelpScreen, AClickEndsTheZoomAndStillReachesTheHelpPage) {
-    forget_presses();
-    int x, y;
-    corner(0, 'I', &x, &y);
-    move_to(x + 20, y + 10);
-    TEvent down;
-    down.id = EVENT_MOUSE_DOWN;
-    down.data = 1;
-    down.x = x + 20;
-    down.y = y + 10;
-    null_push_window_event(down);
-    int start = clock_ms();
-    help_zoom_intro();
-    EXPECT_LT(clock_ms() - start, 200);
-    // The loop goes on to the help page, which takes the same click.
-    pref_click_help = 1;
-    screen_state = SCREEN_ANIM;
-    intro_pending = 1;
-    anim_phase = 4;
-    anim_skipped = 0;
-    large_display = 1;  // the loop's own zoom is not run again
-    run(3);             // the frame that ends the opening, the pointer's move, the click
-    EXPECT_EQ(screen_state, "prefer");
+// The mouse's click, and the keypad's left-button keys after steps that
+// bring the pointer onto the line: each ends the zoom at once and the
+// help page then takes the click where the pointer stands.
+TEST_F(HelpScreen, AClickOrTheKeypadsButtonEndsTheZoomAndStillReachesTheHelpPage) {
+    const struct {
+        const char* how;
+        int steps_right;  // keypad 6 presses (2 pixels each) before the button
+        int key;          // the button key; 0: the mouse's own click
+    } cases[] = {{"mouse", 0, 0}, {"keypad 5", 2, KEY_PAD_5}, {"keypad 0", 3, KEY_PAD_0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        forget_presses();
+        int x, y;
+        corner(0, 'I', &x, &y);
+        // The steps end on the line; without them the pointer is left of it.
+        int start_x = c.key ? x + 1 - 2 * c.steps_right : x + 20;
+        move_to(start_x, y + 10);
+        auto push = [](int id, int data, int px, int py) {
+            TEvent e;
+            e.id = id;
+            e.data = data;
+            e.x = px;
+            e.y = py;
+            null_push_window_event(e);
+        };
+        for (int i = 0; i < c.steps_right; i++) {
+            push(EVENT_KEY_DOWN, KEY_PAD_6, 0, 0);
+            push(EVENT_KEY_UP, KEY_PAD_6, 0, 0);
+        }
+        if (c.key) {
+            push(EVENT_KEY_DOWN, c.key, 0, 0);
+            push(EVENT_KEY_UP, c.key, 0, 0);
+        } else {
+            push(EVENT_MOUSE_DOWN, 1, start_x, y + 10);
+        }
+        int start = clock_ms();
+        help_zoom_intro();
+        EXPECT_LT(clock_ms() - start, 200);
+        // The loop goes on to the help page, which takes the same click.
+        pref_click_help = 1;
+        screen_state = SCREEN_ANIM;
+        intro_pending = 1;
+        anim_phase = 4;
+        anim_skipped = 0;
+        large_display = 1;  // the loop's own zoom is not run again
+        for (int i = 0; i < 40 && screen_state != std::string("prefer"); i++) run(1);
+        EXPECT_EQ(screen_state, "prefer");
+        EXPECT_EQ(pointer_x(), start_x + 2 * c.steps_right);
+        large_display = 0;
+    }
 }
 
 TEST_F(HelpScreen, EscapeDuringTheZoomEndsTheProgram) {

@@ -91,6 +91,31 @@ TEST_F(FrameSkip, StillScreensCostNoFlipsWhileNothingHappens) {
     }
 }
 
+// The loupe follows the pointer through the same frames: one a motion,
+// each the frame drawing everything shows, and none while all is still.
+TEST_F(FrameSkip, TheLoupeCostsOneFrameAMotionAndNoneWhileStill) {
+    press(KEY_0);
+    run(3);
+    ASSERT_EQ(loupe_zoom, 2);
+    EXPECT_EQ(flips_over_ticks(50), 0);
+    for (int step = 1; step <= 4; step++) {
+        int flips = null_flip_count();
+        move_to(100 + 30 * step, 120 + 10 * step);
+        run(2);
+        EXPECT_EQ(null_flip_count() - flips, 1) << "motion " << step;
+        expect_shown_frame_is_current("a motion with the loupe");
+        int rim_x = 100 + 30 * step - loupe_size() / 2 - 3, rim_y = 120 + 10 * step;
+        EXPECT_EQ(read_pixel(null_front_buffer(), rim_x, rim_y) & 0xffffff, 0xe0e0e0u) << "the rim, motion " << step;
+        EXPECT_EQ(flips_over_ticks(20), 0) << "motion " << step;
+    }
+    press(KEY_PAD_MULTIPLY);
+    run(3);
+    EXPECT_EQ(loupe_zoom, 3);
+    press(KEY_0);
+    run(3);
+    EXPECT_EQ(loupe_zoom, 0);
+}
+
 TEST_F(FrameSkip, EveryKeyClickAndMotionGetsItsFrame) {
     // Each motion: the iteration that takes it draws nothing new, the next
     // one draws the pointer at its new place.

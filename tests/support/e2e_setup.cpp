@@ -86,15 +86,71 @@ void keep_shot(const e2e::Shot& shot, const std::string& name) {
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult open_first_saved_game(e2e::Session& game) {
+::testing::AssertionResult open_first_saved_game(e2e::Session& game, bool keys_only) {
     if (!game.wait_for_window(GAME_TITLE, 20000)) return ::testing::AssertionFailure() << "no game window";
-    game.click(790, 590);  // cuts the opening short
+    if (keys_only) {
+        if (!game.wait_for_screen([](const e2e::Shot& s) { return s.drawn(); }, 20000))
+            return ::testing::AssertionFailure() << "nothing was drawn";
+        game.key(keypad_key(0, 0));  // the left button cuts the opening short
+    } else {
+        game.click(790, 590);  // cuts the opening short
+    }
     if (!game.wait_until_still(20000)) return ::testing::AssertionFailure() << "the opening did not end";
     game.key("l");
     if (!game.wait_for_screen([](const e2e::Shot& s) { return s.at(400, 590) == BROWSER_BACKGROUND; }, 10000))
         return ::testing::AssertionFailure() << "no saved-game page";
-    game.click(FIRST_CELL_X, FIRST_CELL_Y);
+    if (!keys_only) {
+        game.click(FIRST_CELL_X, FIRST_CELL_Y);
+    } else if (keypad_pointer_to(game, FIRST_CELL_X, FIRST_CELL_Y)) {
+        game.key(keypad_key(0, 0));
+    } else {
+        return ::testing::AssertionFailure() << "the keypad never brought the pointer to the first cell";
+    }
     return ::testing::AssertionSuccess();
+}
+
+const char* keypad_key(int dx, int dy, bool numlock) {
+    static const char* const off[3][3] = {
+        {"KP_Home", "KP_Left", "KP_End"}, {"KP_Up", "KP_Begin", "KP_Down"}, {"KP_Prior", "KP_Right", "KP_Next"}};
+    static const char* const on[3][3] = {{"KP_7", "KP_4", "KP_1"}, {"KP_8", "KP_5", "KP_2"}, {"KP_9", "KP_6", "KP_3"}};
+    auto index = [](int d) { return d < 0 ? 0 : (d > 0 ? 2 : 1); };
+    return (numlock ? on : off)[index(dx)][index(dy)];
+}
+
+namespace {
+
+// -1, 0 or 1: the way to go along one axis with steps of `step` pixels,
+// 0 once a step would overshoot.
+int way(int distance, int step) { return distance >= step ? 1 : (distance <= -step ? -1 : 0); }
+
+}  // namespace
+
+bool keypad_pointer_to(e2e::Session& game, int x, int y, bool numlock, int timeout_ms) {
+    const int RUN = 16;  // presses sent before looking where the pointer stands
+    int deadline = e2e::now_ms() + timeout_ms;
+    int px = 0, py = 0;
+    while (e2e::now_ms() < deadline && game.pointer(&px, &py)) {
+        int step = std::abs(x - px) >= 8 || std::abs(y - py) >= 8 ? 8 : 2;
+        int ex = px, ey = py;  // where the run should end
+        for (int i = 0; i < RUN; i++) {
+            int dx = way(x - ex, step), dy = way(y - ey, step);
+            if (!dx && !dy) break;
+            if (i == 0 && step == 8) game.key_down("KP_Add");
+            // Apart in time, so that the game never takes a press for a repeat.
+            game.key_down(keypad_key(dx, dy, numlock));
+            game.pause(3);
+            game.key_up(keypad_key(dx, dy, numlock));
+            game.pause(3);
+            ex += dx * step;
+            ey += dy * step;
+        }
+        if (ex == px && ey == py) return std::abs(x - px) <= 1 && std::abs(y - py) <= 1;
+        // + is let go once the steps it speeds are taken: the game reads it
+        // while stepping.
+        e2e::poll_until([&] { return game.pointer(&px, &py) && px == ex && py == ey; }, 2000, 10);
+        if (step == 8) game.key_up("KP_Add");
+    }
+    return false;
 }
 
 void use_starter_as_reserved(const std::string& game_dir, const std::string& starter) {

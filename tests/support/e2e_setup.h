@@ -71,7 +71,17 @@ void keep_shot(const e2e::Shot& shot, const std::string& name);
 
 // From start-up to the only saved game of the player: cuts the opening
 // short, opens the L browser and clicks the first cell. The caller waits
-// for the board it expects.
-::testing::AssertionResult open_first_saved_game(e2e::Session& game);
+// for the board it expects. With keys_only no pointer event is sent: the
+// keypad steps the game's pointer and clicks.
+::testing::AssertionResult open_first_saved_game(e2e::Session& game, bool keys_only = false);
+
+// The keypad's pointer keys by name, as X names them with NumLock off or
+// on: the step towards (dx, dy), each -1, 0 or 1; (0, 0) is the left button.
+const char* keypad_key(int dx, int dy, bool numlock = false);
+// Steps the game's pointer with the keypad alone (8-pixel steps with + held,
+// then 2-pixel ones) to within a pixel of (x, y), reading through X where
+// it stands after each run of keys, so a press the game took for a repeat
+// is made good; false when it did not get there in timeout_ms.
+bool keypad_pointer_to(e2e::Session& game, int x, int y, bool numlock = false, int timeout_ms = 30000);
 
 }  // namespace support

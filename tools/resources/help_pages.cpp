@@ -2,7 +2,9 @@
 // line per letter of its layout (screens/ui_geometry.h), where the help
 // screen tests for clicks; every line's ink stays within rows 4..23 of its
 // 29-pixel line, so the highlight frame drawn around one line (5 pixels
-// outside it) never takes in a neighbouring line.
+// outside it) never takes in a neighbouring line. Below the lines every
+// page has the keypad's keys, which work on every screen and run no
+// command, so they are told, not clicked.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -62,7 +64,8 @@ static std::vector<HelpPage> help_pages() {
           {'3', "Show or hide box 3"},
           {'4', "Show or hide box 4"},
           {'5', "Show or hide box 5"},
-          {'-', "Leave the game"}}},
+          {'-', "Leave the game"},
+          {'0', "Loupe: 2x, 3x, off (also keypad *)"}}},
         {HELP_PAGE_BOX,
          "Box screen keys",
          {{'B', "Deal the tray out again"},
@@ -120,6 +123,52 @@ static std::vector<HelpPage> help_pages() {
     };
 }
 
+// The keypad's keys, two to a row as the lines stand: the key caps, then
+// what they do.
+struct KeypadLine {
+    std::vector<const char*> caps;
+    const char* text;
+};
+
+static const KeypadLine KEYPAD_LINES[] = {
+    {{"1-4", "6-9"}, "Move the pointer; held: faster"},
+    {{"+"}, "Hold it while moving: 4x faster"},
+    {{"5", "0"}, "Left button: pick up, put down"},
+    {{"."}, "Right button: turn the piece"},
+};
+static const int KEYPAD_COUNT = sizeof KEYPAD_LINES / sizeof KEYPAD_LINES[0];
+
+static const int CAP_GAP = 4;    // between two caps of one row
+static const int CAP_AREA = 34;  // the least room for a line's caps before its words
+
+static const int KEYPAD_HEADING = 20;  // from the lines' end to the heading's baseline
+static const int KEYPAD_TOP = 26;      // from the lines' end to the first keypad row
+static const int KEYPAD_ROW = 26;      // from one keypad row to the next
+static const int KEYPAD_H = KEYPAD_TOP + (KEYPAD_COUNT + 1) / 2 * KEYPAD_ROW;  // the whole block
+
+static int caps_width(Fonts& fonts, const KeypadLine& line) {
+    int w = 0;
+    for (const char* cap : line.caps) w += key_cap_width(fonts, cap) + CAP_GAP;
+    return w - CAP_GAP;
+}
+
+// The keypad block, its top at y: a heading and the keys in the lines' two
+// columns, each column's words starting where the lines' do, or past its
+// widest caps.
+static void draw_keypad_block(kit::Canvas& c, Fonts& fonts, int y) {
+    kit::fill_rect(c, 20, y + 4, PAGE_W - 40, 1, kit::rgb(214, 200, 172));
+    kit::draw_text(c, fonts.bold, 13, HELP_COLUMN_X[0] + 8, y + KEYPAD_HEADING, kit::rgb(120, 70, 30),
+                   "Keypad, NumLock on or off: the pointer without a mouse");
+    int caps_w[2] = {CAP_AREA, CAP_AREA};
+    for (int i = 0; i < KEYPAD_COUNT; i++) caps_w[i % 2] = std::max(caps_w[i % 2], caps_width(fonts, KEYPAD_LINES[i]));
+    for (int i = 0; i < KEYPAD_COUNT; i++) {
+        int x = HELP_COLUMN_X[i % 2] + 8, top = y + KEYPAD_TOP + KEYPAD_ROW * (i / 2);
+        int cap_x = x;
+        for (const char* cap : KEYPAD_LINES[i].caps) cap_x += draw_key_cap(c, fonts, cap_x, top + 2, 20, cap) + CAP_GAP;
+        kit::draw_text(c, fonts.regular, 15, x + caps_w[i % 2] + 10, top + 17, LINE_TEXT, KEYPAD_LINES[i].text);
+    }
+}
+
 // The words of a letter on a page; nullptr when the page has none for it.
 static const char* line_text(const HelpPage& page, char letter) {
     for (const HelpLine& line : page.lines)
@@ -141,7 +190,7 @@ static bool make_page(Fonts& fonts, const HelpPage& page, const std::string& out
     }
     int rows = layout.first_column;
     int rows_end = layout.first_row + rows * HELP_LINE_H;
-    int height = rows_end + 34;
+    int height = rows_end + KEYPAD_H + 34;
     kit::Canvas c = kit::make_canvas(PAGE_W, height, kit::Color{0, 0, 0, 0});
     draw_panel(c, PAGE_TOP, PAGE_BOTTOM, PAGE_RIM, 10);
 
@@ -164,11 +213,13 @@ static bool make_page(Fonts& fonts, const HelpPage& page, const std::string& out
             kit::fill(c, kit::rasterize_bounds(band, 1), STRIPE);
         }
         int cap_w = draw_key_cap(c, fonts, x + 8, y + 4, 20, key_label(letters[i]));
-        kit::draw_text(c, fonts.regular, 15, x + 8 + std::max(cap_w, 34) + 10, y + 19, LINE_TEXT, text);
+        kit::draw_text(c, fonts.regular, 15, x + 8 + std::max(cap_w, CAP_AREA) + 10, y + 19, LINE_TEXT, text);
     }
 
+    draw_keypad_block(c, fonts, rows_end);
+
     // Footer: the page's name and how to use it.
-    int fy = rows_end + 21;
+    int fy = rows_end + KEYPAD_H + 21;
     kit::draw_text(c, fonts.bold, 14, 20, fy, kit::rgb(120, 70, 30), page.title);
     std::string hint = "Click a line or press its key";
     kit::draw_text(c, fonts.regular, 13, PAGE_W - 20 - kit::text_width(fonts.regular, 13, hint), fy,
