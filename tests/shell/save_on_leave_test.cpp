@@ -286,6 +286,25 @@ TEST_F(SaveOnLeave, IdleAfterAChangeSavesQuietlyWhatSWrites) {
     EXPECT_FALSE(thumbnail.empty());
 }
 
+TEST_F(SaveOnLeave, AFinishedPuzzleIsSavedInTheBackgroundWithItsOwnPicture) {
+    pieces[1].gp = 1;
+    pieces[1].a = 0;
+    ASSERT_TRUE(puzzle_complete());
+    completion_seen = 1;  // its celebration is over: the board is at rest
+    input_at(100);
+    tick(100 + AUTOSAVE_IDLE_TICKS);
+    collect();
+    TPixmap* thumb = load_pixmap("players/default/beta.png");
+    ASSERT_NE(thumb, nullptr);
+    EXPECT_EQ(thumb->width, 80);  // the jigsaw's 80x60 picture, decoded on the writer's thread
+    EXPECT_EQ(thumb->height, 60);
+    free_pixmap(thumb);
+    std::string background = support::read_text("players/default/beta.png"), thumbnail;
+    ASSERT_TRUE(take_saved_beta());
+    bytes_as_s_saves(&thumbnail);
+    EXPECT_EQ(thumbnail, background);
+}
+
 TEST_F(SaveOnLeave, TheWriterWritesTheGameAsCopiedAndAnotherSaveWaitsForIt) {
     input_at(100);
     slow_writer();
