@@ -427,6 +427,30 @@ static void idle_cpu(Figures* f, const std::string& screen, int game, int xvfb) 
 
 static double median(std::vector<double> v);
 
+// Picks up the piece at (x, y) and carries it: a motion's latency, then
+// CPU while the pointer circles. The figures' names start with `prefix`.
+static void carrying_figures(Figures* f, const std::string& prefix, const std::string& shot_name, int x, int y,
+                             int pid, int xvfb) {
+    click(x, y);
+    wait_still(200, 3000);
+    std::vector<double> carry;
+    for (int i = 0; i < LATENCY_SAMPLES; i++) {
+        carry.push_back(motion_latency(400 + (i % 2) * 60, 300 + (i % 3) * 30));
+        wait_still(100, 2000);
+    }
+    put(f, prefix + "carrying: motion -> pixels, ms", median(carry));
+    shot(shot_name);
+    double g0 = cpu_ns(pid), x0 = cpu_ns(xvfb), c0 = now_ms();
+    for (int i = 0; now_ms() - c0 < CARRY_SECONDS * 1000; i++) {
+        double angle = i * 0.05;
+        move(400 + (int)(150 * cos(angle)), 300 + (int)(120 * sin(angle)));
+        sleep_ms(10);  // a hand on a mouse: about 100 motions a second
+    }
+    double ms = now_ms() - c0;
+    put(f, prefix + "carrying CPU %", (cpu_ns(pid) - g0) / 1e4 / ms);
+    put(f, prefix + "carrying CPU % of Xvfb", (cpu_ns(xvfb) - x0) / 1e4 / ms);
+}
+
 // The same board with the loupe (key 0) following the pointer, side by
 // side with the figures above: idle, a motion with nothing held, and
 // carrying the piece last put down at (450, 320). The loupe is put away
@@ -441,22 +465,7 @@ static void loupe_figures(Figures* f, int pid, int xvfb) {
         wait_still(100, 2000);
     }
     put(f, "loupe, 300 board: motion -> pixels, ms", median(frame));
-    click(450, 320);
-    wait_still(200, 3000);
-    std::vector<double> carry;
-    for (int i = 0; i < LATENCY_SAMPLES; i++) {
-        carry.push_back(motion_latency(400 + (i % 2) * 60, 300 + (i % 3) * 30));
-        wait_still(100, 2000);
-    }
-    put(f, "loupe, carrying: motion -> pixels, ms", median(carry));
-    shot("carrying-loupe");
-    double g0 = cpu_ns(pid), c0 = now_ms();
-    for (int i = 0; now_ms() - c0 < CARRY_SECONDS * 1000; i++) {
-        double angle = i * 0.05;
-        move(400 + (int)(150 * cos(angle)), 300 + (int)(120 * sin(angle)));
-        sleep_ms(10);
-    }
-    put(f, "loupe, carrying CPU %", (cpu_ns(pid) - g0) / 1e4 / (now_ms() - c0));
+    carrying_figures(f, "loupe, ", "carrying-loupe", 450, 320, pid, xvfb);
     key("0");
     key("0");
 }
@@ -594,24 +603,7 @@ static bool run_game(const std::string& game, const std::string& display_name, i
         put(f, "300 board: pick-up/drop -> pixels, ms", median(pick));
 
         // Carrying the top piece.
-        click(400, 300);
-        wait_still(200, 3000);
-        std::vector<double> carry;
-        for (int i = 0; i < LATENCY_SAMPLES; i++) {
-            carry.push_back(motion_latency(400 + (i % 2) * 60, 300 + (i % 3) * 30));
-            wait_still(100, 2000);
-        }
-        put(f, "carrying: motion -> pixels, ms", median(carry));
-        shot("carrying");
-        double g0 = cpu_ns(pid), x0 = cpu_ns(xvfb), c0 = now_ms();
-        for (int i = 0; now_ms() - c0 < CARRY_SECONDS * 1000; i++) {
-            double angle = i * 0.05;
-            move(400 + (int)(150 * cos(angle)), 300 + (int)(120 * sin(angle)));
-            sleep_ms(10);  // a hand on a mouse: about 100 motions a second
-        }
-        double ms = now_ms() - c0;
-        put(f, "carrying CPU %", (cpu_ns(pid) - g0) / 1e4 / ms);
-        put(f, "carrying CPU % of Xvfb", (cpu_ns(xvfb) - x0) / 1e4 / ms);
+        carrying_figures(f, "", "carrying", 400, 300, pid, xvfb);
 
         background_save_frames(f, root, pid);
         loupe_figures(f, pid, xvfb);

@@ -526,23 +526,14 @@ bool save_back_buffer() {
     return true;
 }
 
-// One unblended, untinted quad over the region that differs from the kept
-// copy (the whole display unless the back buffer kept it since the last
-// restore), texel for pixel. GL's rows run bottom-up, so the texture's
+// The kept pixels `from` drawn unblended and untinted over the display
+// pixels `to`, as one quad. GL's rows run bottom-up, so the texture's
 // first row is the screen's last.
-bool restore_back_buffer() {
-    if (!x11_context || kept_texture == 0) return false;
-    flush_batch();
-    TDamageRect r = damage_restore_region();
-    if (damage_rect_empty(r)) return true;
+static void draw_kept_quad(const TDamageRect& from, const TDamageRect& to) {
     float h = (float)draw_state.g_height;
-    float x0 = (float)r.x0, y0 = (float)r.y0, x1 = (float)r.x1, y1 = (float)r.y1;
-    float u0 = x0 / kept_tw, u1 = x1 / kept_tw;
-    float v0 = (h - y0) / kept_th, v1 = (h - y1) / kept_th;
-    if (scissor_on) {
-        glDisable(GL_SCISSOR_TEST);
-        scissor_on = false;
-    }
+    float u0 = (float)from.x0 / kept_tw, u1 = (float)from.x1 / kept_tw;
+    float v0 = (h - (float)from.y0) / kept_th, v1 = (h - (float)from.y1) / kept_th;
+    float x0 = (float)to.x0, y0 = (float)to.y0, x1 = (float)to.x1, y1 = (float)to.y1;
     apply_blend(BLEND_SOLID);
     use_texture(kept_texture);
     glColor4ub(255, 255, 255, 255);
@@ -556,6 +547,21 @@ bool restore_back_buffer() {
     glTexCoord2f(u0, v1);
     glVertex2f(x0, y1);
     glEnd();
+}
+
+// One quad over the region that differs from the kept copy (the whole
+// display unless the back buffer kept it since the last restore), texel
+// for pixel, whatever the viewport.
+bool restore_back_buffer() {
+    if (!x11_context || kept_texture == 0) return false;
+    flush_batch();
+    TDamageRect r = damage_restore_region();
+    if (damage_rect_empty(r)) return true;
+    if (scissor_on) {
+        glDisable(GL_SCISSOR_TEST);
+        scissor_on = false;
+    }
+    draw_kept_quad(r, r);
     return true;
 }
 
@@ -563,28 +569,13 @@ bool restore_back_buffer() {
 // the viewport clips it as any drawing.
 bool draw_kept_enlarged(int cx, int cy, int size, int zoom) {
     if (!x11_context || kept_texture == 0) return false;
-    int h = draw_state.g_height;
     TDamageRect from, to;
-    if (!kept_enlarged_rects(cx, cy, size, zoom, draw_state.g_width, h, &from, &to)) return true;
+    if (!kept_enlarged_rects(cx, cy, size, zoom, draw_state.g_width, draw_state.g_height, &from, &to)) return true;
     flush_batch();
     apply_viewport();
-    apply_blend(BLEND_SOLID);
-    use_texture(kept_texture);
-    float u0 = (float)from.x0 / kept_tw, u1 = (float)from.x1 / kept_tw;
-    float v0 = (float)(h - from.y0) / kept_th, v1 = (float)(h - from.y1) / kept_th;
-    float x0 = (float)to.x0, y0 = (float)to.y0, x1 = (float)to.x1, y1 = (float)to.y1;
-    glColor4ub(255, 255, 255, 255);
-    glBegin(GL_QUADS);
-    glTexCoord2f(u0, v0);
-    glVertex2f(x0, y0);
-    glTexCoord2f(u1, v0);
-    glVertex2f(x1, y0);
-    glTexCoord2f(u1, v1);
-    glVertex2f(x1, y1);
-    glTexCoord2f(u0, v1);
-    glVertex2f(x0, y1);
-    glEnd();
-    float xs[4] = {x0, x1, x1, x0}, ys[4] = {y0, y0, y1, y1};
+    draw_kept_quad(from, to);
+    float xs[4] = {(float)to.x0, (float)to.x1, (float)to.x1, (float)to.x0};
+    float ys[4] = {(float)to.y0, (float)to.y0, (float)to.y1, (float)to.y1};
     damage_note_quad(xs, ys);
     apply_blend(draw_state.blend_mode);
     return true;
