@@ -205,6 +205,11 @@ static void add_piece_bounds(const kept_piece_type& k, int* x0, int* y0, int* x1
     set_rotation(0);
 }
 
+// The kept copy was drawn from exactly these pieces in this order.
+static bool kept_copy_shows(const std::vector<kept_piece_type>& now, const std::vector<int>& order) {
+    return now == kept_pieces && order == kept_order;
+}
+
 // Where the board drawn from these pieces can differ from the kept one:
 // the old and new places of every piece that changed. False when more
 // than pieces changed (the order of unchanged pieces among themselves
@@ -254,7 +259,7 @@ static bool draw_kept_board() {
     std::vector<int> order;
     board_pieces(&now, &order);
     bool same_board = inputs == kept_board;
-    if (same_board && now == kept_pieces && order == kept_order && restore_back_buffer()) return true;
+    if (same_board && kept_copy_shows(now, order) && restore_back_buffer()) return true;
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     const TDrawState& s = draw_state;
     int vx = s.viewport_x, vy = s.viewport_y, vw = s.viewport_w, vh = s.viewport_h;
@@ -295,7 +300,7 @@ bool restore_shown_board() {
     std::vector<kept_piece_type> now;
     std::vector<int> order;
     board_pieces(&now, &order);
-    return board_inputs() == kept_board && now == kept_pieces && order == kept_order && restore_back_buffer();
+    return board_inputs() == kept_board && kept_copy_shows(now, order) && restore_back_buffer();
 }
 
 void jigsaw_screen_frame() {
